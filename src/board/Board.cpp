@@ -1,0 +1,190 @@
+#include "board/Board.h"
+
+#include <type_traits>
+
+#include "board/HashTables.h"
+#include "game/Console.h"
+
+static_assert(std::is_trivially_copyable_v<Board>, "a board is copied as a plain value");
+
+namespace {
+
+constexpr Square A8 = 0, H8 = 7, A1 = 56, H1 = 63;
+
+template <std::size_t N>
+std::uint32_t HashOver(const Bitboard (&bitboards)[N], const std::array<std::uint32_t, 768>& table) {
+  std::uint32_t hash = 0;
+  for (int piece = WP; piece <= BK; ++piece) {
+    const std::uint32_t* row = table.data() + piece * 64;
+    for (Bitboard set = bitboards[piece]; set != 0; set &= set - 1) hash ^= row[LowestSquare(set)];
+  }
+  return hash;
+}
+
+}  // namespace
+
+bool Board::Reset() {
+  moveNumber = 1;
+  for (Bitboard& set : bitboards) set = 0;
+  castlePath[WHITE] = castlePath[BLACK] = 0;
+  enPassant = 0;
+  material[WHITE] = material[BLACK] = 0;
+  pawnCount[WHITE] = pawnCount[BLACK] = 0;
+
+  constexpr int backRank[8] = {WR, WN, WB, WQ, WK, WB, WN, WR};
+  for (int file = 0; file < 8; ++file) {
+    AddPiece(backRank[file] + BLACK, A8 + file);
+    AddPiece(BP, 8 + file);
+    AddPiece(WP, 48 + file);
+    AddPiece(backRank[file], A1 + file);
+  }
+  for (bool& right : castleRights) right = true;
+  castled[WHITE] = castled[BLACK] = false;
+  enPassant = 0;
+  sideToMove = WHITE;
+  return true;
+}
+
+int Board::WhitePieceAt(Square square) const {
+  const Bitboard mask = MaskOf(square);
+  if (!(bitboards[ALL_WHITE] & mask)) return NO_PIECE;
+  for (int piece : {WK, WQ, WR, WN, WB, WP})
+    if (bitboards[piece] & mask) return piece;
+  return NO_PIECE;
+}
+
+int Board::BlackPieceAt(Square square) const {
+  const Bitboard mask = MaskOf(square);
+  if (!(bitboards[ALL_BLACK] & mask)) return NO_PIECE;
+  for (int piece : {BK, BQ, BR, BN, BB, BP})
+    if (bitboards[piece] & mask) return piece;
+  return NO_PIECE;
+}
+
+int Board::PieceAt(Square square, int* color) const {
+  const Bitboard mask = MaskOf(square);
+  for (Color c : {BLACK, WHITE}) {
+    for (int kind : {KIND_KING, KIND_QUEEN, KIND_ROOK, KIND_KNIGHT, KIND_BISHOP, KIND_PAWN}) {
+      if (bitboards[kind + c] & mask) {
+        if (color) *color = c;
+        return kind;
+      }
+    }
+  }
+  if (color) *color = -1;
+  return NO_PIECE;
+}
+
+void Board::SetCastlePath(Color color, Bitboard squares) {
+  bitboards[WK + color] |= squares;
+  bitboards[ALL_WHITE + color] |= squares;
+  castlePath[color] = squares;
+}
+
+void Board::RemoveCastlePath(Color color) {
+  const Bitboard path = castlePath[color];
+  if (!path) return;
+  bitboards[WK + color] ^= path;
+  bitboards[ALL_WHITE + color] ^= path;
+  // The rook that castled stands on one of the path squares.
+  bitboards[ALL_WHITE + color] |= bitboards[WR + color];
+  castlePath[color] = 0;
+}
+
+bool Board::MakeMove(const Move* move) {
+  if (!move) return false;
+  const int piece = move->piece;
+  const int from = move->from;
+  const int to = move->to;
+  const Color c = piece % 2;
+
+  switch (move->flags & KIND_MASK) {
+    case MOVE_NORMAL:
+      RemovePiece(piece, from);
+      AddPiece(piece, to);
+      break;
+    case MOVE_CAPTURE:
+      RemovePiece(piece, from);
+      RemovePiece(move->captured, to);
+      AddPiece(piece, to);
+      break;
+    case MOVE_EN_PASSANT:
+      RemovePiece(piece, from);
+      AddPiece(piece, to);
+      RemovePiece(move->captured, c == WHITE ? to + 8 : to - 8);
+      break;
+    case MOVE_CASTLE_LONG:
+      RemovePiece(piece, from);
+      AddPiece(piece, to);
+      RemovePiece(WR + c, from - 4);
+      AddPiece(WR + c, from - 1);
+      SetCastlePath(c, CASTLE_LONG_PATH[c]);
+      castled[c] = true;
+      break;
+    case MOVE_CASTLE_SHORT:
+      RemovePiece(piece, from);
+      AddPiece(piece, to);
+      RemovePiece(WR + c, from + 3);
+      AddPiece(WR + c, from + 1);
+      SetCastlePath(c, CASTLE_SHORT_PATH[c]);
+      castled[c] = true;
+      break;
+    case MOVE_STALEMATE:
+      *ConsoleOut << "Stalemate - Game is a draw." << std::endl;
+      return true;
+    case MOVE_CHECKMATE: {
+      const int black = BlackPieceAt(to);
+      if (black != NO_PIECE) RemovePiece(black, to);
+      const int white = WhitePieceAt(to);
+      if (white != NO_PIECE) RemovePiece(white, to);
+      AddPiece(piece, to);
+      RemovePiece(piece, from);
+      *ConsoleOut << "CHECKMATE - Player wins." << std::endl;
+      return true;
+    }
+    default:  // MOVE_RESIGN and unknown kinds move no piece
+      break;
+  }
+
+  if (move->flags >= PROMOTE_KNIGHT) {
+    int promoted = -1;
+    switch (move->flags & PROMOTION_MASK) {
+      case PROMOTE_KNIGHT: promoted = WN + c; break;
+      case PROMOTE_BISHOP: promoted = WB + c; break;
+      case PROMOTE_ROOK: promoted = WR + c; break;
+      case PROMOTE_QUEEN: promoted = WQ + c; break;
+      default: break;
+    }
+    if (promoted >= 0) {
+      RemovePiece(piece, to);
+      AddPiece(promoted, to);
+    }
+  }
+
+  if (piece == WP && from - to == 16) {
+    enPassant = MaskOf(to + 8);
+  } else if (piece == BP && to - from == 16) {
+    enPassant = MaskOf(from + 8);
+  } else {
+    enPassant = 0;
+  }
+
+  if (piece == WK) castleRights[0] = castleRights[2] = false;
+  if (piece == BK) castleRights[1] = castleRights[3] = false;
+  for (int square : {from, to}) {
+    if (square == A8) castleRights[3] = false;
+    if (square == H8) castleRights[1] = false;
+    if (square == A1) castleRights[2] = false;
+    if (square == H1) castleRights[0] = false;
+  }
+
+  sideToMove = (sideToMove + 1) % 2;
+  moveNumber += 1;
+  return true;
+}
+
+std::int64_t Board::HashKey() const {
+  return static_cast<std::int32_t>(HashOver(bitboards, HashKeys));
+}
+
+std::uint32_t Board::HashLock() const { return HashOver(bitboards, HashLocks); }

@@ -1,0 +1,75 @@
+// The position as fourteen square sets plus side to move, castling state and counters.
+// A plain value: the search copies it before every move it tries instead of undoing moves.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "board/Move.h"
+#include "board/Piece.h"
+#include "board/SquareMask.h"
+
+class Board {
+ public:
+  Bitboard castlePath[2];   // per colour: squares that count as king squares right after castling
+  std::int32_t material[2];   // per colour: sum of PieceValue of its pieces, king included
+  std::int32_t pawnCount[2];  // per colour: number of its pawns
+  std::int32_t sideToMove;
+  std::int32_t moveNumber;  // half-move counter, 1 at the start
+  Bitboard bitboards[14];   // 0..11 by piece code, ALL_WHITE and ALL_BLACK by colour
+  bool castleRights[4];     // White short, Black short, White long, Black long
+  bool castled[2];
+  Bitboard enPassant;  // the square a pawn skipped with its double step on the last move, or 0
+
+  Board() { Reset(); }
+
+  bool Reset();
+  bool AddPiece(int piece, Square square) {
+    const Bitboard mask = MaskOf(square);
+    bitboards[piece] |= mask;
+    bitboards[ALL_WHITE + piece % 2] |= mask;
+    material[piece % 2] += PieceValue[static_cast<std::size_t>(piece)];
+    if (piece <= BP) pawnCount[piece] += 1;
+    return true;
+  }
+  // Only for a piece that stands there: exclusive-or would put an absent piece there.
+  bool RemovePiece(int piece, Square square) {
+    const Bitboard mask = MaskOf(square);
+    bitboards[piece] ^= mask;
+    bitboards[ALL_WHITE + piece % 2] ^= mask;
+    material[piece % 2] -= PieceValue[static_cast<std::size_t>(piece)];
+    if (piece <= BP) pawnCount[piece] -= 1;
+    return true;
+  }
+
+  // The white (black) piece on the square, tested king first, or NO_PIECE.
+  int WhitePieceAt(Square square) const;
+  int BlackPieceAt(Square square) const;
+  // The kind (KIND_*) on the square and its colour; 12 and colour -1 for an empty square.
+  int PieceAt(Square square, int* color) const;
+
+  Bitboard Occupied() const { return bitboards[ALL_WHITE] | bitboards[ALL_BLACK]; }
+
+  bool MakeMove(const Move* move);
+  void SetCastlePath(Color color, Bitboard squares);
+  // Removes the colour's castling path from its king and colour sets again.
+  void RemoveCastlePath(Color color);
+
+  // Position hash values: piece placement only (not side to move, castling or en passant).
+  std::int64_t HashKey() const;
+  std::uint32_t HashLock() const;
+
+  // Coordinate text ("e4", "e2e4"); these use no board state.
+  static int CoordToSquare(const std::string& coord);
+  static bool CoordToSquare(const std::string& coords, int* from, int* to);
+  static bool CoordToSquare(const std::string& coords, int* from, int* to, char* promotion);
+  static bool SquareToCoord(int square, std::string& coord);
+  static bool SquareToCoord(int from, int to, std::string& coords);
+  // "52 36" gives "e2e4".
+  static bool SquareToCoord(const std::string& squareNumbers, std::string* coords);
+
+  void Print() const;
+  // Reads a hand-written text position file; false (silently) when it cannot be opened.
+  // Ends the program when a king is missing.
+  bool Load(const std::string& fileName);
+};

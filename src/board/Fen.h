@@ -1,0 +1,10 @@
+// Reading positions in Forsyth-Edwards Notation.
+#pragma once
+
+#include <string>
+
+#include "board/Board.h"
+
+// Sets up `board` from a FEN of four to six fields (the move counters may be left out).
+// On malformed or impossible input the board is left as it was and `error` says why.
+bool ReadFen(const std::string& fen, Board& board, std::string& error);

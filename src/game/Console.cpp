@@ -1,0 +1,5 @@
+#include "game/Console.h"
+
+#include <iostream>
+
+std::ostream* ConsoleOut = &std::cout;
