@@ -1,0 +1,166 @@
+// The printed board and the hand-written text position file.
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <ostream>
+#include <string>
+
+#include "board/Board.h"
+#include "game/Console.h"
+
+namespace {
+
+constexpr const char* FILE_RULER = "--A----B----C----D----E----F----G----H---";
+constexpr const char* EMPTY_ROW = "|    |    |    |    |    |    |    |    |";
+
+constexpr Square E1 = SquareAt(4, 1), A1 = SquareAt(0, 1), H1 = SquareAt(7, 1);
+constexpr Square E8 = SquareAt(4, 8), A8 = SquareAt(0, 8), H8 = SquareAt(7, 8);
+
+char LowerCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The kind of a piece letter of a position file, or -1.
+int KindOfLetter(char letter) {
+  switch (letter) {
+    case 'p':
+      return KIND_PAWN;
+    case 'n':
+      return KIND_KNIGHT;
+    case 'b':
+      return KIND_BISHOP;
+    case 'r':
+      return KIND_ROOK;
+    case 'q':
+      return KIND_QUEEN;
+    case 'k':
+      return KIND_KING;
+    default:
+      return -1;
+  }
+}
+
+// Reads one line of a position file into the board; false for a bad line, which is skipped.
+bool LoadLine(Board& board, const std::string& line) {
+  switch (line[0]) {
+    case '#':
+    case ' ':
+      return true;
+    case '?':
+      // Only the second character counts: "?white" reads as "?w".
+      if (line.size() >= 2 && line[1] == 'w') {
+        board.sideToMove = WHITE;
+      } else if (line.size() >= 2 && line[1] == 'b') {
+        board.sideToMove = BLACK;
+      } else {
+        return false;
+      }
+      return true;
+    case 'w':
+    case 'b': {
+      // "wk e1": colour, piece, any separator, square.
+      const Color color = line[0] == 'w' ? WHITE : BLACK;
+      const int kind = line.size() >= 2 ? KindOfLetter(line[1]) : -1;
+      if (kind < 0) return false;
+      // A longer or shorter square text is refused with the conversion's own message.
+      const Square square = Board::CoordToSquare(line.size() > 3 ? line.substr(3) : std::string());
+      if (square < 0) return false;
+      if (board.WhitePieceAt(square) != NO_PIECE || board.BlackPieceAt(square) != NO_PIECE) {
+        return false;
+      }
+      board.AddPiece(kind + color, square);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void Board::Print() const {
+  for (int rank = 8; rank >= 1; --rank) {
+    *ConsoleOut << FILE_RULER << std::endl;
+    *ConsoleOut << EMPTY_ROW << std::endl;
+    *ConsoleOut << rank << ' ';
+    for (int file = 0; file < 8; ++file) {
+      const Square square = SquareAt(file, rank);
+      const Bitboard mask = MaskOf(square);
+      int shown = NO_PIECE;
+      for (int piece = WP; piece <= BK; ++piece) {
+        if (bitboards[piece] & mask) {
+          shown = piece;
+          break;
+        }
+      }
+      // Right after castling the king's start and crossed squares still belong to the king's
+      // set; they show as empty, so that only the king's real square carries its label.
+      if ((shown == WK && (castlePath[WHITE] & mask)) ||
+          (shown == BK && (castlePath[BLACK] & mask))) {
+        shown = NO_PIECE;
+      }
+      if (file > 0) *ConsoleOut << " | ";
+      *ConsoleOut << PieceLabel[static_cast<std::size_t>(shown)];
+    }
+    *ConsoleOut << ' ' << rank << std::endl;
+    *ConsoleOut << EMPTY_ROW << ' ' << std::endl;
+  }
+  *ConsoleOut << FILE_RULER << std::endl;
+  *ConsoleOut << "NEXT MOVE( " << moveNumber << " ): " << (sideToMove == WHITE ? "WHITE" : "BLACK")
+              << std::endl;
+}
+
+bool Board::Load(const std::string& fileName) {
+  // Binary mode: a CR LF line end is handled below, so a file written on any system reads alike.
+  std::ifstream file(fileName, std::ios::binary);
+  if (!file.is_open()) return false;
+
+  int errors = 0;
+  std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  if (text.empty()) ++errors;
+  file.close();
+
+  Reset();
+  for (Bitboard& set : bitboards) set = 0;
+  castlePath[WHITE] = castlePath[BLACK] = 0;
+  enPassant = 0;
+  material[WHITE] = material[BLACK] = 0;
+  pawnCount[WHITE] = pawnCount[BLACK] = 0;
+
+  for (char& c : text) c = LowerCase(c);
+
+  int lines = 0;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    ++lines;
+    if (!LoadLine(*this, line)) ++errors;
+  }
+  if (lines == 0) ++errors;
+
+  if (errors > 0) {
+    *ConsoleOut << "Board::Load() " << errors << " errors occured while reading " << fileName
+                << "!\n";
+  }
+
+  if (bitboards[BK] == 0) {
+    *ConsoleOut << "Board::Load() Der schwarze Koenig fehlt!!!" << std::endl;
+    std::exit(-1);
+  }
+  if (bitboards[WK] == 0) {
+    *ConsoleOut << "Board::Load() Der weisse Koenig fehlt!!!" << std::endl;
+    std::exit(-1);
+  }
+
+  // Castling is allowed exactly where king and rook stand on their start squares.
+  const bool blackKingHome = bitboards[BK] == MaskOf(E8);
+  const bool whiteKingHome = bitboards[WK] == MaskOf(E1);
+  castleRights[0] = whiteKingHome && (bitboards[WR] & MaskOf(H1)) != 0;
+  castleRights[1] = blackKingHome && (bitboards[BR] & MaskOf(H8)) != 0;
+  castleRights[2] = whiteKingHome && (bitboards[WR] & MaskOf(A1)) != 0;
+  castleRights[3] = blackKingHome && (bitboards[BR] & MaskOf(A8)) != 0;
+  return true;
+}

@@ -1,0 +1,73 @@
+#include "board/Fen.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "support/TestBoards.h"
+
+namespace {
+
+TEST(Fen, TheInitialPositionReadsAsTheResetBoard) {
+  Board board = FromFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+  Board reset;
+  EXPECT_EQ(std::memcmp(&board, &reset, sizeof(Board)), 0);
+}
+
+TEST(Fen, SideCastlingEnPassantAndMoveNumber) {
+  Board board = FromFen("rnbqkbnr/pppp1ppp/8/8/3Pp3/8/PPP1PPPP/RNBQKBNR b Kq d3 0 3");
+  EXPECT_EQ(board.sideToMove, BLACK);
+  EXPECT_EQ(board.moveNumber, 6);  // half-moves, counted from 1
+  EXPECT_EQ(board.enPassant, MaskOf(At("d3")));
+  EXPECT_TRUE(board.castleRights[0]);
+  EXPECT_FALSE(board.castleRights[1]);
+  EXPECT_FALSE(board.castleRights[2]);
+  EXPECT_TRUE(board.castleRights[3]);
+  EXPECT_EQ(board.material[WHITE], 6000);
+  EXPECT_EQ(board.pawnCount[BLACK], 8);
+  // The move counters may be left out.
+  EXPECT_EQ(FromFen("4k3/8/8/8/8/8/8/4K3 w - -").moveNumber, 1);
+  // The side to move may be in check; the side that has just moved may not.
+  EXPECT_EQ(FromFen("4k2R/8/8/8/8/8/8/4K3 b - - 0 1").sideToMove, BLACK);
+}
+
+TEST(Fen, MalformedOrImpossibleInputLeavesTheBoardUntouched) {
+  const char* bad[] = {
+      "",
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq",               // three fields
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1 extra",   // seven
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP w KQkq - 0 1",                  // seven ranks
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR/8 w KQkq - 0 1",       // nine ranks
+      "rnbqkbnr/ppppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",        // nine files
+      "rnbqkbnr/ppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",          // seven files
+      "rnbqkbnr/pppppppp/9/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNX w KQkq - 0 1",         // unknown letter
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR x KQkq - 0 1",         // side
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkqK - 0 1",        // right twice
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w X - 0 1",
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBN1 w K - 0 1",            // no rook on h1
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq e3 0 1",        // no pawn behind e3
+      "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e6 0 1",      // wrong rank for Black
+      "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e9 0 1",
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - -1 1",
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 0",
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1x",
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 99999999999999999999",
+      "rnbq1bnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQ - 0 1",           // no black king
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBKKBNR w kq - 0 1",           // two white kings
+      "Pnbqkbnr/pppppppp/8/8/8/8/1PPPPPPP/RNBQKBNR w Kkq - 0 1",          // pawn on rank 8
+      "4k2R/8/8/8/8/8/8/4K3 w - - 0 1",                                    // the side that moved is in check
+  };
+  for (const char* fen : bad) {
+    Board board;
+    board.moveNumber = 77;
+    const Board before = board;
+    std::string error;
+    const bool read = ReadFen(fen, board, error);
+    EXPECT_FALSE(read) << fen;
+    EXPECT_FALSE(error.empty()) << fen;
+    EXPECT_EQ(std::memcmp(&board, &before, sizeof(Board)), 0) << fen;
+  }
+}
+
+}  // namespace

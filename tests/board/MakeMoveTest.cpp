@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstring>
+#include <sstream>
+
+#include "board/MoveList.h"
+#include "game/Console.h"
+#include "support/TestBoards.h"
+
+namespace {
+
+Bitboard Set(std::initializer_list<const char*> coords) {
+  Bitboard set = 0;
+  for (const char* coord : coords) set |= MaskOf(At(coord));
+  return set;
+}
+
+// The colour sets are the unions of the piece sets, and material and pawn counts agree.
+void ExpectConsistent(const Board& board) {
+  for (Color c : {WHITE, BLACK}) {
+    Bitboard all = 0;
+    int material = 0;
+    for (int piece = c; piece <= BK; piece += 2) {
+      all |= board.bitboards[piece];
+      material += std::popcount(board.bitboards[piece]) * PieceValue[piece];
+    }
+    EXPECT_EQ(board.bitboards[ALL_WHITE + c], all);
+    EXPECT_EQ(board.material[c], material);
+    EXPECT_EQ(board.pawnCount[c], std::popcount(board.bitboards[WP + c]));
+  }
+}
+
+TEST(MakeMove, InitialPositionAndPieceQueries) {
+  Board board;
+  EXPECT_EQ(board.moveNumber, 1);
+  EXPECT_EQ(board.sideToMove, WHITE);
+  EXPECT_EQ(board.material[WHITE], 6000);
+  EXPECT_EQ(board.material[BLACK], 6000);
+  EXPECT_EQ(board.pawnCount[WHITE], 8);
+  EXPECT_EQ(board.pawnCount[BLACK], 8);
+  for (bool right : board.castleRights) EXPECT_TRUE(right);
+  EXPECT_EQ(board.WhitePieceAt(60), WK);
+  EXPECT_EQ(board.BlackPieceAt(60), NO_PIECE);
+  int color = 5;
+  EXPECT_EQ(board.PieceAt(4, &color), KIND_KING);
+  EXPECT_EQ(color, BLACK);
+  EXPECT_EQ(board.PieceAt(36, &color), NO_PIECE);
+  EXPECT_EQ(color, -1);
+  EXPECT_EQ(board.PieceAt(At("b1"), &color), KIND_KNIGHT);
+  EXPECT_EQ(color, WHITE);
+  EXPECT_EQ(SquareMask[63], Bitboard{1} << 63);
+  ExpectConsistent(board);
+}
+
+TEST(MakeMove, DoubleStepSetsTheEnPassantSquareForOneMove) {
+  Board board;
+  Play(board, "e2", "e4");
+  EXPECT_EQ(board.enPassant, MaskOf(44));
+  EXPECT_EQ(board.moveNumber, 2);
+  EXPECT_EQ(board.sideToMove, BLACK);
+  Play(board, "c7", "c5");
+  EXPECT_EQ(board.enPassant, MaskOf(At("c6")));
+  Play(board, "g1", "f3");
+  EXPECT_EQ(board.enPassant, 0u);
+  ExpectConsistent(board);
+}
+
+TEST(MakeMove, CastlingLeavesThePathOnTheBoardUntilTheNextGeneration) {
+  Board board = FromFen("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
+  Play(board, "e1", "g1", MOVE_CASTLE_SHORT);
+  EXPECT_EQ(board.bitboards[WK], Set({"e1", "f1", "g1"}));
+  EXPECT_EQ(board.bitboards[WR], Set({"a1", "f1"}));
+  EXPECT_EQ(board.castlePath[WHITE], Set({"e1", "f1"}));
+  EXPECT_TRUE(board.castled[WHITE]);
+  EXPECT_FALSE(board.castleRights[0]);
+  EXPECT_FALSE(board.castleRights[2]);
+  EXPECT_TRUE(board.castleRights[1]);
+  EXPECT_EQ(board.WhitePieceAt(At("f1")), WK);
+
+  Play(board, "e8", "c8", MOVE_CASTLE_LONG);
+  EXPECT_EQ(board.bitboards[BR], Set({"d8", "h8"}));
+  EXPECT_EQ(board.castlePath[BLACK], Set({"d8", "e8"}));
+  EXPECT_EQ(board.castlePath[WHITE], Set({"e1", "f1"}));  // only the mover's own path goes
+
+  MoveList list;
+  ASSERT_TRUE(list.Generate(board));  // White's turn: its path is removed first
+  EXPECT_EQ(board.castlePath[WHITE], 0u);
+  EXPECT_EQ(board.bitboards[WK], Set({"g1"}));
+  EXPECT_EQ(board.bitboards[ALL_WHITE], Set({"a1", "f1", "g1"}));
+  EXPECT_EQ(board.castlePath[BLACK], Set({"d8", "e8"}));
+  board.RemoveCastlePath(BLACK);
+  ExpectConsistent(board);
+}
+
+TEST(MakeMove, CastlingRightsEndWithKingAndCornerMoves) {
+  Board board = FromFen("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
+  Board rookMove = board;
+  Play(rookMove, "h1", "h5");
+  EXPECT_FALSE(rookMove.castleRights[0]);
+  EXPECT_TRUE(rookMove.castleRights[2]);
+  Board capture = board;
+  Play(capture, "a1", "a8");
+  EXPECT_FALSE(capture.castleRights[2]);
+  EXPECT_FALSE(capture.castleRights[3]);
+  EXPECT_TRUE(capture.castleRights[0]);
+  EXPECT_TRUE(capture.castleRights[1]);
+  Board king = board;
+  king.sideToMove = BLACK;
+  Play(king, "e8", "d7");
+  EXPECT_FALSE(king.castleRights[1]);
+  EXPECT_FALSE(king.castleRights[3]);
+  EXPECT_TRUE(king.castleRights[0]);
+}
+
+TEST(MakeMove, PromotionsAndEnPassantCaptures) {
+  Board push = FromFen("7k/1P2P3/8/8/8/8/8/4K3 w - - 0 1");
+  Play(push, "e7", "e8", PROMOTE_QUEEN);
+  EXPECT_EQ(push.bitboards[WQ], MaskOf(At("e8")));
+  EXPECT_EQ(push.bitboards[WP], MaskOf(At("b7")));
+  EXPECT_EQ(push.material[WHITE], 2000 + 100 + 900);
+  EXPECT_EQ(push.pawnCount[WHITE], 1);
+
+  Board capture = FromFen("rn2k3/1P6/8/8/8/8/8/4K3 w q - 0 1");
+  Play(capture, "b7", "a8", MOVE_CAPTURE + PROMOTE_QUEEN);
+  EXPECT_EQ(capture.bitboards[BR], 0u);
+  EXPECT_EQ(capture.bitboards[WQ], MaskOf(At("a8")));
+  EXPECT_FALSE(capture.castleRights[3]);
+  EXPECT_EQ(capture.material[BLACK], 2300);
+  ExpectConsistent(capture);
+
+  Board knight = FromFen("4k3/8/8/8/8/8/5p2/K5N1 b - - 0 1");
+  Play(knight, "f2", "g1", MOVE_CAPTURE + PROMOTE_KNIGHT);
+  EXPECT_EQ(knight.bitboards[BN], MaskOf(At("g1")));
+  EXPECT_EQ(knight.bitboards[WN], 0u);
+  ExpectConsistent(knight);
+
+  Board ep = FromFen("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 2");
+  Play(ep, "e5", "d6", MOVE_EN_PASSANT);
+  EXPECT_EQ(ep.bitboards[WP], MaskOf(At("d6")));
+  EXPECT_EQ(ep.bitboards[BP], 0u);
+  EXPECT_EQ(ep.enPassant, 0u);
+  ExpectConsistent(ep);
+}
+
+TEST(MakeMove, TheMovesThatEndAGame) {
+  std::ostringstream console;
+  std::ostream* saved = ConsoleOut;
+  ConsoleOut = &console;
+
+  Board board = FromFen("r3k2r/8/8/8/3pP3/8/8/4K3 b kq e3 0 1");
+  Board stalemate = board;
+  Move draw{BK, NO_PIECE, -1, -1, MOVE_STALEMATE, -1, -1, -1};
+  EXPECT_TRUE(stalemate.MakeMove(&draw));
+  EXPECT_EQ(console.str(), "Stalemate - Game is a draw.\n");
+  EXPECT_EQ(std::memcmp(&stalemate, &board, sizeof(Board)), 0);
+
+  Board resigned = board;
+  Move resign{BK, NO_PIECE, -1, -1, MOVE_RESIGN, -1, -1, -1};
+  EXPECT_TRUE(resigned.MakeMove(&resign));
+  EXPECT_EQ(resigned.sideToMove, WHITE);
+  EXPECT_EQ(resigned.moveNumber, board.moveNumber + 1);
+  EXPECT_EQ(resigned.enPassant, 0u);
+  EXPECT_FALSE(resigned.castleRights[1]);
+  EXPECT_FALSE(resigned.castleRights[3]);
+  for (int piece = WP; piece <= ALL_BLACK; ++piece)
+    EXPECT_EQ(resigned.bitboards[piece], board.bitboards[piece]);
+
+  console.str("");
+  Board mated = FromFen("6k1/5ppp/8/8/8/8/8/3RK3 w - - 0 1");
+  Move mate = GeneratedMove(mated, "d1", "d8");
+  mate.flags = MOVE_CHECKMATE;
+  EXPECT_TRUE(mated.MakeMove(&mate));
+  EXPECT_EQ(console.str(), "CHECKMATE - Player wins.\n");
+  EXPECT_EQ(mated.bitboards[WR], MaskOf(At("d8")));
+  EXPECT_EQ(mated.sideToMove, WHITE);  // the game is over: no side change, no counters
+  EXPECT_EQ(mated.moveNumber, 1);
+
+  EXPECT_FALSE(board.MakeMove(nullptr));
+  ConsoleOut = saved;
+}
+
+TEST(MakeMove, HashValuesDependOnThePlacementOnly) {
+  Board white = FromFen("r3k2r/8/8/8/3pP3/8/8/4K3 w kq - 0 1");
+  Board black = FromFen("r3k2r/8/8/8/3pP3/8/8/4K3 b - e3 0 1");
+  EXPECT_EQ(white.HashKey(), black.HashKey());
+  EXPECT_EQ(white.HashLock(), black.HashLock());
+
+  // Two move orders to one position; a knight out and back again.
+  Board a, b;
+  Play(a, {"g1f3", "g8f6", "b1c3"});
+  Play(b, {"b1c3", "g8f6", "g1f3"});
+  EXPECT_EQ(a.HashKey(), b.HashKey());
+  EXPECT_EQ(a.HashLock(), b.HashLock());
+  Board start;
+  EXPECT_NE(a.HashKey(), start.HashKey());
+  EXPECT_NE(a.HashLock(), start.HashLock());
+
+  // The key is a 32-bit value, sign-extended: both signs occur.
+  bool negative = false, positive = false;
+  MoveList list;
+  ASSERT_TRUE(list.Generate(start));
+  for (const Move& move : list) {
+    Board next = start;
+    next.MakeMove(&move);
+    const std::int64_t key = next.HashKey();
+    EXPECT_GE(key, INT32_MIN);
+    EXPECT_LE(key, INT32_MAX);
+    (key < 0 ? negative : positive) = true;
+  }
+  EXPECT_TRUE(negative);
+  EXPECT_TRUE(positive);
+}
+
+}  // namespace
