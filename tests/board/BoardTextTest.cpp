@@ -1,42 +1,28 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <random>
-#include <sstream>
 #include <string>
 #include <utility>
 
 #include "board/Board.h"
 #include "game/Console.h"
+#include "support/ConsoleCapture.h"
+#include "support/TemporaryDirectory.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // Collects the console text and keeps position files in a fresh directory of its own.
 class BoardTextTest : public ::testing::Test {
  protected:
-  BoardTextTest() { fs::create_directories(dir_); }
-  ~BoardTextTest() override {
-    ConsoleOut = saved_;
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-  std::string Console() { return std::exchange(console_, std::ostringstream()).str(); }
+  std::string Console() { return console_.Take(); }
   std::string WriteFile(const std::string& name, const std::string& content) {
-    const std::string path = (dir_ / name).string();
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
+    return directory_.Write(name, content).string();
   }
 
  private:
-  std::ostringstream console_;
-  std::ostream* saved_ = std::exchange(ConsoleOut, &console_);
-  fs::path dir_ =
-      fs::temp_directory_path() / ("velmora-boardtext-" + std::to_string(std::random_device{}()));
+  ConsoleCapture console_;
+  TemporaryDirectory directory_;
 };
 
 using BoardTextDeathTest = BoardTextTest;

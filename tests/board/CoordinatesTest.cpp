@@ -5,17 +5,9 @@
 #include <utility>
 
 #include "board/Board.h"
-#include "game/Console.h"
+#include "support/ConsoleCapture.h"
 
 namespace {
-
-// Collects the console text while it lives.
-struct ConsoleCapture {
-  std::ostringstream text;
-  std::ostream* saved = std::exchange(ConsoleOut, &text);
-  ~ConsoleCapture() { ConsoleOut = saved; }
-  std::string Take() { return std::exchange(text, std::ostringstream()).str(); }
-};
 
 TEST(CoordinatesTest, SquaresConvertToTextAndBack) {
   ConsoleCapture console;

@@ -2,10 +2,10 @@
 
 #include <bit>
 #include <cstring>
-#include <sstream>
+#include <vector>
 
 #include "board/MoveList.h"
-#include "game/Console.h"
+#include "support/ConsoleCapture.h"
 #include "support/TestBoards.h"
 
 namespace {
@@ -94,23 +94,16 @@ TEST(MakeMove, CastlingLeavesThePathOnTheBoardUntilTheNextGeneration) {
 }
 
 TEST(MakeMove, CastlingRightsEndWithKingAndCornerMoves) {
-  Board board = FromFen("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
-  Board rookMove = board;
-  Play(rookMove, "h1", "h5");
-  EXPECT_FALSE(rookMove.castleRights[0]);
-  EXPECT_TRUE(rookMove.castleRights[2]);
-  Board capture = board;
-  Play(capture, "a1", "a8");
-  EXPECT_FALSE(capture.castleRights[2]);
-  EXPECT_FALSE(capture.castleRights[3]);
-  EXPECT_TRUE(capture.castleRights[0]);
-  EXPECT_TRUE(capture.castleRights[1]);
-  Board king = board;
-  king.sideToMove = BLACK;
-  Play(king, "e8", "d7");
-  EXPECT_FALSE(king.castleRights[1]);
-  EXPECT_FALSE(king.castleRights[3]);
-  EXPECT_TRUE(king.castleRights[0]);
+  const Board board = FromFen("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
+  const auto rightsAfter = [&](Color side, const char* move) {
+    Board next = board;
+    next.sideToMove = side;
+    Play(next, {move});
+    return std::vector<bool>(next.castleRights, next.castleRights + 4);
+  };
+  EXPECT_EQ(rightsAfter(WHITE, "h1h5"), (std::vector<bool>{false, true, true, true}));
+  EXPECT_EQ(rightsAfter(WHITE, "a1a8"), (std::vector<bool>{true, true, false, false}));  // a capture in a corner
+  EXPECT_EQ(rightsAfter(BLACK, "e8d7"), (std::vector<bool>{true, false, true, false}));
 }
 
 TEST(MakeMove, PromotionsAndEnPassantCaptures) {
@@ -144,15 +137,13 @@ TEST(MakeMove, PromotionsAndEnPassantCaptures) {
 }
 
 TEST(MakeMove, TheMovesThatEndAGame) {
-  std::ostringstream console;
-  std::ostream* saved = ConsoleOut;
-  ConsoleOut = &console;
+  ConsoleCapture console;
 
   Board board = FromFen("r3k2r/8/8/8/3pP3/8/8/4K3 b kq e3 0 1");
   Board stalemate = board;
   Move draw{BK, NO_PIECE, -1, -1, MOVE_STALEMATE, -1, -1, -1};
   EXPECT_TRUE(stalemate.MakeMove(&draw));
-  EXPECT_EQ(console.str(), "Stalemate - Game is a draw.\n");
+  EXPECT_EQ(console.Take(), "Stalemate - Game is a draw.\n");
   EXPECT_EQ(std::memcmp(&stalemate, &board, sizeof(Board)), 0);
 
   Board resigned = board;
@@ -166,18 +157,16 @@ TEST(MakeMove, TheMovesThatEndAGame) {
   for (int piece = WP; piece <= ALL_BLACK; ++piece)
     EXPECT_EQ(resigned.bitboards[piece], board.bitboards[piece]);
 
-  console.str("");
   Board mated = FromFen("6k1/5ppp/8/8/8/8/8/3RK3 w - - 0 1");
   Move mate = GeneratedMove(mated, "d1", "d8");
   mate.flags = MOVE_CHECKMATE;
   EXPECT_TRUE(mated.MakeMove(&mate));
-  EXPECT_EQ(console.str(), "CHECKMATE - Player wins.\n");
+  EXPECT_EQ(console.Take(), "CHECKMATE - Player wins.\n");
   EXPECT_EQ(mated.bitboards[WR], MaskOf(At("d8")));
   EXPECT_EQ(mated.sideToMove, WHITE);  // the game is over: no side change, no counters
   EXPECT_EQ(mated.moveNumber, 1);
 
   EXPECT_FALSE(board.MakeMove(nullptr));
-  ConsoleOut = saved;
 }
 
 TEST(MakeMove, HashValuesDependOnThePlacementOnly) {

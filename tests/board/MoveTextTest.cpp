@@ -6,17 +6,9 @@
 
 #include "board/Board.h"
 #include "board/Move.h"
-#include "game/Console.h"
+#include "support/ConsoleCapture.h"
 
 namespace {
-
-// Collects the console text while it lives.
-struct ConsoleCapture {
-  std::ostringstream text;
-  std::ostream* saved = std::exchange(ConsoleOut, &text);
-  ~ConsoleCapture() { ConsoleOut = saved; }
-  std::string Take() { return std::exchange(text, std::ostringstream()).str(); }
-};
 
 Move MoveOf(int piece, const char* from, const char* to, int flags) {
   Move move;

@@ -7,38 +7,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
+
+#include "support/TemporaryDirectory.h"
 
 struct ProgramRun {
   std::string output;  // standard output, with standard error when asked for
   int status = -1;     // the exit status
-};
-
-// A fresh, empty working directory, removed again with everything in it.
-class TemporaryDirectory {
- public:
-  TemporaryDirectory() {
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() / ("velmora-test-" + std::to_string(random()));
-    std::filesystem::create_directories(path_);
-  }
-  ~TemporaryDirectory() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TemporaryDirectory(const TemporaryDirectory&) = delete;
-  TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
-
-  const std::filesystem::path& Path() const { return path_; }
-  std::filesystem::path Write(const std::string& name, const std::string& content) const {
-    const auto file = path_ / name;
-    std::ofstream(file, std::ios::binary) << content;
-    return file;
-  }
-
- private:
-  std::filesystem::path path_;
 };
 
 // Runs `command` (a shell command line) in `directory` with `input` on standard input.
