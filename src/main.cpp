@@ -5,6 +5,7 @@
 
 #include "game/Console.h"
 #include "game/OutOfMemory.h"
+#include "search/SearchTrace.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ int main(int /*argc*/, char** /*argv*/) {
   std::srand(MillisecondTicks());
   InstallOutOfMemoryHandler(OutOfMemoryHandler);
   ConsoleOut = &std::cout;
+  OpenSearchTrace();
   // The board's constant tables and the move tables are built by the compiler, so they
   // exist before any board does.
   PrintBanner();

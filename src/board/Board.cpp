@@ -188,3 +188,16 @@ std::int64_t Board::HashKey() const {
 }
 
 std::uint32_t Board::HashLock() const { return HashOver(bitboards, HashLocks); }
+
+void Board::Hashes(std::int64_t& key, std::uint32_t& lock) const {
+  std::uint32_t keyBits = 0, lockBits = 0;
+  for (int piece = WP; piece <= BK; ++piece) {
+    for (Bitboard set = bitboards[piece]; set != 0; set &= set - 1) {
+      const int index = piece * 64 + LowestSquare(set);
+      keyBits ^= HashKeys[static_cast<std::size_t>(index)];
+      lockBits ^= HashLocks[static_cast<std::size_t>(index)];
+    }
+  }
+  key = static_cast<std::int32_t>(keyBits);
+  lock = lockBits;
+}

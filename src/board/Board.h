@@ -58,6 +58,8 @@ class Board {
   // Position hash values: piece placement only (not side to move, castling or en passant).
   std::int64_t HashKey() const;
   std::uint32_t HashLock() const;
+  // Both at once, for the search, which needs both at every node.
+  void Hashes(std::int64_t& key, std::uint32_t& lock) const;
 
   // Coordinate text ("e4", "e2e4"); these use no board state.
   static int CoordToSquare(const std::string& coord);

@@ -181,6 +181,11 @@ TEST(MakeMove, HashValuesDependOnThePlacementOnly) {
   Play(b, {"b1c3", "g8f6", "g1f3"});
   EXPECT_EQ(a.HashKey(), b.HashKey());
   EXPECT_EQ(a.HashLock(), b.HashLock());
+  std::int64_t key = 0;
+  std::uint32_t lock = 0;
+  a.Hashes(key, lock);
+  EXPECT_EQ(key, a.HashKey());
+  EXPECT_EQ(lock, a.HashLock());
   Board start;
   EXPECT_NE(a.HashKey(), start.HashKey());
   EXPECT_NE(a.HashLock(), start.HashLock());

@@ -1,0 +1,226 @@
+#include "search/Evaluate.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdlib>
+
+namespace {
+
+constexpr Bitboard FILE_A = 0x0101010101010101ULL;
+constexpr Bitboard FILE_H = FILE_A << 7;
+constexpr Bitboard RANK_8 = 0xFFULL;       // row 0
+constexpr Bitboard RANK_7 = RANK_8 << 8;   // row 1
+constexpr Bitboard RANK_1 = RANK_8 << 56;  // row 7
+// Rows 1 to 6 (ranks 7 down to 2): the squares the pawn survey visits.
+constexpr Bitboard INNER_ROWS = ~(RANK_8 | RANK_1);
+// Squares whose row and file have the same parity (a8, h1, ...).
+constexpr Bitboard LIGHT = 0xAA55AA55AA55AA55ULL;
+
+constexpr Bitboard FileMask(int file) { return FILE_A << file; }
+
+constexpr int Count(Bitboard set) { return std::popcount(set); }
+
+// The squares where WhitePieceAt / BlackPieceAt answer `piece`. Those queries test the colour
+// set first and then king, queen, rook, knight, bishop, pawn; a square in two sets (a castling
+// path square holds the king and the rook) answers the earlier one.
+Bitboard AnsweredAs(const Board& board, int piece) {
+  const Color color = piece % 2;
+  Bitboard set = board.bitboards[piece] & board.bitboards[ALL_WHITE + color];
+  for (int kind : {KIND_KING, KIND_QUEEN, KIND_ROOK, KIND_KNIGHT, KIND_BISHOP}) {
+    if (kind + color == piece) break;
+    set &= ~board.bitboards[kind + color];
+  }
+  return set;
+}
+
+// White's square for White, the square mirrored across the middle of the board for Black.
+constexpr Bitboard HomeSquare(const char* coord, Color color) {
+  const Square square = (coord[0] - 'a') + 8 * ('8' - coord[1]);
+  return MaskOf(color == WHITE ? square : square ^ 56);
+}
+
+}  // namespace
+
+void SurveyPawns(const Board& board, Color color, PawnInfo& info) {
+  const Color enemy = color ^ 1;
+  const Bitboard ownPawns = AnsweredAs(board, WP + color);
+  const Bitboard enemyPawns = AnsweredAs(board, WP + enemy);
+  const Bitboard own = ownPawns & INNER_ROWS;
+  const Bitboard theirs = enemyPawns & INNER_ROWS;
+  // White's survey runs from square 55 down to 8 and Black's from 8 up to 55, and the last
+  // pawn visited on a file is the one kept: the lowest square for White, the highest for Black.
+  const std::int32_t reset = color == WHITE ? 63 : 0;
+  const auto lastVisited = [color](Bitboard set) {
+    return color == WHITE ? LowestSquare(set) : HighestSquare(set);
+  };
+  for (int file = 0; file < 8; ++file) {
+    const Bitboard ownHere = own & FileMask(file);
+    const Bitboard theirsHere = theirs & FileMask(file);
+    info.ownOnFile[file] = Count(ownHere);
+    info.ownFront[file] = ownHere ? lastVisited(ownHere) : reset;
+    info.unusedFront[file] = reset;
+    info.enemyOnFile[file] = Count(theirsHere);
+    info.enemyRear[file] = theirsHere ? lastVisited(theirsHere) : reset;
+  }
+  info.ownOnLight = Count(own & LIGHT);
+  info.ownOnDark = Count(own & ~LIGHT);
+  info.ownTotal = Count(own);
+  // The square in front of a white pawn is 8 lower, of a black pawn 8 higher.
+  const Bitboard blockers = color == WHITE ? enemyPawns << 8 : enemyPawns >> 8;
+  info.ownRams = Count(own & blockers);
+}
+
+int EvaluateKnights(const Board& board, Color color) {
+  // Edge squares are scanned rank 8, rank 1, file a, file h. Only the first two edge knights
+  // are charged, and every rank square comes before every file square in that order.
+  const Bitboard knights = board.bitboards[WN + color];
+  const int onRanks = std::min(Count(knights & (RANK_8 | RANK_1)), 2);
+  const int onFiles = std::min(Count(knights & (FILE_A | FILE_H) & INNER_ROWS), 2 - onRanks);
+  return -10 * onRanks - 20 * onFiles;
+}
+
+int EvaluateBishops(const Board& board, Color color, const PawnInfo& info) {
+  const Bitboard bishops = board.bitboards[WB + color];
+  return -8 * (Count(bishops & LIGHT) * info.ownOnLight + Count(bishops & ~LIGHT) * info.ownOnDark);
+}
+
+int EvaluateDevelopment(const Board& board, Color color) {
+  const Color enemy = color ^ 1;
+  const auto home = [color](const char* coord) { return HomeSquare(coord, color); };
+  const Bitboard pawns = AnsweredAs(board, WP + color);
+  const Bitboard knights = AnsweredAs(board, WN + color);
+  const Bitboard bishops = AnsweredAs(board, WB + color);
+  const Bitboard rooks = AnsweredAs(board, WR + color);
+  const Bitboard queens = AnsweredAs(board, WQ + color);
+  const Bitboard kings = AnsweredAs(board, WK + color);
+  const Bitboard backRank = color == WHITE ? RANK_1 : RANK_8;
+
+  int score = 0;
+  if (pawns & home("d2")) score -= 15;
+  if (pawns & home("e2")) score -= 15;
+  score -= 10 * Count((knights | bishops) & backRank);
+
+  // A queen out early while the back rank is still at home. Right after castling the king's
+  // start square still answers as the king, so it counts as "king on e1".
+  if (queens && !(queens & home("d1"))) {
+    const int atHome = Count(bishops & (home("c1") | home("f1"))) +
+                       Count(knights & (home("b1") | home("g1"))) +
+                       Count(rooks & (home("a1") | home("h1"))) + Count(kings & home("e1"));
+    score -= 8 * atHome;
+  }
+
+  // King safety counts only while the enemy has a queen. The queen-side right is looked at
+  // before the king-side right.
+  if (AnsweredAs(board, WQ + enemy)) {
+    if (board.castled[color]) {
+      score += 10;
+    } else if (board.castleRights[2 + color]) {
+      score -= 24;
+    } else if (board.castleRights[color]) {
+      score -= 40;
+    } else {
+      score -= 120;
+    }
+  }
+  return score;
+}
+
+int EvaluateRooks(const Board& board, Color color, const PawnInfo& info) {
+  const Bitboard rooks = board.bitboards[WR + color];
+  // The seventh row seen from White: rank 7 for White, rank 1 for Black.
+  int score = 22 * Count(rooks & (color == WHITE ? RANK_7 : RANK_1));
+  for (Bitboard rest = rooks; rest; rest &= rest - 1) {
+    const int file = FileOf(LowestSquare(rest));
+    if (info.ownOnFile[file] == 0) score += info.enemyOnFile[file] == 0 ? 10 : 4;
+    // The bonus for a rook behind unusedFront[file] is never given: that array keeps its
+    // reset value, which no rook passes.
+  }
+  return score;
+}
+
+int EvaluateKingProximity(const Board& board, Color color) {
+  const Color enemy = color ^ 1;
+  // The first square, counted from a8, that answers as the enemy king; a8 when there is none.
+  const Bitboard enemyKings = AnsweredAs(board, WK + enemy);
+  const Square king = enemyKings ? LowestSquare(enemyKings) : 0;
+  const int kingRow = king / 8;
+  const int kingFile = king % 8;
+  const auto rowsAway = [kingRow](Square s) { return std::abs(s / 8 - kingRow); };
+  const auto filesAway = [kingFile](Square s) { return std::abs(s % 8 - kingFile); };
+
+  int score = 0;
+  for (Bitboard rest = AnsweredAs(board, WR + color); rest; rest &= rest - 1) {
+    const Square s = LowestSquare(rest);
+    score -= 2 * std::min(rowsAway(s), filesAway(s));
+  }
+  for (Bitboard rest = AnsweredAs(board, WN + color); rest; rest &= rest - 1) {
+    const Square s = LowestSquare(rest);
+    score += 5 - rowsAway(s) - filesAway(s);
+  }
+  for (Bitboard rest = AnsweredAs(board, WQ + color); rest; rest &= rest - 1) {
+    const Square s = LowestSquare(rest);
+    score -= std::min(rowsAway(s), filesAway(s));
+  }
+  return score;
+}
+
+int EvaluatePawnStructure(const PawnInfo& info, Color color) {
+  int score = 0;
+  for (int file = 0; file < 8; ++file) {
+    const int count = info.ownOnFile[file];
+    if (count == 0) continue;
+    if (count > 1) score -= 8;  // doubled, once per file
+    const int first = std::max(file - 1, 0);
+    const int last = std::min(file + 1, 7);
+    if ((file == first || info.ownOnFile[first] == 0) &&
+        (file == last || info.ownOnFile[last] == 0)) {
+      score -= 15;  // isolated
+    }
+    // Passed: the front pawn is ahead of the enemy's rearmost pawn on this and both
+    // neighbouring files. A file without enemy pawns keeps the reset value and never stops it.
+    const int front = info.ownFront[file];
+    bool passed = true;
+    for (int other = first; other <= last; ++other) {
+      const int rear = info.enemyRear[other];
+      if (color == WHITE ? front >= rear : front <= rear) passed = false;
+    }
+    if (passed) {
+      const int row = front / 8;
+      // White earns the square of its rank, Black the square of its row (one step short).
+      score += color == WHITE ? (8 - row) * (8 - row) : row * row;
+    }
+  }
+  if (info.ownTotal == 8) score -= 10;
+  score -= 8 * info.ownRams;
+  return score;
+}
+
+int EvaluateMaterial(const Board& board, Color color) {
+  const int white = board.material[WHITE];
+  const int black = board.material[BLACK];
+  if (white == black) return 0;
+  const Color ahead = white > black ? WHITE : BLACK;
+  const int total = white + black;
+  const int difference = std::abs(white - black);
+  const int pawns = board.pawnCount[ahead];
+  // The second part grows as material comes off, the more so the more pawns the leader keeps.
+  const int amount =
+      std::min(difference, 2400) + ((12000 - total) * pawns * difference) / (6400 * (pawns + 1));
+  return ahead == color ? amount : -amount;
+}
+
+int Evaluate(const Board& board, Color color, PawnInfo& info, bool roundDown) {
+  SurveyPawns(board, color, info);
+  const int sum = EvaluateKnights(board, color) + EvaluateBishops(board, color, info) +
+                  EvaluateDevelopment(board, color) + EvaluateRooks(board, color, info) +
+                  EvaluateKingProximity(board, color) + EvaluatePawnStructure(info, color) +
+                  EvaluateMaterial(board, color);
+  return roundDown ? sum & ~7 : sum;  // toward minus infinity: -1 becomes -8
+}
+
+double ScoreForWhite(const Board& board) {
+  PawnInfo info;
+  const int white = Evaluate(board, WHITE, info, true);
+  const int black = Evaluate(board, BLACK, info, true);
+  return (white - black) / 200.0;
+}

@@ -1,0 +1,424 @@
+#include "search/NegaScout.h"
+
+#include <chrono>
+#include <iomanip>
+#include <sstream>
+
+#include "board/MoveList.h"
+#include "book/OpeningBook.h"
+#include "game/Console.h"
+#include "search/Evaluate.h"
+#include "search/MoveOrdering.h"
+#include "search/SearchTrace.h"
+
+namespace {
+
+std::int64_t MonotonicMilliseconds() {
+  static const auto start = std::chrono::steady_clock::now();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The order in which a node tries its moves: the table's move (at hashIndex, or -1 for none)
+// first, then the sorted list without it.
+int MoveAt(int k, int hashIndex) {
+  if (hashIndex < 0) return k;
+  if (k == 0) return hashIndex;
+  return k - 1 < hashIndex ? k - 1 : k;
+}
+
+int FindFromTo(const MoveList& list, int from, int to) {
+  for (int i = 0; i < list.Size(); ++i)
+    if (list[i].from == from && list[i].to == to) return i;
+  return -1;
+}
+
+// Whether the side to move of `board` is in check: the other side could capture its king.
+bool InCheck(const Board& board) {
+  Board turned = board;
+  turned.sideToMove = 1 - turned.sideToMove;
+  MoveList replies;
+  return !replies.Generate(turned);
+}
+
+// The bound kind of a node's result.
+int BoundType(int bestScore, int alpha, int beta) {
+  if (bestScore >= beta) return TT_LOWER;
+  return bestScore > alpha ? TT_EXACT : TT_UPPER;
+}
+
+}  // namespace
+
+NegaScout::NegaScout(const OpeningBook* book, SearchLimits limits, Clock clock)
+    : book_(book), limits_(limits), clock_(clock ? std::move(clock) : Clock(MonotonicMilliseconds)) {}
+
+void NegaScout::Think(const Board& board, Move* out) {
+  searchCount_ += 1;
+  stats_ = SearchStatistics();
+  if (book_ && book_->Probe(board, out)) return;
+
+  Board root = board;
+  engineColour_ = root.sideToMove;
+  ClearHistory(history_);
+  ClearTables();
+  totalNodes_ = 0;
+  int score = 0;
+  int depth = 1;
+  const std::int64_t start = clock_();
+  for (;;) {
+    depth += 1;
+    stats_ = SearchStatistics();
+    const std::int64_t iterationStart = clock_();
+    score = Iterate(root, depth, out, score);
+    const std::int64_t iterationTime = clock_() - iterationStart;
+    const std::int64_t nodes = std::int64_t{stats_.regularNodes} + stats_.quiescenceNodes;
+    totalNodes_ += nodes;
+
+    if constexpr (Tracing(0)) {
+      SearchTraceLog() << "\nITERATION FOR DEPTH " << depth << "\nScore: " << score
+                       << "\tNumNodes: " << stats_.regularNodes << "\tNumCutoffs: " << stats_.regularCutoffs << '\n';
+    }
+    *ConsoleOut << "Iteration of depth " << depth << "; best move = ";
+    out->Print();
+    if (thinkingOutput_) {
+      std::ostringstream line;
+      line << depth << '\t' << score << "\t0\t" << nodes << '\t'
+           << PrincipalVariation(depth, root, *tables_[WHITE], *tables_[BLACK]);
+      thinkingOutput_(line.str());
+    }
+
+    if (depth < limits_.minDepth) continue;
+    if (nodes > limits_.maxNodes || depth >= limits_.maxDepth || iterationTime > limits_.maxIterTimeMs ||
+        clock_() - start > limits_.maxTimeMs || out->score >= SCORE_MATE_FOUND)
+      break;
+  }
+  // A search faster than the clock's resolution counts as one millisecond.
+  const std::int64_t elapsed = std::max<std::int64_t>(clock_() - start, 1);
+  *ConsoleOut << "AI thought " << static_cast<float>(elapsed) / 1000.0f << " seconds! ( "
+              << static_cast<float>(totalNodes_) / static_cast<float>(elapsed) << " KNodes / sec )" << std::endl;
+}
+
+int NegaScout::Iterate(Board& board, int depth, Move* out, int previous) {
+  const int alpha = previous - ASPIRATION_WINDOW;
+  const int beta = previous + ASPIRATION_WINDOW;
+  int score = SearchRoot(board, depth, out, alpha, beta);
+  if (score <= alpha || score >= beta) score = SearchRoot(board, depth, out, -SCORE_WINDOW, SCORE_WINDOW);
+  out->score = score;
+  return score;
+}
+
+int NegaScout::SearchRoot(Board& board, int depth, Move* out, int alpha, int beta) {
+  stats_.regularNodes += 1;
+  std::int64_t key;
+  std::uint32_t lock;
+  board.Hashes(key, lock);
+  TTEntry& entry = tables_[board.sideToMove]->SlotAt(key);
+  const int alphaBefore = alpha;
+
+  MoveList moves;
+  if (!moves.Generate(board)) {
+    if constexpr (Tracing(10)) SearchTraceLog() << "illegal position\n";
+    return -SCORE_ILLEGAL;
+  }
+  OrderingTable = &history_[board.sideToMove];
+  SortMoves(moves);
+
+  int bestScore = SCORE_NONE;
+  int nullBound = beta;
+  int searched = 0;
+  int bestIndex = 0;
+  Move best;
+  Move reply;
+  for (const Move& move : moves) {
+    if (bestScore >= beta || bestScore >= SCORE_MATE_FOUND) break;
+    Board child = board;
+    child.MakeMove(&move);
+    searched += 1;
+    const auto searchChild = [&](int childAlpha, int childBeta) {
+      return depth > 1 ? -Search(child, depth - 1, &reply, childAlpha, childBeta)
+                       : -Quiesce(child, childAlpha, childBeta, 0);
+    };
+    int score = searchChild(-nullBound, -alpha);
+    if (alpha < score && score < beta) {
+      const int again = searchChild(-beta, -score);
+      if (again > score) score = again;
+    }
+    if (score > bestScore) {
+      bestScore = score;
+      bestIndex = searched;
+      best = move;
+      if (score > alpha) alpha = score;
+    }
+    nullBound = alpha + 1;
+  }
+
+  // No acceptable move, or only moves that delay a mate found against the side to move.
+  if (bestScore <= SCORE_GIVE_UP) {
+    best.piece = WK + board.sideToMove;
+    best.flags = GameEndFlags(board, moves);
+  }
+  *out = best;
+
+  const int type = BoundType(bestScore, alphaBefore, beta);
+  if (type == TT_LOWER) {
+    stats_.regularCutoffs += 1;
+    if (best.from >= 0) history_[board.sideToMove][best.from][best.to] += depth * depth;
+  }
+  if (entry.ply + entry.depth < board.moveNumber + depth ||
+      (entry.depth < depth && entry.Answers(lock)) || (type == TT_EXACT && entry.type != TT_EXACT) ||
+      entry.type == TT_EMPTY || entry.depth == 0) {
+    entry.Store(type, bestScore, depth, lock, board.moveNumber, best.from, best.to, stats_.regularNodes);
+  }
+  stats_.regularMoveSum += moves.Size() - 1;
+  stats_.regularBestIndexSum += bestIndex - 1;
+  return bestScore;
+}
+
+int NegaScout::GameEndFlags(const Board& board, const MoveList& moves) const {
+  if (InCheck(board)) return MOVE_RESIGN;
+  // Not in check: stalemate, unless a legal move exists after all (the search saw it lose).
+  MoveList replies;
+  for (const Move& move : moves) {
+    Board child = board;
+    child.MakeMove(&move);
+    if (replies.Generate(child)) return MOVE_RESIGN;
+  }
+  return MOVE_STALEMATE;
+}
+
+int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
+  stats_.regularNodes += 1;
+  std::int64_t key;
+  std::uint32_t lock;
+  board.Hashes(key, lock);
+  TTEntry& entry = tables_[board.sideToMove]->SlotAt(key);
+
+  int bestScore = SCORE_NONE;
+  int bestFrom = -1, bestTo = -1;
+  int hashFrom = -1, hashTo = -1;
+  if (entry.Answers(lock)) {
+    if (entry.depth >= depth) {
+      stats_.regularTtHits += 1;
+      const int stored = entry.CorrectedScore(board.moveNumber);
+      const bool cutoff = entry.type == TT_EXACT || (entry.type == TT_LOWER && stored >= beta) ||
+                          (entry.type == TT_UPPER && stored <= alpha);
+      if (cutoff) {
+        out->from = entry.from;
+        out->to = entry.to;
+        stats_.regularCutoffs += 1;
+        return stored;
+      }
+      if (entry.type == TT_LOWER && alpha < stored) {
+        alpha = bestScore = stored;
+        hashFrom = bestFrom = entry.from;
+        hashTo = bestTo = entry.to;
+      } else if (entry.type == TT_UPPER && stored < beta) {
+        beta = stored;
+        hashFrom = entry.from;
+        hashTo = entry.to;
+      }
+    }
+  } else if (entry.type != TT_EMPTY) {
+    stats_.regularCollisions += 1;
+  }
+  const int alphaBefore = alpha;
+
+  MoveList moves;
+  if (!moves.Generate(board)) {
+    if constexpr (Tracing(10)) SearchTraceLog() << "illegal position\n";
+    return SCORE_ILLEGAL;
+  }
+  OrderingTable = &history_[board.sideToMove];
+  SortMoves(moves);
+  const int hashIndex = hashFrom >= 0 ? FindFromTo(moves, hashFrom, hashTo) : -1;
+
+  int nullBound = beta;
+  int searched = 0;
+  int bestIndex = 0;
+  Move reply;
+  for (int k = 0; k < moves.Size() && bestScore < beta; ++k) {
+    const Move& move = moves[MoveAt(k, hashIndex)];
+    Board child = board;
+    child.MakeMove(&move);
+    searched += 1;
+    const auto searchChild = [&](int childAlpha, int childBeta) {
+      return depth > 1 ? -Search(child, depth - 1, &reply, childAlpha, childBeta)
+                       : -Quiesce(child, childAlpha, childBeta, 0);
+    };
+    int score = searchChild(-nullBound, -alpha);
+    if (alpha < score && score < beta) {
+      const int again = searchChild(-beta, -score);
+      if (again > score) score = again;
+    }
+    if (score > bestScore) {
+      bestScore = score;
+      bestIndex = searched;
+      bestFrom = move.from;
+      bestTo = move.to;
+      if (score > alpha) alpha = score;
+    }
+    nullBound = alpha + 1;
+  }
+
+  // Every move was refused: mate when in check, else stalemate.
+  if (bestScore <= -SCORE_WINDOW) return InCheck(board) ? bestScore + depth : 0;
+
+  out->from = bestFrom;
+  out->to = bestTo;
+  const int type = BoundType(bestScore, alphaBefore, beta);
+  if (type == TT_LOWER) {
+    stats_.regularCutoffs += 1;
+    if (bestFrom >= 0) history_[board.sideToMove][bestFrom][bestTo] += depth * depth;
+  }
+  // A search reaching further into the game replaces, as does a deeper one of the same
+  // position, an exact result over a bound, and anything over an empty slot.
+  if (entry.ply + entry.depth < board.moveNumber + depth || (entry.depth < depth && entry.Answers(lock)) ||
+      (type == TT_EXACT && entry.type != TT_EXACT) || entry.type == TT_EMPTY) {
+    entry.Store(type, bestScore, depth, lock, board.moveNumber, bestFrom, bestTo, stats_.regularNodes);
+  }
+  stats_.regularMoveSum += moves.Size() - 1;
+  stats_.regularBestIndexSum += bestIndex - 1;
+  return bestScore;
+}
+
+int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
+  stats_.quiescenceNodes += 1;
+  std::int64_t key;
+  std::uint32_t lock;
+  board.Hashes(key, lock);
+  TTEntry& entry = tables_[board.sideToMove]->SlotAt(key);
+
+  int hashFrom = -1, hashTo = -1;
+  if (entry.Answers(lock)) {
+    if (entry.depth >= 0) {
+      stats_.quiescenceTtHits += 1;
+      const int stored = entry.CorrectedScore(board.moveNumber);
+      const bool cutoff = entry.type == TT_EXACT || (entry.type == TT_LOWER && stored >= beta) ||
+                          (entry.type == TT_UPPER && stored <= alpha);
+      if (cutoff) {
+        stats_.quiescenceCutoffs += 1;
+        return stored;
+      }
+      if (entry.type == TT_LOWER && alpha < stored) {
+        alpha = stored;
+        hashFrom = entry.from;
+        hashTo = entry.to;
+      } else if (entry.type == TT_UPPER && stored < beta) {
+        beta = stored;
+        hashFrom = entry.from;
+        hashTo = entry.to;
+      }
+    }
+  } else if (entry.type != TT_EMPTY) {
+    stats_.quiescenceCollisions += 1;
+  }
+  const int alphaBefore = alpha;
+
+  int standPat = Evaluate(board, engineColour_, pawnInfo_, false);
+  if (board.sideToMove != engineColour_) standPat = -standPat;
+
+  MoveList captures;
+  if (!captures.GenerateCaptures(board) || standPat >= beta) return standPat;
+
+  int bestScore = standPat;
+  if (standPat > alpha) alpha = standPat;
+  OrderingTable = &captureHistory_[board.sideToMove];
+  SortMoves(captures);
+  const int hashIndex = hashFrom >= 0 ? FindFromTo(captures, hashFrom, hashTo) : -1;
+
+  int searched = 0;
+  int bestIndex = 0;
+  int bestFrom = -1, bestTo = -1;
+  for (int k = 0; k < captures.Size() && bestScore < beta; ++k) {
+    const Move& capture = captures[MoveAt(k, hashIndex)];
+    Board child = board;
+    child.MakeMove(&capture);
+    searched += 1;
+    const int score = -Quiesce(child, -beta, -alpha, qdepth - 1);
+    if (score > bestScore) {
+      bestScore = score;
+      bestIndex = searched;
+      bestFrom = capture.from;
+      bestTo = capture.to;
+      if (score > alpha) alpha = score;
+    }
+  }
+
+  // Cannot happen, since the stand-pat score is the floor; kept for the mate formula's sake.
+  if (bestScore <= -SCORE_WINDOW) return InCheck(board) ? bestScore + qdepth : 0;
+
+  const int type = BoundType(bestScore, alphaBefore, beta);
+  if (type == TT_LOWER) {
+    stats_.quiescenceCutoffs += 1;
+    captureHistory_[board.sideToMove][bestFrom][bestTo] += 1;
+  }
+  // The quiescence search trusts its results less: it only fills empty slots.
+  if (entry.type == TT_EMPTY)
+    entry.Store(type, bestScore, qdepth, lock, board.moveNumber, bestFrom, bestTo, stats_.regularNodes);
+  if (bestIndex != 0) {
+    stats_.quiescenceMoveSum += captures.Size() - 1;
+    stats_.quiescenceBestIndexSum += bestIndex - 1;
+  }
+  return bestScore;
+}
+
+std::string NegaScout::PrincipalVariation(int depth, const Board& board, const TranspositionTable& first,
+                                          const TranspositionTable& second) {
+  std::string text;
+  Board walk = board;
+  MoveList moves;
+  for (int round = 0; round < depth; ++round) {
+    const TTEntry& entry = (walk.sideToMove == WHITE ? first : second).Slot(walk);
+    if (!entry.Answers(walk.HashLock())) break;
+    moves.Generate(walk);
+    const Move* move = moves.Find(entry.from, entry.to);
+    if (!walk.MakeMove(move)) break;
+    std::string coords;
+    Board::SquareToCoord(entry.from, entry.to, coords);
+    text += coords;
+    if (round + 1 < depth) text += ' ';
+  }
+  return text;
+}
+
+void NegaScout::PrintParameters() {
+  const SearchLimits limits;
+  const auto line = [](const char* name, std::int64_t value, const char* unit) {
+    *ConsoleOut << name << std::setw(7) << value << unit;
+  };
+  line("MaxSearchNodes =     ", limits.maxNodes, " nodes");
+  *ConsoleOut << std::endl;
+  line("MaxSearchTime =      ", limits.maxTimeMs, " ms");
+  *ConsoleOut << std::endl;
+  line("MaxSearchIterTime =  ", limits.maxIterTimeMs, " ms");
+  *ConsoleOut << std::endl;
+  line("MinSearchDepth =     ", limits.minDepth, " moves");
+  *ConsoleOut << std::endl;
+  line("MaxSearchDepth =     ", limits.maxDepth, " moves");
+  *ConsoleOut << std::endl;
+  line("TranspositionTable = ", TT_SIZE, " x2 entries ( ");
+  *ConsoleOut << 45.0 << " MB )" << std::endl;
+}
+
+void NegaScout::PrintStatistics() {
+  const auto w7 = [](std::int32_t value) { return (std::ostringstream() << std::setw(7) << value).str(); };
+  const SearchStatistics& s = stats_;
+  *ConsoleOut << std::endl << " S T A T S  -  NegaScout" << std::endl;
+  *ConsoleOut << "Regular nodes:   " << w7(s.regularNodes) << "  Quiescence nodes:   " << w7(s.quiescenceNodes)
+              << std::endl;
+  *ConsoleOut << "Regular TTHits:  " << w7(s.regularTtHits) << "  Quiescence TTHits:  " << w7(s.quiescenceTtHits)
+              << std::endl;
+  *ConsoleOut << "Regular Cutoffs: " << w7(s.regularCutoffs) << "  Quiescence Cutoffs: "
+              << w7(s.quiescenceCutoffs) << std::endl;
+  *ConsoleOut << "Regular Hash col:" << w7(s.regularCollisions) << "  Quiescence Hash col:"
+              << w7(s.quiescenceCollisions) << std::endl;
+  if (s.regularMoveSum != 0 && s.quiescenceMoveSum != 0) {
+    const auto performance = [](std::int32_t bestIndexSum, std::int32_t moveSum) {
+      return 100 - static_cast<std::int32_t>(std::int64_t{bestIndexSum} * 10000 / moveSum) / 100.0;
+    };
+    *ConsoleOut << "Regular Moveperf:" << std::setw(7) << performance(s.regularBestIndexSum, s.regularMoveSum)
+                << "% Quiescence Moveperf:" << std::setw(7)
+                << performance(s.quiescenceBestIndexSum, s.quiescenceMoveSum) << "%" << std::endl;
+  }
+  tables_[WHITE]->PrintStatistics();
+  tables_[BLACK]->PrintStatistics();
+}

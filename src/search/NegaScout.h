@@ -1,0 +1,64 @@
+// The NegaScout engine: iterative deepening over a principal-variation alpha-beta search with
+// two transposition tables, history ordering and a capture-only quiescence search.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "board/Board.h"
+#include "board/Move.h"
+#include "search/SearchEngine.h"
+#include "search/SearchLimits.h"
+
+class OpeningBook;
+
+// Scores of the search.
+inline constexpr int SCORE_NONE = -30001;        // no move accepted (yet)
+inline constexpr int SCORE_WINDOW = 30000;       // the full window
+inline constexpr int SCORE_ILLEGAL = 31000;      // the side to move can capture the king, or has no move
+inline constexpr int SCORE_MATE_FOUND = 29900;   // a forced mate has been found
+inline constexpr int SCORE_GIVE_UP = -29995;     // the root resigns (or sees stalemate) at or below this
+inline constexpr int ASPIRATION_WINDOW = 40;
+
+class NegaScout : public SearchEngine {
+ public:
+  // Milliseconds from a monotonic clock.
+  using Clock = std::function<std::int64_t()>;
+  // Receives the thinking line after every iteration ("depth\tscore\t0\tnodes\tvariation").
+  using ThinkingOutput = std::function<void(const std::string&)>;
+
+  explicit NegaScout(const OpeningBook* book, SearchLimits limits = SearchLimits(), Clock clock = nullptr);
+
+  void Think(const Board& board, Move* out) override;
+  void PrintStatistics() override;
+
+  // The fixed search parameters, as the program prints them at start.
+  static void PrintParameters();
+
+  void SetThinkingOutput(ThinkingOutput output) { thinkingOutput_ = std::move(output); }
+
+  // Nodes (regular and quiescence) of all iterations of the last search.
+  std::int64_t TotalNodes() const { return totalNodes_; }
+
+  // One iteration: the root search in the aspiration window around `previous`, and again in the
+  // full window when the score falls outside. Sets out's score.
+  int Iterate(Board& board, int depth, Move* out, int previous);
+  int SearchRoot(Board& board, int depth, Move* out, int alpha, int beta);
+  int Search(Board& board, int depth, Move* out, int alpha, int beta);
+  int Quiesce(Board& board, int alpha, int beta, int qdepth);
+
+  // The moves the tables remember from `board` on, as coordinate text ("e2e4 e7e5").
+  static std::string PrincipalVariation(int depth, const Board& board, const TranspositionTable& first,
+                                        const TranspositionTable& second);
+
+ private:
+  // The answer of a root where no move is acceptable: resignation, or stalemate.
+  int GameEndFlags(const Board& board, const MoveList& moves) const;
+
+  const OpeningBook* book_;
+  SearchLimits limits_;
+  Clock clock_;
+  ThinkingOutput thinkingOutput_;
+  std::int64_t totalNodes_ = 0;
+};

@@ -1,0 +1,20 @@
+// When the iterative deepening stops. The program always plays with the default values;
+// tests and tools may search to a fixed depth instead.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+
+struct SearchLimits {
+  std::int64_t maxNodes = 999999;     // no new iteration after one that visited more nodes
+  std::int64_t maxTimeMs = 10000;     // no new iteration once the search has run longer
+  std::int64_t maxIterTimeMs = 2500;  // no new iteration after one that took longer
+  int minDepth = 4;                   // depths up to this one are always searched
+  int maxDepth = 25;                  // the deepest iteration
+
+  // Exactly `depth` iterations deep (from 2), whatever the nodes and the time.
+  static SearchLimits FixedDepth(int depth) {
+    constexpr auto unlimited = std::numeric_limits<std::int64_t>::max();
+    return SearchLimits{unlimited, unlimited, unlimited, depth, depth};
+  }
+};

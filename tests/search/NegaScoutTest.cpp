@@ -1,0 +1,165 @@
+#include "search/NegaScout.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/ConsoleCapture.h"
+#include "support/TestBoards.h"
+
+namespace {
+
+// A clock that moves on by `step` milliseconds every time it is read.
+NegaScout::Clock SteppingClock(std::int64_t step) {
+  auto now = std::make_shared<std::int64_t>(0);
+  return [now, step] { return *now += step; };
+}
+
+// The depths of the "Iteration of depth " lines in the console text.
+std::vector<int> IterationDepths(const std::string& console) {
+  std::vector<int> depths;
+  const std::string marker = "Iteration of depth ";
+  for (auto at = console.find(marker); at != std::string::npos; at = console.find(marker, at + 1))
+    depths.push_back(std::stoi(console.substr(at + marker.size())));
+  return depths;
+}
+
+Move Think(const std::string& fen, const SearchLimits& limits) {
+  NegaScout engine(nullptr, limits, SteppingClock(0));
+  Move best;
+  engine.Think(FromFen(fen), &best);
+  return best;
+}
+
+TEST(NegaScout, MateInOneIsSeenFromIterationDepthThree) {
+  ConsoleCapture console;
+  const char* fen = "6k1/5ppp/8/8/8/8/8/3RK3 w - - 0 1";
+  EXPECT_LT(Think(fen, SearchLimits::FixedDepth(2)).score, SCORE_MATE_FOUND);
+  const Move mate = Think(fen, SearchLimits::FixedDepth(3));
+  EXPECT_EQ(mate.score, 30001 - 2);
+  EXPECT_EQ(mate.from, At("d1"));
+  EXPECT_EQ(mate.to, At("d8"));
+
+  // The mate found at depth 3 does not stop depth 4, which is always searched; there it does.
+  console.Take();
+  Think(fen, SearchLimits());
+  EXPECT_EQ(IterationDepths(console.Take()), (std::vector<int>{2, 3, 4}));
+}
+
+TEST(NegaScout, TheRootAnswersMateWithResignationAndStalemateAsSuch) {
+  ConsoleCapture console;
+  const Move mated = Think("3R2k1/5ppp/8/8/8/8/8/4K3 b - - 0 1", SearchLimits::FixedDepth(2));
+  EXPECT_EQ(mated.flags, MOVE_RESIGN);
+  EXPECT_EQ(mated.piece, BK);
+  EXPECT_EQ(mated.from, -1);
+  EXPECT_EQ(mated.to, -1);
+  EXPECT_EQ(mated.score, SCORE_NONE);
+
+  const Move stalemate = Think("7k/5K2/6Q1/8/8/8/8/8 b - - 0 1", SearchLimits::FixedDepth(2));
+  EXPECT_EQ(stalemate.flags, MOVE_STALEMATE);
+  EXPECT_EQ(stalemate.piece, BK);
+
+  // Every move allows a mate in one: the engine gives up at depth 4 while it still sees it.
+  const Move lost = Think("8/8/8/8/8/1k6/2q4P/K7 w - - 0 1", SearchLimits::FixedDepth(4));
+  EXPECT_EQ(lost.flags, MOVE_RESIGN);
+  EXPECT_EQ(lost.piece, WK);
+  EXPECT_EQ(lost.from, At("h2"));
+  EXPECT_EQ(lost.score, -30001 + 2);
+}
+
+TEST(NegaScout, InnerNodesScoreMateStalemateAndIllegalPositions) {
+  ConsoleCapture console;
+  NegaScout engine(nullptr);
+  Move out;
+  Board mated = FromFen("3R2k1/5ppp/8/8/8/8/8/4K3 b - - 0 1");
+  EXPECT_EQ(engine.Search(mated, 3, &out, -30000, 30000), -30001 + 3);
+  Board stalemate = FromFen("7k/5K2/6Q1/8/8/8/8/8 b - - 0 1");
+  EXPECT_EQ(engine.Search(stalemate, 2, &out, -30000, 30000), 0);
+  Board illegal = FromFen("4k3/8/8/8/8/8/8/4R1K1 b - - 0 1");
+  illegal.sideToMove = WHITE;  // White could take the king
+  EXPECT_EQ(engine.Search(illegal, 2, &out, -30000, 30000), SCORE_ILLEGAL);
+  EXPECT_EQ(engine.SearchRoot(illegal, 2, &out, -30000, 30000), -SCORE_ILLEGAL);
+  // The quiescence search does not refuse it: no capture is tried, the static score stands.
+  EXPECT_LT(std::abs(engine.Quiesce(illegal, -30000, 30000, 0)), 5000);
+}
+
+TEST(NegaScout, SearchesAreRepeatableAndStopByTheirLimits) {
+  ConsoleCapture console;
+  const Board board = FromFen("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3");
+  NegaScout first(nullptr, SearchLimits::FixedDepth(4), SteppingClock(0));
+  NegaScout second(nullptr, SearchLimits::FixedDepth(4), SteppingClock(0));
+  Move a, b;
+  first.Think(board, &a);
+  second.Think(board, &b);
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(a.score, b.score);
+  EXPECT_EQ(first.TotalNodes(), second.TotalNodes());
+  EXPECT_GT(first.TotalNodes(), 1000);
+  EXPECT_EQ(first.SearchCount(), 1);
+  console.Take();
+
+  // A slow clock: depths 2 to 4 are searched all the same, then the time is up.
+  NegaScout slow(nullptr, SearchLimits(), SteppingClock(20000));
+  slow.Think(board, &a);
+  EXPECT_EQ(IterationDepths(console.Take()), (std::vector<int>{2, 3, 4}));
+
+  SearchLimits nodes;
+  nodes.maxNodes = 20000;
+  NegaScout limited(nullptr, nodes, SteppingClock(0));
+  limited.Think(board, &a);
+  const std::vector<int> depths = IterationDepths(console.Take());
+  ASSERT_GE(depths.size(), 3u);
+  EXPECT_EQ(depths.front(), 2);
+  EXPECT_LT(depths.size(), 8u);
+  EXPECT_GT(limited.Statistics().regularNodes + limited.Statistics().quiescenceNodes, 20000);
+}
+
+TEST(NegaScout, TheThinkingLineCarriesDepthScoreNodesAndVariation) {
+  ConsoleCapture console;
+  NegaScout engine(nullptr, SearchLimits::FixedDepth(3), SteppingClock(0));
+  std::vector<std::string> lines;
+  engine.SetThinkingOutput([&](const std::string& line) { lines.push_back(line); });
+  Move best;
+  engine.Think(FromFen("6k1/5ppp/8/8/8/8/8/3RK3 w - - 0 1"), &best);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1].substr(0, 9), "3\t29999\t0");
+  EXPECT_EQ(lines[1].substr(lines[1].rfind('\t') + 1, 4), "d1d8");
+  EXPECT_NE(console.Take().find("Iteration of depth 3; best move = WR - d1d8\nAI thought "), std::string::npos);
+}
+
+TEST(NegaScout, StateParametersAndStatistics) {
+  ConsoleCapture console;
+  std::unique_ptr<SearchEngine> engine = SearchEngine::Create(ENGINE_NEGASCOUT, nullptr);
+  ASSERT_NE(engine, nullptr);
+  for (int kind : {0, 1, 3}) EXPECT_EQ(SearchEngine::Create(kind, nullptr), nullptr);
+
+  std::istringstream saved(std::string("\x05\x01\x00\x00", 4));
+  engine->LoadState(saved);
+  std::ostringstream state;
+  engine->SaveState(state);
+  EXPECT_EQ(state.str(), std::string("\x05\x01\x00\x00", 4));
+
+  NegaScout::PrintParameters();
+  EXPECT_EQ(console.Take(),
+            "MaxSearchNodes =      999999 nodes\n"
+            "MaxSearchTime =        10000 ms\n"
+            "MaxSearchIterTime =     2500 ms\n"
+            "MinSearchDepth =           4 moves\n"
+            "MaxSearchDepth =          25 moves\n"
+            "TranspositionTable =  655360 x2 entries ( 45 MB )\n");
+
+  // Before any search every counter is 0 and the move performance line is left out.
+  engine->PrintStatistics();
+  const std::string report = console.Take();
+  EXPECT_TRUE(report.starts_with(
+            "\n S T A T S  -  NegaScout\n"
+            "Regular nodes:         0  Quiescence nodes:         0\n"
+            "Regular TTHits:        0  Quiescence TTHits:        0\n"
+            "Regular Cutoffs:       0  Quiescence Cutoffs:       0\n"
+            "Regular Hash col:      0  Quiescence Hash col:      0\n"
+            "\n S T")) << report;
+}
+
+}  // namespace
