@@ -1,6 +1,8 @@
 // velmora-bench [DEPTH]: searches a fixed set of positions to exactly DEPTH plies with a fresh,
 // book-less engine each. The node total is the signature of the search's behaviour: it must be
 // the same on every run and every machine.
+// velmora-bench --reply-to-e4: how long the computer takes, under the program's own limits and
+// without a book, to answer 1. e4.
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -15,7 +17,7 @@
 
 namespace {
 
-constexpr int DEFAULT_DEPTH = 6;
+constexpr int DEFAULT_DEPTH = 5;
 
 constexpr const char* POSITIONS[] = {
     // Openings
@@ -40,8 +42,33 @@ constexpr const char* POSITIONS[] = {
 int Usage() {
   std::cerr << "Usage: velmora-bench [DEPTH]\n"
                "  Searches the built-in positions to exactly DEPTH plies (2 to 12, default "
-            << DEFAULT_DEPTH << ").\n";
+            << DEFAULT_DEPTH
+            << ").\n"
+               "       velmora-bench --reply-to-e4\n"
+               "  Times the computer's answer to 1. e4 under the program's own search limits.\n";
   return 2;
+}
+
+std::int64_t MillisecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+int ReplyToE4() {
+  Board board;
+  std::string error;
+  ReadFen("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1", board, error);
+  std::ostringstream searchText;
+  ConsoleOut = &searchText;
+  const auto start = std::chrono::steady_clock::now();
+  NegaScout engine(nullptr);
+  Move reply;
+  engine.Think(board, &reply);
+  const std::int64_t elapsed = MillisecondsSince(start);
+  std::string coords;
+  Board::SquareToCoord(reply.from, reply.to, coords);
+  std::cout << "Reply: " << coords << "\nNodes: " << engine.TotalNodes() << "\nTime: " << elapsed << " ms"
+            << std::endl;
+  return 0;
 }
 
 }  // namespace
@@ -49,6 +76,7 @@ int Usage() {
 int main(int argc, char** argv) {
   int depth = DEFAULT_DEPTH;
   if (argc > 2) return Usage();
+  if (argc == 2 && std::string(argv[1]) == "--reply-to-e4") return ReplyToE4();
   if (argc == 2) {
     char* end = nullptr;
     const long value = std::strtol(argv[1], &end, 10);
@@ -77,8 +105,7 @@ int main(int argc, char** argv) {
     std::cout << placement << ' ' << (coords.empty() ? "-" : coords) << ' ' << engine.TotalNodes() << '\n';
     totalNodes += engine.TotalNodes();
   }
-  const auto elapsed =
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  const std::int64_t elapsed = MillisecondsSince(start);
   std::cout << "Nodes: " << totalNodes << '\n'
             << "Time: " << elapsed << " ms\n"
             << "NPS: " << totalNodes * 1000 / (elapsed > 0 ? elapsed : 1) << std::endl;

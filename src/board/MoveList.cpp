@@ -85,6 +85,17 @@ class Generator {
       const RaySet& rays = table[static_cast<std::size_t>(from)];
       for (int r = 0; r < rays.count; ++r) {
         const Ray& ray = rays.rays[r];
+        if constexpr (CapturesOnly) {
+          // Only the first piece on the ray matters.
+          const Bitboard pieces = ray.mask & (own_ | enemy_);
+          if (!pieces) continue;
+          const Square to = ray.Nearest(pieces);
+          if (!(enemy_ & MaskOf(to))) continue;
+          const int captured = EnemyAt(to);
+          if (captured == ENEMY_KING) return false;
+          Add(piece, captured, from, to, MOVE_CAPTURE);
+          continue;
+        }
         for (int i = 0; i < ray.length; ++i) {
           const Square to = ray.squares[i];
           const Bitboard mask = MaskOf(to);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 
 struct SquareList {
@@ -11,8 +12,15 @@ struct SquareList {
 };
 
 struct Ray {
-  std::uint8_t length = 0;  // never 0 for a ray in a RaySet
+  std::uint8_t length = 0;       // never 0 for a ray in a RaySet
   std::uint8_t squares[7] = {};  // nearest first
+  bool ascending = false;        // whether the square numbers grow along the ray
+  std::uint64_t mask = 0;        // all squares of the ray
+
+  // The nearest of the given squares of the ray (there must be one).
+  constexpr int Nearest(std::uint64_t squaresOnRay) const {
+    return ascending ? std::countr_zero(squaresOnRay) : 63 - std::countl_zero(squaresOnRay);
+  }
 };
 
 struct RaySet {
@@ -96,8 +104,11 @@ constexpr std::array<SquareList, 64> BuildKnightMoves() {
 constexpr Ray RayFrom(int s, int fileStep, int rowStep) {
   Ray ray;
   for (int file = FileOf(s) + fileStep, row = RowOf(s) + rowStep; OnBoard(file, row);
-       file += fileStep, row += rowStep)
+       file += fileStep, row += rowStep) {
     ray.squares[ray.length++] = static_cast<std::uint8_t>(file + 8 * row);
+    ray.mask |= std::uint64_t{1} << (file + 8 * row);
+  }
+  ray.ascending = rowStep > 0 || (rowStep == 0 && fileStep > 0);
   return ray;
 }
 

@@ -286,6 +286,11 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   std::uint32_t lock;
   board.Hashes(key, lock);
   TTEntry& entry = tables_[board.sideToMove]->SlotAt(key);
+  // The static score does not depend on the table: it is worked out while the entry is
+  // on its way from memory.
+  __builtin_prefetch(&entry);
+  int standPat = Evaluate(board, engineColour_, pawnInfo_, false);
+  if (board.sideToMove != engineColour_) standPat = -standPat;
 
   int hashFrom = -1, hashTo = -1;
   if (entry.Answers(lock)) {
@@ -312,9 +317,6 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
     stats_.quiescenceCollisions += 1;
   }
   const int alphaBefore = alpha;
-
-  int standPat = Evaluate(board, engineColour_, pawnInfo_, false);
-  if (board.sideToMove != engineColour_) standPat = -standPat;
 
   MoveList captures;
   if (!captures.GenerateCaptures(board) || standPat >= beta) return standPat;

@@ -203,3 +203,35 @@ TEST(MoveGeneration, ListsGrowPastTheirInlineRoomAndCopy) {
 }
 
 }  // namespace
+
+namespace {
+
+// The captures-only generation must give exactly the captures of the full generation, in the
+// same order, and refuse the same positions.
+void ExpectCapturesMatch(Board board, int depth) {
+  Board forCaptures = board;
+  MoveList all, captures;
+  const bool full = all.Generate(board);
+  const bool some = captures.GenerateCaptures(forCaptures);
+  EXPECT_EQ(all.LastFailure() == GenerationFailure::KING_CAPTURE,
+            captures.LastFailure() == GenerationFailure::KING_CAPTURE);
+  if (!full) return;
+  std::vector<Move> expected;
+  for (const Move& move : all)
+    if (move.Kind() == MOVE_CAPTURE || move.Kind() == MOVE_EN_PASSANT) expected.push_back(move);
+  EXPECT_EQ(some, !expected.empty());
+  EXPECT_EQ(std::vector<Move>(captures.begin(), captures.end()), expected);
+  if (depth == 0) return;
+  for (const Move& move : all) {
+    Board next = board;
+    next.MakeMove(&move);
+    ExpectCapturesMatch(next, depth - 1);
+  }
+}
+
+TEST(MoveGeneration, CapturesOnlyGenerationAgreesWithFullGeneration) {
+  ExpectCapturesMatch(FromFen("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -"), 2);
+  ExpectCapturesMatch(FromFen("r2q1rk1/pP1p2pp/Q4n2/bbp1p3/Np6/1B3NBn/pPPP1PPP/R3K2R b KQ - 0 1"), 2);
+}
+
+}  // namespace
