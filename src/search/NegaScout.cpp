@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <iomanip>
+#include <limits>
 #include <sstream>
 
 #include "board/MoveList.h"
@@ -112,65 +113,25 @@ int NegaScout::SearchRoot(Board& board, int depth, Move* out, int alpha, int bet
   std::uint32_t lock;
   board.Hashes(key, lock);
   TTEntry& entry = tables_[board.sideToMove]->SlotAt(key);
-  const int alphaBefore = alpha;
 
   MoveList moves;
   if (!moves.Generate(board)) {
     if constexpr (Tracing(10)) SearchTraceLog() << "illegal position\n";
     return -SCORE_ILLEGAL;
   }
-  OrderingTable = &history_[board.sideToMove];
-  SortMoves(moves);
+  Node node{alpha, beta};
+  TryMoves(board, moves, -1, -1, depth, SCORE_MATE_FOUND, node);
 
-  int bestScore = SCORE_NONE;
-  int nullBound = beta;
-  int searched = 0;
-  int bestIndex = 0;
-  Move best;
-  Move reply;
-  for (const Move& move : moves) {
-    if (bestScore >= beta || bestScore >= SCORE_MATE_FOUND) break;
-    Board child = board;
-    child.MakeMove(&move);
-    searched += 1;
-    const auto searchChild = [&](int childAlpha, int childBeta) {
-      return depth > 1 ? -Search(child, depth - 1, &reply, childAlpha, childBeta)
-                       : -Quiesce(child, childAlpha, childBeta, 0);
-    };
-    int score = searchChild(-nullBound, -alpha);
-    if (alpha < score && score < beta) {
-      const int again = searchChild(-beta, -score);
-      if (again > score) score = again;
-    }
-    if (score > bestScore) {
-      bestScore = score;
-      bestIndex = searched;
-      best = move;
-      if (score > alpha) alpha = score;
-    }
-    nullBound = alpha + 1;
-  }
-
+  Move best = node.bestMove >= 0 ? moves[node.bestMove] : Move();
   // No acceptable move, or only moves that delay a mate found against the side to move.
-  if (bestScore <= SCORE_GIVE_UP) {
+  if (node.bestScore <= SCORE_GIVE_UP) {
     best.piece = WK + board.sideToMove;
     best.flags = GameEndFlags(board, moves);
   }
   *out = best;
-
-  const int type = BoundType(bestScore, alphaBefore, beta);
-  if (type == TT_LOWER) {
-    stats_.regularCutoffs += 1;
-    if (best.from >= 0) history_[board.sideToMove][best.from][best.to] += depth * depth;
-  }
-  if (entry.ply + entry.depth < board.moveNumber + depth ||
-      (entry.depth < depth && entry.Answers(lock)) || (type == TT_EXACT && entry.type != TT_EXACT) ||
-      entry.type == TT_EMPTY || entry.depth == 0) {
-    entry.Store(type, bestScore, depth, lock, board.moveNumber, best.from, best.to, stats_.regularNodes);
-  }
-  stats_.regularMoveSum += moves.Size() - 1;
-  stats_.regularBestIndexSum += bestIndex - 1;
-  return bestScore;
+  // The root also replaces an entry of depth 0.
+  const bool replace = entry.depth == 0;
+  return Complete(board, entry, lock, depth, replace, best.from, best.to, moves, node);
 }
 
 int NegaScout::GameEndFlags(const Board& board, const MoveList& moves) const {
@@ -183,6 +144,75 @@ int NegaScout::GameEndFlags(const Board& board, const MoveList& moves) const {
     if (replies.Generate(child)) return MOVE_RESIGN;
   }
   return MOVE_STALEMATE;
+}
+
+NegaScout::TableAnswer NegaScout::Consult(const TTEntry& entry, int moveNumber, int& alpha, int& beta) {
+  TableAnswer answer;
+  answer.score = entry.CorrectedScore(moveNumber);
+  if (entry.type == TT_EXACT || (entry.type == TT_LOWER && answer.score >= beta) ||
+      (entry.type == TT_UPPER && answer.score <= alpha)) {
+    answer.ends = true;
+  } else if (entry.type == TT_LOWER && alpha < answer.score) {
+    alpha = answer.score;
+    answer.raisedAlpha = true;
+    answer.from = entry.from;
+    answer.to = entry.to;
+  } else if (entry.type == TT_UPPER && answer.score < beta) {
+    beta = answer.score;
+    answer.from = entry.from;
+    answer.to = entry.to;
+  }
+  return answer;
+}
+
+void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo, int depth, int stopScore,
+                         Node& node) {
+  OrderingTable = &history_[board.sideToMove];
+  SortMoves(moves);
+  const int hashIndex = hashFrom >= 0 ? FindFromTo(moves, hashFrom, hashTo) : -1;
+  int nullBound = node.beta;
+  int searched = 0;
+  Move reply;
+  for (int k = 0; k < moves.Size() && node.bestScore < node.beta && node.bestScore < stopScore; ++k) {
+    const int index = MoveAt(k, hashIndex);
+    Board child = board;
+    child.MakeMove(&moves[index]);
+    searched += 1;
+    const auto searchChild = [&](int childAlpha, int childBeta) {
+      return depth > 1 ? -Search(child, depth - 1, &reply, childAlpha, childBeta)
+                       : -Quiesce(child, childAlpha, childBeta, 0);
+    };
+    int score = searchChild(-nullBound, -node.alpha);
+    if (node.alpha < score && score < node.beta) {
+      const int again = searchChild(-node.beta, -score);
+      if (again > score) score = again;
+    }
+    if (score > node.bestScore) {
+      node.bestScore = score;
+      node.bestIndex = searched;
+      node.bestMove = index;
+      if (score > node.alpha) node.alpha = score;
+    }
+    nullBound = node.alpha + 1;
+  }
+}
+
+int NegaScout::Complete(const Board& board, TTEntry& entry, std::uint32_t lock, int depth, bool replace,
+                        int bestFrom, int bestTo, const MoveList& moves, const Node& node) {
+  const int type = BoundType(node.bestScore, node.alphaBefore, node.beta);
+  if (type == TT_LOWER) {
+    stats_.regularCutoffs += 1;
+    if (bestFrom >= 0) history_[board.sideToMove][bestFrom][bestTo] += depth * depth;
+  }
+  // A search reaching further into the game replaces, as does a deeper one of the same
+  // position, an exact result over a bound, and anything over an empty slot.
+  if (entry.ply + entry.depth < board.moveNumber + depth || (entry.depth < depth && entry.Answers(lock)) ||
+      (type == TT_EXACT && entry.type != TT_EXACT) || entry.type == TT_EMPTY || replace) {
+    entry.Store(type, node.bestScore, depth, lock, board.moveNumber, bestFrom, bestTo, stats_.regularNodes);
+  }
+  stats_.regularMoveSum += moves.Size() - 1;
+  stats_.regularBestIndexSum += node.bestIndex - 1;
+  return node.bestScore;
 }
 
 int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
@@ -198,86 +228,44 @@ int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
   if (entry.Answers(lock)) {
     if (entry.depth >= depth) {
       stats_.regularTtHits += 1;
-      const int stored = entry.CorrectedScore(board.moveNumber);
-      const bool cutoff = entry.type == TT_EXACT || (entry.type == TT_LOWER && stored >= beta) ||
-                          (entry.type == TT_UPPER && stored <= alpha);
-      if (cutoff) {
+      const TableAnswer answer = Consult(entry, board.moveNumber, alpha, beta);
+      if (answer.ends) {
         out->from = entry.from;
         out->to = entry.to;
         stats_.regularCutoffs += 1;
-        return stored;
+        return answer.score;
       }
-      if (entry.type == TT_LOWER && alpha < stored) {
-        alpha = bestScore = stored;
-        hashFrom = bestFrom = entry.from;
-        hashTo = bestTo = entry.to;
-      } else if (entry.type == TT_UPPER && stored < beta) {
-        beta = stored;
-        hashFrom = entry.from;
-        hashTo = entry.to;
+      if (answer.raisedAlpha) {
+        bestScore = answer.score;
+        bestFrom = answer.from;
+        bestTo = answer.to;
       }
+      hashFrom = answer.from;
+      hashTo = answer.to;
     }
   } else if (entry.type != TT_EMPTY) {
     stats_.regularCollisions += 1;
   }
-  const int alphaBefore = alpha;
 
   MoveList moves;
   if (!moves.Generate(board)) {
     if constexpr (Tracing(10)) SearchTraceLog() << "illegal position\n";
     return SCORE_ILLEGAL;
   }
-  OrderingTable = &history_[board.sideToMove];
-  SortMoves(moves);
-  const int hashIndex = hashFrom >= 0 ? FindFromTo(moves, hashFrom, hashTo) : -1;
-
-  int nullBound = beta;
-  int searched = 0;
-  int bestIndex = 0;
-  Move reply;
-  for (int k = 0; k < moves.Size() && bestScore < beta; ++k) {
-    const Move& move = moves[MoveAt(k, hashIndex)];
-    Board child = board;
-    child.MakeMove(&move);
-    searched += 1;
-    const auto searchChild = [&](int childAlpha, int childBeta) {
-      return depth > 1 ? -Search(child, depth - 1, &reply, childAlpha, childBeta)
-                       : -Quiesce(child, childAlpha, childBeta, 0);
-    };
-    int score = searchChild(-nullBound, -alpha);
-    if (alpha < score && score < beta) {
-      const int again = searchChild(-beta, -score);
-      if (again > score) score = again;
-    }
-    if (score > bestScore) {
-      bestScore = score;
-      bestIndex = searched;
-      bestFrom = move.from;
-      bestTo = move.to;
-      if (score > alpha) alpha = score;
-    }
-    nullBound = alpha + 1;
-  }
+  Node node{alpha, beta};
+  node.bestScore = bestScore;
+  TryMoves(board, moves, hashFrom, hashTo, depth, std::numeric_limits<int>::max(), node);
 
   // Every move was refused: mate when in check, else stalemate.
-  if (bestScore <= -SCORE_WINDOW) return InCheck(board) ? bestScore + depth : 0;
+  if (node.bestScore <= -SCORE_WINDOW) return InCheck(board) ? node.bestScore + depth : 0;
 
+  if (node.bestMove >= 0) {
+    bestFrom = moves[node.bestMove].from;
+    bestTo = moves[node.bestMove].to;
+  }
   out->from = bestFrom;
   out->to = bestTo;
-  const int type = BoundType(bestScore, alphaBefore, beta);
-  if (type == TT_LOWER) {
-    stats_.regularCutoffs += 1;
-    if (bestFrom >= 0) history_[board.sideToMove][bestFrom][bestTo] += depth * depth;
-  }
-  // A search reaching further into the game replaces, as does a deeper one of the same
-  // position, an exact result over a bound, and anything over an empty slot.
-  if (entry.ply + entry.depth < board.moveNumber + depth || (entry.depth < depth && entry.Answers(lock)) ||
-      (type == TT_EXACT && entry.type != TT_EXACT) || entry.type == TT_EMPTY) {
-    entry.Store(type, bestScore, depth, lock, board.moveNumber, bestFrom, bestTo, stats_.regularNodes);
-  }
-  stats_.regularMoveSum += moves.Size() - 1;
-  stats_.regularBestIndexSum += bestIndex - 1;
-  return bestScore;
+  return Complete(board, entry, lock, depth, false, bestFrom, bestTo, moves, node);
 }
 
 int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
@@ -296,22 +284,13 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   if (entry.Answers(lock)) {
     if (entry.depth >= 0) {
       stats_.quiescenceTtHits += 1;
-      const int stored = entry.CorrectedScore(board.moveNumber);
-      const bool cutoff = entry.type == TT_EXACT || (entry.type == TT_LOWER && stored >= beta) ||
-                          (entry.type == TT_UPPER && stored <= alpha);
-      if (cutoff) {
+      const TableAnswer answer = Consult(entry, board.moveNumber, alpha, beta);
+      if (answer.ends) {
         stats_.quiescenceCutoffs += 1;
-        return stored;
+        return answer.score;
       }
-      if (entry.type == TT_LOWER && alpha < stored) {
-        alpha = stored;
-        hashFrom = entry.from;
-        hashTo = entry.to;
-      } else if (entry.type == TT_UPPER && stored < beta) {
-        beta = stored;
-        hashFrom = entry.from;
-        hashTo = entry.to;
-      }
+      hashFrom = answer.from;
+      hashTo = answer.to;
     }
   } else if (entry.type != TT_EMPTY) {
     stats_.quiescenceCollisions += 1;

@@ -8,6 +8,7 @@
 
 #include "board/Board.h"
 #include "board/Move.h"
+#include "board/MoveList.h"
 #include "search/SearchEngine.h"
 #include "search/SearchLimits.h"
 
@@ -53,6 +54,33 @@ class NegaScout : public SearchEngine {
                                         const TranspositionTable& second);
 
  private:
+  // The running state of a node of the full-width search.
+  struct Node {
+    Node(int alphaArgument, int betaArgument) : alpha(alphaArgument), beta(betaArgument), alphaBefore(alpha) {}
+    int alpha;
+    int beta;
+    int alphaBefore;  // alpha before any move was tried: decides between exact and upper bound
+    int bestScore = SCORE_NONE;
+    int bestIndex = 0;  // how many moves had been tried when the best score was last raised
+    int bestMove = -1;  // index of the best move in the list, -1 when no move raised the score
+  };
+  // What a table entry that answers deep enough tells a node: the result itself, or a
+  // narrower window and a move to try first.
+  struct TableAnswer {
+    bool ends = false;
+    int score = 0;
+    bool raisedAlpha = false;
+    int from = -1;
+    int to = -1;
+  };
+  static TableAnswer Consult(const TTEntry& entry, int moveNumber, int& alpha, int& beta);
+
+  // Sorts the moves and tries them (the table's move first) while the best score stays
+  // below beta and below `stopScore`.
+  void TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo, int depth, int stopScore, Node& node);
+  // The bound kind, the history counter, the table store and the statistics of a finished node.
+  int Complete(const Board& board, TTEntry& entry, std::uint32_t lock, int depth, bool replace, int bestFrom,
+               int bestTo, const MoveList& moves, const Node& node);
   // The answer of a root where no move is acceptable: resignation, or stalemate.
   int GameEndFlags(const Board& board, const MoveList& moves) const;
 
