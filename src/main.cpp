@@ -2,9 +2,15 @@
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
+#include <string>
 
+#include "game/ComputerPlayer.h"
 #include "game/Console.h"
+#include "game/Game.h"
+#include "game/HumanPlayer.h"
 #include "game/OutOfMemory.h"
+#include "search/NegaScout.h"
 #include "search/SearchTrace.h"
 
 namespace {
@@ -21,7 +27,7 @@ void PrintBanner() {
 
 }  // namespace
 
-int main(int /*argc*/, char** /*argv*/) {
+int main(int argc, char** argv) {
   // The opening book's random choice draws from this generator.
   std::srand(MillisecondTicks());
   InstallOutOfMemoryHandler(OutOfMemoryHandler);
@@ -30,5 +36,23 @@ int main(int /*argc*/, char** /*argv*/) {
   // The board's constant tables and the move tables are built by the compiler, so they
   // exist before any board does.
   PrintBanner();
+
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "xboard" || mode == "createbook") return 0;
+
+  Game game("games.pgn");
+  // Without a file name the game starts from the initial position.
+  if (mode == "load" && argc > 2) game.LoadAtStart(argv[2]);
+
+  game.players[WHITE] = std::make_unique<HumanPlayer>(WHITE);
+  game.players[WHITE]->name = "Whity";
+  game.players[BLACK] = std::make_unique<ComputerPlayer>(BLACK, std::make_unique<NegaScout>(game.book.get()));
+  game.players[BLACK]->name = "Blacky";
+  if (game.gameLog) {
+    game.gameLog->whiteName = game.players[WHITE]->name;
+    game.gameLog->blackName = game.players[BLACK]->name;
+  }
+  NegaScout::PrintParameters();
+  game.Run();
   return 0;
 }

@@ -1,0 +1,22 @@
+// The board's stored image: 176 bytes, little-endian, field by field. The first 8 bytes carry
+// nothing of the position and are written as zeros.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "board/Board.h"
+
+inline constexpr std::size_t BOARD_IMAGE_SIZE = 176;
+
+using BoardImage = std::array<std::uint8_t, BOARD_IMAGE_SIZE>;
+
+BoardImage ToImage(const Board& board);
+
+// Sets `board` from an image; false, with the board untouched, for an image that cannot be a
+// position (side to move not 0 or 1, not exactly one king per side, a square in two piece sets,
+// colour sets, material or pawn counts that disagree with the piece sets, a castling path left
+// on the board, a castling right without its king and rook at home, an impossible en-passant
+// square, a move number below 1).
+bool FromImage(const std::uint8_t* image, Board& board);

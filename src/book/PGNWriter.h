@@ -1,0 +1,59 @@
+// The game log: every move of a game is recorded while it is played, and the whole game (seven
+// tags, the numbered move text and the result) is appended to a PGN file when it ends.
+//
+// The log is a PGN dialect of its own: tag values carry a leading blank and a blank stands
+// before the closing bracket, move numbers carry an extra blank, and the moves are written in
+// the long coordinate form of Move::ToText (Qd1h5, e5xd6), not in standard algebraic notation.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "board/Move.h"
+#include "board/Piece.h"
+#include "book/Date.h"
+
+class PGNWriter {
+ public:
+  // The tags. The program entry puts the players' names into whiteName and blackName.
+  std::string event = "Casual Game";
+  std::string site;
+  Date date = Date::Today();  // the day the writer is created
+  int roundTag = 0;  // half the number of recorded moves, set by AddMove; not a tournament round
+  std::string whiteName = "White Player";
+  std::string blackName = "Black Player";
+  std::string resultText = "*";  // also the text after the moves
+
+  PGNWriter() = default;
+  virtual ~PGNWriter();
+  PGNWriter(const PGNWriter&) = delete;
+  PGNWriter& operator=(const PGNWriter&) = delete;
+
+  // Opens the log for appending (created when missing) and starts an empty record; false when
+  // the file cannot be opened.
+  bool Open(const std::string& fileName);
+
+  // Records one move made in the game, including the final resignation, stalemate or checkmate
+  // record, which decides the result. The record assumes that White moves first. Always true.
+  bool AddMove(const Move& move);
+
+  // Writes the game and closes the log; false when no log is open or a write fails (what was
+  // written up to then stays in the file).
+  bool Finish();
+
+  // The two halves of Finish: the tag lines with the empty line after them, and the move text.
+  // False when no log is open or a write fails.
+  bool WriteTags();
+  bool WriteMoves();
+
+  // The name given to Open.
+  const std::string& LogFileName() const { return logFileName; }
+
+ private:
+  std::string logFileName;
+  Color recordSide = WHITE;  // the side whose move is recorded next
+  int plyCount = 0;          // number of recorded moves
+  std::vector<Move> recordedMoves;
+  std::FILE* file = nullptr;  // open between Open and Finish
+};

@@ -1,0 +1,40 @@
+#include "game/ComputerPlayer.h"
+
+#include "board/MoveList.h"
+#include "search/NegaScout.h"
+
+ComputerPlayer::ComputerPlayer(Color color, std::unique_ptr<SearchEngine> engine)
+    : Player(color), engine_(std::move(engine)) {}
+
+ComputerPlayer::ComputerPlayer(Color color, int engineKind, const OpeningBook* book)
+    : ComputerPlayer(color, SearchEngine::Create(engineKind, book)) {}
+
+bool LeavesNoLegalReply(const Board& board, const Move& move) {
+  Board after = board;
+  after.MakeMove(&move);
+  MoveList replies;
+  if (!replies.Generate(after)) return false;
+  MoveList answers;
+  for (const Move& reply : replies) {
+    Board next = after;
+    next.MakeMove(&reply);
+    if (answers.Generate(next)) return false;
+  }
+  return true;
+}
+
+bool ComputerPlayer::GetMove(Board& board, Move& move) {
+  engine_->Think(board, &move);
+  if (move.score >= SCORE_MATE_FOUND) engine_->ClearTables();
+  // A resignation or stalemate already ends the game; they are not board moves to look behind.
+  const int kind = move.Kind();
+  if (kind != MOVE_RESIGN && kind != MOVE_STALEMATE && kind != MOVE_CHECKMATE && LeavesNoLegalReply(board, move))
+    move.flags = MOVE_CHECKMATE;
+  return true;
+}
+
+std::istream& ComputerPlayer::LoadState(std::istream& in) { return engine_->LoadState(in); }
+
+std::ostream& ComputerPlayer::SaveState(std::ostream& out) { return engine_->SaveState(out); }
+
+void ComputerPlayer::PrintStatistics() { engine_->PrintStatistics(); }

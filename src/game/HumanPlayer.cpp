@@ -1,0 +1,153 @@
+#include "game/HumanPlayer.h"
+
+#include <cctype>
+#include <ostream>
+
+#include "game/Console.h"
+#include "game/ConsoleInput.h"
+#include "game/Game.h"
+
+namespace {
+
+// The argument of a file command: everything after the first blank, leading blanks removed.
+std::string Argument(const std::string& line) {
+  const auto blank = line.find(' ');
+  if (blank == std::string::npos) return "";
+  const auto start = line.find_first_not_of(' ', blank);
+  return start == std::string::npos ? "" : line.substr(start);
+}
+
+void Resign(Move& move) { move.flags = MOVE_RESIGN; }
+
+}  // namespace
+
+bool HumanPlayer::ReadInput(Move& move, int& promotion) {
+  for (;;) {
+    *ConsoleOut << "Your move, " << name << " ( e.g. e2e4 ) ?  " << std::flush;
+    promotion = -1;
+    std::string line;
+    if (!ReadConsoleLine(line)) {  // the end of input: the player has left the game
+      *ConsoleOut << std::endl;
+      Resign(move);
+      return true;
+    }
+    for (char& c : line) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (line.size() < 4) {
+      *ConsoleOut << "Sorry, no legal syntax !" << std::endl;
+      return false;
+    }
+    // Only the first four characters name a command: "resign" is resi, "store" is stor.
+    const std::string command = line.substr(0, 4);
+    if (command == "load") {
+      CurrentGame->LoadFromFile(Argument(line));
+    } else if (command == "save" || command == "stor") {
+      CurrentGame->SaveToFile(Argument(line));
+    } else if (command == "last" || command == "back") {
+      CurrentGame->TakeBack();
+    } else if (command == "resi" || command == "quit" || command == "exit") {
+      Resign(move);
+      return true;
+    } else {
+      if (!Board::CoordToSquare(line, &move.from, &move.to)) {
+        if (line.size() != 4 && line.size() != 5) return false;
+      }
+      if (line.size() == 5) promotion = static_cast<unsigned char>(line[4]);
+      return true;
+    }
+    // A command does not use up the turn: the move is asked for again.
+  }
+}
+
+bool HumanPlayer::GetMove(Board& board, Move& move) {
+  for (;;) {
+    int promotion = -1;
+    while (!ReadInput(move, promotion)) {
+    }
+    if (move.flags == MOVE_RESIGN) return true;
+    if (move.from < 0 || move.from > 63) {
+      *ConsoleOut << "Sorry, illegal source square " << move.from << "\n";
+      continue;
+    }
+    if (move.to < 0 || move.to > 63) {
+      *ConsoleOut << "Sorry, illegal destination square " << move.to << "\n";
+      continue;
+    }
+    if (!Classify(board, move)) continue;
+    const bool promotes = (move.piece == WP && move.to < 8) || (move.piece == BP && move.to > 55);
+    if (promotes && !AskPromotion(promotion, move)) {
+      Resign(move);
+      return true;
+    }
+
+    legalMoves.Generate(board);
+    if (!legalMoves.Contains(move)) {
+      *ConsoleOut << "Sorry, this move is not in the pseudo-legal list: " << "\n";
+      move.Print();
+      legalMoves.Print();
+      continue;
+    }
+    Board after = board;
+    after.MakeMove(&move);
+    if (!legalMoves.Generate(after)) {
+      *ConsoleOut << "Sorry, this move leaves your king in check: " << "\n";
+      move.Print();
+      continue;
+    }
+    return true;
+  }
+}
+
+bool HumanPlayer::Classify(const Board& board, Move& move) const {
+  const bool white = board.sideToMove == WHITE;
+  const Color c = white ? WHITE : BLACK;
+  const auto ownAt = [&](Square s) { return white ? board.WhitePieceAt(s) : board.BlackPieceAt(s); };
+  const auto enemyAt = [&](Square s) { return white ? board.BlackPieceAt(s) : board.WhitePieceAt(s); };
+
+  move.piece = ownAt(move.from);
+  if (move.piece == NO_PIECE) {
+    *ConsoleOut << (white ? "Sorry, You don't have a piece at square " : "Sorry, you don't have a piece in square ")
+                << move.from << "\n";
+    return false;
+  }
+  if (ownAt(move.to) != NO_PIECE) {
+    if (white) {
+      *ConsoleOut << "Sorry, can't capture your own piece!" << "\n";
+    } else {
+      *ConsoleOut << "Sorry, you can't capture your own piece in square " << move.to << "\n";
+    }
+    return false;
+  }
+  move.captured = enemyAt(move.to);
+  if (move.captured != NO_PIECE) {
+    move.flags = MOVE_CAPTURE;
+  } else if (board.enPassant == SquareMask[static_cast<std::size_t>(move.to)] && move.piece == WP + c) {
+    move.captured = BP - c;
+    move.flags = MOVE_EN_PASSANT;
+  } else if (move.piece == WK + c && move.to == move.from + 2) {
+    move.flags = MOVE_CASTLE_SHORT;
+  } else if (move.piece == WK + c && move.to == move.from - 2) {
+    move.flags = MOVE_CASTLE_LONG;
+  } else {
+    move.flags = MOVE_NORMAL;
+  }
+  return true;
+}
+
+bool HumanPlayer::AskPromotion(int answer, Move& move) const {
+  // K stands for the knight, as the prompt says; N is understood as well.
+  for (;;) {
+    switch (answer) {
+      case 'K': case 'k': case 'N': case 'n': move.flags += PROMOTE_KNIGHT; return true;
+      case 'B': case 'b': move.flags += PROMOTE_BISHOP; return true;
+      case 'R': case 'r': move.flags += PROMOTE_ROOK; return true;
+      case 'Q': case 'q': move.flags += PROMOTE_QUEEN; return true;
+      default: break;
+    }
+    *ConsoleOut << "Promote the pawn to [ K ]night, [ R ]ook, [ B ]ishop, [ Q ]ueen?" << std::flush;
+    answer = ReadConsoleChar();
+    if (answer == std::char_traits<char>::eof()) {
+      *ConsoleOut << std::endl;
+      return false;
+    }
+  }
+}

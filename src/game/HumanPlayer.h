@@ -1,0 +1,27 @@
+// The person at the console: moves and console commands are typed, every move is checked.
+#pragma once
+
+#include "board/MoveList.h"
+#include "game/Player.h"
+
+class HumanPlayer : public Player {
+ public:
+  using Player::Player;
+
+  bool GetMove(Board& board, Move& move) override;
+
+  // Reads one console line: performs a console command (and reads again), or sets the move's
+  // squares from move text, or marks the move as a resignation. False when the line must be
+  // asked for again. `promotion` gets the fifth character of five-character move text, else -1.
+  virtual bool ReadInput(Move& move, int& promotion);
+
+ protected:
+  MoveList legalMoves;
+
+ private:
+  // Fills piece, captured and flags of a typed move from the board; false (after saying why)
+  // when the squares cannot make a move.
+  bool Classify(const Board& board, Move& move) const;
+  // Asks for the piece a pawn becomes; false at the end of input.
+  bool AskPromotion(int answer, Move& move) const;
+};

@@ -1,0 +1,76 @@
+// The real program, run in a fresh directory with scripted standard input.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "support/RunProgram.h"
+
+namespace {
+
+std::string Velmora(const std::string& arguments = "") { return std::string("'") + VELMORA_BINARY + "'" + arguments; }
+
+std::string Read(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(ConsoleGame, ResigningAtOnceLogsTheGameAndNothingElse) {
+  TemporaryDirectory directory;
+  const ProgramRun first = RunIn(directory.Path(), Velmora(), "exit\n");
+  EXPECT_EQ(first.status, 0);
+  EXPECT_TRUE(first.output.starts_with("            Welcome to Chess!\n    ~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~\n"
+                                       "MaxSearchNodes =      999999 nodes\n"));
+  EXPECT_NE(first.output.find("\nNEXT MOVE( 1 ): WHITE\nSCORE from perspective white +0\n"
+                              "Your move, Whity ( e.g. e2e4 ) ?  Whity selects move: RESIGNATION!\n"
+                              "GAME OVER.  Thanks for playing!\nGame-Log written to games.pgn!\n"),
+            std::string::npos)
+      << first.output;
+  EXPECT_FALSE(std::filesystem::exists(directory.Path() / "LastMove.bin"));
+  EXPECT_EQ(std::filesystem::file_size(directory.Path() / "NegaScout.log"), 0u);
+
+  // The end of input resigns as well; the second game starts on a line of its own.
+  EXPECT_EQ(RunIn(directory.Path(), Velmora(" Xboard"), "").status, 0);
+  const std::string log = Read(directory.Path() / "games.pgn");
+  const auto second = log.find("[Event \" Casual Game\" ]", 1);
+  ASSERT_NE(second, std::string::npos);
+  EXPECT_EQ(log.substr(second - 6, 6), " 0-1\n\n");
+  EXPECT_NE(log.find("[White \" Whity\" ]\n[Black \" Blacky\" ]\n"), std::string::npos);
+}
+
+TEST(ConsoleGame, StartsFromATextBoardWithBlackToMove) {
+  TemporaryDirectory directory;
+  directory.Write("fool.txt",
+                  "# Black mates at once\nwk e1\nwq d1\nwb f1\nwp e2\nwp f3\nwp g4\nwp h2\nwp d2\nwn g1\n"
+                  "bk e8\nbq d8\nbp e5\n?b\n");
+  const ProgramRun run = RunIn(directory.Path(), Velmora(" load fool.txt"), "");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.output.find("~~~\nLoaded Board from file \"fool.txt\".\nMaxSearchNodes"), std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find("NEXT MOVE( 1 ): BLACK\n"), std::string::npos);
+  EXPECT_NE(run.output.find("Blacky selects move: BQ - d8h4\nCHECKMATE - Player wins.\n"), std::string::npos);
+
+  // Without a file name the game starts from the initial position.
+  const ProgramRun plain = RunIn(directory.Path(), Velmora(" load"), "quit\n");
+  EXPECT_EQ(plain.status, 0);
+  EXPECT_NE(plain.output.find("8 BR | BN | BB | BQ | BK | BB | BN | BR 8"), std::string::npos);
+
+  directory.Write("kingless.txt", "wk e1\n");
+  const ProgramRun kingless = RunIn(directory.Path(), Velmora(" load kingless.txt"), "");
+  EXPECT_EQ(kingless.status, 255);
+  EXPECT_NE(kingless.output.find("Board::Load() Der schwarze Koenig fehlt!!!\n"), std::string::npos);
+}
+
+TEST(ConsoleGame, TakeBackAndSaveThroughTheRealProgram) {
+  TemporaryDirectory directory;
+  // White's move is answered at once by the computer's mate; nothing else needs thinking.
+  directory.Write("start.txt", "wk e1\nwq d1\nwb f1\nwp e2\nwp f3\nwp h2\nwp d2\nwp g2\nwn g1\nbk e8\nbq d8\nbp e5\n?w\n");
+  const ProgramRun run = RunIn(directory.Path(), Velmora(" load start.txt"), "back\nsave g1\ng2g4\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.output.find("Nervous ? Tired ?? Stupid ???\n"), std::string::npos);
+  EXPECT_EQ(std::filesystem::file_size(directory.Path() / "g1"), 180u);
+  EXPECT_EQ(std::filesystem::file_size(directory.Path() / "LastMove.bin"), 180u);
+  EXPECT_NE(Read(directory.Path() / "games.pgn").find("  1.  g2g4  Qd8h4  0-1\n\n"), std::string::npos);
+}
+
+}  // namespace
