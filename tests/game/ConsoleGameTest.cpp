@@ -17,11 +17,13 @@ std::string Read(const std::filesystem::path& file) {
 
 TEST(ConsoleGame, ResigningAtOnceLogsTheGameAndNothingElse) {
   TemporaryDirectory directory;
-  const ProgramRun first = RunIn(directory.Path(), Velmora(), "exit\n");
+  const ProgramRun first = RunIn(directory.Path(), Velmora(), "e2e\ne7e5\nexit\n");
   EXPECT_EQ(first.status, 0);
   EXPECT_TRUE(first.output.starts_with("            Welcome to Chess!\n    ~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~\n"
                                        "MaxSearchNodes =      999999 nodes\n"));
   EXPECT_NE(first.output.find("\nNEXT MOVE( 1 ): WHITE\nSCORE from perspective white +0\n"
+                              "Your move, Whity ( e.g. e2e4 ) ?  Sorry, no legal syntax !\n"
+                              "Your move, Whity ( e.g. e2e4 ) ?  Sorry, You don't have a piece at square 12\n"
                               "Your move, Whity ( e.g. e2e4 ) ?  Whity selects move: RESIGNATION!\n"
                               "GAME OVER.  Thanks for playing!\nGame-Log written to games.pgn!\n"),
             std::string::npos)
@@ -59,6 +61,16 @@ TEST(ConsoleGame, StartsFromATextBoardWithBlackToMove) {
   const ProgramRun kingless = RunIn(directory.Path(), Velmora(" load kingless.txt"), "");
   EXPECT_EQ(kingless.status, 255);
   EXPECT_NE(kingless.output.find("Board::Load() Der schwarze Koenig fehlt!!!\n"), std::string::npos);
+}
+
+TEST(ConsoleGame, TheComputerResignsWhenMated) {
+  TemporaryDirectory directory;
+  directory.Write("mate.txt", "wk e1\nwr d1\nbk g8\nbp f7\nbp g7\nbp h7\n?w\n");
+  const ProgramRun run = RunIn(directory.Path(), Velmora(" load mate.txt"), "d1d8\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.output.find("Blacky selects move: RESIGNATION!\nGAME OVER.  Thanks for playing!\n"), std::string::npos)
+      << run.output;
+  EXPECT_NE(Read(directory.Path() / "games.pgn").find("  1.  Rd1d8    1-0\n\n"), std::string::npos);
 }
 
 TEST(ConsoleGame, TakeBackAndSaveThroughTheRealProgram) {
