@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "book/OpeningBook.h"
 #include "game/ComputerPlayer.h"
 #include "game/Console.h"
 #include "game/Game.h"
@@ -38,9 +39,10 @@ int main(int argc, char** argv) {
   PrintBanner();
 
   const std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "xboard" || mode == "createbook") return 0;
+  if (mode == "createbook") return CreateOpeningBook(argc, argv) ? 0 : 1;
+  if (mode == "xboard") return 0;
 
-  Game game("games.pgn");
+  Game game("openingbook.bin", "games.pgn");
   // Without a file name the game starts from the initial position.
   if (mode == "load" && argc > 2) game.LoadAtStart(argv[2]);
 

@@ -1,4 +1,194 @@
 #include "book/OpeningBook.h"
 
-// The book holds no positions until a book file is read into it.
-bool OpeningBook::Probe(const Board& /*board*/, Move* /*move*/) const { return false; }
+#include <cstdlib>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+
+#include "board/MoveList.h"
+#include "book/Outcome.h"
+#include "book/PGNParser.h"
+#include "game/Console.h"
+
+BookProbeInfoValues BookProbeInfo;
+
+namespace {
+
+constexpr std::uint8_t MARKER_ENTRY = 0x00;
+constexpr std::uint8_t MARKER_END_BLACK = 0x01;
+constexpr std::uint8_t MARKER_NEXT_BUCKET = 0x02;
+constexpr std::uint8_t MARKER_END_WHITE = 0x03;
+
+void PutInt(std::ostream& out, std::int32_t value) {
+  const auto bits = static_cast<std::uint32_t>(value);
+  const char bytes[4] = {static_cast<char>(bits & 0xFF), static_cast<char>(bits >> 8 & 0xFF),
+                         static_cast<char>(bits >> 16 & 0xFF), static_cast<char>(bits >> 24 & 0xFF)};
+  out.write(bytes, 4);
+}
+
+bool GetInt(std::istream& in, std::int32_t& value) {
+  unsigned char bytes[4];
+  if (!in.read(reinterpret_cast<char*>(bytes), 4)) return false;
+  value = static_cast<std::int32_t>(std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
+                                    std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24);
+  return true;
+}
+
+// An entry record: the counts, the lock, then the move's fields in the file's own order.
+void WriteEntry(std::ostream& out, const BookEntry& entry) {
+  out.put(static_cast<char>(MARKER_ENTRY));
+  const Move& m = entry.move;
+  for (std::int32_t value : {entry.goodCount, entry.neutralCount, static_cast<std::int32_t>(entry.hashLock),
+                             m.captured, m.to, m.score, m.scoreType, m.flags, m.piece, m.depth, m.from})
+    PutInt(out, value);
+}
+
+bool ReadEntry(std::istream& in, BookEntry& entry) {
+  std::int32_t lock = 0;
+  Move& m = entry.move;
+  for (std::int32_t* field : {&entry.goodCount, &entry.neutralCount, &lock, &m.captured, &m.to, &m.score,
+                              &m.scoreType, &m.flags, &m.piece, &m.depth, &m.from})
+    if (!GetInt(in, *field)) return false;
+  entry.hashLock = static_cast<std::uint32_t>(lock);
+  return true;
+}
+
+// One side's buckets up to the marker that ends the section; false for a damaged section.
+template <typename Table>
+bool ReadSection(std::istream& in, Table& table, std::uint8_t endMarker, std::int32_t& entryCount) {
+  std::size_t bucket = 0;
+  for (int c = in.get(); c != std::char_traits<char>::eof(); c = in.get()) {
+    if (c == endMarker) return true;
+    if (c == MARKER_NEXT_BUCKET) {
+      if (++bucket >= table.size()) return false;
+    } else if (c == MARKER_ENTRY) {
+      BookEntry entry;
+      if (!ReadEntry(in, entry)) return false;
+      table[bucket].push_back(entry);
+      ++entryCount;
+    }  // any other byte is skipped
+  }
+  return false;  // the end of the file came first
+}
+
+}  // namespace
+
+std::int64_t BookEntry::Weight() const {
+  const std::int64_t weight = 2 * std::int64_t{goodCount} + neutralCount;
+  return weight > 0 ? weight : 0;
+}
+
+OpeningBook::OpeningBook(const std::string& fileName) { Load(fileName); }
+
+int OpeningBook::BucketIndex(std::int64_t hashKey) {
+  // The remainder keeps the key's sign: key -1 goes to bucket 1, not to 1023.
+  const auto key = static_cast<std::int32_t>(hashKey);
+  return std::abs(key % TABLE_SIZE);
+}
+
+bool OpeningBook::Load(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in.is_open()) {
+    std::cerr << "Can't load OpeningBook!" << std::endl;
+    return false;
+  }
+  std::int32_t size = 0;
+  if (!GetInt(in, size)) {
+    std::cerr << "OpeningBook file is damaged!" << std::endl;
+    return false;
+  }
+  if (size != TABLE_SIZE) {
+    std::cerr << "TABLE_SIZE of file is not correct" << std::endl;
+    return false;
+  }
+  Table white, black;
+  std::int32_t count = 0;
+  if (!ReadSection(in, white, MARKER_END_WHITE, count) || !ReadSection(in, black, MARKER_END_BLACK, count)) {
+    std::cerr << "OpeningBook file is damaged!" << std::endl;
+    return false;
+  }
+  whiteTable = std::move(white);
+  blackTable = std::move(black);
+  entryCount = count;
+  *ConsoleOut << "OpeningsBook =       " << std::setw(7) << entryCount << " entries" << std::endl;
+  return true;
+}
+
+bool OpeningBook::Save(const std::string& fileName) const {
+  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+  if (!out.is_open()) {
+    std::cerr << "Can't open destfile for creating OpeningBook!" << std::endl;
+    return false;
+  }
+  PutInt(out, TABLE_SIZE);
+  for (const Table* table : {&whiteTable, &blackTable}) {
+    for (std::size_t bucket = 0; bucket < table->size(); ++bucket) {
+      for (const BookEntry& entry : (*table)[bucket]) WriteEntry(out, entry);
+      const bool last = bucket + 1 == table->size();
+      out.put(static_cast<char>(!last ? MARKER_NEXT_BUCKET : table == &whiteTable ? MARKER_END_WHITE : MARKER_END_BLACK));
+    }
+  }
+  out.close();
+  if (out.fail()) {
+    std::cerr << "Can't write OpeningBook file " << fileName << "!" << std::endl;
+    return false;
+  }
+  return true;
+}
+
+void OpeningBook::AddMove(const Move& move, std::int64_t hashKey, std::uint32_t hashLock, int outcome, Color side) {
+  if (outcome == OUTCOME_BAD) return;
+  std::vector<BookEntry>& bucket = (side == WHITE ? whiteTable : blackTable)[static_cast<std::size_t>(BucketIndex(hashKey))];
+  BookEntry* found = nullptr;
+  std::int32_t passed = 0;
+  for (BookEntry& entry : bucket) {
+    if (entry.hashLock == hashLock && entry.move == move) {
+      found = &entry;
+      break;
+    }
+    if (maxCollisions < ++passed) maxCollisions = passed;
+  }
+  if (!found) {
+    ++entryCount;
+    BookEntry entry;
+    entry.hashLock = hashLock;
+    entry.move = move;
+    bucket.push_back(entry);
+    found = &bucket.back();
+  }
+  if (outcome == OUTCOME_GOOD) found->goodCount += 1;
+  if (outcome == OUTCOME_NEUTRAL) found->neutralCount += 1;
+}
+
+const Move* OpeningBook::Probe(const Board& board) const {
+  BookProbeInfo = BookProbeInfoValues();
+  std::int64_t key;
+  std::uint32_t lock;
+  board.Hashes(key, lock);
+  const std::vector<BookEntry>& bucket =
+      (board.sideToMove == WHITE ? whiteTable : blackTable)[static_cast<std::size_t>(BucketIndex(key))];
+  std::vector<const BookEntry*> candidates;
+  std::int64_t total = 0;
+  for (const BookEntry& entry : bucket) {
+    if (entry.hashLock != lock) continue;
+    candidates.push_back(&entry);
+    total += entry.Weight();
+  }
+  if (candidates.empty()) return nullptr;
+
+  // Draw a candidate uniformly and keep it with a chance proportional to its weight. Without
+  // any weight (only a foreign file can hold such entries) the uniform draw stands.
+  const int n = static_cast<int>(candidates.size());
+  int chosen;
+  for (;;) {
+    chosen = std::rand() % n;
+    if (total == 0) break;
+    const double share = static_cast<double>(candidates[static_cast<std::size_t>(chosen)]->Weight()) /
+                         static_cast<double>(total);
+    if (share > (std::rand() % 10000) / 10000.0) break;
+  }
+  BookProbeInfo.lastProbeHit = true;
+  BookProbeInfo.lastProbeChoice = chosen + 1;
+  BookProbeInfo.lastProbeCandidates = n;
+  return &candidates[static_cast<std::size_t>(chosen)]->move;
+}

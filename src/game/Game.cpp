@@ -29,10 +29,10 @@ std::size_t StateSize(Player* player) {
 
 }  // namespace
 
-Game::Game(const std::string& gameLogFileName) {
+Game::Game(const std::string& bookFileName, const std::string& gameLogFileName) {
   board.Reset();
   CurrentGame = this;
-  book = std::make_unique<OpeningBook>();
+  book = std::make_unique<OpeningBook>(bookFileName);
   board.Reset();
   gameLog = std::make_unique<PGNWriter>();
   if (!gameLog->Open(gameLogFileName)) {

@@ -13,7 +13,8 @@
 
 class Game {
  public:
-  explicit Game(const std::string& gameLogFileName);
+  // Reads the opening book from its file and opens the game log for appending.
+  Game(const std::string& bookFileName, const std::string& gameLogFileName);
   virtual ~Game();
   Game(const Game&) = delete;
   Game& operator=(const Game&) = delete;

@@ -55,7 +55,10 @@ NegaScout::NegaScout(const OpeningBook* book, SearchLimits limits, Clock clock)
 void NegaScout::Think(const Board& board, Move* out) {
   searchCount_ += 1;
   stats_ = SearchStatistics();
-  if (book_ && book_->Probe(board, out)) return;
+  if (const Move* bookMove = book_ ? book_->Probe(board) : nullptr) {
+    *out = *bookMove;
+    return;
+  }
 
   Board root = board;
   engineColour_ = root.sideToMove;

@@ -27,7 +27,7 @@ class GameTest : public ::testing::Test {
   // A game appends to the log once, when it ends: every game needs a new one.
   void NewGame() {
     game.reset();
-    game = std::make_unique<Game>((directory.Path() / "games.pgn").string());
+    game = std::make_unique<Game>(File("openingbook.bin"), File("games.pgn"));
     game->players[WHITE] = std::make_unique<HumanPlayer>(WHITE);
     game->players[WHITE]->name = "Whity";
     auto engine = std::make_unique<NegaScout>(nullptr, SearchLimits::FixedDepth(3));

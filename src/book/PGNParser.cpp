@@ -1,0 +1,413 @@
+#include "book/PGNParser.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <string_view>
+
+#include "game/Console.h"
+
+namespace {
+
+// Every error of the reader that ends the program ends it here, after its message.
+[[noreturn]] void PgnFatal() {
+  std::cout.flush();
+  std::cerr.flush();
+  if (ConsoleOut != nullptr) ConsoleOut->flush();
+  std::exit(1);
+}
+
+bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
+bool IsLetter(char c) { return IsLower(c) || (c >= 'A' && c <= 'Z'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The square of a two-character text, file letters in either case, or -1. Silent: the reader
+// reports unresolvable moves in its own words.
+Square SquareOf(std::string_view text) {
+  if (text.size() != 2) return -1;
+  const char file =
+      text[0] >= 'A' && text[0] <= 'H' ? static_cast<char>(text[0] - 'A' + 'a') : text[0];
+  if (file < 'a' || file > 'h' || text[1] < '1' || text[1] > '8') return -1;
+  return (file - 'a') + 8 * ('8' - text[1]);
+}
+
+std::string CoordOf(Square square) {
+  return {static_cast<char>('a' + square % 8), static_cast<char>('8' - square / 8)};
+}
+
+// The rank digit `steps` ranks behind `rank` as the mover sees it (lower for White). Works on
+// the character, so a bad rank stays bad and the square conversion refuses it later.
+char RankBehind(char rank, Color mover, int steps) {
+  return static_cast<char>(mover == WHITE ? rank - steps : rank + steps);
+}
+
+// Cuts the token at the first occurrence of mark; true when it was there.
+bool CutAt(std::string& token, std::string_view mark) {
+  const std::size_t at = token.find(mark);
+  if (at == std::string::npos) return false;
+  token.erase(at);
+  return true;
+}
+
+// Removes everything up to and including the first double quote. Without a quote nothing is
+// removed.
+void DropThroughQuote(std::string& text) {
+  const std::size_t quote = text.find('"');
+  if (quote != std::string::npos) text.erase(0, quote + 1);
+}
+
+// The position of word, or else of its lower-case form, or npos.
+std::size_t FindWord(const std::string& text, std::string_view word, std::string_view lower) {
+  const std::size_t at = text.find(word);
+  return at != std::string::npos ? at : text.find(lower);
+}
+
+}  // namespace
+
+PGNParser::PGNParser(std::istream& stream) : stream(stream) { board.Reset(); }
+
+bool PGNParser::getNextMatch() {
+  board.Reset();
+  whiteName.clear();
+  blackName.clear();
+  ++matchNo;
+  result = RESULT_UNKNOWN;
+  moveNo = 0;
+  std::string token;
+  bool tagSeen = false;
+
+  char byte;
+  while (stream.get(byte)) {
+    const unsigned char c = static_cast<unsigned char>(byte);
+    if (c == 0xFF) continue;
+    if (escaped) {
+      token += byte;
+      escaped = false;
+      continue;
+    }
+    if (c == '\\') {
+      escaped = true;
+      continue;
+    }
+    if (c == '"') inQuotes = !inQuotes;
+    if (inQuotes) {
+      if (c == '\n' || c == '\r') {
+        // An unterminated quote ends at the line end, and with it any open tag or comment.
+        inQuotes = false;
+        tagDepth = 0;
+        commentDepth = 0;
+      } else {
+        token += byte;
+      }
+      continue;
+    }
+    if (c == '{') {
+      ++commentDepth;
+    } else if (c == '}') {
+      --commentDepth;
+    } else if (c == '[') {
+      ++tagDepth;
+      tagSeen = true;
+    } else if (c == ']') {
+      --tagDepth;
+      if (tagDepth == 0) InterpretTag(token);
+      token.clear();
+    } else {
+      // Blanks outside quotes vanish: [Result "1-0"] gives the token Result"1-0".
+      if (tagDepth > 0) {
+        if (c != ' ' && c != '\n' && c != '\r') token += byte;
+      } else {
+        token.clear();
+      }
+      // The dot of the first move number starts the move text, even inside a comment.
+      if (tagDepth == 0 && tagSeen && c == '.') return true;
+    }
+  }
+  return false;
+}
+
+// Plain substring search, so any tag containing one of the words counts (WhiteElo overwrites
+// the name of White with the rating).
+void PGNParser::InterpretTag(std::string token) {
+  if (const std::size_t at = FindWord(token, "Result", "result"); at != std::string::npos) {
+    token.erase(0, at + 6);
+    const std::size_t open = token.find('"');
+    if (open != std::string::npos) {
+      token.erase(0, open + 1);
+      const std::size_t close = token.find('"');
+      if (close != std::string::npos) {
+        token.erase(close);
+        if (token == "*") result = RESULT_UNKNOWN;
+        if (token == "1-0") result = RESULT_WHITE_WINS;
+        if (token == "0-1") result = RESULT_BLACK_WINS;
+        if (token == "1/2-1/2") result = RESULT_DRAW;
+      }
+    }
+  }
+  const auto takeName = [&token](std::string_view word, std::string_view lower, std::string& name) {
+    const std::size_t at = FindWord(token, word, lower);
+    if (at == std::string::npos) return;
+    token.erase(0, at + word.size());
+    DropThroughQuote(token);
+    name = token.substr(0, token.find('"'));
+  };
+  takeName("White", "white", whiteName);
+  takeName("Black", "black", blackName);
+}
+
+bool PGNParser::getNextMove(const Move*& move, int& outcome) {
+  Move* found = nullptr;
+  const bool ok = getNextMove(found, outcome);
+  if (ok) move = found;
+  return ok;
+}
+
+bool PGNParser::getNextMove(Move*& move, int& outcome) {
+  moves.Generate(board);
+  ++moveNo;
+  std::string token;
+
+  for (;;) {
+    char byte;
+    // The end of the input counts as a blank, so that a last pending token is still processed.
+    const bool atEnd = !stream.get(byte);
+    const unsigned char c = atEnd ? ' ' : static_cast<unsigned char>(byte);
+    if (!atEnd) {
+      if (c == 0xFF) return false;
+      if (c == '{') {
+        ++commentDepth;
+        continue;
+      }
+      if (c == '}') {
+        --commentDepth;
+        continue;
+      }
+      if (c == '[') {
+        // The next game's tags begin: this game had no result marker.
+        ++tagDepth;
+        return false;
+      }
+      if (c == ']') {
+        --tagDepth;
+        std::cerr << "Error found in PGNParser::getNextMove...";
+        PgnFatal();
+      }
+    }
+    if (tagDepth != 0 || commentDepth != 0) {
+      if (atEnd) return false;
+      continue;
+    }
+    const bool lineBreak = c == '\n' || c == '\r';
+    const bool afterNumber = !token.empty() && token.back() == '.';
+    // "12." at a line end followed by "Nf3" becomes "12.Nf3".
+    if (lineBreak && afterNumber) continue;
+    if (c != ' ' && !lineBreak) {
+      token += byte;
+      continue;
+    }
+    if (afterNumber) {
+      token.clear();  // a move number such as "12." or "12..."
+    } else if (!token.empty()) {
+      return ProcessToken(token, move, outcome);
+    }
+    if (atEnd) return false;
+  }
+}
+
+bool PGNParser::ProcessToken(std::string token, Move*& move, int& outcome) {
+  if (const std::size_t dot = token.find('.'); dot != std::string::npos) token.erase(0, dot + 1);
+  if (token == "*" || token == "1-0" || token == "0-1" || token == "1/2" || token == "1/2-1/2")
+    return false;
+
+  std::string coordinates;
+  bool annotated = false;
+  sanToCoordinates(token, coordinates, annotated);
+
+  const Color mover = board.sideToMove;
+  if (annotated || result == mover) {
+    outcome = OUTCOME_GOOD;
+  } else if ((mover == WHITE && result == RESULT_BLACK_WINS) ||
+             (mover == BLACK && result == RESULT_WHITE_WINS)) {
+    outcome = OUTCOME_BAD;
+  } else {
+    outcome = OUTCOME_NEUTRAL;
+  }
+
+  int from = -1;
+  int to = -1;
+  char promotion = '\0';
+  Board::CoordToSquare(coordinates, &from, &to, &promotion);  // reports a bad text itself
+  moves.Generate(board);
+  Move* found = moves.Find(from, to);
+  if (found == nullptr) {
+    std::cerr << std::endl
+              << ">> Fehler in PGNParser::getNextMove MatchNo: " << matchNo << " MoveNo:" << moveNo
+              << std::endl;
+    PgnFatal();
+  }
+
+  // The first generated promotion to the square becomes the promotion the text names.
+  const int flags = found->flags;
+  const bool quietPromotion = flags == PROMOTE_KNIGHT || flags == PROMOTE_BISHOP ||
+                              flags == PROMOTE_ROOK || flags == PROMOTE_QUEEN;
+  const bool capturingPromotion =
+      flags == PROMOTE_KNIGHT + MOVE_CAPTURE || flags == PROMOTE_BISHOP + MOVE_CAPTURE ||
+      flags == PROMOTE_ROOK + MOVE_CAPTURE || flags == PROMOTE_QUEEN + MOVE_CAPTURE;
+  if (quietPromotion || capturingPromotion) {
+    int named = 0;
+    switch (promotion) {
+      case 'Q':
+        named = PROMOTE_QUEEN;
+        break;
+      case 'N':
+        named = PROMOTE_KNIGHT;
+        break;
+      case 'B':
+        named = PROMOTE_BISHOP;
+        break;
+      case 'R':
+        named = PROMOTE_ROOK;
+        break;
+      default:
+        std::cerr << "Promotion not found" << std::endl;
+        PgnFatal();
+    }
+    found->flags = capturingPromotion ? named + MOVE_CAPTURE : named;
+  }
+
+  move = found;
+  if (!board.MakeMove(found)) {
+    std::cerr << std::endl
+              << ">> Fehler in PGNParser::getNextMove ( 2 ) MatchNo: " << matchNo
+              << " MoveNo:" << moveNo << std::endl;
+    PgnFatal();
+  }
+  return true;
+}
+
+bool PGNParser::sanToCoordinates(std::string token, std::string& coordinates, bool& annotated) {
+  coordinates.clear();
+  annotated = false;
+  const Color mover = board.sideToMove;
+
+  // Marks after a + or # go with it; !? and ?! are no annotation for the book.
+  CutAt(token, "+");
+  CutAt(token, "#");
+  CutAt(token, "!?");
+  CutAt(token, "?!");
+  if (CutAt(token, "!")) annotated = true;
+  if (CutAt(token, "?")) annotated = true;
+
+  // A pawn advance: one step when the mover's pawn stands right behind the target, else two.
+  if (token.size() == 2) {
+    const char file = token[0];
+    const char rank = token[1];
+    const Square behind = SquareOf(std::string{file, RankBehind(rank, mover, 1)});
+    const int pawn = behind < 0       ? NO_PIECE
+                     : mover == WHITE ? board.WhitePieceAt(behind)
+                                      : board.BlackPieceAt(behind);
+    const bool oneStep = pawn == (mover == WHITE ? WP : BP);
+    coordinates = {file, RankBehind(rank, mover, oneStep ? 1 : 2), file, rank};
+    return true;
+  }
+
+  if (token == "O-O" || token == "0-0") {
+    coordinates = mover == WHITE ? "e1g1" : "e8g8";
+    return true;
+  }
+  if (token == "O-O-O" || token == "0-0-0") {
+    coordinates = mover == WHITE ? "e1c1" : "e8c8";
+    return true;
+  }
+
+  std::string target;
+  std::string prefix;
+  const std::size_t capture = token.find('x');
+  if (capture != std::string::npos) {
+    target = token.substr(capture + 1, 2);
+    prefix = token.substr(0, capture);
+  }
+
+  // A promotion: the target is the square before the "=", the pawn comes from the file the
+  // token begins with.
+  if (const std::size_t equals = token.find('='); equals != std::string::npos) {
+    if (token.size() < 4) return false;
+    const char toFile = token[token.size() - 4];
+    const char toRank = token[token.size() - 3];
+    coordinates = {token[0], RankBehind(toRank, mover, 1), toFile, toRank};
+    if (equals + 1 < token.size()) coordinates += token[equals + 1];
+    return true;
+  }
+
+  if (capture == std::string::npos) {
+    const std::size_t split = token.size() >= 2 ? token.size() - 2 : 0;
+    target = token.substr(split);
+    prefix = token.substr(0, split);
+  }
+
+  // A pawn capture such as "exd5": the prefix is the file the pawn comes from.
+  if (!prefix.empty() && IsLower(prefix[0])) {
+    if (prefix.size() != 1) {
+      std::cerr << "watt is datt ?" << std::endl;
+      PgnFatal();
+    }
+    // A non-empty prefix leaves at least two characters in the token.
+    const char toFile = token[token.size() - 2];
+    const char toRank = token[token.size() - 1];
+    coordinates = {token[0], RankBehind(toRank, mover, 1), toFile, toRank};
+    return true;
+  }
+
+  // A piece move, optionally narrowed by file, rank or both ("Nbd2", "R1e2", "Ng1e2").
+  // A filter out of range (a rank digit 0 or 9, an upper-case file letter) lets no square pass.
+  std::optional<int> rankFilter;
+  std::optional<int> fileFilter;
+  if (prefix.size() > 1) {
+    if (IsDigit(prefix[1])) rankFilter = prefix[1] - '1';
+    if (prefix.size() > 2 && IsDigit(prefix[2])) rankFilter = prefix[2] - '1';
+    if (IsLetter(prefix[1])) fileFilter = prefix[1] - 'a';
+  }
+  int kind = -1;
+  switch (prefix.empty() ? '\0' : prefix[0]) {
+    case 'Q':
+      kind = KIND_QUEEN;
+      break;
+    case 'K':
+      kind = KIND_KING;
+      break;
+    case 'N':
+      kind = KIND_KNIGHT;
+      break;
+    case 'B':
+      kind = KIND_BISHOP;
+      break;
+    case 'R':
+      kind = KIND_ROOK;
+      break;
+    default:
+      std::cout << "Piece not found, PGN Error!\n";
+      return false;
+  }
+
+  // The first square from a8 to h1 whose piece can make the move legally.
+  const Square to = SquareOf(target);
+  if (to >= 0) {
+    moves.Generate(board);
+    MoveList replies;
+    for (Square from = 0; from < 64; ++from) {
+      int color = -1;
+      if (board.PieceAt(from, &color) != kind || color != mover) continue;
+      if (rankFilter && *rankFilter != 7 - from / 8) continue;
+      if (fileFilter && *fileFilter != from % 8) continue;
+      const Move* candidate = moves.Find(from, to);
+      if (candidate == nullptr) continue;
+      Board after = board;
+      after.MakeMove(candidate);
+      if (!replies.Generate(after)) continue;  // leaves the own king capturable
+      coordinates = CoordOf(from) + CoordOf(to);
+      return true;
+    }
+  }
+  std::cout << "ERROR!!! PGN file is ill-formed!\n";
+  return false;
+}

@@ -1,0 +1,75 @@
+// Reads PGN game collections one game after another and hands out every game's moves as board
+// moves, each with the outcome for the side that made it. Only the subset of PGN found in
+// ordinary collections is understood: tag pairs (Result, White and Black are interpreted),
+// brace comments, move numbers, SAN moves with check, mate and annotation marks, and the
+// game-termination markers.
+//
+// The reader is a character-level state machine, not a tokenizer with a grammar. Its bracket,
+// brace, quote and escape state belongs to the reader, not to a game, and carries over from one
+// game to the next. A move that cannot be resolved ends the program with exit status 1.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <string>
+
+#include "board/Board.h"
+#include "board/Move.h"
+#include "board/MoveList.h"
+#include "book/Outcome.h"
+
+// The result of the current game, from its Result tag. The two wins equal the winner's colour.
+inline constexpr int RESULT_WHITE_WINS = 0;
+inline constexpr int RESULT_BLACK_WINS = 1;
+inline constexpr int RESULT_DRAW = 2;
+inline constexpr int RESULT_UNKNOWN = 3;  // "*", any other value, or no Result tag
+
+class PGNParser {
+ public:
+  // The stream is not owned; it must outlive the reader.
+  explicit PGNParser(std::istream& stream);
+  virtual ~PGNParser() = default;
+  PGNParser(const PGNParser&) = delete;
+  PGNParser& operator=(const PGNParser&) = delete;
+
+  // Skips to the next game and reads its tags; true when its move text begins (the first move
+  // number has been consumed), false at the end of the input.
+  bool getNextMatch();
+
+  // The next move of the current game, already made on the reader's board, and its outcome
+  // (OUTCOME_*). The move lives in the reader's move list and stays valid until the next call.
+  // False when the game's moves end: a result marker, the next game's first tag, or the end of
+  // the input (a last move standing right before the end is still handed out).
+  bool getNextMove(Move*& move, int& outcome);
+  bool getNextMove(const Move*& move, int& outcome);
+
+  // Turns a SAN token into coordinate text ("e2e4", "e7e8Q") for the reader's board, and tells
+  // whether the token bears one of the annotations ! !! ? ??. False, with an empty text, when
+  // the token names no piece or no piece of the side to move can make the move.
+  bool sanToCoordinates(std::string token, std::string& coordinates, bool& annotated);
+
+  int MatchNo() const { return matchNo; }  // 1 for the first game
+  int MoveNo() const { return moveNo; }    // the ply number of the move read last
+  int Result() const { return result; }    // RESULT_*
+  const std::string& WhiteName() const { return whiteName; }
+  const std::string& BlackName() const { return blackName; }
+  const Board& CurrentBoard() const { return board; }
+
+ private:
+  void InterpretTag(std::string token);
+  // Turns a complete move-text token into the next move; see getNextMove.
+  bool ProcessToken(std::string token, Move*& move, int& outcome);
+
+  std::istream& stream;
+  Board board;  // the current game's position
+  std::int32_t tagDepth = 0;
+  std::int32_t commentDepth = 0;
+  bool inQuotes = false;
+  bool escaped = false;  // the previous byte was a backslash
+  MoveList moves;        // the moves of board, regenerated for every move read
+  std::int32_t result = RESULT_UNKNOWN;
+  std::int32_t matchNo = 0;  // +1 at every getNextMatch
+  std::int32_t moveNo = 0;   // +1 at every getNextMove, 0 at the start of a game
+  std::string whiteName;
+  std::string blackName;
+};
