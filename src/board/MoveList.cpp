@@ -238,3 +238,13 @@ bool MoveList::Contains(const Move& move) {
 void MoveList::Print() const {
   for (const Move& move : *this) move.Print();
 }
+
+bool HasPlayableMove(const Board& board, const MoveList& moves) {
+  MoveList replies;
+  for (const Move& move : moves) {
+    Board next = board;
+    next.MakeMove(&move);
+    if (replies.Generate(next)) return true;
+  }
+  return false;
+}

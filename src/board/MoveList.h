@@ -82,3 +82,8 @@ class MoveList {
   int cursor_ = 0;
   GenerationFailure failure_ = GenerationFailure::NONE;
 };
+
+// Whether one of the moves, made on a copy of the board, leaves a position in which move
+// generation succeeds: the program's test that a legal move exists (generation also fails for
+// a side without any move, as the callers intend).
+bool HasPlayableMove(const Board& board, const MoveList& moves);

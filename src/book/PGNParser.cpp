@@ -129,8 +129,9 @@ bool PGNParser::getNextMatch() {
 // Plain substring search, so any tag containing one of the words counts (WhiteElo overwrites
 // the name of White with the rating).
 void PGNParser::InterpretTag(std::string token) {
-  if (const std::size_t at = FindWord(token, "Result", "result"); at != std::string::npos) {
-    token.erase(0, at + 6);
+  constexpr std::string_view RESULT = "Result";
+  if (const std::size_t at = FindWord(token, RESULT, "result"); at != std::string::npos) {
+    token.erase(0, at + RESULT.size());
     const std::size_t open = token.find('"');
     if (open != std::string::npos) {
       token.erase(0, open + 1);
@@ -168,7 +169,7 @@ bool PGNParser::getNextMove(Move*& move, int& outcome) {
   std::string token;
 
   for (;;) {
-    char byte;
+    char byte = ' ';
     // The end of the input counts as a blank, so that a last pending token is still processed.
     const bool atEnd = !stream.get(byte);
     const unsigned char c = atEnd ? ' ' : static_cast<unsigned char>(byte);

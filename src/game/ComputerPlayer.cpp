@@ -13,14 +13,7 @@ bool LeavesNoLegalReply(const Board& board, const Move& move) {
   Board after = board;
   after.MakeMove(&move);
   MoveList replies;
-  if (!replies.Generate(after)) return false;
-  MoveList answers;
-  for (const Move& reply : replies) {
-    Board next = after;
-    next.MakeMove(&reply);
-    if (answers.Generate(next)) return false;
-  }
-  return true;
+  return replies.Generate(after) && !HasPlayableMove(after, replies);
 }
 
 bool ComputerPlayer::GetMove(Board& board, Move& move) {

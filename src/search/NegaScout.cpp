@@ -140,13 +140,7 @@ int NegaScout::SearchRoot(Board& board, int depth, Move* out, int alpha, int bet
 int NegaScout::GameEndFlags(const Board& board, const MoveList& moves) const {
   if (InCheck(board)) return MOVE_RESIGN;
   // Not in check: stalemate, unless a legal move exists after all (the search saw it lose).
-  MoveList replies;
-  for (const Move& move : moves) {
-    Board child = board;
-    child.MakeMove(&move);
-    if (replies.Generate(child)) return MOVE_RESIGN;
-  }
-  return MOVE_STALEMATE;
+  return HasPlayableMove(board, moves) ? MOVE_RESIGN : MOVE_STALEMATE;
 }
 
 NegaScout::TableAnswer NegaScout::Consult(const TTEntry& entry, int moveNumber, int& alpha, int& beta) {
