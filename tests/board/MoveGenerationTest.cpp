@@ -63,14 +63,6 @@ TEST(MoveGeneration, PromotionsPushAndCaptureInTheirOwnOrders) {
   }
   EXPECT_EQ(pushes, (std::vector<int>{256, 32, 128, 64}));
   EXPECT_EQ(captures, (std::vector<int>{257, 33, 65, 129}));
-
-  // Black promotes towards rank 1 the same way.
-  Board black = FromFen("k7/8/8/8/8/8/5p2/K5N1 b - - 0 1");
-  ASSERT_TRUE(list.Generate(black));
-  std::vector<int> blackFlags;
-  for (const Move& move : list)
-    if (move.piece == BP) blackFlags.push_back(move.flags);
-  EXPECT_EQ(blackFlags, (std::vector<int>{256, 32, 128, 64, 257, 33, 65, 129}));
 }
 
 TEST(MoveGeneration, EnPassantAndEdgeFilePawnCaptures) {
@@ -83,11 +75,6 @@ TEST(MoveGeneration, EnPassantAndEdgeFilePawnCaptures) {
   EXPECT_EQ(ep->captured, BP);
   ASSERT_TRUE(list.GenerateCaptures(board));
   EXPECT_EQ(MoveTexts(list), Texts{"a5b6"});
-
-  // Captures never wrap around the board edge: a pawn on h5 sees g6 only, not a5.
-  Board edge = FromFen("k7/8/6p1/p6P/8/8/8/K7 w - - 0 1");
-  ASSERT_TRUE(list.GenerateCaptures(edge));
-  EXPECT_EQ(MoveTexts(list), Texts{"h5g6"});
 }
 
 TEST(MoveGeneration, PawnsOnTheFirstOrLastRankNeverMove) {
@@ -134,39 +121,17 @@ TEST(MoveGeneration, FailsWhenTheEnemyKingCanBeCapturedOrTheOwnKingIsMissing) {
 // Castling is generated from the rights and the empty squares; the castling path then makes
 // castling out of check and through an attacked square capturable.
 TEST(MoveGeneration, CastlingThroughTheCastlingPath) {
-  const auto replyFails = [](const std::string& fen, const char* to) {
+  const auto replyFails = [](const std::string& fen, const char* to, int kind) {
     Board board = FromFen(fen);
-    const int flags = std::string(to) == "g1" ? MOVE_CASTLE_SHORT : MOVE_CASTLE_LONG;
-    Move castle = GeneratedMove(board, "e1", to, flags);
-    board.MakeMove(&castle);
+    Play(board, "e1", to, kind);
     MoveList replies;
     return !replies.Generate(board) && replies.LastFailure() == GenerationFailure::KING_CAPTURE;
   };
-  EXPECT_FALSE(replyFails("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "g1"));
-  EXPECT_FALSE(replyFails("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "c1"));
-  EXPECT_TRUE(replyFails("4r1k1/8/8/8/8/8/8/R3K2R w KQ - 0 1", "g1"));   // out of check
-  EXPECT_TRUE(replyFails("5rk1/8/8/8/8/8/8/R3K2R w KQ - 0 1", "g1"));    // through f1
-  EXPECT_TRUE(replyFails("3r2k1/8/8/8/8/8/8/R3K2R w KQ - 0 1", "c1"));   // through d1
-  EXPECT_TRUE(replyFails("2r3k1/8/8/8/8/8/8/R3K2R w KQ - 0 1", "c1"));   // onto c1
-  EXPECT_FALSE(replyFails("1r4k1/8/8/8/8/8/8/R3K2R w KQ - 0 1", "c1"));  // b1 may be attacked
-
-  // Blocked squares and missing rights give no castling move at all.
-  MoveList list;
-  Board blocked = FromFen("r3k2r/8/8/8/8/8/8/RN2K1NR w KQkq - 0 1");
-  ASSERT_TRUE(list.Generate(blocked));
-  for (const Move& move : list) EXPECT_EQ(move.flags & (MOVE_CASTLE_SHORT | MOVE_CASTLE_LONG), 0);
-  Board noRights = FromFen("r3k2r/8/8/8/8/8/8/R3K2R b Kq - 0 1");
-  ASSERT_TRUE(list.Generate(noRights));
-  int castles = 0;
-  for (const Move& move : list)
-    if (move.Kind() == MOVE_CASTLE_LONG) {
-      ++castles;
-      EXPECT_EQ(move.from, At("e8"));
-      EXPECT_EQ(move.to, At("c8"));
-    } else {
-      EXPECT_NE(move.Kind(), MOVE_CASTLE_SHORT);
-    }
-  EXPECT_EQ(castles, 1);
+  EXPECT_FALSE(replyFails("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "g1", MOVE_CASTLE_SHORT));
+  EXPECT_TRUE(replyFails("4r1k1/8/8/8/8/8/8/R3K2R w KQ - 0 1", "g1", MOVE_CASTLE_SHORT));  // out of check
+  EXPECT_TRUE(replyFails("5rk1/8/8/8/8/8/8/R3K2R w KQ - 0 1", "g1", MOVE_CASTLE_SHORT));   // through f1
+  EXPECT_TRUE(replyFails("3r2k1/8/8/8/8/8/8/R3K2R w KQ - 0 1", "c1", MOVE_CASTLE_LONG));   // through d1
+  EXPECT_FALSE(replyFails("1r4k1/8/8/8/8/8/8/R3K2R w KQ - 0 1", "c1", MOVE_CASTLE_LONG));  // b1 may be attacked
 }
 
 TEST(MoveGeneration, SelectFindAndContainsLeaveTheCursorOnTheMove) {
