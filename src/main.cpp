@@ -1,6 +1,7 @@
 // Velmora: a person plays White at the console against the computer.
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -10,8 +11,10 @@
 #include "game/Console.h"
 #include "game/Game.h"
 #include "game/HumanPlayer.h"
+#include "game/XboardHumanPlayer.h"
 #include "game/OutOfMemory.h"
 #include "search/NegaScout.h"
+#include "protocol/XboardConnection.h"
 #include "search/SearchTrace.h"
 
 namespace {
@@ -39,22 +42,42 @@ int main(int argc, char** argv) {
   PrintBanner();
 
   const std::string mode = argc > 1 ? argv[1] : "";
+  // Under a front end standard output carries the protocol: the console text goes to a file.
+  std::unique_ptr<XboardConnection> connection;
+  std::unique_ptr<std::ofstream> consoleLog;
+  if (mode == "xboard") {
+    connection = std::make_unique<XboardConnection>(std::cin, std::cout);
+    consoleLog = std::make_unique<std::ofstream>("VelmoraConsole.txt", std::ios::out | std::ios::trunc);
+    ConsoleOut = consoleLog.get();
+  }
   if (mode == "createbook") return CreateOpeningBook(argc, argv) ? 0 : 1;
-  if (mode == "xboard") return 0;
 
   Game game("openingbook.bin", "games.pgn");
   // Without a file name the game starts from the initial position.
   if (mode == "load" && argc > 2) game.LoadAtStart(argv[2]);
 
-  game.players[WHITE] = std::make_unique<HumanPlayer>(WHITE);
-  game.players[WHITE]->name = "Whity";
-  game.players[BLACK] = std::make_unique<ComputerPlayer>(BLACK, std::make_unique<NegaScout>(game.book.get()));
-  game.players[BLACK]->name = "Blacky";
+  if (XboardMode) {
+    // The engine's side is decided by the front end's first command.
+    game.players[WHITE] = std::make_unique<XboardHumanPlayer>(WHITE);
+    game.players[WHITE]->name = "Whity";
+  } else {
+    game.players[WHITE] = std::make_unique<HumanPlayer>(WHITE);
+    game.players[WHITE]->name = "Whity";
+    game.players[BLACK] = std::make_unique<ComputerPlayer>(BLACK, std::make_unique<NegaScout>(game.book.get()));
+    game.players[BLACK]->name = "Blacky";
+  }
   if (game.gameLog) {
     game.gameLog->whiteName = game.players[WHITE]->name;
-    game.gameLog->blackName = game.players[BLACK]->name;
+    if (game.players[BLACK]) game.gameLog->blackName = game.players[BLACK]->name;
   }
   NegaScout::PrintParameters();
   game.Run();
+
+  if (connection) {
+    // The console text goes back to standard output before the game reports its log there.
+    connection.reset();
+    ConsoleOut = &std::cout;
+    consoleLog.reset();
+  }
   return 0;
 }

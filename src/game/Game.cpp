@@ -142,6 +142,11 @@ bool Game::TakeBack() {
   return LoadFromFile(LastMoveFile);
 }
 
+void Game::ReplacePlayer(Color color, std::unique_ptr<Player> player) {
+  if (players[color]) replacedPlayers.push_back(std::move(players[color]));
+  players[color] = std::move(player);
+}
+
 bool Game::LoadAtStart(const std::string& name) {
   if (!board.Load(name)) return false;
   *ConsoleOut << "Loaded Board from file \"" << name << "\"." << std::endl;

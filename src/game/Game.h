@@ -4,6 +4,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "board/Board.h"
 #include "board/Move.h"
@@ -31,12 +32,18 @@ class Game {
   bool TakeBack();
   // Starts from a hand-written text position file.
   bool LoadAtStart(const std::string& name);
+  // Puts `player` in for `color`. The player it replaces may be the one whose turn is running,
+  // so it is kept until the game ends.
+  void ReplacePlayer(Color color, std::unique_ptr<Player> player);
 
   std::unique_ptr<OpeningBook> book;
   Board board;
   std::unique_ptr<PGNWriter> gameLog;  // absent when the log file could not be opened
   std::fstream positionFile;
   std::unique_ptr<Player> players[2];
+
+ private:
+  std::vector<std::unique_ptr<Player>> replacedPlayers;
 };
 
 // The game of this run, for the console commands that act on it from inside a turn.

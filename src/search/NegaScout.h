@@ -37,7 +37,7 @@ class NegaScout : public SearchEngine {
   // The fixed search parameters, as the program prints them at start.
   static void PrintParameters();
 
-  void SetThinkingOutput(ThinkingOutput output) { thinkingOutput_ = std::move(output); }
+  void SetThinkingOutput(ThinkingOutput output) override { thinkingOutput_ = std::move(output); }
 
   // Nodes (regular and quiescence) of all iterations of the last search.
   std::int64_t TotalNodes() const { return totalNodes_; }

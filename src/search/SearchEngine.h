@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <istream>
 #include <memory>
 #include <ostream>
@@ -45,6 +47,8 @@ class SearchEngine {
   // Chooses a move for the side to move of `board` into `out`; the board is not changed.
   virtual void Think(const Board& board, Move* out);
   virtual void PrintStatistics();
+  // Where the engine reports each finished iteration as a thinking line, if it does.
+  virtual void SetThinkingOutput(std::function<void(const std::string&)> /*output*/) {}
   // Writes the saved state: exactly the 4 bytes of the search count, little-endian.
   virtual std::ostream& SaveState(std::ostream& out);
 
