@@ -17,13 +17,8 @@ TEST(MoveGeneration, InitialPositionInGenerationOrder) {
   EXPECT_EQ(MoveTexts(list), (Texts{"g1f3", "g1h3", "b1a3", "b1c3", "h2h3", "h2h4", "g2g3",
                                     "g2g4", "f2f3", "f2f4", "e2e3", "e2e4", "d2d3", "d2d4",
                                     "c2c3", "c2c4", "b2b3", "b2b4", "a2a3", "a2a4"}));
-  for (const Move& move : list) {
-    EXPECT_EQ(move.captured, NO_PIECE);
-    EXPECT_EQ(move.flags, MOVE_NORMAL);
-    EXPECT_EQ(move.score, -1);
-    EXPECT_EQ(move.scoreType, -1);
-    EXPECT_EQ(move.depth, -1);
-  }
+  EXPECT_EQ(list[0], (Move{WN, NO_PIECE, At("g1"), At("f3"), MOVE_NORMAL, -1, -1, -1}));
+  EXPECT_EQ(list[0].score + list[0].scoreType + list[0].depth, -3);
   EXPECT_EQ(list.Cursor(), 0);
   EXPECT_FALSE(list.GenerateCaptures(board));
   EXPECT_EQ(list.LastFailure(), GenerationFailure::NO_MOVES);

@@ -159,18 +159,6 @@ TEST_F(GameTest, DamagedPositionFilesAndFailedWritesAreReported) {
   EXPECT_NE(console.Take().find("Couldn't write '" + File("no-such-directory/game") + "'!\n"), std::string::npos);
 }
 
-TEST_F(GameTest, TheEndOfInputResignsAndTheComputerMates) {
-  // The computer (Black) answers g2-g4 with the mate Qd8-h4.
-  std::string text = Play("rnbqkbnr/pppp1ppp/8/4p3/8/5P2/PPPPP1PP/RNBQKBNR w KQkq - 0 2", "g2g4\n");
-  EXPECT_NE(text.find("CHECKMATE - Player wins.\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("Blacky selects move: BQ - d8h4\nCHECKMATE - Player wins.\n"), std::string::npos);
-  EXPECT_NE(Log().find("[Result \" 0-1\" ]\n\n  1.  g2g4  Qd8h4  0-1\n\n"), std::string::npos) << Log();
-
-  NewGame();
-  text = Play("4k3/8/8/8/8/8/8/4K3 w - - 0 1", "");
-  EXPECT_TRUE(text.ends_with("?  \nWhity selects move: RESIGNATION!\nGAME OVER.  Thanks for playing!\n")) << text;
-}
-
 TEST(ComputerPlayer, AMoveThatLeavesNoLegalReplyEndsTheGame) {
   const Board board = FromFen("7k/5K2/8/6Q1/8/8/8/8 w - - 0 1");
   EXPECT_TRUE(LeavesNoLegalReply(board, GeneratedMove(board, "g5", "g6")));  // stalemate

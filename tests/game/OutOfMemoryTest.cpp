@@ -4,7 +4,6 @@
 #include <new>
 
 #include "game/OutOfMemory.h"
-#include "support/RunProgram.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // Let a request that can never be met fail as it would without the sanitizer.
@@ -12,19 +11,6 @@ extern "C" const char* __asan_default_options() { return "allocator_may_return_n
 #endif
 
 namespace {
-
-const std::string Banner =
-    "            Welcome to Chess!\n"
-    "    ~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~\n";
-
-TEST(Program, PrintsTheBannerInEveryModeAndEndsNormally) {
-  TemporaryDirectory directory;
-  for (const char* arguments : {"", " Xboard", " xboard2"}) {
-    const ProgramRun run = RunIn(directory.Path(), std::string("'") + VELMORA_BINARY + "'" + arguments);
-    EXPECT_EQ(run.status, 0) << arguments;
-    EXPECT_EQ(run.output.substr(0, Banner.size()), Banner) << arguments;
-  }
-}
 
 TEST(OutOfMemory, TheMessageNamesTheFailedRequestInKilobytes) {
   EXPECT_EXIT(OutOfMemoryHandler(5000000), ::testing::ExitedWithCode(255),
