@@ -11,10 +11,10 @@
 #include "game/Console.h"
 #include "game/Game.h"
 #include "game/HumanPlayer.h"
-#include "game/XboardHumanPlayer.h"
 #include "game/OutOfMemory.h"
-#include "search/NegaScout.h"
+#include "game/XboardHumanPlayer.h"
 #include "protocol/XboardConnection.h"
+#include "search/NegaScout.h"
 #include "search/SearchTrace.h"
 
 namespace {
@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
   std::unique_ptr<std::ofstream> consoleLog;
   if (mode == "xboard") {
     connection = std::make_unique<XboardConnection>(std::cin, std::cout);
-    consoleLog = std::make_unique<std::ofstream>("VelmoraConsole.txt", std::ios::out | std::ios::trunc);
+    consoleLog =
+        std::make_unique<std::ofstream>("VelmoraConsole.txt", std::ios::out | std::ios::trunc);
     ConsoleOut = consoleLog.get();
   }
   if (mode == "createbook") return CreateOpeningBook(argc, argv) ? 0 : 1;
@@ -63,7 +64,8 @@ int main(int argc, char** argv) {
   } else {
     game.players[WHITE] = std::make_unique<HumanPlayer>(WHITE);
     game.players[WHITE]->name = "Whity";
-    game.players[BLACK] = std::make_unique<ComputerPlayer>(BLACK, std::make_unique<NegaScout>(game.book.get()));
+    game.players[BLACK] =
+        std::make_unique<ComputerPlayer>(BLACK, std::make_unique<NegaScout>(game.book.get()));
     game.players[BLACK]->name = "Blacky";
   }
   if (game.gameLog) {

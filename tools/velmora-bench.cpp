@@ -50,7 +50,9 @@ int Usage() {
 }
 
 std::int64_t MillisecondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               start)
+      .count();
 }
 
 int ReplyToE4() {
@@ -66,8 +68,8 @@ int ReplyToE4() {
   const std::int64_t elapsed = MillisecondsSince(start);
   std::string coords;
   Board::SquareToCoord(reply.from, reply.to, coords);
-  std::cout << "Reply: " << coords << "\nNodes: " << engine.TotalNodes() << "\nTime: " << elapsed << " ms"
-            << std::endl;
+  std::cout << "Reply: " << coords << "\nNodes: " << engine.TotalNodes() << "\nTime: " << elapsed
+            << " ms" << std::endl;
   return 0;
 }
 
@@ -102,7 +104,8 @@ int main(int argc, char** argv) {
     std::string coords;
     Board::SquareToCoord(best.from, best.to, coords);
     const std::string placement = std::string(fen).substr(0, std::string(fen).find(' '));
-    std::cout << placement << ' ' << (coords.empty() ? "-" : coords) << ' ' << engine.TotalNodes() << '\n';
+    std::cout << placement << ' ' << (coords.empty() ? "-" : coords) << ' ' << engine.TotalNodes()
+              << '\n';
     totalNodes += engine.TotalNodes();
   }
   const std::int64_t elapsed = MillisecondsSince(start);

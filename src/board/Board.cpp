@@ -12,7 +12,8 @@ namespace {
 constexpr Square A8 = 0, H8 = 7, A1 = 56, H1 = 63;
 
 template <std::size_t N>
-std::uint32_t HashOver(const Bitboard (&bitboards)[N], const std::array<std::uint32_t, 768>& table) {
+std::uint32_t HashOver(const Bitboard (&bitboards)[N],
+                       const std::array<std::uint32_t, 768>& table) {
   std::uint32_t hash = 0;
   for (int piece = WP; piece <= BK; ++piece) {
     const std::uint32_t* row = table.data() + piece * 64;
@@ -149,11 +150,20 @@ bool Board::MakeMove(const Move* move) {
   if (move->flags >= PROMOTE_KNIGHT) {
     int promoted = -1;
     switch (move->flags & PROMOTION_MASK) {
-      case PROMOTE_KNIGHT: promoted = WN + c; break;
-      case PROMOTE_BISHOP: promoted = WB + c; break;
-      case PROMOTE_ROOK: promoted = WR + c; break;
-      case PROMOTE_QUEEN: promoted = WQ + c; break;
-      default: break;
+      case PROMOTE_KNIGHT:
+        promoted = WN + c;
+        break;
+      case PROMOTE_BISHOP:
+        promoted = WB + c;
+        break;
+      case PROMOTE_ROOK:
+        promoted = WR + c;
+        break;
+      case PROMOTE_QUEEN:
+        promoted = WQ + c;
+        break;
+      default:
+        break;
     }
     if (promoted >= 0) {
       RemovePiece(piece, to);

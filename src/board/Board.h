@@ -11,7 +11,7 @@
 
 class Board {
  public:
-  Bitboard castlePath[2];   // per colour: squares that count as king squares right after castling
+  Bitboard castlePath[2];     // per colour: squares that count as king squares right after castling
   std::int32_t material[2];   // per colour: sum of PieceValue of its pieces, king included
   std::int32_t pawnCount[2];  // per colour: number of its pawns
   std::int32_t sideToMove;

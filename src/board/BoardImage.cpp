@@ -4,13 +4,15 @@
 
 namespace {
 
-constexpr std::size_t CASTLE_PATH = 8, MATERIAL = 24, PAWN_COUNT = 32, SIDE_TO_MOVE = 40, MOVE_NUMBER = 44,
-                      BITBOARDS = 48, CASTLE_RIGHTS = 160, CASTLED = 164, EN_PASSANT = 168;
+constexpr std::size_t CASTLE_PATH = 8, MATERIAL = 24, PAWN_COUNT = 32, SIDE_TO_MOVE = 40,
+                      MOVE_NUMBER = 44, BITBOARDS = 48, CASTLE_RIGHTS = 160, CASTLED = 164,
+                      EN_PASSANT = 168;
 
 template <typename T>
 void Put(BoardImage& image, std::size_t offset, T value) {
   const auto bits = static_cast<std::uint64_t>(value);
-  for (std::size_t i = 0; i < sizeof(T); ++i) image[offset + i] = static_cast<std::uint8_t>(bits >> (8 * i));
+  for (std::size_t i = 0; i < sizeof(T); ++i)
+    image[offset + i] = static_cast<std::uint8_t>(bits >> (8 * i));
 }
 
 template <typename T>
@@ -25,13 +27,15 @@ bool HomeFor(const Board& board, int right) {
   static constexpr Square kingSquare[4] = {60, 4, 60, 4};
   static constexpr Square rookSquare[4] = {63, 7, 56, 0};
   const Color c = right % 2;
-  return (board.bitboards[WK + c] & MaskOf(kingSquare[right])) && (board.bitboards[WR + c] & MaskOf(rookSquare[right]));
+  return (board.bitboards[WK + c] & MaskOf(kingSquare[right])) &&
+         (board.bitboards[WR + c] & MaskOf(rookSquare[right]));
 }
 
 bool IsPosition(const Board& board) {
   if (board.sideToMove != WHITE && board.sideToMove != BLACK) return false;
   if (board.moveNumber < 1 || board.castlePath[WHITE] || board.castlePath[BLACK]) return false;
-  if (std::popcount(board.bitboards[WK]) != 1 || std::popcount(board.bitboards[BK]) != 1) return false;
+  if (std::popcount(board.bitboards[WK]) != 1 || std::popcount(board.bitboards[BK]) != 1)
+    return false;
   Bitboard seen = 0;
   Bitboard colour[2] = {0, 0};
   int material[2] = {0, 0};
@@ -56,7 +60,8 @@ bool IsPosition(const Board& board) {
     const bool whiteToMove = board.sideToMove == WHITE;
     const bool rank = whiteToMove ? square / 8 == 2 : square / 8 == 5;
     const Square pawn = whiteToMove ? square + 8 : square - 8;
-    if (!rank || (board.Occupied() & board.enPassant) || !(board.bitboards[whiteToMove ? BP : WP] & MaskOf(pawn)))
+    if (!rank || (board.Occupied() & board.enPassant) ||
+        !(board.bitboards[whiteToMove ? BP : WP] & MaskOf(pawn)))
       return false;
   }
   return true;
@@ -90,7 +95,8 @@ bool FromImage(const std::uint8_t* image, Board& board) {
   }
   read.sideToMove = Get<std::int32_t>(image, SIDE_TO_MOVE);
   read.moveNumber = Get<std::int32_t>(image, MOVE_NUMBER);
-  for (std::size_t i = 0; i < 14; ++i) read.bitboards[i] = Get<std::uint64_t>(image, BITBOARDS + 8 * i);
+  for (std::size_t i = 0; i < 14; ++i)
+    read.bitboards[i] = Get<std::uint64_t>(image, BITBOARDS + 8 * i);
   for (std::size_t i = 0; i < 4; ++i) read.castleRights[i] = image[CASTLE_RIGHTS + i] != 0;
   read.enPassant = Get<std::uint64_t>(image, EN_PASSANT);
   if (!IsPosition(read)) return false;

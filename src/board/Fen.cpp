@@ -78,7 +78,8 @@ bool ReadCastling(const std::string& field, Board& board, std::string& error) {
     // Generation trusts a castling right to mean that king and rook stand on their squares.
     if (!(board.bitboards[right->king] & MaskOf(right->kingSquare)) ||
         !(board.bitboards[right->rook] & MaskOf(right->rookSquare))) {
-      error = std::string("castling right '") + ch + "' needs its king and rook on their start squares";
+      error =
+          std::string("castling right '") + ch + "' needs its king and rook on their start squares";
       return false;
     }
     board.castleRights[right->index] = true;
@@ -88,10 +89,10 @@ bool ReadCastling(const std::string& field, Board& board, std::string& error) {
 
 bool ReadEnPassant(const std::string& field, Board& board, std::string& error) {
   if (field == "-") return true;
-  const Square square = field.size() == 2 && field[0] >= 'a' && field[0] <= 'h' && field[1] >= '1' &&
-                                field[1] <= '8'
-                            ? SquareAt(field[0] - 'a', field[1] - '0')
-                            : -1;
+  const Square square =
+      field.size() == 2 && field[0] >= 'a' && field[0] <= 'h' && field[1] >= '1' && field[1] <= '8'
+          ? SquareAt(field[0] - 'a', field[1] - '0')
+          : -1;
   // The skipped square lies behind the pawn that has just made its double step.
   const bool whiteToMove = board.sideToMove == WHITE;
   const int expectedRank = whiteToMove ? 6 : 3;
@@ -99,7 +100,8 @@ bool ReadEnPassant(const std::string& field, Board& board, std::string& error) {
   const int pawn = whiteToMove ? BP : WP;
   if (square < 0 || field[1] - '0' != expectedRank || (board.Occupied() & MaskOf(square)) ||
       !(board.bitboards[pawn] & MaskOf(pawnSquare))) {
-    error = "the en-passant square '" + field + "' is not behind a pawn that has just made a double step";
+    error = "the en-passant square '" + field +
+            "' is not behind a pawn that has just made a double step";
     return false;
   }
   board.enPassant = MaskOf(square);

@@ -24,5 +24,7 @@ constexpr std::array<std::uint32_t, 768> Generate(std::uint64_t seed) {
 
 }  // namespace hash_tables_detail
 
-inline constexpr std::array<std::uint32_t, 768> HashKeys = hash_tables_detail::Generate(0x56454C4D4F524131ULL);
-inline constexpr std::array<std::uint32_t, 768> HashLocks = hash_tables_detail::Generate(0x56454C4D4F524132ULL);
+inline constexpr std::array<std::uint32_t, 768> HashKeys =
+    hash_tables_detail::Generate(0x56454C4D4F524131ULL);
+inline constexpr std::array<std::uint32_t, 768> HashLocks =
+    hash_tables_detail::Generate(0x56454C4D4F524132ULL);

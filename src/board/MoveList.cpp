@@ -6,9 +6,10 @@
 
 namespace {
 
-constexpr Bitboard PAWN_SQUARES = 0x00FFFFFFFFFFFF00ULL;  // ranks 2 to 7: pawns elsewhere never move
-constexpr Bitboard RANK_7 = 0x000000000000FF00ULL;        // squares 8..15
-constexpr Bitboard RANK_2 = 0x00FF000000000000ULL;        // squares 48..55
+constexpr Bitboard PAWN_SQUARES =
+    0x00FFFFFFFFFFFF00ULL;                          // ranks 2 to 7: pawns elsewhere never move
+constexpr Bitboard RANK_7 = 0x000000000000FF00ULL;  // squares 8..15
+constexpr Bitboard RANK_2 = 0x00FF000000000000ULL;  // squares 48..55
 
 // One generation run for the side to move `C`. Every helper returns false when it could
 // capture the enemy king; the caller stops at once then.
@@ -24,15 +25,18 @@ class Generator {
   GenerationFailure Run() {
     // The queen walks the diagonals first for White and the files and ranks first for Black.
     if constexpr (C == WHITE) {
-      if (!Sliders(WQ + C, BishopRays) || !Sliders(WQ + C, RookRays)) return GenerationFailure::KING_CAPTURE;
+      if (!Sliders(WQ + C, BishopRays) || !Sliders(WQ + C, RookRays))
+        return GenerationFailure::KING_CAPTURE;
     } else {
-      if (!Sliders(WQ + C, RookRays) || !Sliders(WQ + C, BishopRays)) return GenerationFailure::KING_CAPTURE;
+      if (!Sliders(WQ + C, RookRays) || !Sliders(WQ + C, BishopRays))
+        return GenerationFailure::KING_CAPTURE;
     }
     const Bitboard king = board_.bitboards[WK + C];
     if (!king) return GenerationFailure::NO_KING;
     if (!Steps(WK + C, LowestSquare(king), KingMoves)) return GenerationFailure::KING_CAPTURE;
     if constexpr (!CapturesOnly) Castling();
-    if (!Sliders(WR + C, RookRays) || !Sliders(WB + C, BishopRays)) return GenerationFailure::KING_CAPTURE;
+    if (!Sliders(WR + C, RookRays) || !Sliders(WB + C, BishopRays))
+      return GenerationFailure::KING_CAPTURE;
     for (Bitboard set = board_.bitboards[WN + C]; set; set = WithoutNext(set))
       if (!Steps(WN + C, Next(set), KnightMoves)) return GenerationFailure::KING_CAPTURE;
     Pawns();

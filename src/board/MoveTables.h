@@ -40,7 +40,8 @@ constexpr bool OnBoard(int file, int row) { return file >= 0 && file < 8 && row 
 template <std::size_t N>
 constexpr SquareList ListOf(const char* const (&coords)[N]) {
   SquareList list;
-  for (const char* coord : coords) list.squares[list.count++] = static_cast<std::uint8_t>(At(coord));
+  for (const char* coord : coords)
+    list.squares[list.count++] = static_cast<std::uint8_t>(At(coord));
   return list;
 }
 
@@ -62,13 +63,15 @@ constexpr std::array<SquareList, 64> BuildKingMoves() {
 
 constexpr std::array<SquareList, 64> BuildKnightMoves() {
   // Offsets -17, -15, -6, +10, +17, +15, +6, -10 as (file, row) steps.
-  constexpr int steps[8][2] = {{-1, -2}, {1, -2}, {2, -1}, {2, 1}, {1, 2}, {-1, 2}, {-2, 1}, {-2, -1}};
+  constexpr int steps[8][2] = {{-1, -2}, {1, -2}, {2, -1}, {2, 1},
+                               {1, 2},   {-1, 2}, {-2, 1}, {-2, -1}};
   std::array<SquareList, 64> table{};
   for (int s = 0; s < 64; ++s) {
     SquareList& list = table[static_cast<std::size_t>(s)];
     for (const auto& step : steps) {
       int file = FileOf(s) + step[0], row = RowOf(s) + step[1];
-      if (OnBoard(file, row)) list.squares[list.count++] = static_cast<std::uint8_t>(file + 8 * row);
+      if (OnBoard(file, row))
+        list.squares[list.count++] = static_cast<std::uint8_t>(file + 8 * row);
     }
   }
   table[At("b8")] = ListOf({"a6", "c6", "d7"});

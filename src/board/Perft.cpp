@@ -9,7 +9,8 @@ std::uint64_t CountLeaves(const Board& board, const MoveList& list, int depth);
 // Makes `move` on `next` (a copy of the position) and generates the replies, which are the
 // legality test and, when there are any, the next level's moves. Answers the leaves
 // `depth` plies below the position before the move, or nothing for an illegal move.
-bool LeavesUnder(const Move& move, Board& next, MoveList& replies, int depth, std::uint64_t& leaves) {
+bool LeavesUnder(const Move& move, Board& next, MoveList& replies, int depth,
+                 std::uint64_t& leaves) {
   next.MakeMove(&move);
   const bool hasReplies = replies.Generate(next);
   if (!hasReplies && replies.LastFailure() == GenerationFailure::KING_CAPTURE) return false;
@@ -60,11 +61,20 @@ std::string PerftMoveText(const Move& move) {
   std::string text;
   Board::SquareToCoord(move.from, move.to, text);
   switch (move.Promotion()) {
-    case PROMOTE_KNIGHT: text += 'n'; break;
-    case PROMOTE_BISHOP: text += 'b'; break;
-    case PROMOTE_ROOK: text += 'r'; break;
-    case PROMOTE_QUEEN: text += 'q'; break;
-    default: break;
+    case PROMOTE_KNIGHT:
+      text += 'n';
+      break;
+    case PROMOTE_BISHOP:
+      text += 'b';
+      break;
+    case PROMOTE_ROOK:
+      text += 'r';
+      break;
+    case PROMOTE_QUEEN:
+      text += 'q';
+      break;
+    default:
+      break;
   }
   return text;
 }

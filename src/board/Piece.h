@@ -39,11 +39,11 @@ inline constexpr int KIND_KING = 10;
 inline constexpr int ALL_WHITE = 12;
 inline constexpr int ALL_BLACK = 13;
 
-inline constexpr std::array<int, 12> PieceValue = {100, 100, 300, 300, 350, 350,
+inline constexpr std::array<int, 12> PieceValue = {100, 100, 300, 300, 350,  350,
                                                    500, 500, 900, 900, 2000, 2000};
 
-inline constexpr std::array<const char*, 13> PieceLabel = {
-    "WP", "BP", "WN", "BN", "WB", "BB", "WR", "BR", "WQ", "BQ", "WK", "BK", "  "};
+inline constexpr std::array<const char*, 13> PieceLabel = {"WP", "BP", "WN", "BN", "WB", "BB", "WR",
+                                                           "BR", "WQ", "BQ", "WK", "BK", "  "};
 
 constexpr bool IsPieceCode(int piece) { return piece >= WP && piece <= BK; }
 

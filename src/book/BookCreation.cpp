@@ -12,7 +12,8 @@
 int OpeningBook::Create(const std::string& sourceFileName) {
   std::ifstream source(sourceFileName);
   if (!source.is_open()) {
-    std::cerr << "Can't open source file ( " << sourceFileName << " ) for creation...!" << std::endl;
+    std::cerr << "Can't open source file ( " << sourceFileName << " ) for creation...!"
+              << std::endl;
     return 0;
   }
   Board board;
@@ -41,7 +42,8 @@ int OpeningBook::Create(const std::string& sourceFileName) {
   }
   *ConsoleOut << ">> Entries:       " << entryCount << std::endl
               << ">> Maxcollisions: " << maxCollisions << std::endl
-              << ">> Size ( kb ):     " << static_cast<unsigned>(entryCount) * 37u / 1024u << std::endl
+              << ">> Size ( kb ):     " << static_cast<unsigned>(entryCount) * 37u / 1024u
+              << std::endl
               << std::endl;
   return games;
 }

@@ -22,7 +22,8 @@ constexpr std::uint8_t MARKER_END_WHITE = 0x03;
 void PutInt(std::ostream& out, std::int32_t value) {
   const auto bits = static_cast<std::uint32_t>(value);
   const char bytes[4] = {static_cast<char>(bits & 0xFF), static_cast<char>(bits >> 8 & 0xFF),
-                         static_cast<char>(bits >> 16 & 0xFF), static_cast<char>(bits >> 24 & 0xFF)};
+                         static_cast<char>(bits >> 16 & 0xFF),
+                         static_cast<char>(bits >> 24 & 0xFF)};
   out.write(bytes, 4);
 }
 
@@ -38,16 +39,17 @@ bool GetInt(std::istream& in, std::int32_t& value) {
 void WriteEntry(std::ostream& out, const BookEntry& entry) {
   out.put(static_cast<char>(MARKER_ENTRY));
   const Move& m = entry.move;
-  for (std::int32_t value : {entry.goodCount, entry.neutralCount, static_cast<std::int32_t>(entry.hashLock),
-                             m.captured, m.to, m.score, m.scoreType, m.flags, m.piece, m.depth, m.from})
+  for (std::int32_t value :
+       {entry.goodCount, entry.neutralCount, static_cast<std::int32_t>(entry.hashLock), m.captured,
+        m.to, m.score, m.scoreType, m.flags, m.piece, m.depth, m.from})
     PutInt(out, value);
 }
 
 bool ReadEntry(std::istream& in, BookEntry& entry) {
   std::int32_t lock = 0;
   Move& m = entry.move;
-  for (std::int32_t* field : {&entry.goodCount, &entry.neutralCount, &lock, &m.captured, &m.to, &m.score,
-                              &m.scoreType, &m.flags, &m.piece, &m.depth, &m.from})
+  for (std::int32_t* field : {&entry.goodCount, &entry.neutralCount, &lock, &m.captured, &m.to,
+                              &m.score, &m.scoreType, &m.flags, &m.piece, &m.depth, &m.from})
     if (!GetInt(in, *field)) return false;
   entry.hashLock = static_cast<std::uint32_t>(lock);
   return true;
@@ -103,7 +105,8 @@ bool OpeningBook::Load(const std::string& fileName) {
   }
   Table white, black;
   std::int32_t count = 0;
-  if (!ReadSection(in, white, MARKER_END_WHITE, count) || !ReadSection(in, black, MARKER_END_BLACK, count)) {
+  if (!ReadSection(in, white, MARKER_END_WHITE, count) ||
+      !ReadSection(in, black, MARKER_END_BLACK, count)) {
     std::cerr << "OpeningBook file is damaged!" << std::endl;
     return false;
   }
@@ -125,7 +128,9 @@ bool OpeningBook::Save(const std::string& fileName) const {
     for (std::size_t bucket = 0; bucket < table->size(); ++bucket) {
       for (const BookEntry& entry : (*table)[bucket]) WriteEntry(out, entry);
       const bool last = bucket + 1 == table->size();
-      out.put(static_cast<char>(!last ? MARKER_NEXT_BUCKET : table == &whiteTable ? MARKER_END_WHITE : MARKER_END_BLACK));
+      out.put(static_cast<char>(!last                  ? MARKER_NEXT_BUCKET
+                                : table == &whiteTable ? MARKER_END_WHITE
+                                                       : MARKER_END_BLACK));
     }
   }
   out.close();
@@ -136,9 +141,11 @@ bool OpeningBook::Save(const std::string& fileName) const {
   return true;
 }
 
-void OpeningBook::AddMove(const Move& move, std::int64_t hashKey, std::uint32_t hashLock, int outcome, Color side) {
+void OpeningBook::AddMove(const Move& move, std::int64_t hashKey, std::uint32_t hashLock,
+                          int outcome, Color side) {
   if (outcome == OUTCOME_BAD) return;
-  std::vector<BookEntry>& bucket = (side == WHITE ? whiteTable : blackTable)[static_cast<std::size_t>(BucketIndex(hashKey))];
+  std::vector<BookEntry>& bucket =
+      (side == WHITE ? whiteTable : blackTable)[static_cast<std::size_t>(BucketIndex(hashKey))];
   BookEntry* found = nullptr;
   std::int32_t passed = 0;
   for (BookEntry& entry : bucket) {
@@ -166,7 +173,8 @@ const Move* OpeningBook::Probe(const Board& board) const {
   std::uint32_t lock;
   board.Hashes(key, lock);
   const std::vector<BookEntry>& bucket =
-      (board.sideToMove == WHITE ? whiteTable : blackTable)[static_cast<std::size_t>(BucketIndex(key))];
+      (board.sideToMove == WHITE ? whiteTable
+                                 : blackTable)[static_cast<std::size_t>(BucketIndex(key))];
   std::vector<const BookEntry*> candidates;
   std::int64_t total = 0;
   for (const BookEntry& entry : bucket) {
@@ -183,8 +191,9 @@ const Move* OpeningBook::Probe(const Board& board) const {
   for (;;) {
     chosen = std::rand() % n;
     if (total == 0) break;
-    const double share = static_cast<double>(candidates[static_cast<std::size_t>(chosen)]->Weight()) /
-                         static_cast<double>(total);
+    const double share =
+        static_cast<double>(candidates[static_cast<std::size_t>(chosen)]->Weight()) /
+        static_cast<double>(total);
     if (share > (std::rand() % 10000) / 10000.0) break;
   }
   BookProbeInfo.lastProbeHit = true;

@@ -49,7 +49,8 @@ class OpeningBook {
 
   // Enters one observation: `move` played in the position with these hash values and this
   // side to move, with the outcome for the mover. Moves of lost games are not entered.
-  void AddMove(const Move& move, std::int64_t hashKey, std::uint32_t hashLock, int outcome, Color side);
+  void AddMove(const Move& move, std::int64_t hashKey, std::uint32_t hashLock, int outcome,
+               Color side);
 
   // A book move for the position, drawn at random by weight; null when the book knows none.
   const Move* Probe(const Board& board) const;

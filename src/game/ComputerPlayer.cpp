@@ -21,7 +21,8 @@ bool ComputerPlayer::GetMove(Board& board, Move& move) {
   if (move.score >= SCORE_MATE_FOUND) engine_->ClearTables();
   // A resignation or stalemate already ends the game; they are not board moves to look behind.
   const int kind = move.Kind();
-  if (kind != MOVE_RESIGN && kind != MOVE_STALEMATE && kind != MOVE_CHECKMATE && LeavesNoLegalReply(board, move))
+  if (kind != MOVE_RESIGN && kind != MOVE_STALEMATE && kind != MOVE_CHECKMATE &&
+      LeavesNoLegalReply(board, move))
     move.flags = MOVE_CHECKMATE;
   return true;
 }

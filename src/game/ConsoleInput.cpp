@@ -21,7 +21,8 @@ bool ReadConsoleLine(std::string& line) {
   line.clear();
   int c = ConsoleIn->get();
   if (c == std::char_traits<char>::eof()) return false;
-  for (; c != std::char_traits<char>::eof() && c != '\n'; c = ConsoleIn->get()) line += static_cast<char>(c);
+  for (; c != std::char_traits<char>::eof() && c != '\n'; c = ConsoleIn->get())
+    line += static_cast<char>(c);
   if (!line.empty() && line.back() == '\r') line.pop_back();
   insideLine = false;
   return true;

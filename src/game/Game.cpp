@@ -51,8 +51,8 @@ bool Game::Run() {
   for (;;) {
     DiscardTypedAhead();
     board.Print();
-    *ConsoleOut << "SCORE from perspective white " << std::showpos << ScoreForWhite(board) << std::noshowpos
-                << std::endl;
+    *ConsoleOut << "SCORE from perspective white " << std::showpos << ScoreForWhite(board)
+                << std::noshowpos << std::endl;
 
     players[board.sideToMove]->GetMove(board, move);
     // The player may have loaded another position: the side to move is read again.
@@ -80,7 +80,8 @@ bool Game::SaveToFile(const std::string& name) {
   if (positionFile.is_open()) {
     positionFile.close();
     if (name != LastMoveFile) {
-      *ConsoleOut << "File: '" << name << "' already exists. Overwrite  ? ( yes / no ) " << std::flush;
+      *ConsoleOut << "File: '" << name << "' already exists. Overwrite  ? ( yes / no ) "
+                  << std::flush;
       const std::string answer = ReadConsoleWord();
       if (answer.empty() || (answer[0] != 'Y' && answer[0] != 'y')) return false;
     }
@@ -90,7 +91,8 @@ bool Game::SaveToFile(const std::string& name) {
   positionFile.open(name, std::ios::out | std::ios::binary | std::ios::trunc);
   if (positionFile.is_open()) {
     const BoardImage image = ToImage(board);
-    positionFile.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    positionFile.write(reinterpret_cast<const char*>(image.data()),
+                       static_cast<std::streamsize>(image.size()));
     for (const auto& player : players)
       if (player) player->SaveState(positionFile);
     positionFile.close();
@@ -114,14 +116,18 @@ bool Game::LoadFromFile(const std::string& name) {
     *ConsoleOut << "Couldn't open '" << name << "'! File doesn't exist ?" << std::endl;
     return false;
   }
-  const std::vector<char> bytes{std::istreambuf_iterator<char>(positionFile), std::istreambuf_iterator<char>()};
+  const std::vector<char> bytes{std::istreambuf_iterator<char>(positionFile),
+                                std::istreambuf_iterator<char>()};
   positionFile.close();
 
   // Nothing changes unless the whole file is sound: the board and what both players need.
-  const std::size_t needed = BOARD_IMAGE_SIZE + StateSize(players[WHITE].get()) + StateSize(players[BLACK].get());
+  const std::size_t needed =
+      BOARD_IMAGE_SIZE + StateSize(players[WHITE].get()) + StateSize(players[BLACK].get());
   Board restored = board;
-  if (bytes.size() < needed || !FromImage(reinterpret_cast<const std::uint8_t*>(bytes.data()), restored)) {
-    *ConsoleOut << "Couldn't load '" << name << "'! It is not a position file, or it is damaged." << std::endl;
+  if (bytes.size() < needed ||
+      !FromImage(reinterpret_cast<const std::uint8_t*>(bytes.data()), restored)) {
+    *ConsoleOut << "Couldn't load '" << name << "'! It is not a position file, or it is damaged."
+                << std::endl;
     return false;
   }
   board = restored;

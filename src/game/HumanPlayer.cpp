@@ -83,7 +83,7 @@ bool HumanPlayer::GetMove(Board& board, Move& move) {
 
     legalMoves.Generate(board);
     if (!legalMoves.Contains(move)) {
-      *ConsoleOut << "Sorry, this move is not in the pseudo-legal list: " << "\n";
+      *ConsoleOut << "Sorry, this move is not in the pseudo-legal list: \n";
       move.Print();
       legalMoves.Print();
       continue;
@@ -91,7 +91,7 @@ bool HumanPlayer::GetMove(Board& board, Move& move) {
     Board after = board;
     after.MakeMove(&move);
     if (!legalMoves.Generate(after)) {
-      *ConsoleOut << "Sorry, this move leaves your king in check: " << "\n";
+      *ConsoleOut << "Sorry, this move leaves your king in check: \n";
       move.Print();
       continue;
     }
@@ -102,18 +102,23 @@ bool HumanPlayer::GetMove(Board& board, Move& move) {
 bool HumanPlayer::Classify(const Board& board, Move& move) const {
   const bool white = board.sideToMove == WHITE;
   const Color c = white ? WHITE : BLACK;
-  const auto ownAt = [&](Square s) { return white ? board.WhitePieceAt(s) : board.BlackPieceAt(s); };
-  const auto enemyAt = [&](Square s) { return white ? board.BlackPieceAt(s) : board.WhitePieceAt(s); };
+  const auto ownAt = [&](Square s) {
+    return white ? board.WhitePieceAt(s) : board.BlackPieceAt(s);
+  };
+  const auto enemyAt = [&](Square s) {
+    return white ? board.BlackPieceAt(s) : board.WhitePieceAt(s);
+  };
 
   move.piece = ownAt(move.from);
   if (move.piece == NO_PIECE) {
-    *ConsoleOut << (white ? "Sorry, You don't have a piece at square " : "Sorry, you don't have a piece in square ")
+    *ConsoleOut << (white ? "Sorry, You don't have a piece at square "
+                          : "Sorry, you don't have a piece in square ")
                 << move.from << "\n";
     return false;
   }
   if (ownAt(move.to) != NO_PIECE) {
     if (white) {
-      *ConsoleOut << "Sorry, can't capture your own piece!" << "\n";
+      *ConsoleOut << "Sorry, can't capture your own piece!\n";
     } else {
       *ConsoleOut << "Sorry, you can't capture your own piece in square " << move.to << "\n";
     }
@@ -122,7 +127,8 @@ bool HumanPlayer::Classify(const Board& board, Move& move) const {
   move.captured = enemyAt(move.to);
   if (move.captured != NO_PIECE) {
     move.flags = MOVE_CAPTURE;
-  } else if (board.enPassant == SquareMask[static_cast<std::size_t>(move.to)] && move.piece == WP + c) {
+  } else if (board.enPassant == SquareMask[static_cast<std::size_t>(move.to)] &&
+             move.piece == WP + c) {
     move.captured = BP - c;
     move.flags = MOVE_EN_PASSANT;
   } else if (move.piece == WK + c && move.to == move.from + 2) {
@@ -139,11 +145,26 @@ bool HumanPlayer::AskPromotion(int answer, Move& move) const {
   // K stands for the knight, as the prompt says; N is understood as well.
   for (;;) {
     switch (answer) {
-      case 'K': case 'k': case 'N': case 'n': move.flags += PROMOTE_KNIGHT; return true;
-      case 'B': case 'b': move.flags += PROMOTE_BISHOP; return true;
-      case 'R': case 'r': move.flags += PROMOTE_ROOK; return true;
-      case 'Q': case 'q': move.flags += PROMOTE_QUEEN; return true;
-      default: break;
+      case 'K':
+      case 'k':
+      case 'N':
+      case 'n':
+        move.flags += PROMOTE_KNIGHT;
+        return true;
+      case 'B':
+      case 'b':
+        move.flags += PROMOTE_BISHOP;
+        return true;
+      case 'R':
+      case 'r':
+        move.flags += PROMOTE_ROOK;
+        return true;
+      case 'Q':
+      case 'q':
+        move.flags += PROMOTE_QUEEN;
+        return true;
+      default:
+        break;
     }
     *ConsoleOut << "Promote the pawn to [ K ]night, [ R ]ook, [ B ]ishop, [ Q ]ueen?" << std::flush;
     answer = ReadConsoleChar();

@@ -58,7 +58,8 @@ void* operator new[](std::size_t bytes, std::align_val_t alignment) {
 void* operator new(std::size_t bytes, std::align_val_t alignment, const std::nothrow_t&) noexcept {
   return AllocateAligned(bytes, alignment);
 }
-void* operator new[](std::size_t bytes, std::align_val_t alignment, const std::nothrow_t&) noexcept {
+void* operator new[](std::size_t bytes, std::align_val_t alignment,
+                     const std::nothrow_t&) noexcept {
   return AllocateAligned(bytes, alignment);
 }
 
@@ -72,7 +73,9 @@ void operator delete(void* memory, std::align_val_t) noexcept { std::free(memory
 void operator delete[](void* memory, std::align_val_t) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t, std::align_val_t) noexcept { std::free(memory); }
 void operator delete[](void* memory, std::size_t, std::align_val_t) noexcept { std::free(memory); }
-void operator delete(void* memory, std::align_val_t, const std::nothrow_t&) noexcept { std::free(memory); }
+void operator delete(void* memory, std::align_val_t, const std::nothrow_t&) noexcept {
+  std::free(memory);
+}
 void operator delete[](void* memory, std::align_val_t, const std::nothrow_t&) noexcept {
   std::free(memory);
 }

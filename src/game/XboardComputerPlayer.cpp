@@ -19,11 +19,20 @@ std::string ProtocolMoveText(const Move& move) {
   std::string text;
   Board::SquareToCoord(squares.str(), &text);
   switch (move.flags & PROMOTION_MASK) {
-    case PROMOTE_KNIGHT: text += 'n'; break;  // front ends read k as a king
-    case PROMOTE_BISHOP: text += 'b'; break;
-    case PROMOTE_ROOK: text += 'r'; break;
-    case PROMOTE_QUEEN: text += 'q'; break;
-    default: break;
+    case PROMOTE_KNIGHT:
+      text += 'n';
+      break;  // front ends read k as a king
+    case PROMOTE_BISHOP:
+      text += 'b';
+      break;
+    case PROMOTE_ROOK:
+      text += 'r';
+      break;
+    case PROMOTE_QUEEN:
+      text += 'q';
+      break;
+    default:
+      break;
   }
   return text;
 }
@@ -33,8 +42,8 @@ bool XboardComputerPlayer::GetMove(Board& board, Move& move) {
   if (!CurrentConnection) return true;
   if (BookProbeInfo.lastProbeHit) {
     std::ostringstream line;
-    line << "0\t0\t0\t0\topening: " << BookProbeInfo.lastProbeChoice << '/' << BookProbeInfo.lastProbeCandidates
-         << ": " << ProtocolMoveText(move);
+    line << "0\t0\t0\t0\topening: " << BookProbeInfo.lastProbeChoice << '/'
+         << BookProbeInfo.lastProbeCandidates << ": " << ProtocolMoveText(move);
     CurrentConnection->Send(CMD_THINKING, line.str());
   }
   if (move.flags == MOVE_RESIGN) {

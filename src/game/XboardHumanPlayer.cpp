@@ -18,12 +18,14 @@ bool XboardHumanPlayer::ReadInput(Move& move, int& promotion) {
       CurrentGame->TakeBack();
       continue;
     }
-    if (code != CMD_USERMOVE && code != CMD_QUIT && code != CMD_RESIGN && code != CMD_WHITE) continue;
+    if (code != CMD_USERMOVE && code != CMD_QUIT && code != CMD_RESIGN && code != CMD_WHITE)
+      continue;
     if (AwaitingFirstCommand) {
       if (code == CMD_WHITE) {
         SwitchSidesRequested = true;
       } else {
-        auto engine = std::make_unique<XboardComputerPlayer>(BLACK, ENGINE_NEGASCOUT, CurrentGame->book.get());
+        auto engine = std::make_unique<XboardComputerPlayer>(BLACK, ENGINE_NEGASCOUT,
+                                                             CurrentGame->book.get());
         engine->name = "Winboard - AI";
         CurrentGame->ReplacePlayer(BLACK, std::move(engine));
       }
@@ -51,7 +53,8 @@ bool SwitchSides(const Player& player, Board& board, Move& move) {
   auto human = std::make_unique<XboardHumanPlayer>(frontEndSide);
   human->name = "Winboard - Human";
   CurrentGame->ReplacePlayer(frontEndSide, std::move(human));
-  auto engine = std::make_unique<XboardComputerPlayer>(engineSide, ENGINE_NEGASCOUT, CurrentGame->book.get());
+  auto engine =
+      std::make_unique<XboardComputerPlayer>(engineSide, ENGINE_NEGASCOUT, CurrentGame->book.get());
   engine->name = "Winboard - AI";
   Player& computer = *engine;
   CurrentGame->ReplacePlayer(engineSide, std::move(engine));

@@ -17,10 +17,13 @@ namespace {
 
 }  // namespace
 
-XboardConnection::XboardConnection(std::istream& in, std::ostream& out, const std::string& traceFileName)
+XboardConnection::XboardConnection(std::istream& in, std::ostream& out,
+                                   const std::string& traceFileName)
     : in_(in), out_(out) {
-  CommandTable = {"", "", "new", "usermove", "protover", "xboard", "quit", "feature", "Illegal move", "Error",
-                  "move", "resign", "thinking", "remove", "white", "", "", "", "", ""};
+  CommandTable = {"",         "",        "new",          "usermove", "protover", "xboard",
+                  "quit",     "feature", "Illegal move", "Error",    "move",     "resign",
+                  "thinking", "remove",  "white",        "",         "",         "",
+                  "",         ""};
   XboardMode = true;
   CurrentConnection = this;
   trace.open(traceFileName, std::ios::out | std::ios::trunc);
@@ -42,7 +45,8 @@ XboardConnection::~XboardConnection() {
 
 void XboardConnection::SendFeatures() {
   const std::string features =
-      " ping=0 setboard=1 playother=0 san=0 usermove=1 time=0 draw=0 sigint=0 sigterm=0 reuse=0 analyze=1"
+      " ping=0 setboard=1 playother=0 san=0 usermove=1 time=0 draw=0 sigint=0 sigterm=0 reuse=0 "
+      "analyze=1"
       " myname=\"Velmora\" variants=\"losers\" color=0 ics=0 name=0 pause=0 done=1";
   out_ << "feature" << features << '\n' << std::flush;
   trace << "Out: feature" << features << '\n' << std::flush;

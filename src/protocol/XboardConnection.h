@@ -32,7 +32,8 @@ class XboardConnection {
  public:
   // Performs the handshake: the front end's first two lines must begin with xboard and
   // protover; the engine answers with its features. Otherwise the program ends (status 1).
-  explicit XboardConnection(std::istream& in, std::ostream& out, const std::string& traceFileName = CONNECTION_TRACE_FILE);
+  explicit XboardConnection(std::istream& in, std::ostream& out,
+                            const std::string& traceFileName = CONNECTION_TRACE_FILE);
   virtual ~XboardConnection();
   XboardConnection(const XboardConnection&) = delete;
   XboardConnection& operator=(const XboardConnection&) = delete;

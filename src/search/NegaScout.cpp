@@ -16,7 +16,9 @@ namespace {
 
 std::int64_t MonotonicMilliseconds() {
   static const auto start = std::chrono::steady_clock::now();
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               start)
+      .count();
 }
 
 // The order in which a node tries its moves: the table's move (at hashIndex, or -1 for none)
@@ -50,7 +52,9 @@ int BoundType(int bestScore, int alpha, int beta) {
 }  // namespace
 
 NegaScout::NegaScout(const OpeningBook* book, SearchLimits limits, Clock clock)
-    : book_(book), limits_(limits), clock_(clock ? std::move(clock) : Clock(MonotonicMilliseconds)) {}
+    : book_(book),
+      limits_(limits),
+      clock_(clock ? std::move(clock) : Clock(MonotonicMilliseconds)) {}
 
 void NegaScout::Think(const Board& board, Move* out) {
   searchCount_ += 1;
@@ -79,7 +83,8 @@ void NegaScout::Think(const Board& board, Move* out) {
 
     if constexpr (Tracing(0)) {
       SearchTraceLog() << "\nITERATION FOR DEPTH " << depth << "\nScore: " << score
-                       << "\tNumNodes: " << stats_.regularNodes << "\tNumCutoffs: " << stats_.regularCutoffs << '\n';
+                       << "\tNumNodes: " << stats_.regularNodes
+                       << "\tNumCutoffs: " << stats_.regularCutoffs << '\n';
     }
     *ConsoleOut << "Iteration of depth " << depth << "; best move = ";
     out->Print();
@@ -91,21 +96,24 @@ void NegaScout::Think(const Board& board, Move* out) {
     }
 
     if (depth < limits_.minDepth) continue;
-    if (nodes > limits_.maxNodes || depth >= limits_.maxDepth || iterationTime > limits_.maxIterTimeMs ||
-        clock_() - start > limits_.maxTimeMs || out->score >= SCORE_MATE_FOUND)
+    if (nodes > limits_.maxNodes || depth >= limits_.maxDepth ||
+        iterationTime > limits_.maxIterTimeMs || clock_() - start > limits_.maxTimeMs ||
+        out->score >= SCORE_MATE_FOUND)
       break;
   }
   // A search faster than the clock's resolution counts as one millisecond.
   const std::int64_t elapsed = std::max<std::int64_t>(clock_() - start, 1);
   *ConsoleOut << "AI thought " << static_cast<float>(elapsed) / 1000.0f << " seconds! ( "
-              << static_cast<float>(totalNodes_) / static_cast<float>(elapsed) << " KNodes / sec )" << std::endl;
+              << static_cast<float>(totalNodes_) / static_cast<float>(elapsed) << " KNodes / sec )"
+              << std::endl;
 }
 
 int NegaScout::Iterate(Board& board, int depth, Move* out, int previous) {
   const int alpha = previous - ASPIRATION_WINDOW;
   const int beta = previous + ASPIRATION_WINDOW;
   int score = SearchRoot(board, depth, out, alpha, beta);
-  if (score <= alpha || score >= beta) score = SearchRoot(board, depth, out, -SCORE_WINDOW, SCORE_WINDOW);
+  if (score <= alpha || score >= beta)
+    score = SearchRoot(board, depth, out, -SCORE_WINDOW, SCORE_WINDOW);
   out->score = score;
   return score;
 }
@@ -143,7 +151,8 @@ int NegaScout::GameEndFlags(const Board& board, const MoveList& moves) const {
   return HasPlayableMove(board, moves) ? MOVE_RESIGN : MOVE_STALEMATE;
 }
 
-NegaScout::TableAnswer NegaScout::Consult(const TTEntry& entry, int moveNumber, int& alpha, int& beta) {
+NegaScout::TableAnswer NegaScout::Consult(const TTEntry& entry, int moveNumber, int& alpha,
+                                          int& beta) {
   TableAnswer answer;
   answer.score = entry.CorrectedScore(moveNumber);
   if (entry.type == TT_EXACT || (entry.type == TT_LOWER && answer.score >= beta) ||
@@ -162,15 +171,16 @@ NegaScout::TableAnswer NegaScout::Consult(const TTEntry& entry, int moveNumber, 
   return answer;
 }
 
-void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo, int depth, int stopScore,
-                         Node& node) {
+void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo, int depth,
+                         int stopScore, Node& node) {
   OrderingTable = &history_[board.sideToMove];
   SortMoves(moves);
   const int hashIndex = hashFrom >= 0 ? FindFromTo(moves, hashFrom, hashTo) : -1;
   int nullBound = node.beta;
   int searched = 0;
   Move reply;
-  for (int k = 0; k < moves.Size() && node.bestScore < node.beta && node.bestScore < stopScore; ++k) {
+  for (int k = 0; k < moves.Size() && node.bestScore < node.beta && node.bestScore < stopScore;
+       ++k) {
     const int index = MoveAt(k, hashIndex);
     Board child = board;
     child.MakeMove(&moves[index]);
@@ -194,8 +204,9 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
   }
 }
 
-int NegaScout::Complete(const Board& board, TTEntry& entry, std::uint32_t lock, int depth, bool replace,
-                        int bestFrom, int bestTo, const MoveList& moves, const Node& node) {
+int NegaScout::Complete(const Board& board, TTEntry& entry, std::uint32_t lock, int depth,
+                        bool replace, int bestFrom, int bestTo, const MoveList& moves,
+                        const Node& node) {
   const int type = BoundType(node.bestScore, node.alphaBefore, node.beta);
   if (type == TT_LOWER) {
     stats_.regularCutoffs += 1;
@@ -203,9 +214,11 @@ int NegaScout::Complete(const Board& board, TTEntry& entry, std::uint32_t lock, 
   }
   // A search reaching further into the game replaces, as does a deeper one of the same
   // position, an exact result over a bound, and anything over an empty slot.
-  if (entry.ply + entry.depth < board.moveNumber + depth || (entry.depth < depth && entry.Answers(lock)) ||
+  if (entry.ply + entry.depth < board.moveNumber + depth ||
+      (entry.depth < depth && entry.Answers(lock)) ||
       (type == TT_EXACT && entry.type != TT_EXACT) || entry.type == TT_EMPTY || replace) {
-    entry.Store(type, node.bestScore, depth, lock, board.moveNumber, bestFrom, bestTo, stats_.regularNodes);
+    entry.Store(type, node.bestScore, depth, lock, board.moveNumber, bestFrom, bestTo,
+                stats_.regularNodes);
   }
   stats_.regularMoveSum += moves.Size() - 1;
   stats_.regularBestIndexSum += node.bestIndex - 1;
@@ -331,7 +344,8 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   }
   // The quiescence search trusts its results less: it only fills empty slots.
   if (entry.type == TT_EMPTY)
-    entry.Store(type, bestScore, qdepth, lock, board.moveNumber, bestFrom, bestTo, stats_.regularNodes);
+    entry.Store(type, bestScore, qdepth, lock, board.moveNumber, bestFrom, bestTo,
+                stats_.regularNodes);
   if (bestIndex != 0) {
     stats_.quiescenceMoveSum += captures.Size() - 1;
     stats_.quiescenceBestIndexSum += bestIndex - 1;
@@ -339,7 +353,8 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   return bestScore;
 }
 
-std::string NegaScout::PrincipalVariation(int depth, const Board& board, const TranspositionTable& first,
+std::string NegaScout::PrincipalVariation(int depth, const Board& board,
+                                          const TranspositionTable& first,
                                           const TranspositionTable& second) {
   std::string text;
   Board walk = board;
@@ -378,22 +393,25 @@ void NegaScout::PrintParameters() {
 }
 
 void NegaScout::PrintStatistics() {
-  const auto w7 = [](std::int32_t value) { return (std::ostringstream() << std::setw(7) << value).str(); };
+  const auto w7 = [](std::int32_t value) {
+    return (std::ostringstream() << std::setw(7) << value).str();
+  };
   const SearchStatistics& s = stats_;
   *ConsoleOut << std::endl << " S T A T S  -  NegaScout" << std::endl;
-  *ConsoleOut << "Regular nodes:   " << w7(s.regularNodes) << "  Quiescence nodes:   " << w7(s.quiescenceNodes)
-              << std::endl;
-  *ConsoleOut << "Regular TTHits:  " << w7(s.regularTtHits) << "  Quiescence TTHits:  " << w7(s.quiescenceTtHits)
-              << std::endl;
-  *ConsoleOut << "Regular Cutoffs: " << w7(s.regularCutoffs) << "  Quiescence Cutoffs: "
-              << w7(s.quiescenceCutoffs) << std::endl;
-  *ConsoleOut << "Regular Hash col:" << w7(s.regularCollisions) << "  Quiescence Hash col:"
-              << w7(s.quiescenceCollisions) << std::endl;
+  *ConsoleOut << "Regular nodes:   " << w7(s.regularNodes)
+              << "  Quiescence nodes:   " << w7(s.quiescenceNodes) << std::endl;
+  *ConsoleOut << "Regular TTHits:  " << w7(s.regularTtHits)
+              << "  Quiescence TTHits:  " << w7(s.quiescenceTtHits) << std::endl;
+  *ConsoleOut << "Regular Cutoffs: " << w7(s.regularCutoffs)
+              << "  Quiescence Cutoffs: " << w7(s.quiescenceCutoffs) << std::endl;
+  *ConsoleOut << "Regular Hash col:" << w7(s.regularCollisions)
+              << "  Quiescence Hash col:" << w7(s.quiescenceCollisions) << std::endl;
   if (s.regularMoveSum != 0 && s.quiescenceMoveSum != 0) {
     const auto performance = [](std::int32_t bestIndexSum, std::int32_t moveSum) {
       return 100 - static_cast<std::int32_t>(std::int64_t{bestIndexSum} * 10000 / moveSum) / 100.0;
     };
-    *ConsoleOut << "Regular Moveperf:" << std::setw(7) << performance(s.regularBestIndexSum, s.regularMoveSum)
+    *ConsoleOut << "Regular Moveperf:" << std::setw(7)
+                << performance(s.regularBestIndexSum, s.regularMoveSum)
                 << "% Quiescence Moveperf:" << std::setw(7)
                 << performance(s.quiescenceBestIndexSum, s.quiescenceMoveSum) << "%" << std::endl;
   }

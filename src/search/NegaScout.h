@@ -15,11 +15,13 @@
 class OpeningBook;
 
 // Scores of the search.
-inline constexpr int SCORE_NONE = -30001;        // no move accepted (yet)
-inline constexpr int SCORE_WINDOW = 30000;       // the full window
-inline constexpr int SCORE_ILLEGAL = 31000;      // the side to move can capture the king, or has no move
-inline constexpr int SCORE_MATE_FOUND = 29900;   // a forced mate has been found
-inline constexpr int SCORE_GIVE_UP = -29995;     // the root resigns (or sees stalemate) at or below this
+inline constexpr int SCORE_NONE = -30001;   // no move accepted (yet)
+inline constexpr int SCORE_WINDOW = 30000;  // the full window
+inline constexpr int SCORE_ILLEGAL =
+    31000;  // the side to move can capture the king, or has no move
+inline constexpr int SCORE_MATE_FOUND = 29900;  // a forced mate has been found
+inline constexpr int SCORE_GIVE_UP =
+    -29995;  // the root resigns (or sees stalemate) at or below this
 inline constexpr int ASPIRATION_WINDOW = 40;
 
 class NegaScout : public SearchEngine {
@@ -29,7 +31,8 @@ class NegaScout : public SearchEngine {
   // Receives the thinking line after every iteration ("depth\tscore\t0\tnodes\tvariation").
   using ThinkingOutput = std::function<void(const std::string&)>;
 
-  explicit NegaScout(const OpeningBook* book, SearchLimits limits = SearchLimits(), Clock clock = nullptr);
+  explicit NegaScout(const OpeningBook* book, SearchLimits limits = SearchLimits(),
+                     Clock clock = nullptr);
 
   void Think(const Board& board, Move* out) override;
   void PrintStatistics() override;
@@ -50,13 +53,15 @@ class NegaScout : public SearchEngine {
   int Quiesce(Board& board, int alpha, int beta, int qdepth);
 
   // The moves the tables remember from `board` on, as coordinate text ("e2e4 e7e5").
-  static std::string PrincipalVariation(int depth, const Board& board, const TranspositionTable& first,
+  static std::string PrincipalVariation(int depth, const Board& board,
+                                        const TranspositionTable& first,
                                         const TranspositionTable& second);
 
  private:
   // The running state of a node of the full-width search.
   struct Node {
-    Node(int alphaArgument, int betaArgument) : alpha(alphaArgument), beta(betaArgument), alphaBefore(alpha) {}
+    Node(int alphaArgument, int betaArgument)
+        : alpha(alphaArgument), beta(betaArgument), alphaBefore(alpha) {}
     int alpha;
     int beta;
     int alphaBefore;  // alpha before any move was tried: decides between exact and upper bound
@@ -77,10 +82,11 @@ class NegaScout : public SearchEngine {
 
   // Sorts the moves and tries them (the table's move first) while the best score stays
   // below beta and below `stopScore`.
-  void TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo, int depth, int stopScore, Node& node);
+  void TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo, int depth, int stopScore,
+                Node& node);
   // The bound kind, the history counter, the table store and the statistics of a finished node.
-  int Complete(const Board& board, TTEntry& entry, std::uint32_t lock, int depth, bool replace, int bestFrom,
-               int bestTo, const MoveList& moves, const Node& node);
+  int Complete(const Board& board, TTEntry& entry, std::uint32_t lock, int depth, bool replace,
+               int bestFrom, int bestTo, const MoveList& moves, const Node& node);
   // The answer of a root where no move is acceptable: resignation, or stalemate.
   int GameEndFlags(const Board& board, const MoveList& moves) const;
 

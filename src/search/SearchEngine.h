@@ -3,10 +3,10 @@
 
 #include <cstdint>
 #include <functional>
-#include <string>
 #include <istream>
 #include <memory>
 #include <ostream>
+#include <string>
 
 #include "board/Board.h"
 #include "board/Move.h"

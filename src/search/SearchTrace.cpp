@@ -6,5 +6,6 @@ std::ofstream& SearchTraceLog() {
 }
 
 void OpenSearchTrace() {
-  if (!SearchTraceLog().is_open()) SearchTraceLog().open("NegaScout.log", std::ios::out | std::ios::trunc);
+  if (!SearchTraceLog().is_open())
+    SearchTraceLog().open("NegaScout.log", std::ios::out | std::ios::trunc);
 }
