@@ -17,9 +17,9 @@ std::string ReadFile(const std::filesystem::path& file) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Enters `move` (from -> to) of the position as one observation.
-void Enter(OpeningBook& book, const Board& board, const char* from, const char* to, int outcome) {
-  const Move move = GeneratedMove(board, from, to);
+// Enters `move` ("e2e4") of the position as one observation.
+void Enter(OpeningBook& book, const Board& board, const char* text, int outcome) {
+  const Move move = GeneratedMove(board, text);
   book.AddMove(move, board.HashKey(), board.HashLock(), outcome, board.sideToMove);
 }
 
@@ -36,12 +36,12 @@ TEST(OpeningBook, OutcomesAreCountedPerMoveAndLostGamesLeaveNoTrace) {
 
   OpeningBook book;
   const Board start;
-  Enter(book, start, "d2", "d4", OUTCOME_BAD);
+  Enter(book, start, "d2d4", OUTCOME_BAD);
   EXPECT_EQ(book.entryCount, 0);
   EXPECT_EQ(book.Probe(start), nullptr);
-  Enter(book, start, "e2", "e4", OUTCOME_GOOD);
-  Enter(book, start, "e2", "e4", OUTCOME_NEUTRAL);
-  Enter(book, start, "e2", "e4", OUTCOME_BAD);
+  Enter(book, start, "e2e4", OUTCOME_GOOD);
+  Enter(book, start, "e2e4", OUTCOME_NEUTRAL);
+  Enter(book, start, "e2e4", OUTCOME_BAD);
   EXPECT_EQ(book.entryCount, 1);
   ASSERT_NE(book.Probe(start), nullptr);
   EXPECT_EQ(LastProbe(), std::tuple(true, 1, 1));
@@ -52,8 +52,8 @@ TEST(OpeningBook, OutcomesAreCountedPerMoveAndLostGamesLeaveNoTrace) {
   EXPECT_EQ(LastProbe(), std::tuple(false, -1, 0));
 
   // A won game weighs twice as much as a draw.
-  Enter(book, start, "d2", "d4", OUTCOME_NEUTRAL);
-  Enter(book, start, "d2", "d4", OUTCOME_NEUTRAL);
+  Enter(book, start, "d2d4", OUTCOME_NEUTRAL);
+  Enter(book, start, "d2d4", OUTCOME_NEUTRAL);
   std::srand(12345);
   int e4 = 0;
   for (int i = 0; i < 3000; ++i) e4 += book.Probe(start)->from == At("e2");
@@ -78,7 +78,7 @@ TEST(OpeningBook, SavedBooksLoadAgainAndDamagedFilesLeaveTheBookEmpty) {
   Board board;
   int negative = 0;
   for (const char* move : moves) {
-    Enter(book, board, std::string(move, 2).c_str(), move + 2, OUTCOME_NEUTRAL);
+    Enter(book, board, move, OUTCOME_NEUTRAL);
     negative += board.HashKey() < 0;
     Play(board, {move});
   }
@@ -96,7 +96,7 @@ TEST(OpeningBook, SavedBooksLoadAgainAndDamagedFilesLeaveTheBookEmpty) {
   for (const char* move : moves) {
     const Move* answer = again.Probe(board);
     ASSERT_NE(answer, nullptr) << move;
-    EXPECT_EQ(*answer, GeneratedMove(board, std::string(move, 2).c_str(), move + 2));
+    EXPECT_EQ(*answer, GeneratedMove(board, move));
     Play(board, {move});
   }
 

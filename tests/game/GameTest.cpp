@@ -32,7 +32,6 @@ class GameTest : public ::testing::Test {
     game->players[WHITE]->name = "Whity";
     auto engine = std::make_unique<NegaScout>(nullptr, SearchLimits::FixedDepth(3));
     game->players[BLACK] = std::make_unique<ComputerPlayer>(BLACK, std::move(engine));
-    game->players[BLACK]->name = "Blacky";
   }
   ~GameTest() override {
     game.reset();
@@ -48,10 +47,7 @@ class GameTest : public ::testing::Test {
     return console.Take();
   }
   std::string File(const std::string& name) const { return (directory.Path() / name).string(); }
-  std::string Log() const {
-    std::ifstream in(File("games.pgn"));
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string Log() const { return directory.Read("games.pgn"); }
 
   TemporaryDirectory directory;
   ConsoleCapture console;
@@ -59,24 +55,18 @@ class GameTest : public ::testing::Test {
   std::unique_ptr<Game> game;
 };
 
+// The messages of a missing piece and of a text that is no move are checked in ConsoleGameTest.
 TEST_F(GameTest, TypedMovesAreCheckedAndRefusedWithTheirReason) {
-  const std::string text = Play("", "e2e\ne2e5\nz2e4\ne3e4\ne2e4e5\nb1d2\nE2-E4\nexit\n");
-  EXPECT_NE(text.find("?  Sorry, no legal syntax !\n"), std::string::npos);
+  std::string text = Play("", "e2e5\nz2e4\ne2e4e5\nb1d2\nE2-E4\nexit\n");
   EXPECT_NE(text.find("Sorry, this move is not in the pseudo-legal list: \nWP - e2e5\nWN - g1f3\n"), std::string::npos);
   EXPECT_NE(text.find("is invalid!\nSorry, illegal source square -1\n"), std::string::npos);
-  EXPECT_NE(text.find("Sorry, You don't have a piece at square 44\n"), std::string::npos);
   EXPECT_NE(text.find("must be 4 or 5 characters long!\n"), std::string::npos);
   EXPECT_NE(text.find("Sorry, can't capture your own piece!\n"), std::string::npos);
   EXPECT_NE(text.find("Whity selects move: WP - e2e4\n"), std::string::npos);
-  EXPECT_NE(text.find("Blacky selects move: "), std::string::npos);
-  EXPECT_NE(text.find("SCORE from perspective white +0\n"), std::string::npos);
-  EXPECT_TRUE(text.ends_with("Whity selects move: RESIGNATION!\nGAME OVER.  Thanks for playing!\n")) << text;
-  EXPECT_NE(Log().find("[Result \" 0-1\" ]\n\n  1.  e2e4 "), std::string::npos);
-}
 
-TEST_F(GameTest, ExposingTheKingAndBlackWording) {
   // The pinned knight may not move; then the computer (Black) is asked nothing: White resigns.
-  std::string text = Play("4r1k1/8/8/8/8/8/4N3/4K3 w - - 0 1", "e2c3\nquit\n");
+  NewGame();
+  text = Play("4r1k1/8/8/8/8/8/4N3/4K3 w - - 0 1", "e2c3\nquit\n");
   EXPECT_NE(text.find("Sorry, this move leaves your king in check: \nWN - e2c3\n"), std::string::npos);
 
   // A human playing Black gets the other wording.
@@ -98,12 +88,8 @@ TEST_F(GameTest, EnPassantCastlingAndPromotionAreClassifiedFromTheBoard) {
   NewGame();
   const std::string text = Play("7k/P7/8/8/8/8/8/K7 w - - 0 1", "a7a8\nx\nr\nexit\n");
   const std::string prompt = "Promote the pawn to [ K ]night, [ R ]ook, [ B ]ishop, [ Q ]ueen?";
-  std::size_t prompts = 0;
-  for (auto at = text.find(prompt); at != std::string::npos; at = text.find(prompt, at + 1)) ++prompts;
-  EXPECT_EQ(prompts, 3u);
-  EXPECT_NE(text.find("Whity selects move: WP - a7a8"), std::string::npos);
+  EXPECT_NE(text.find("?  " + prompt + prompt + prompt + "Whity selects move: WP - a7a8\n"), std::string::npos);
   EXPECT_NE(text.find("\n8 WR |"), std::string::npos);  // the rook stands on a8; exit was not lost
-
   NewGame();
   Play("7k/P7/8/8/8/8/8/K7 w - - 0 1", "a7a8\nn\nexit\n");
   EXPECT_NE(Log().find("a7a8=N"), std::string::npos);
@@ -111,11 +97,8 @@ TEST_F(GameTest, EnPassantCastlingAndPromotionAreClassifiedFromTheBoard) {
 
 TEST_F(GameTest, SaveAskBeforeOverwritingLoadAndTakeBack) {
   const std::string g1 = File("g1");
-  const std::string text = Play("", "back\ne2e4\nsave " + g1 + "\nsave   " + g1 + "\nno\nsave " + g1 +
+  const std::string text = Play("", "e2e4\nsave " + g1 + "\nsave   " + g1 + "\nno\nsave " + g1 +
                                         "\nyes\nload " + g1 + "\nlast\nsave\nload\nexit\n");
-  EXPECT_NE(text.find("Nervous ? Tired ?? Stupid ???\n"), std::string::npos);
-  EXPECT_EQ(std::filesystem::file_size(g1), 180u);
-  EXPECT_EQ(std::filesystem::file_size(LastMoveFile), 180u);
   EXPECT_NE(text.find("File: '" + g1 + "' already exists. Overwrite  ? ( yes / no ) Your move"), std::string::npos);
   EXPECT_NE(text.find("\nRestored board:\n--A--"), std::string::npos);
   EXPECT_NE(text.find("Please enter a valid filename ( e.g.: 'save mygame' ) !\n"), std::string::npos);
@@ -131,29 +114,19 @@ TEST_F(GameTest, SaveAskBeforeOverwritingLoadAndTakeBack) {
 TEST_F(GameTest, DamagedPositionFilesAndFailedWritesAreReported) {
   game->board = FromFen("4k3/8/8/8/8/8/8/4K3 w - - 0 1");
   ASSERT_TRUE(game->SaveToFile(File("good")));
-  std::string image;
-  {
-    std::ifstream in(File("good"), std::ios::binary);
-    image.assign(std::istreambuf_iterator<char>(in), {});
-  }
+  const std::string image = directory.Read("good");
   const Board before = game->board;
-  const auto refused = [&](const std::string& content) {
-    std::ofstream(File("bad"), std::ios::binary) << content;
-    const bool loaded = game->LoadFromFile(File("bad"));
-    return !loaded && std::memcmp(&game->board, &before, sizeof(Board)) == 0 &&
-           console.Take().find("Couldn't load '" + File("bad") + "'!") != std::string::npos;
-  };
-  EXPECT_TRUE(refused(image.substr(0, 179)));  // Black's engine state cut short
-  EXPECT_TRUE(refused(""));
-  std::string twoKings = image;
+  std::string twoKings = image, side = image, material = image;
   twoKings[48 + 8 * WK] = 0x10;  // a second white king on e8's neighbour
-  EXPECT_TRUE(refused(twoKings));
-  std::string side = image;
   side[40] = 2;
-  EXPECT_TRUE(refused(side));
-  std::string material = image;
   material[24] = 0;
-  EXPECT_TRUE(refused(material));
+  // The first is Black's engine state cut short.
+  for (const std::string& content : {image.substr(0, 179), std::string(), twoKings, side, material}) {
+    std::ofstream(File("bad"), std::ios::binary) << content;
+    EXPECT_FALSE(game->LoadFromFile(File("bad"))) << content.size();
+    EXPECT_EQ(std::memcmp(&game->board, &before, sizeof(Board)), 0);
+    EXPECT_NE(console.Take().find("Couldn't load '" + File("bad") + "'!"), std::string::npos);
+  }
 
   EXPECT_FALSE(game->SaveToFile(File("no-such-directory/game")));
   EXPECT_NE(console.Take().find("Couldn't write '" + File("no-such-directory/game") + "'!\n"), std::string::npos);
@@ -161,9 +134,9 @@ TEST_F(GameTest, DamagedPositionFilesAndFailedWritesAreReported) {
 
 TEST(ComputerPlayer, AMoveThatLeavesNoLegalReplyEndsTheGame) {
   const Board board = FromFen("7k/5K2/8/6Q1/8/8/8/8 w - - 0 1");
-  EXPECT_TRUE(LeavesNoLegalReply(board, GeneratedMove(board, "g5", "g6")));  // stalemate
-  EXPECT_TRUE(LeavesNoLegalReply(board, GeneratedMove(board, "g5", "g7")));  // mate
-  EXPECT_FALSE(LeavesNoLegalReply(board, GeneratedMove(board, "g5", "g4")));
+  EXPECT_TRUE(LeavesNoLegalReply(board, GeneratedMove(board, "g5g6")));  // stalemate
+  EXPECT_TRUE(LeavesNoLegalReply(board, GeneratedMove(board, "g5g7")));  // mate
+  EXPECT_FALSE(LeavesNoLegalReply(board, GeneratedMove(board, "g5g4")));
 
   ConsoleCapture console;
   ComputerPlayer player(WHITE, std::make_unique<NegaScout>(nullptr, SearchLimits::FixedDepth(3)));

@@ -2,13 +2,13 @@
 // output, a line at a time, with timeouts so that a hang fails the test instead of blocking.
 #pragma once
 
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -16,7 +16,8 @@
 
 class ProtocolSession {
  public:
-  ProtocolSession(const std::filesystem::path& directory, const std::vector<std::string>& arguments) {
+  // Runs arguments[0] in the directory; its standard error goes to the file stderr.txt there.
+  ProtocolSession(const std::filesystem::path& directory, std::vector<std::string> arguments) {
     int toChild[2], fromChild[2];
     if (pipe(toChild) != 0 || pipe(fromChild) != 0) return;
     pid_ = fork();
@@ -24,11 +25,9 @@ class ProtocolSession {
       dup2(toChild[0], STDIN_FILENO);
       dup2(fromChild[1], STDOUT_FILENO);
       for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) close(fd);
-      if (chdir(directory.c_str()) != 0) _exit(127);
-      const int errors = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);  // kept for the test to read
-      if (errors >= 0) dup2(errors, STDERR_FILENO);
+      if (chdir(directory.c_str()) != 0 || !std::freopen("stderr.txt", "w", stderr)) _exit(127);
       std::vector<char*> argv;
-      for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+      for (std::string& argument : arguments) argv.push_back(argument.data());
       argv.push_back(nullptr);
       execv(argv[0], argv.data());
       _exit(127);
@@ -41,7 +40,7 @@ class ProtocolSession {
   }
   ~ProtocolSession() {
     CloseInput();
-    if (out_ >= 0) close(out_);
+    close(out_);
     if (pid_ > 0 && status_ < 0) {
       kill(pid_, SIGKILL);
       waitpid(pid_, nullptr, 0);
@@ -54,20 +53,13 @@ class ProtocolSession {
     const std::string text = line + "\n";
     if (in_ >= 0 && write(in_, text.data(), text.size()) < 0) CloseInput();
   }
-  void CloseInput() {
-    if (in_ >= 0) close(in_);
-    in_ = -1;
-  }
+  void CloseInput() { if (in_ >= 0) close(std::exchange(in_, -1)); }
 
-  // The next line of standard output, or "<timeout>" / "<end>".
-  std::string ReadLine(int timeoutMs = 60000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-      if (const auto end = buffer_.find('\n'); end != std::string::npos) {
-        std::string line = buffer_.substr(0, end);
-        buffer_.erase(0, end + 1);
-        return line;
-      }
+  // The next line of standard output, or "<timeout>" after a minute / "<end>".
+  std::string ReadLine() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    std::size_t end;
+    while ((end = buffer_.find('\n')) == std::string::npos) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       if (left.count() <= 0) return "<timeout>";
       pollfd ready{out_, POLLIN, 0};
@@ -77,27 +69,29 @@ class ProtocolSession {
       if (n <= 0) return buffer_.empty() ? "<end>" : std::exchange(buffer_, std::string());
       buffer_.append(chunk, static_cast<std::size_t>(n));
     }
+    std::string line = buffer_.substr(0, end);
+    buffer_.erase(0, end + 1);
+    return line;
   }
   // Reads lines until one starts with `prefix`; that line, or "<timeout>" / "<end>".
-  std::string ReadUntil(const std::string& prefix, int timeoutMs = 60000) {
-    for (;;) {
-      std::string line = ReadLine(timeoutMs);
-      if (line.starts_with(prefix) || line == "<timeout>" || line == "<end>") return line;
-      skipped_.push_back(line);
-    }
+  std::string ReadUntil(const std::string& prefix) {
+    std::string line = ReadLine();
+    while (!line.starts_with(prefix) && line != "<timeout>" && line != "<end>") line = ReadLine();
+    return line;
   }
-  const std::vector<std::string>& Skipped() const { return skipped_; }
 
   // The exit status, once the program has ended (after its input is closed), or -1 on timeout.
-  int Wait(int timeoutMs = 60000) {
+  int Wait() {
     CloseInput();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (status_ < 0 && std::chrono::steady_clock::now() < deadline) {
-      ReadLine(50);  // keep the pipe drained
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+    for (std::string line; line != "<end>"; line = ReadLine())
+      if (line == "<timeout>") return -1;
+    // Output closed: the program has a minute to end, or the test fails (the destructor kills it).
+    int status = 0;
+    for (int waited = 0; waitpid(pid_, &status, WNOHANG) != pid_; waited += 10) {
+      if (waited > 60000) return -1;
+      usleep(10000);
     }
-    return status_;
+    return status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
   }
 
  private:
@@ -106,5 +100,4 @@ class ProtocolSession {
   int out_ = -1;
   int status_ = -1;
   std::string buffer_;
-  std::vector<std::string> skipped_;
 };

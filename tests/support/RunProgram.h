@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "support/TemporaryDirectory.h"
@@ -16,13 +15,14 @@ struct ProgramRun {
   int status = -1;     // the exit status
 };
 
-// Runs `command` (a shell command line) in `directory` with `input` on standard input.
-inline ProgramRun RunIn(const std::filesystem::path& directory, const std::string& command,
+// Runs `binary` with `arguments` (a shell command line's rest) in the directory with `input` on
+// standard input.
+inline ProgramRun RunIn(const TemporaryDirectory& directory, const char* binary, const std::string& arguments,
                         const std::string& input = "", bool withStandardError = false) {
-  const auto inputFile = directory / ".stdin";
-  std::ofstream(inputFile, std::ios::binary) << input;
-  const std::string line = "cd '" + directory.string() + "' && " + command + " < '" + inputFile.string() +
-                           "'" + (withStandardError ? " 2>&1" : "");
+  const auto inputFile = directory.Write(".stdin", input);
+  std::string line = "cd '";
+  line += directory.Path().string() + "' && '" + binary + "' " + arguments + " < '" + inputFile.string() + "'";
+  if (withStandardError) line += " 2>&1";
   ProgramRun run;
   FILE* pipe = popen(line.c_str(), "r");
   if (!pipe) return run;

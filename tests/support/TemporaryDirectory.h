@@ -27,6 +27,11 @@ class TemporaryDirectory {
     std::ofstream(file, std::ios::binary) << content;
     return file;
   }
+  // The whole content of a file in the directory; empty when there is none.
+  std::string Read(const std::string& name) const {
+    std::ifstream in(path_ / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
 
  private:
   std::filesystem::path path_;

@@ -9,6 +9,7 @@
 #include "board/Board.h"
 #include "board/Fen.h"
 #include "board/MoveList.h"
+#include "board/Perft.h"
 
 inline Board FromFen(const std::string& fen) {
   Board board;
@@ -19,34 +20,27 @@ inline Board FromFen(const std::string& fen) {
 
 inline Square At(const char* coord) { return (coord[0] - 'a') + 8 * ('8' - coord[1]); }
 
-// "e2e4" for every move of the list, in order.
+// "e2e4" ("e7e8q" for a promotion) for every move of the list, in order.
 inline std::vector<std::string> MoveTexts(const MoveList& list) {
   std::vector<std::string> texts;
-  for (const Move& move : list) {
-    std::string text;
-    Board::SquareToCoord(move.from, move.to, text);
-    texts.push_back(text);
-  }
+  for (const Move& move : list) texts.push_back(PerftMoveText(move));
   return texts;
 }
 
-// The generated move from -> to with the given flags; fails the test when there is none.
-inline Move GeneratedMove(Board board, const char* from, const char* to, int flags = -1) {
+// The first generated move with the text ("e2e4", "e7e8q"); fails the test when there is none.
+inline Move GeneratedMove(Board board, const std::string& text) {
   MoveList list;
   list.Generate(board);
   for (const Move& move : list)
-    if (move.from == At(from) && move.to == At(to) && (flags < 0 || move.flags == flags)) return move;
-  ADD_FAILURE() << "no generated move " << from << to;
+    if (PerftMoveText(move).starts_with(text)) return move;
+  ADD_FAILURE() << "no generated move " << text;
   return Move{};
 }
 
-// Makes the generated move from -> to (with the given flags, when given) on the board.
-inline void Play(Board& board, const char* from, const char* to, int flags = -1) {
-  const Move move = GeneratedMove(board, from, to, flags);
-  board.MakeMove(&move);
-}
-
-// Makes moves given as "e2e4" texts.
+// Makes the generated moves given as texts.
 inline void Play(Board& board, std::initializer_list<const char*> moves) {
-  for (const char* move : moves) Play(board, std::string(move, 2).c_str(), move + 2);
+  for (const char* text : moves) {
+    const Move move = GeneratedMove(board, text);
+    board.MakeMove(&move);
+  }
 }

@@ -8,13 +8,13 @@ namespace {
 // rules or limits changes it. A deliberate change of behaviour updates the number here.
 TEST(BenchTool, TheNodeSignatureAndTheReportLayout) {
   TemporaryDirectory directory;
-  const ProgramRun run = RunIn(directory.Path(), std::string("'") + VELMORA_BENCH_BINARY + "' 3");
+  const ProgramRun run = RunIn(directory, VELMORA_BENCH_BINARY, "3");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.output.substr(0, 53), "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR g1f3 619\n");
   EXPECT_NE(run.output.find("\nNodes: 878328\nTime: "), std::string::npos) << run.output;
   EXPECT_NE(run.output.find(" ms\nNPS: "), std::string::npos);
 
-  const ProgramRun bad = RunIn(directory.Path(), std::string("'") + VELMORA_BENCH_BINARY + "' 1 2>&1");
+  const ProgramRun bad = RunIn(directory, VELMORA_BENCH_BINARY, "1", "", true);
   EXPECT_EQ(bad.status, 2);
   EXPECT_NE(bad.output.find("Usage: velmora-bench"), std::string::npos);
 }
