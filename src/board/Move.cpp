@@ -56,3 +56,18 @@ bool Move::ToText(std::string* text) const {
   }
   return true;
 }
+
+const char* Move::PromotionLetter() const {
+  switch (Promotion()) {
+    case PROMOTE_KNIGHT:
+      return "n";
+    case PROMOTE_BISHOP:
+      return "b";
+    case PROMOTE_ROOK:
+      return "r";
+    case PROMOTE_QUEEN:
+      return "q";
+    default:
+      return "";
+  }
+}

@@ -36,6 +36,8 @@ struct Move {
 
   int Kind() const { return flags & KIND_MASK; }
   int Promotion() const { return flags & PROMOTION_MASK; }
+  // The lower-case letter of the piece a promotion makes ("n", "b", "r", "q"), empty for none.
+  const char* PromotionLetter() const;
 
   // One console line: label, " - ", coordinates ("WP - e2e4"), or the end of a game.
   void Print() const;

@@ -60,21 +60,5 @@ std::vector<PerftDivision> PerftDivide(const Board& board, int depth) {
 std::string PerftMoveText(const Move& move) {
   std::string text;
   Board::SquareToCoord(move.from, move.to, text);
-  switch (move.Promotion()) {
-    case PROMOTE_KNIGHT:
-      text += 'n';
-      break;
-    case PROMOTE_BISHOP:
-      text += 'b';
-      break;
-    case PROMOTE_ROOK:
-      text += 'r';
-      break;
-    case PROMOTE_QUEEN:
-      text += 'q';
-      break;
-    default:
-      break;
-  }
-  return text;
+  return text + move.PromotionLetter();
 }

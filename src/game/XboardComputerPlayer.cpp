@@ -18,23 +18,8 @@ std::string ProtocolMoveText(const Move& move) {
   squares << std::setfill('0') << std::setw(2) << move.from << ' ' << std::setw(2) << move.to;
   std::string text;
   Board::SquareToCoord(squares.str(), &text);
-  switch (move.flags & PROMOTION_MASK) {
-    case PROMOTE_KNIGHT:
-      text += 'n';
-      break;  // front ends read k as a king
-    case PROMOTE_BISHOP:
-      text += 'b';
-      break;
-    case PROMOTE_ROOK:
-      text += 'r';
-      break;
-    case PROMOTE_QUEEN:
-      text += 'q';
-      break;
-    default:
-      break;
-  }
-  return text;
+  // "n" for a knight: front ends read "k" as a king.
+  return text + move.PromotionLetter();
 }
 
 bool XboardComputerPlayer::GetMove(Board& board, Move& move) {
