@@ -13,7 +13,7 @@ namespace {
 TEST(Fen, TheInitialPositionAndEveryField) {
   Board board = FromFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
   const Board reset;
-  EXPECT_EQ(std::memcmp(&board, &reset, sizeof(Board)), 0);
+  EXPECT_TRUE(SamePosition(board, reset));
 
   board = FromFen("rnbqkbnr/pppp1ppp/8/8/3Pp3/8/PPP1PPPP/RNBQKBNR b Kq d3 0 3");
   // The move number counts half-moves from 1.
@@ -52,7 +52,7 @@ TEST(Fen, MalformedOrImpossibleInputLeavesTheBoardUntouched) {
     std::string error;
     EXPECT_FALSE(ReadFen(fen, board, error)) << fen;
     EXPECT_FALSE(error.empty()) << fen;
-    EXPECT_EQ(std::memcmp(&board, &before, sizeof(Board)), 0) << fen;
+    EXPECT_TRUE(SamePosition(board, before)) << fen;
   }
 }
 

@@ -76,7 +76,7 @@ TEST(MakeMove, TheMovesThatEndAGame) {
   Move end{BK, NO_PIECE, -1, -1, MOVE_STALEMATE};
   EXPECT_TRUE(after.MakeMove(&end));
   EXPECT_EQ(console.Take(), "Stalemate - Game is a draw.\n");
-  EXPECT_EQ(std::memcmp(&after, &board, sizeof(Board)), 0);
+  EXPECT_TRUE(SamePosition(after, board));
 
   end.flags = MOVE_RESIGN;  // moves no piece, but counts as the king's move
   EXPECT_TRUE(after.MakeMove(&end));

@@ -124,7 +124,7 @@ TEST_F(GameTest, DamagedPositionFilesAndFailedWritesAreReported) {
   for (const std::string& content : {image.substr(0, 179), std::string(), twoKings, side, material}) {
     std::ofstream(File("bad"), std::ios::binary) << content;
     EXPECT_FALSE(game->LoadFromFile(File("bad"))) << content.size();
-    EXPECT_EQ(std::memcmp(&game->board, &before, sizeof(Board)), 0);
+    EXPECT_TRUE(SamePosition(game->board, before));
     EXPECT_NE(console.Take().find("Couldn't load '" + File("bad") + "'!"), std::string::npos);
   }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "board/Board.h"
+#include "board/BoardImage.h"
 #include "board/Fen.h"
 #include "board/MoveList.h"
 #include "board/Perft.h"
@@ -44,3 +45,6 @@ inline void Play(Board& board, std::initializer_list<const char*> moves) {
     board.MakeMove(&move);
   }
 }
+
+// Every field equal (padding bytes between the fields do not count).
+inline bool SamePosition(const Board& a, const Board& b) { return ToImage(a) == ToImage(b); }
