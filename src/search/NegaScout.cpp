@@ -120,10 +120,8 @@ int NegaScout::Iterate(Board& board, int depth, Move* out, int previous) {
 
 int NegaScout::SearchRoot(Board& board, int depth, Move* out, int alpha, int beta) {
   stats_.regularNodes += 1;
-  std::int64_t key;
   std::uint32_t lock;
-  board.Hashes(key, lock);
-  TTEntry& entry = tables_[board.sideToMove]->SlotAt(key);
+  TTEntry& entry = EntryOf(board, lock);
 
   MoveList moves;
   if (!moves.Generate(board)) {
@@ -149,6 +147,12 @@ int NegaScout::GameEndFlags(const Board& board, const MoveList& moves) const {
   if (InCheck(board)) return MOVE_RESIGN;
   // Not in check: stalemate, unless a legal move exists after all (the search saw it lose).
   return HasPlayableMove(board, moves) ? MOVE_RESIGN : MOVE_STALEMATE;
+}
+
+TTEntry& NegaScout::EntryOf(const Board& board, std::uint32_t& lock) {
+  std::int64_t key;
+  board.Hashes(key, lock);
+  return tables_[board.sideToMove]->SlotAt(key);
 }
 
 NegaScout::TableAnswer NegaScout::Consult(const TTEntry& entry, int moveNumber, int& alpha,
@@ -227,10 +231,8 @@ int NegaScout::Complete(const Board& board, TTEntry& entry, std::uint32_t lock, 
 
 int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
   stats_.regularNodes += 1;
-  std::int64_t key;
   std::uint32_t lock;
-  board.Hashes(key, lock);
-  TTEntry& entry = tables_[board.sideToMove]->SlotAt(key);
+  TTEntry& entry = EntryOf(board, lock);
 
   int bestScore = SCORE_NONE;
   int bestFrom = -1, bestTo = -1;
@@ -280,10 +282,8 @@ int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
 
 int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   stats_.quiescenceNodes += 1;
-  std::int64_t key;
   std::uint32_t lock;
-  board.Hashes(key, lock);
-  TTEntry& entry = tables_[board.sideToMove]->SlotAt(key);
+  TTEntry& entry = EntryOf(board, lock);
   // The static score does not depend on the table: it is worked out while the entry is
   // on its way from memory.
   __builtin_prefetch(&entry);

@@ -78,6 +78,8 @@ class NegaScout : public SearchEngine {
     int from = -1;
     int to = -1;
   };
+  // The slot of the position in the table of its side to move, and the position's lock.
+  TTEntry& EntryOf(const Board& board, std::uint32_t& lock);
   static TableAnswer Consult(const TTEntry& entry, int moveNumber, int& alpha, int& beta);
 
   // Sorts the moves and tries them (the table's move first) while the best score stays

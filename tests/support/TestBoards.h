@@ -48,3 +48,17 @@ inline void Play(Board& board, std::initializer_list<const char*> moves) {
 
 // Every field equal (padding bytes between the fields do not count).
 inline bool SamePosition(const Board& a, const Board& b) { return ToImage(a) == ToImage(b); }
+
+// Calls `visit` on `board` and on every position reached by generated moves, `depth` plies deep.
+template <typename Visit>
+void ForEachPosition(const Board& board, int depth, const Visit& visit) {
+  Board position = board;
+  visit(position);
+  MoveList moves;
+  if (depth == 0 || !moves.Generate(position)) return;
+  for (const Move& move : moves) {
+    Board next = position;
+    next.MakeMove(&move);
+    ForEachPosition(next, depth - 1, visit);
+  }
+}
