@@ -1,4 +1,6 @@
 // Velmora: a person plays White at the console against the computer.
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -6,18 +8,27 @@
 #include <memory>
 #include <string>
 
+#include "book/BookLocation.h"
 #include "book/OpeningBook.h"
 #include "game/ComputerPlayer.h"
 #include "game/Console.h"
 #include "game/Game.h"
 #include "game/HumanPlayer.h"
 #include "game/OutOfMemory.h"
-#include "game/XboardHumanPlayer.h"
+#include "protocol/ProtocolInput.h"
 #include "protocol/XboardConnection.h"
+#include "protocol/XboardSession.h"
 #include "search/NegaScout.h"
 #include "search/SearchTrace.h"
 
+#ifndef VELMORA_VERSION
+#define VELMORA_VERSION "0"
+#endif
+
 namespace {
+
+constexpr const char* BOOK_FILE = "openingbook.bin";
+constexpr const char* GAME_LOG_FILE = "games.pgn";
 
 unsigned MillisecondTicks() {
   const auto now = std::chrono::system_clock::now().time_since_epoch();
@@ -29,6 +40,40 @@ void PrintBanner() {
               << "    ~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~" << std::endl;
 }
 
+void PrintUsage() {
+  std::cout << "Usage: velmora [MODE]\n"
+               "\n"
+               "  velmora                         a console game: you play White\n"
+               "  velmora load FILE               a console game from a text position file\n"
+               "  velmora xboard                  the engine of a front end (xboard protocol)\n"
+               "  velmora createbook BOOK DEPTH PGN...\n"
+               "                                  builds an opening book from PGN files\n"
+               "  velmora --help | --version\n"
+               "\n"
+               "The program works in its current folder: it writes games.pgn and its trace\n"
+               "files there. It reads openingbook.bin from there, else the book beside the\n"
+               "program, else the installed one.\n";
+}
+
+// The engine under a front end: standard output carries the protocol, the console text goes
+// to a file.
+int PlayUnderFrontEnd() {
+  ProtocolInput input(STDIN_FILENO);
+  XboardConnection connection(input, std::cout);
+  std::ofstream consoleLog("VelmoraConsole.txt", std::ios::out | std::ios::trunc);
+  ConsoleOut = &consoleLog;
+  {
+    const OpeningBook book(FindOpeningBook(BOOK_FILE));
+    NegaScout::PrintParameters();
+    XboardSession session(connection, &book, GAME_LOG_FILE);
+    session.Run();
+    ConsoleOut = &std::cout;
+    if (session.Logged())
+      *ConsoleOut << "Game-Log written to " << GAME_LOG_FILE << "!" << std::endl;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -36,50 +81,37 @@ int main(int argc, char** argv) {
   std::srand(MillisecondTicks());
   InstallOutOfMemoryHandler(OutOfMemoryHandler);
   ConsoleOut = &std::cout;
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "--help" || mode == "-h") {
+    PrintUsage();
+    return 0;
+  }
+  if (mode == "--version") {
+    std::cout << "Velmora " << VELMORA_VERSION << std::endl;
+    return 0;
+  }
   OpenSearchTrace();
   // The board's constant tables and the move tables are built by the compiler, so they
   // exist before any board does.
   PrintBanner();
 
-  const std::string mode = argc > 1 ? argv[1] : "";
-  // Under a front end standard output carries the protocol: the console text goes to a file.
-  std::unique_ptr<XboardConnection> connection;
-  std::unique_ptr<std::ofstream> consoleLog;
-  if (mode == "xboard") {
-    connection = std::make_unique<XboardConnection>(std::cin, std::cout);
-    consoleLog =
-        std::make_unique<std::ofstream>("VelmoraConsole.txt", std::ios::out | std::ios::trunc);
-    ConsoleOut = consoleLog.get();
-  }
+  if (mode == "xboard") return PlayUnderFrontEnd();
   if (mode == "createbook") return CreateOpeningBook(argc, argv) ? 0 : 1;
 
-  Game game("openingbook.bin", "games.pgn");
+  Game game(FindOpeningBook(BOOK_FILE), GAME_LOG_FILE);
   // Without a file name the game starts from the initial position.
   if (mode == "load" && argc > 2) game.LoadAtStart(argv[2]);
 
-  if (XboardMode) {
-    // The engine's side is decided by the front end's first command.
-    game.players[WHITE] = std::make_unique<XboardHumanPlayer>(WHITE);
-    game.players[WHITE]->name = "Whity";
-  } else {
-    game.players[WHITE] = std::make_unique<HumanPlayer>(WHITE);
-    game.players[WHITE]->name = "Whity";
-    game.players[BLACK] =
-        std::make_unique<ComputerPlayer>(BLACK, std::make_unique<NegaScout>(game.book.get()));
-    game.players[BLACK]->name = "Blacky";
-  }
+  game.players[WHITE] = std::make_unique<HumanPlayer>(WHITE);
+  game.players[WHITE]->name = "Whity";
+  game.players[BLACK] =
+      std::make_unique<ComputerPlayer>(BLACK, std::make_unique<NegaScout>(game.book.get()));
+  game.players[BLACK]->name = "Blacky";
   if (game.gameLog) {
     game.gameLog->whiteName = game.players[WHITE]->name;
-    if (game.players[BLACK]) game.gameLog->blackName = game.players[BLACK]->name;
+    game.gameLog->blackName = game.players[BLACK]->name;
   }
   NegaScout::PrintParameters();
   game.Run();
-
-  if (connection) {
-    // The console text goes back to standard output before the game reports its log there.
-    connection.reset();
-    ConsoleOut = &std::cout;
-    consoleLog.reset();
-  }
   return 0;
 }

@@ -6,8 +6,6 @@
 #include <iostream>
 #include <limits>
 
-#include "protocol/XboardConnection.h"
-
 std::istream* ConsoleIn = &std::cin;
 
 namespace {
@@ -41,8 +39,6 @@ std::string ReadConsoleWord() {
 }
 
 void DiscardTypedAhead() {
-  // Protocol lines from a front end are commands, not typing: none is ever thrown away.
-  if (XboardMode) return;
   if (insideLine) {
     ConsoleIn->ignore(std::numeric_limits<std::streamsize>::max(), '\n');
     insideLine = false;

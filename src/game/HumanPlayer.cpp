@@ -6,7 +6,6 @@
 #include "game/Console.h"
 #include "game/ConsoleInput.h"
 #include "game/Game.h"
-#include "game/XboardHumanPlayer.h"
 
 namespace {
 
@@ -64,7 +63,6 @@ bool HumanPlayer::GetMove(Board& board, Move& move) {
     int promotion = -1;
     while (!ReadInput(move, promotion)) {
     }
-    if (SwitchSidesRequested) return SwitchSides(*this, board, move);
     if (move.flags == MOVE_RESIGN) return true;
     if (move.from < 0 || move.from > 63) {
       *ConsoleOut << "Sorry, illegal source square " << move.from << "\n";

@@ -59,6 +59,8 @@ NegaScout::NegaScout(const OpeningBook* book, SearchLimits limits, Clock clock)
 void NegaScout::Think(const Board& board, Move* out) {
   searchCount_ += 1;
   stats_ = SearchStatistics();
+  stopped_ = false;
+  completedDepth_ = 0;
   if (const Move* bookMove = book_ ? book_->Probe(board) : nullptr) {
     *out = *bookMove;
     return;
@@ -72,11 +74,22 @@ void NegaScout::Think(const Board& board, Move* out) {
   int score = 0;
   int depth = 1;
   const std::int64_t start = clock_();
+  searchStart_ = start;
+  pollCountdown_ = POLL_INTERVAL;
+  Move best;
   for (;;) {
     depth += 1;
     stats_ = SearchStatistics();
     const std::int64_t iterationStart = clock_();
     score = Iterate(root, depth, out, score);
+    if (stopped_) {
+      // The unfinished iteration proves nothing: the last finished one decides.
+      *out = completedDepth_ > 0 ? best : FallbackMove(root);
+      totalNodes_ += std::int64_t{stats_.regularNodes} + stats_.quiescenceNodes;
+      break;
+    }
+    best = *out;
+    completedDepth_ = depth;
     const std::int64_t iterationTime = clock_() - iterationStart;
     const std::int64_t nodes = std::int64_t{stats_.regularNodes} + stats_.quiescenceNodes;
     totalNodes_ += nodes;
@@ -95,6 +108,12 @@ void NegaScout::Think(const Board& board, Move* out) {
       thinkingOutput_(line.str());
     }
 
+    // The clock of a game and the front end may end the search before its usual depth.
+    if (control_.softMs != SearchControl::NO_LIMIT && clock_() - start >= control_.softMs) break;
+    if (control_.interrupted && control_.interrupted()) {
+      stopped_ = true;
+      break;
+    }
     if (depth < limits_.minDepth) continue;
     if (nodes > limits_.maxNodes || depth >= limits_.maxDepth ||
         iterationTime > limits_.maxIterTimeMs || clock_() - start > limits_.maxTimeMs ||
@@ -108,10 +127,34 @@ void NegaScout::Think(const Board& board, Move* out) {
               << std::endl;
 }
 
+void NegaScout::Poll() {
+  pollCountdown_ = POLL_INTERVAL;
+  if (control_.hardMs != SearchControl::NO_LIMIT && clock_() - searchStart_ >= control_.hardMs)
+    stopped_ = true;
+  else if (control_.interrupted && control_.interrupted())
+    stopped_ = true;
+}
+
+Move NegaScout::FallbackMove(Board& board) const {
+  MoveList moves;
+  moves.Generate(board);
+  for (int i = 0; i < moves.Size(); ++i) {
+    Board after = board;
+    after.MakeMove(&moves[i]);
+    MoveList replies;
+    if (replies.Generate(after)) return moves[i];
+  }
+  Move end;
+  end.piece = WK + board.sideToMove;
+  end.flags = GameEndFlags(board, moves);
+  return end;
+}
+
 int NegaScout::Iterate(Board& board, int depth, Move* out, int previous) {
   const int alpha = previous - ASPIRATION_WINDOW;
   const int beta = previous + ASPIRATION_WINDOW;
   int score = SearchRoot(board, depth, out, alpha, beta);
+  if (stopped_) return score;
   if (score <= alpha || score >= beta)
     score = SearchRoot(board, depth, out, -SCORE_WINDOW, SCORE_WINDOW);
   out->score = score;
@@ -130,6 +173,7 @@ int NegaScout::SearchRoot(Board& board, int depth, Move* out, int alpha, int bet
   }
   Node node{alpha, beta};
   TryMoves(board, moves, -1, -1, depth, SCORE_MATE_FOUND, node);
+  if (stopped_) return 0;
 
   Move best = node.bestMove >= 0 ? moves[node.bestMove] : Move();
   // No acceptable move, or only moves that delay a mate found against the side to move.
@@ -198,6 +242,7 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
       const int again = searchChild(-node.beta, -score);
       if (again > score) score = again;
     }
+    if (stopped_) return;
     if (score > node.bestScore) {
       node.bestScore = score;
       node.bestIndex = searched;
@@ -231,6 +276,8 @@ int NegaScout::Complete(const Board& board, TTEntry& entry, std::uint32_t lock, 
 
 int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
   stats_.regularNodes += 1;
+  if (--pollCountdown_ == 0) Poll();
+  if (stopped_) return 0;
   std::uint32_t lock;
   TTEntry& entry = EntryOf(board, lock);
 
@@ -267,6 +314,7 @@ int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
   Node node{alpha, beta};
   node.bestScore = bestScore;
   TryMoves(board, moves, hashFrom, hashTo, depth, std::numeric_limits<int>::max(), node);
+  if (stopped_) return 0;
 
   // Every move was refused: mate when in check, else stalemate.
   if (node.bestScore <= -SCORE_WINDOW) return InCheck(board) ? node.bestScore + depth : 0;
@@ -282,6 +330,8 @@ int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
 
 int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   stats_.quiescenceNodes += 1;
+  if (--pollCountdown_ == 0) Poll();
+  if (stopped_) return 0;
   std::uint32_t lock;
   TTEntry& entry = EntryOf(board, lock);
   // The static score does not depend on the table: it is worked out while the entry is
@@ -325,6 +375,7 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
     child.MakeMove(&capture);
     searched += 1;
     const int score = -Quiesce(child, -beta, -alpha, qdepth - 1);
+    if (stopped_) return 0;
     if (score > bestScore) {
       bestScore = score;
       bestIndex = searched;

@@ -9,6 +9,7 @@
 #include "board/Board.h"
 #include "board/Move.h"
 #include "board/MoveList.h"
+#include "search/SearchControl.h"
 #include "search/SearchEngine.h"
 #include "search/SearchLimits.h"
 
@@ -41,6 +42,17 @@ class NegaScout : public SearchEngine {
   static void PrintParameters();
 
   void SetThinkingOutput(ThinkingOutput output) override { thinkingOutput_ = std::move(output); }
+  void SetLimits(const SearchLimits& limits) { limits_ = limits; }
+  // The book asked before every search; none (null) for a search of the position itself.
+  void SetBook(const OpeningBook* book) { book_ = book; }
+  const SearchLimits& Limits() const { return limits_; }
+  // The clock and the interruptions of the following searches; the default has neither.
+  void SetControl(SearchControl control) { control_ = std::move(control); }
+  // Whether the last search was cut short by its control. Its move is then the best one of
+  // the last finished iteration (or the first legal move, when none had finished).
+  bool Stopped() const { return stopped_; }
+  // Depth of the last finished iteration of the last search (0: none, or a book move).
+  int CompletedDepth() const { return completedDepth_; }
 
   // Nodes (regular and quiescence) of all iterations of the last search.
   std::int64_t TotalNodes() const { return totalNodes_; }
@@ -92,8 +104,19 @@ class NegaScout : public SearchEngine {
   // The answer of a root where no move is acceptable: resignation, or stalemate.
   int GameEndFlags(const Board& board, const MoveList& moves) const;
 
+  // Every few thousand nodes: asks the control whether to stop.
+  void Poll();
+  // The move of a search stopped before its first iteration finished: the first legal move.
+  Move FallbackMove(Board& board) const;
+  static constexpr int POLL_INTERVAL = 2048;
+
   const OpeningBook* book_;
   SearchLimits limits_;
+  SearchControl control_;
+  std::int64_t searchStart_ = 0;
+  int pollCountdown_ = POLL_INTERVAL;
+  bool stopped_ = false;
+  int completedDepth_ = 0;
   Clock clock_;
   ThinkingOutput thinkingOutput_;
   std::int64_t totalNodes_ = 0;

@@ -1,5 +1,3 @@
-#include "search/NegaScout.h"
-
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -7,6 +5,7 @@
 #include <tuple>
 #include <vector>
 
+#include "search/NegaScout.h"
 #include "support/ConsoleCapture.h"
 #include "support/TestBoards.h"
 
@@ -49,7 +48,8 @@ TEST(NegaScout, MateInOneIsSeenFromIterationDepthThreeAndReported) {
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[1].substr(0, 9), "3\t29999\t0");
   EXPECT_EQ(lines[1].substr(lines[1].rfind('\t') + 1, 4), "d1d8");
-  EXPECT_NE(console.Take().find("Iteration of depth 3; best move = WR - d1d8\nAI thought "), std::string::npos);
+  EXPECT_NE(console.Take().find("Iteration of depth 3; best move = WR - d1d8\nAI thought "),
+            std::string::npos);
 
   // The mate found at depth 3 does not stop depth 4, which is always searched; there it does.
   Think(fen, SearchLimits());
@@ -68,7 +68,8 @@ TEST(NegaScout, MateStalemateAndIllegalPositionsAtTheRootAndInside) {
   EXPECT_EQ(think(mated, 2), std::tuple(MOVE_RESIGN, BK, -1, SCORE_NONE));
   EXPECT_EQ(think(stalemate, 2), std::tuple(MOVE_STALEMATE, BK, -1, SCORE_NONE));
   // Every move allows a mate in one: the engine gives up at depth 4 while it still sees it.
-  EXPECT_EQ(think("8/8/8/8/8/1k6/2q4P/K7 w - - 0 1", 4), std::tuple(MOVE_RESIGN, WK, At("h2"), -30001 + 2));
+  EXPECT_EQ(think("8/8/8/8/8/1k6/2q4P/K7 w - - 0 1", 4),
+            std::tuple(MOVE_RESIGN, WK, At("h2"), -30001 + 2));
 
   NegaScout engine(nullptr);
   Move out;
@@ -113,6 +114,56 @@ TEST(NegaScout, SearchesAreRepeatableAndStopByTheirLimits) {
   EXPECT_GT(limited.Statistics().regularNodes + limited.Statistics().quiescenceNodes, 20000);
 }
 
+// A front end's command or a game clock can end a search at any node: the move is then that of
+// the last finished iteration, and without one the first legal move; never an empty move.
+TEST(NegaScout, AStoppedSearchPlaysTheLastFinishedIteration) {
+  ConsoleCapture console;
+  const Board board = FromFen("r2q1rk1/pp2bppp/2n1bn2/3p4/3P4/2NBBN2/PP3PPP/R2Q1RK1 w - - 0 10");
+  Move atDepth3;
+  NegaScout reference(nullptr, SearchLimits::FixedDepth(3), SteppingClock(0));
+  reference.Think(board, &atDepth3);
+
+  // Asked after every few thousand nodes and after every iteration: the third answer stops.
+  int asked = 0;
+  SearchControl control;
+  control.interrupted = [&asked] { return ++asked > 2; };
+  NegaScout engine(nullptr, SearchLimits::FixedDepth(8), SteppingClock(0));
+  engine.SetControl(control);
+  Move move;
+  engine.Think(board, &move);
+  EXPECT_TRUE(engine.Stopped());
+  ASSERT_GE(engine.CompletedDepth(), 2);
+  EXPECT_LT(engine.CompletedDepth(), 8);
+  if (engine.CompletedDepth() == 3) {
+    EXPECT_EQ(move, atDepth3);
+  }
+
+  // Stopped before the first iteration ends (its quiescence search is long here).
+  const Board busy = FromFen("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -");
+  control.interrupted = [] { return true; };
+  engine.SetControl(control);
+  engine.Think(busy, &move);
+  EXPECT_EQ(engine.CompletedDepth(), 0);
+  EXPECT_EQ(PerftMoveText(move), PerftMoveText(PerftDivide(busy, 1).front().move));
+
+  // The hard time limit of the clock: each reading of this clock moves on by 10 ms.
+  SearchControl clock;
+  clock.hardMs = 30;
+  NegaScout timed(nullptr, SearchLimits::FixedDepth(8), SteppingClock(10));
+  timed.SetControl(clock);
+  timed.Think(board, &move);
+  EXPECT_TRUE(timed.Stopped());
+  EXPECT_LT(timed.CompletedDepth(), 8);
+  EXPECT_NE(move.from, -1);
+
+  // With a control that never stops, the search is the same as without one.
+  control.interrupted = [] { return false; };
+  NegaScout watched(nullptr, SearchLimits::FixedDepth(3), SteppingClock(0));
+  watched.SetControl(control);
+  watched.Think(board, &move);
+  EXPECT_EQ(std::tuple(move, watched.TotalNodes()), std::tuple(atDepth3, reference.TotalNodes()));
+}
+
 // The parameters the program prints at its start are checked in ConsoleGameTest.
 TEST(NegaScout, StateAndStatistics) {
   ConsoleCapture console;
@@ -129,13 +180,14 @@ TEST(NegaScout, StateAndStatistics) {
   // Before any search every counter is 0 and the move performance line is left out.
   engine->PrintStatistics();
   const std::string report = console.Take();
-  EXPECT_TRUE(report.starts_with(
-            "\n S T A T S  -  NegaScout\n"
-            "Regular nodes:         0  Quiescence nodes:         0\n"
-            "Regular TTHits:        0  Quiescence TTHits:        0\n"
-            "Regular Cutoffs:       0  Quiescence Cutoffs:       0\n"
-            "Regular Hash col:      0  Quiescence Hash col:      0\n"
-            "\n S T")) << report;
+  EXPECT_TRUE(
+      report.starts_with("\n S T A T S  -  NegaScout\n"
+                         "Regular nodes:         0  Quiescence nodes:         0\n"
+                         "Regular TTHits:        0  Quiescence TTHits:        0\n"
+                         "Regular Cutoffs:       0  Quiescence Cutoffs:       0\n"
+                         "Regular Hash col:      0  Quiescence Hash col:      0\n"
+                         "\n S T"))
+      << report;
 }
 
 }  // namespace

@@ -1,0 +1,378 @@
+#include "protocol/XboardSession.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <chrono>
+#include <cstdlib>
+#include <sstream>
+#include <string_view>
+
+#include "book/OpeningBook.h"
+#include "game/Console.h"
+
+namespace {
+
+// Commands that change the game or ask for the move at once: they end the engine's search.
+constexpr std::array<std::string_view, 14> STOPPING = {
+    "?",     "quit",  "result", "force", "new",       "undo",    "remove",
+    "white", "black", "go",     "edit",  "playother", "analyze", "setboard"};
+
+// Commands that need no answer in this engine.
+constexpr std::array<std::string_view, 16> SILENT = {
+    "xboard", "protover", "accepted", "rejected", "random", "hard", "easy", "computer",
+    "rating", "ics",      "draw",     "hint",     "bk",     "otim", ".",    "?"};
+
+template <std::size_t N>
+bool OneOf(const std::array<std::string_view, N>& words, const std::string& word) {
+  return std::find(words.begin(), words.end(), word) != words.end();
+}
+
+// A whole decimal number, or false.
+template <typename Number>
+bool ParseNumber(const std::string& text, Number& value) {
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  return error == std::errc() && stop == end;
+}
+
+// A decimal number with an optional fraction ("2", "0.5"), in thousandths; false for anything
+// else, negative values and values beyond a day.
+bool ParseThousandths(const std::string& text, std::int64_t& value) {
+  const auto point = text.find('.');
+  std::int64_t whole = 0;
+  if (!ParseNumber(text.substr(0, point), whole) || whole < 0 || whole > 86400) return false;
+  std::int64_t fraction = 0;
+  if (point != std::string::npos) {
+    const std::string digits = (text.substr(point + 1) + "000").substr(0, 3);
+    if (!ParseNumber(digits, fraction) || fraction < 0) return false;
+  }
+  value = whole * 1000 + fraction;
+  return true;
+}
+
+// Whether a line without a command word is a move in coordinate text.
+bool LooksLikeMove(const std::string& word) {
+  return (word.size() == 4 || word.size() == 5) && word[0] >= 'a' && word[0] <= 'h' &&
+         word[1] >= '1' && word[1] <= '8' && word[2] >= 'a' && word[2] <= 'h' && word[3] >= '1' &&
+         word[3] <= '8';
+}
+
+std::int64_t Milliseconds() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
+
+XboardSession::XboardSession(XboardConnection& connection, const OpeningBook* book,
+                             const std::string& logFileName)
+    : connection_(connection), game_(book, logFileName) {
+  NameThePlayers();
+}
+
+void XboardSession::Run() {
+  while (!quit_) {
+    const bool enginesTurn =
+        !analyzing_ && !gameOver_ && !awaitingGo_ && engineSide_ == game_.Position().sideToMove;
+    if (enginesTurn) {
+      EngineMove();
+    } else if (analyzing_ && needAnalysis_) {
+      needAnalysis_ = false;
+      Analyze();
+    }
+    std::string line;
+    if (!connection_.ReadLine(line)) break;
+    Dispatch(line);
+  }
+  // A game still running when the front end leaves is recorded unfinished.
+  NameThePlayers();
+  game_.WriteRecord();
+}
+
+void XboardSession::NameThePlayers() {
+  if (engineSide_ != NEITHER) lastEngineSide_ = engineSide_;
+  game_.whiteName = lastEngineSide_ == WHITE ? "Velmora" : opponentName_;
+  game_.blackName = lastEngineSide_ == BLACK ? "Velmora" : opponentName_;
+}
+
+void XboardSession::Dispatch(const std::string& line) {
+  std::string word, rest;
+  SplitCommand(line, word, rest);
+  if (analyzing_ && word != ".") needAnalysis_ = true;
+  if (word.empty() || OneOf(SILENT, word)) return;
+  // Only "white" and "black" leave the engine waiting for "go" on its own side.
+  if (word != "white" && word != "black" && word != "ping" && word != "time" && word != "otim")
+    awaitingGo_ = false;
+
+  if (word == "quit") {
+    quit_ = true;
+  } else if (word == "new") {
+    OnNew();
+  } else if (word == "usermove") {
+    OnUserMove(rest);
+  } else if (word == "force") {
+    firstCommand_ = false;
+    engineSide_ = NEITHER;
+  } else if (word == "go") {
+    firstCommand_ = false;
+    engineSide_ = game_.Position().sideToMove;
+  } else if (word == "playother") {
+    firstCommand_ = false;
+    engineSide_ = 1 - game_.Position().sideToMove;
+  } else if (word == "white") {
+    // As the first command of a game the engine takes White and moves. Otherwise, as in the
+    // protocol, the engine is to play Black, and waits for "go" or the front end's move.
+    if (firstCommand_ && game_.MovesPlayed() == 0) {
+      engineSide_ = WHITE;
+    } else {
+      engineSide_ = BLACK;
+      awaitingGo_ = true;
+    }
+    firstCommand_ = false;
+  } else if (word == "black") {
+    firstCommand_ = false;
+    engineSide_ = WHITE;
+    awaitingGo_ = true;
+  } else if (word == "level") {
+    OnLevel(rest);
+  } else if (word == "st") {
+    std::int64_t ms = 0;
+    if (ParseThousandths(rest, ms) && ms > 0) {
+      fixedMoveMs_ = ms;
+    } else {
+      connection_.Send("Error (bad time): " + line);
+    }
+  } else if (word == "sd") {
+    int depth = 0;
+    if (ParseNumber(rest, depth) && depth > 0) {
+      depthLimit_ = depth;
+    } else {
+      connection_.Send("Error (bad depth): " + line);
+    }
+  } else if (word == "time") {
+    std::int64_t centiseconds = 0;
+    if (ParseNumber(rest, centiseconds) && centiseconds >= -8640000 && centiseconds <= 8640000) {
+      remainingMs_ = std::max<std::int64_t>(centiseconds, 0) * 10;
+    } else {
+      connection_.Send("Error (bad time): " + line);
+    }
+  } else if (word == "ping") {
+    connection_.Send("pong " + rest);
+  } else if (word == "post") {
+    post_ = true;
+  } else if (word == "nopost") {
+    post_ = false;
+  } else if (word == "analyze") {
+    analyzing_ = true;
+    needAnalysis_ = true;
+    engineSide_ = NEITHER;
+  } else if (word == "exit") {
+    analyzing_ = false;
+  } else if (word == "setboard") {
+    OnSetBoard(rest);
+  } else if (word == "undo") {
+    OnTakeBack(1, word);
+  } else if (word == "remove") {
+    OnTakeBack(2, word);
+  } else if (word == "result") {
+    OnResult(rest);
+  } else if (word == "name") {
+    if (!rest.empty()) opponentName_ = rest.substr(0, 200);
+  } else if (word == "variant") {
+    if (rest != "normal") connection_.Send("Error (unsupported variant): " + rest);
+  } else if (LooksLikeMove(word)) {
+    OnUserMove(word);
+  } else {
+    connection_.Send("Error (unknown command): " + word);
+  }
+  NameThePlayers();
+}
+
+void XboardSession::OnNew() {
+  NameThePlayers();
+  game_.NewGame();
+  engineSide_ = BLACK;
+  gameOver_ = false;
+  firstCommand_ = true;
+  depthLimit_ = 0;
+  remainingMs_ = levelBaseMs_;
+}
+
+void XboardSession::OnUserMove(const std::string& text) {
+  firstCommand_ = false;
+  if (gameOver_) {
+    connection_.Send("Illegal move (the game is over): " + text);
+    return;
+  }
+  Move move;
+  if (!game_.FindMove(text, move)) {
+    connection_.Send("Illegal move: " + text);
+    return;
+  }
+  *ConsoleOut << opponentName_ << " selects move: ";
+  move.Print();
+  game_.Play(move);
+  CheckGameEnd();
+}
+
+void XboardSession::OnLevel(const std::string& arguments) {
+  // level MOVES BASE INCREMENT, the base in minutes or minutes:seconds.
+  std::istringstream fields(arguments);
+  std::string moves, base, increment, extra;
+  fields >> moves >> base >> increment >> extra;
+  int moveCount = 0;
+  std::int64_t minutes = 0, seconds = 0, incrementMs = 0;
+  const auto colon = base.find(':');
+  const bool valid =
+      ParseNumber(moves, moveCount) && moveCount >= 0 && extra.empty() &&
+      ParseNumber(base.substr(0, colon), minutes) && minutes >= 0 && minutes <= 1440 &&
+      (colon == std::string::npos ||
+       (ParseNumber(base.substr(colon + 1), seconds) && seconds >= 0 && seconds < 60)) &&
+      ParseThousandths(increment, incrementMs);
+  if (!valid) {
+    connection_.Send("Error (bad time control): level " + arguments);
+    return;
+  }
+  levelMoves_ = moveCount;
+  levelBaseMs_ = (minutes * 60 + seconds) * 1000;
+  incrementMs_ = incrementMs;
+  fixedMoveMs_ = -1;
+  remainingMs_ = levelBaseMs_;
+}
+
+void XboardSession::OnResult(const std::string& arguments) {
+  std::string result, comment;
+  SplitCommand(arguments, result, comment);
+  if (result != "1-0" && result != "0-1" && result != "1/2-1/2" && result != "*") {
+    connection_.Send("Error (bad result): result " + arguments);
+    return;
+  }
+  EndGame(result);
+}
+
+void XboardSession::OnSetBoard(const std::string& fen) {
+  NameThePlayers();
+  std::string error;
+  if (!game_.SetUp(fen, error)) {
+    *ConsoleOut << "setboard " << fen << ": " << error << std::endl;
+    connection_.Send("tellusererror Illegal position");
+    return;
+  }
+  firstCommand_ = false;
+  gameOver_ = false;
+}
+
+void XboardSession::OnTakeBack(int plies, const std::string& command) {
+  if (!game_.TakeBack(plies)) {
+    *ConsoleOut << "Nervous ? Tired ?? Stupid ???" << std::endl;
+    connection_.Send("Error (no move to take back): " + command);
+    return;
+  }
+  gameOver_ = false;
+}
+
+void XboardSession::CheckGameEnd() {
+  const BoardOutcome outcome = game_.Outcome();
+  if (outcome == BoardOutcome::ONGOING) return;
+  const std::string line = ResultLine(outcome);
+  connection_.Send(line);
+  EndGame(line.substr(0, line.find(' ')));
+}
+
+void XboardSession::EndGame(const std::string& result) {
+  NameThePlayers();
+  if (!gameOver_ || game_.Result() == "*") game_.SetResult(result);
+  gameOver_ = true;
+  if (game_.WriteRecord()) *ConsoleOut << "GAME OVER.  Thanks for playing!" << std::endl;
+}
+
+void XboardSession::SendThinking(const std::string& line) {
+  if (post_) connection_.Send(line);
+}
+
+GameClock XboardSession::ClockForMove() const {
+  GameClock clock;
+  if (fixedMoveMs_ >= 0) {
+    clock.fixedMoveMs = fixedMoveMs_;
+    return clock;
+  }
+  clock.remainingMs = remainingMs_;
+  clock.incrementMs = incrementMs_;
+  if (levelMoves_ > 0) {
+    const int fullMove = (game_.Position().moveNumber + 1) / 2;
+    clock.movesToGo = levelMoves_ - (fullMove - 1) % levelMoves_;
+  }
+  return clock;
+}
+
+bool XboardSession::StopRequested(bool analyzing, std::string* firstStop) {
+  if (connection_.InputEnded()) return true;
+  for (const std::string& line : connection_.Waiting()) {
+    std::string word, rest;
+    SplitCommand(line, word, rest);
+    const bool stops =
+        analyzing ? !word.empty() && word != "." : OneOf(STOPPING, word) || word == "usermove";
+    if (stops) {
+      if (firstStop) *firstStop = word;
+      return true;
+    }
+  }
+  return false;
+}
+
+void XboardSession::EngineMove() {
+  if (game_.Outcome() != BoardOutcome::ONGOING) {
+    CheckGameEnd();
+    return;
+  }
+  SearchLimits limits;
+  if (depthLimit_ > 0) {
+    limits.maxDepth = std::clamp(depthLimit_, 2, limits.maxDepth);
+    limits.minDepth = std::min(limits.minDepth, limits.maxDepth);
+  }
+  SearchControl control = BudgetFor(ClockForMove());
+  std::string stop;
+  control.interrupted = [this, &stop] { return StopRequested(false, &stop); };
+  const std::int64_t started = Milliseconds();
+  const Move move = game_.Think(limits, std::move(control), true,
+                                [this](const std::string& line) { SendThinking(line); });
+  // Only "?" wants the move; any other command changes the game, and the move is void.
+  if (game_.Engine().Stopped() && !stop.empty() && stop != "?") return;
+  if (connection_.InputEnded()) return;
+  if (remainingMs_ >= 0)
+    remainingMs_ = std::max<std::int64_t>(remainingMs_ - (Milliseconds() - started), 0);
+
+  if (BookProbeInfo.lastProbeHit && game_.Engine().CompletedDepth() == 0) {
+    std::ostringstream line;
+    line << "0\t0\t0\t0\topening: " << BookProbeInfo.lastProbeChoice << '/'
+         << BookProbeInfo.lastProbeCandidates << ": " << CoordinateText(move);
+    SendThinking(line.str());
+  }
+  if (move.Kind() == MOVE_RESIGN) {
+    connection_.Send("resign");
+    EndGame(game_.Position().sideToMove == WHITE ? "0-1" : "1-0");
+    return;
+  }
+  if (move.Kind() == MOVE_STALEMATE) {
+    CheckGameEnd();
+    return;
+  }
+  connection_.Send("move " + CoordinateText(move));
+  *ConsoleOut << "Velmora selects move: ";
+  move.Print();
+  game_.Play(move);
+  CheckGameEnd();
+}
+
+void XboardSession::Analyze() {
+  if (game_.Outcome() != BoardOutcome::ONGOING) return;
+  constexpr auto unlimited = SearchControl::NO_LIMIT;
+  SearchLimits limits{unlimited, unlimited, unlimited, SearchLimits().minDepth,
+                      SearchLimits().maxDepth};
+  SearchControl control;
+  control.interrupted = [this] { return StopRequested(true, nullptr); };
+  game_.Think(limits, std::move(control), false,
+              [this](const std::string& line) { SendThinking(line); });
+}

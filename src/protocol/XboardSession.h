@@ -1,0 +1,70 @@
+// The engine under a front end that speaks the xboard protocol: which side the engine plays,
+// the clocks, analysis, and every command of protocol version 2 for normal chess.
+#pragma once
+
+#include <string>
+
+#include "protocol/EngineSession.h"
+#include "protocol/XboardConnection.h"
+#include "search/TimeBudget.h"
+
+class OpeningBook;
+
+class XboardSession {
+ public:
+  XboardSession(XboardConnection& connection, const OpeningBook* book,
+                const std::string& logFileName);
+
+  // Answers the front end until it quits or closes the pipe. The game that is running then is
+  // written to the log, unfinished.
+  void Run();
+  // Whether a game was written to the log.
+  bool Logged() const { return game_.Logged(); }
+
+ private:
+  // The engine plays neither side.
+  static constexpr int NEITHER = -1;
+
+  void Dispatch(const std::string& line);
+  void OnUserMove(const std::string& text);
+  void OnLevel(const std::string& arguments);
+  void OnResult(const std::string& arguments);
+  void OnSetBoard(const std::string& fen);
+  void OnTakeBack(int plies, const std::string& command);
+  void OnNew();
+
+  // The engine's move: searched within the clock, sent and made. Nothing happens when a
+  // command that changes the game stops the search.
+  void EngineMove();
+  // Searches the position without end until a command arrives.
+  void Analyze();
+  // Whether a waiting line should stop the running search; `firstStop` gets that line.
+  bool StopRequested(bool analyzing, std::string* firstStop);
+  // After a move: the game's end on the board is announced and recorded.
+  void CheckGameEnd();
+  void EndGame(const std::string& result);
+  void SendThinking(const std::string& line);
+  GameClock ClockForMove() const;
+  void NameThePlayers();
+
+  XboardConnection& connection_;
+  EngineSession game_;
+  int engineSide_ = BLACK;
+  int lastEngineSide_ = BLACK;
+  bool gameOver_ = false;
+  bool analyzing_ = false;
+  bool post_ = true;
+  bool quit_ = false;
+  bool needAnalysis_ = false;  // the position has changed since it was last analysed
+  bool awaitingGo_ = false;    // after "white" or "black": the engine does not move before "go"
+  bool firstCommand_ = true;   // a first "white" makes the engine White, as it always has
+  std::string opponentName_ = "Winboard - Human";
+
+  // The clock, as the front end sets it.
+  int levelMoves_ = 0;
+  std::int64_t levelBaseMs_ = -1;
+  std::int64_t incrementMs_ = 0;
+  std::int64_t fixedMoveMs_ = -1;
+  std::int64_t remainingMs_ = -1;
+  int depthLimit_ = 0;
+};

@@ -1,0 +1,16 @@
+// What may end a search before its own limits: the clock of a game played under time control,
+// and commands that arrive while the engine thinks.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <limits>
+
+struct SearchControl {
+  static constexpr std::int64_t NO_LIMIT = std::numeric_limits<std::int64_t>::max();
+
+  std::int64_t softMs = NO_LIMIT;  // no new iteration once the search has run this long
+  std::int64_t hardMs = NO_LIMIT;  // the running iteration is given up at this time
+  // Asked every few thousand nodes and after every iteration: true ends the search at once.
+  std::function<bool()> interrupted;
+};

@@ -1,0 +1,218 @@
+// The engine under a front end, driven through pipes a line at a time, as xboard 4.9 drives
+// it. Each test replays one kind of session and judges the order and content of the replies.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "board/Fen.h"
+#include "board/MoveList.h"
+#include "protocol/EngineSession.h"
+#include "support/ProtocolSession.h"
+#include "support/TemporaryDirectory.h"
+
+namespace {
+
+const std::string FEATURES =
+    "feature ping=1 setboard=1 playother=0 san=0 usermove=1 time=1 draw=0 sigint=0 sigterm=0 "
+    "reuse=0 analyze=1 myname=\"Velmora\" variants=\"normal\" color=0 ics=0 name=0 pause=0 done=1";
+
+// What xboard 4.9.1 sent when it started the engine for a match game (from its debug log):
+// it rejects "color", sets the clock, then waits for the opponent before it says who moves.
+const std::vector<std::string> XBOARD_START = {"accepted ping",
+                                               "accepted setboard",
+                                               "accepted playother",
+                                               "accepted san",
+                                               "accepted usermove",
+                                               "accepted time",
+                                               "accepted draw",
+                                               "accepted sigint",
+                                               "accepted sigterm",
+                                               "accepted reuse",
+                                               "accepted analyze",
+                                               "accepted myname",
+                                               "accepted variants",
+                                               "rejected color",
+                                               "accepted ics",
+                                               "accepted name",
+                                               "accepted pause",
+                                               "accepted done",
+                                               "new",
+                                               "level 40 0:10 0",
+                                               "post",
+                                               "hard",
+                                               "ping 1",
+                                               "force"};
+
+// The engine started in a fresh folder with the default book, through the handshake.
+struct Engine {
+  explicit Engine(bool withBook = true)
+      : session((withBook ? std::filesystem::copy_file(VELMORA_DEFAULT_BOOK,
+                                                       directory.Path() / "openingbook.bin")
+                          : false,
+                 directory.Path()),
+                {VELMORA_BINARY, "xboard"}) {
+    EXPECT_EQ(session.ReadLine(), "            Welcome to Chess!");
+    session.ReadLine();
+    session.Send("xboard\nprotover 2");
+    EXPECT_EQ(session.ReadLine(), FEATURES);
+  }
+  void StartLikeXboard() {
+    for (const std::string& line : XBOARD_START) session.Send(line);
+    EXPECT_EQ(session.ReadLine(), "pong 1");
+  }
+  // Quits and returns the game log.
+  std::string Quit() {
+    session.Send("quit");
+    EXPECT_EQ(session.Wait(), 0);
+    return directory.Read("games.pgn");
+  }
+  TemporaryDirectory directory;
+  ProtocolSession session;
+};
+
+// Whether `line` is "move X" with X legal in the position.
+bool IsLegalMoveLine(const std::string& line, const std::string& fen) {
+  if (!line.starts_with("move ")) return false;
+  EngineSession game(nullptr, "");
+  std::string error;
+  Move move;
+  return game.SetUp(fen, error) && game.FindMove(line.substr(5), move) &&
+         CoordinateText(move) == line.substr(5);
+}
+
+TEST(XboardSession, XboardStartUpThenGamesToMateInBothColours) {
+  Engine engine;
+  engine.StartLikeXboard();
+  // The engine is White: "black" and "white" only name the sides, "go" starts it, and it
+  // moves exactly once.
+  engine.session.Send("computer\nblack\ntime 1000\notim 1000\nwhite\ngo");
+  EXPECT_TRUE(engine.session.ReadLine().starts_with("0\t0\t0\t0\topening: "));
+  EXPECT_TRUE(IsLegalMoveLine(engine.session.ReadLine(), WriteFen(Board())));
+  engine.session.Send("ping 2");
+  EXPECT_EQ(engine.session.ReadLine(), "pong 2");
+
+  // The engine, as White, mates in one with a promotion: sent with its letter.
+  engine.session.Send("new\nforce\nsetboard 7k/P5R1/7K/8/8/8/8/8 w - - 0 50\ngo");
+  const std::string promotion = engine.session.ReadUntil("move");
+  EXPECT_TRUE(promotion == "move a7a8q" || promotion == "move a7a8r") << promotion;
+  EXPECT_EQ(engine.session.ReadLine(), "1-0 {White mates}");
+  engine.session.Send("result 1-0 {White mates}");
+
+  // As Black, after the front end's move, the way xboard starts a set-up game.
+  engine.session.Send("new\nforce\nsetboard r5k1/8/8/8/8/8/6PP/6K1 w - - 0 40\nusermove g1h1");
+  engine.session.Send("ping 3\ngo");
+  EXPECT_EQ(engine.session.ReadLine(), "pong 3");
+  EXPECT_EQ(engine.session.ReadUntil("move"), "move a8a1");
+  EXPECT_EQ(engine.session.ReadLine(), "0-1 {Black mates}");
+
+  const std::string log = engine.Quit();
+  // The first game ended unfinished when "new" came; the set-up games carry their position.
+  EXPECT_NE(log.find("[White \" Velmora\" ]"), std::string::npos) << log;
+  EXPECT_NE(log.find("[Result \" *\" ]"), std::string::npos) << log;
+  EXPECT_NE(log.find("[FEN \"7k/P5R1/7K/8/8/8/8/8 w - - 0 50\"]"), std::string::npos) << log;
+  EXPECT_NE(log.find("  1-0\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("Kg1h1  Ra8a1  0-1\n"), std::string::npos) << log;
+  EXPECT_EQ(engine.directory.Read("stderr.txt"), "");
+}
+
+TEST(XboardSession, ForceMovesGoUndoAndRemoveInBothColours) {
+  Engine engine(false);  // no book: every reply is searched
+  engine.session.Send("new\nforce\nusermove e2e4\nusermove e7e5\nusermove g1f3\nsd 3\ngo");
+  const std::string fen = "rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq -";
+  EXPECT_TRUE(IsLegalMoveLine(engine.session.ReadUntil("move"), fen));
+  // Black is the engine's side: take back its move and ours, and play another move.
+  engine.session.Send("remove\nusermove f1c4");
+  EXPECT_TRUE(IsLegalMoveLine(engine.session.ReadUntil("move"),
+                              "rnbqkbnr/pppp1ppp/8/4p3/2B1P3/8/PPPP1PPP/RNBQK1NR b KQkq -"));
+  // Undo one ply in force mode, then let the engine take White's side.
+  engine.session.Send("force\nundo\nundo\nundo\nundo\nwhite\ngo");
+  EXPECT_TRUE(IsLegalMoveLine(engine.session.ReadUntil("move"), WriteFen(Board())));
+  engine.session.Send("force\nundo\nundo");
+  EXPECT_EQ(engine.session.ReadLine(), "Error (no move to take back): undo");
+  const std::string log = engine.Quit();
+  EXPECT_EQ(log, "");  // every move was taken back: nothing to record
+}
+
+TEST(XboardSession, CommandsDuringTheSearchAreReadAtOnce) {
+  Engine engine(false);
+  const std::string middlegame = "r2q1rk1/pp2bppp/2n1bn2/3p4/3P4/2NBBN2/PP3PPP/R2Q1RK1 w - - 0 10";
+  // "?" arrives with "go": the move of the first finished iteration is played at once.
+  engine.session.Send("new\nforce\nsetboard " + middlegame);
+  engine.session.Send("go\n?");
+  std::string line = engine.session.ReadLine();
+  if (line.starts_with("2\t")) line = engine.session.ReadLine();
+  EXPECT_TRUE(IsLegalMoveLine(line, middlegame)) << line;
+
+  // A ping during the search is answered after the move; quit ends the search and the game
+  // is written, unfinished.
+  engine.session.Send("force\nundo\nsd 3\ngo\nping 3");
+  EXPECT_TRUE(IsLegalMoveLine(engine.session.ReadUntil("move"), middlegame));
+  EXPECT_EQ(engine.session.ReadLine(), "pong 3");
+  engine.session.Send("sd 30\nplayother\ngo\nquit");
+  EXPECT_EQ(engine.session.Wait(), 0);
+  const std::string log = engine.directory.Read("games.pgn");
+  EXPECT_NE(log.find("[Result \" *\" ]"), std::string::npos) << log;
+  const std::string trace = engine.directory.Read("ConnTrace.txt");
+  EXPECT_EQ(trace.find("Out: move", trace.find("In: quit")), std::string::npos) << trace;
+}
+
+TEST(XboardSession, RefusalsInProtocolForm) {
+  Engine engine;
+  engine.session.Send("new\nforce\nusermove e2e5\nusermove e2\nfoo bar\nsetboard 8/8/8 w - -");
+  EXPECT_EQ(engine.session.ReadLine(), "Illegal move: e2e5");
+  EXPECT_EQ(engine.session.ReadLine(), "Illegal move: e2");
+  EXPECT_EQ(engine.session.ReadLine(), "Error (unknown command): foo");
+  EXPECT_EQ(engine.session.ReadLine(), "tellusererror Illegal position");
+  // A promotion needs its letter; CR LF line ends are read like LF.
+  engine.session.Send("setboard 4k3/1P6/8/8/8/8/8/4K3 w - - 0 1\r\nusermove b7b8\r\nlevel 40 x 0");
+  EXPECT_EQ(engine.session.ReadLine(), "Illegal move: b7b8");
+  EXPECT_EQ(engine.session.ReadLine(), "Error (bad time control): level 40 x 0");
+  engine.session.Send("usermove b7b8n\r\nping 4\r");
+  EXPECT_EQ(engine.session.ReadLine(), "pong 4");
+  engine.session.Send("result 1/2-1/2 {agreed}\nusermove e8d7");
+  EXPECT_EQ(engine.session.ReadLine(), "Illegal move (the game is over): e8d7");
+  const std::string log = engine.Quit();
+  EXPECT_NE(log.find("[FEN \"4k3/1P6/8/8/8/8/8/4K3 w - - 0 1\"]"), std::string::npos) << log;
+  EXPECT_NE(log.find("b7b8=N  1/2-1/2"), std::string::npos) << log;
+}
+
+TEST(XboardSession, AnalysisFollowsTheMovesUntilExit) {
+  Engine engine;
+  engine.session.Send("new\npost\nanalyze");
+  // The position itself is searched, not the book: thinking lines, no move.
+  EXPECT_TRUE(engine.session.ReadLine().starts_with("2\t"));
+  engine.session.Send("usermove e2e4");
+  std::string line = engine.session.ReadLine();
+  while (!line.starts_with("2\t") && line != "<timeout>") line = engine.session.ReadLine();
+  // The variation is now Black's: it starts with a move of a black piece.
+  const std::string first = line.substr(line.rfind('\t') + 1, 2);
+  EXPECT_TRUE(first[1] == '7' || first[1] == '8') << line;
+  engine.session.Send("undo\nexit\nping 5");
+  EXPECT_EQ(engine.session.ReadUntil("pong"), "pong 5");
+  EXPECT_EQ(engine.Quit(), "");  // nothing was played
+  EXPECT_EQ(engine.directory.Read("ConnTrace.txt").find("Out: move"), std::string::npos);
+}
+
+TEST(XboardSession, AClosedPipeEndsTheGameAndAWrongStartIsRefused) {
+  {
+    Engine engine;
+    engine.session.Send("usermove e2e4");
+    EXPECT_TRUE(engine.session.ReadUntil("move").starts_with("move "));
+    engine.session.CloseInput();
+    EXPECT_EQ(engine.session.ReadUntil("Game-Log"), "Game-Log written to games.pgn!");
+    EXPECT_EQ(engine.session.Wait(), 0);
+    EXPECT_NE(engine.directory.Read("games.pgn").find("  1.  e2e4  "), std::string::npos);
+    EXPECT_TRUE(engine.directory.Read("ConnTrace.txt")
+                    .starts_with("Trace started...\n\nIn: xboard\nIn: protover 2\nOut: " +
+                                 FEATURES + "\nIn: usermove e2e4\n"));
+  }
+  TemporaryDirectory directory;
+  ProtocolSession wrong(directory.Path(), {VELMORA_BINARY, "xboard"});
+  wrong.Send("protover 2");
+  EXPECT_EQ(wrong.Wait(), 1);
+  EXPECT_EQ(directory.Read("stderr.txt"), "'xboard' command expected");
+}
+
+}  // namespace
