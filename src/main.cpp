@@ -16,6 +16,7 @@
 #include "game/HumanPlayer.h"
 #include "game/OutOfMemory.h"
 #include "protocol/ProtocolInput.h"
+#include "protocol/UciSession.h"
 #include "protocol/XboardConnection.h"
 #include "protocol/XboardSession.h"
 #include "search/NegaScout.h"
@@ -46,6 +47,7 @@ void PrintUsage() {
                "  velmora                         a console game: you play White\n"
                "  velmora load FILE               a console game from a text position file\n"
                "  velmora xboard                  the engine of a front end (xboard protocol)\n"
+               "  velmora uci                     the engine of a front end (UCI)\n"
                "  velmora createbook BOOK DEPTH PGN...\n"
                "                                  builds an opening book from PGN files\n"
                "  velmora --help | --version\n"
@@ -74,6 +76,20 @@ int PlayUnderFrontEnd() {
   return 0;
 }
 
+// The engine under a UCI front end: standard output carries only protocol lines.
+int PlayUciEngine() {
+  std::ofstream consoleLog("VelmoraConsole.txt", std::ios::out | std::ios::trunc);
+  ConsoleOut = &consoleLog;
+  PrintBanner();
+  NegaScout::PrintParameters();
+  ProtocolInput input(STDIN_FILENO);
+  ProtocolChannel channel(input, std::cout);
+  UciSession session(channel, FindOpeningBook(BOOK_FILE));
+  session.Run();
+  ConsoleOut = &std::cout;
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -91,6 +107,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   OpenSearchTrace();
+  if (mode == "uci") return PlayUciEngine();
   // The board's constant tables and the move tables are built by the compiler, so they
   // exist before any board does.
   PrintBanner();

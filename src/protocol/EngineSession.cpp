@@ -64,12 +64,12 @@ std::string ResultLine(BoardOutcome outcome) {
 EngineSession::EngineSession(const OpeningBook* book, std::string logFileName)
     : book_(book), logFileName_(std::move(logFileName)) {
   Board initial;
-  Restart(initial);
+  Restart(initial, false);
 }
 
-void EngineSession::Restart(const Board& start) {
+void EngineSession::Restart(const Board& start, bool sameEngine) {
   WriteRecord();
-  engine_ = std::make_unique<NegaScout>(book_);
+  if (!sameEngine || !engine_) engine_ = std::make_unique<NegaScout>(book_);
   start_ = start;
   board_ = start;
   before_.clear();
@@ -78,15 +78,15 @@ void EngineSession::Restart(const Board& start) {
   written_ = false;
 }
 
-void EngineSession::NewGame() {
+void EngineSession::NewGame(bool sameEngine) {
   Board initial;
-  Restart(initial);
+  Restart(initial, sameEngine);
 }
 
-bool EngineSession::SetUp(const std::string& fen, std::string& error) {
+bool EngineSession::SetUp(const std::string& fen, std::string& error, bool sameEngine) {
   Board position;
   if (!ReadFen(fen, position, error)) return false;
-  Restart(position);
+  Restart(position, sameEngine);
   return true;
 }
 
@@ -107,6 +107,19 @@ bool EngineSession::FindMove(const std::string& text, Move& move) {
     if (candidate.from == from && candidate.to == to && candidate.Promotion() == promotion &&
         Legal(position, candidate)) {
       move = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool EngineSession::FirstLegalMove(Move& move) {
+  Board position = board_;
+  MoveList moves;
+  if (!moves.Generate(position)) return false;
+  for (int i = 0; i < moves.Size(); ++i) {
+    if (Legal(position, moves[i])) {
+      move = moves[i];
       return true;
     }
   }
@@ -158,7 +171,7 @@ Move EngineSession::Think(const SearchLimits& limits, SearchControl control, boo
 }
 
 bool EngineSession::WriteRecord() {
-  if (written_ || moves_.empty()) return false;
+  if (written_ || moves_.empty() || logFileName_.empty()) return false;
   written_ = true;
   PGNWriter record;
   if (!record.Open(logFileName_)) {

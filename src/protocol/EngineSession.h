@@ -22,7 +22,7 @@ enum class BoardOutcome { ONGOING, WHITE_MATES, BLACK_MATES, STALEMATE };
 class EngineSession {
  public:
   // The engine consults `book` (it may be absent); finished games are appended to the file
-  // `logFileName`.
+  // `logFileName` (none are kept when it is empty).
   EngineSession(const OpeningBook* book, std::string logFileName);
   virtual ~EngineSession() = default;
   EngineSession(const EngineSession&) = delete;
@@ -31,15 +31,19 @@ class EngineSession {
   const Board& Position() const { return board_; }
   int MovesPlayed() const { return static_cast<int>(moves_.size()); }
 
-  // A new game from the initial position, with a fresh engine. The game before it is written
-  // to the log first, unfinished when it had no result.
-  void NewGame();
-  // A new game from a FEN position; false (with the reason) and nothing changed for a FEN
-  // that is malformed or no legal position.
-  bool SetUp(const std::string& fen, std::string& error);
+  // A new game from the initial position, with a fresh engine unless `sameEngine`. The game
+  // before it is written to the log first, unfinished when it had no result.
+  void NewGame(bool sameEngine = false);
+  // The same from a FEN position; false (with the reason) and nothing changed for a FEN that
+  // is malformed or no legal position.
+  bool SetUp(const std::string& fen, std::string& error, bool sameEngine = false);
+  // The book of the following searches (none: null).
+  void SetBook(const OpeningBook* book) { book_ = book; }
   // The legal move that coordinate text names ("e2e4", "e7e8q", castling as the king's move
   // "e1g1"; a knight promotion as "n" or "k"); false for anything else.
   bool FindMove(const std::string& text, Move& move);
+  // The first legal move in generation order; false when there is none.
+  bool FirstLegalMove(Move& move);
   // Makes a move found by FindMove or chosen by the engine.
   void Play(const Move& move);
   // Takes back `plies` moves; false, and nothing taken back, when fewer were played.
@@ -65,7 +69,7 @@ class EngineSession {
   bool Logged() const { return logged_; }
 
  private:
-  void Restart(const Board& start);
+  void Restart(const Board& start, bool sameEngine);
 
   const OpeningBook* book_;
   std::string logFileName_;

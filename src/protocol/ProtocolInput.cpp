@@ -55,6 +55,11 @@ bool ProtocolInput::ReadLine(std::string& line) {
   return true;
 }
 
+std::deque<std::string> ProtocolInput::TakeWaiting() {
+  Waiting();
+  return std::exchange(lines_, std::deque<std::string>());
+}
+
 const std::deque<std::string>& ProtocolInput::Waiting() {
   while (!ended_) {
     const std::size_t before = lines_.size() + partial_.size();

@@ -14,6 +14,8 @@ class ProtocolInput {
   bool ReadLine(std::string& line);
   // Collects what has arrived, without waiting; the whole lines waiting to be read.
   const std::deque<std::string>& Waiting();
+  // Takes the lines that are waiting, without waiting for more.
+  std::deque<std::string> TakeWaiting();
   // Whether the input has ended (lines may still be waiting).
   bool Ended() const { return ended_; }
 

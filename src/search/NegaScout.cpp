@@ -101,16 +101,21 @@ void NegaScout::Think(const Board& board, Move* out) {
     }
     *ConsoleOut << "Iteration of depth " << depth << "; best move = ";
     out->Print();
-    if (thinkingOutput_) {
-      std::ostringstream line;
-      line << depth << '\t' << score << "\t0\t" << nodes << '\t'
-           << PrincipalVariation(depth, root, *tables_[WHITE], *tables_[BLACK]);
-      thinkingOutput_(line.str());
+    if (thinkingOutput_ || iterationOutput_) {
+      const std::string variation =
+          PrincipalVariation(depth, root, *tables_[WHITE], *tables_[BLACK]);
+      if (thinkingOutput_) {
+        std::ostringstream line;
+        line << depth << '\t' << score << "\t0\t" << nodes << '\t' << variation;
+        thinkingOutput_(line.str());
+      }
+      if (iterationOutput_)
+        iterationOutput_({depth, score, totalNodes_, clock_() - start, variation});
     }
 
     // The clock of a game and the front end may end the search before its usual depth.
     if (control_.softMs != SearchControl::NO_LIMIT && clock_() - start >= control_.softMs) break;
-    if (control_.interrupted && control_.interrupted()) {
+    if (totalNodes_ >= control_.maxNodes || (control_.interrupted && control_.interrupted())) {
       stopped_ = true;
       break;
     }
@@ -129,7 +134,10 @@ void NegaScout::Think(const Board& board, Move* out) {
 
 void NegaScout::Poll() {
   pollCountdown_ = POLL_INTERVAL;
-  if (control_.hardMs != SearchControl::NO_LIMIT && clock_() - searchStart_ >= control_.hardMs)
+  const std::int64_t nodes =
+      totalNodes_ + std::int64_t{stats_.regularNodes} + stats_.quiescenceNodes;
+  if (nodes >= control_.maxNodes ||
+      (control_.hardMs != SearchControl::NO_LIMIT && clock_() - searchStart_ >= control_.hardMs))
     stopped_ = true;
   else if (control_.interrupted && control_.interrupted())
     stopped_ = true;

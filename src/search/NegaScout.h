@@ -42,6 +42,17 @@ class NegaScout : public SearchEngine {
   static void PrintParameters();
 
   void SetThinkingOutput(ThinkingOutput output) override { thinkingOutput_ = std::move(output); }
+  // What a finished iteration tells: its depth and score, the nodes of the whole search so
+  // far, the time since the search began and the principal variation.
+  struct IterationReport {
+    int depth;
+    int score;
+    std::int64_t nodes;
+    std::int64_t elapsedMs;
+    std::string variation;
+  };
+  using IterationOutput = std::function<void(const IterationReport&)>;
+  void SetIterationOutput(IterationOutput output) { iterationOutput_ = std::move(output); }
   void SetLimits(const SearchLimits& limits) { limits_ = limits; }
   // The book asked before every search; none (null) for a search of the position itself.
   void SetBook(const OpeningBook* book) { book_ = book; }
@@ -119,5 +130,6 @@ class NegaScout : public SearchEngine {
   int completedDepth_ = 0;
   Clock clock_;
   ThinkingOutput thinkingOutput_;
+  IterationOutput iterationOutput_;
   std::int64_t totalNodes_ = 0;
 };

@@ -11,6 +11,7 @@ struct SearchControl {
 
   std::int64_t softMs = NO_LIMIT;  // no new iteration once the search has run this long
   std::int64_t hardMs = NO_LIMIT;  // the running iteration is given up at this time
+  std::int64_t maxNodes = NO_LIMIT;  // the search ends once it has visited this many nodes
   // Asked every few thousand nodes and after every iteration: true ends the search at once.
   std::function<bool()> interrupted;
 };

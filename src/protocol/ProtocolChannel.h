@@ -1,0 +1,42 @@
+// The line transport of an engine protocol: command lines from the front end, the engine's
+// messages, and a trace of both directions in "ConnTrace.txt".
+#pragma once
+
+#include <deque>
+#include <fstream>
+#include <ostream>
+#include <string>
+
+#include "protocol/ProtocolInput.h"
+
+inline constexpr const char* CONNECTION_TRACE_FILE = "ConnTrace.txt";
+
+class ProtocolChannel {
+ public:
+  ProtocolChannel(ProtocolInput& in, std::ostream& out,
+                  const std::string& traceFileName = CONNECTION_TRACE_FILE);
+  virtual ~ProtocolChannel() = default;
+  ProtocolChannel(const ProtocolChannel&) = delete;
+  ProtocolChannel& operator=(const ProtocolChannel&) = delete;
+
+  // The next line from the front end, traced; false at the end of input.
+  bool ReadLine(std::string& line);
+  // The lines that have arrived and wait to be read, without waiting for more.
+  const std::deque<std::string>& Waiting() { return in_.Waiting(); }
+  // Takes the waiting lines (traced), without waiting for more.
+  std::deque<std::string> TakeWaiting();
+  // Whether the front end has closed its end of the pipe and every line has been read.
+  bool InputEnded() { return in_.Waiting().empty() && in_.Ended(); }
+  // One line to the front end, with copies to the console text and the trace.
+  void Send(const std::string& line);
+
+ protected:
+  std::ostream& out_;
+  std::ofstream trace_;
+
+ private:
+  ProtocolInput& in_;
+};
+
+// The first word of a command line, lowercased, and the rest after the blanks behind it.
+void SplitCommand(const std::string& line, std::string& word, std::string& rest);

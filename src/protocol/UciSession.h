@@ -1,0 +1,50 @@
+// The engine under a front end that speaks UCI: positions, searches under the front end's
+// limits, and the answers the protocol expects, also while the engine thinks.
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "protocol/EngineSession.h"
+#include "protocol/ProtocolChannel.h"
+#include "search/SearchControl.h"
+#include "search/SearchLimits.h"
+
+class OpeningBook;
+
+class UciSession {
+ public:
+  // `bookFile` is the book the engine uses until the front end names another one.
+  UciSession(ProtocolChannel& channel, std::string bookFile);
+  ~UciSession();
+
+  // Answers the front end until it quits or closes the pipe.
+  void Run();
+
+ private:
+  void Dispatch(const std::string& line);
+  void OnPosition(const std::string& arguments);
+  void OnGo(const std::string& arguments);
+  void OnSetOption(const std::string& arguments);
+  // While the engine thinks: answers "isready", notes "stop" and "quit", keeps the rest for
+  // later. True when the search is to stop.
+  bool Poll();
+  // After "go infinite" ended by itself: the answer waits for "stop".
+  void WaitForStop();
+  void SendInfo(const NegaScout::IterationReport& report);
+  // The move to announce: the engine's, or a legal one when it gave up; "0000" when the game
+  // is over.
+  std::string BestMoveText(const Move& move);
+  const OpeningBook* Book();
+  void Report(const std::string& text) { channel_.Send("info string " + text); }
+
+  ProtocolChannel& channel_;
+  EngineSession game_;
+  std::string bookFile_;
+  std::unique_ptr<OpeningBook> book_;
+  bool ownBook_ = true;
+  bool quit_ = false;
+  bool stop_ = false;
+  std::deque<std::string> pending_;
+};

@@ -1,0 +1,140 @@
+// The engine under a UCI front end, driven through pipes as tournament managers and analysis
+// boards drive it.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "protocol/EngineSession.h"
+#include "search/NegaScout.h"
+#include "support/ConsoleCapture.h"
+#include "support/ProtocolSession.h"
+#include "support/TemporaryDirectory.h"
+#include "support/TestBoards.h"
+
+namespace {
+
+struct UciEngine {
+  UciEngine() : session(directory.Path(), {VELMORA_BINARY, "uci"}) {}
+  // Lines up to the one that starts with `prefix`; the info lines among them are kept.
+  std::string Until(const std::string& prefix) {
+    for (std::string line = session.ReadLine();; line = session.ReadLine()) {
+      if (line.starts_with("info depth")) lastInfo = line;
+      if (line.starts_with(prefix) || line == "<timeout>" || line == "<end>") return line;
+    }
+  }
+  // The bestmove line's move: legal in the position given by the FEN and moves.
+  bool BestMoveIsLegal(const std::string& fen, const std::string& line) {
+    EngineSession game(nullptr, "");
+    std::string error;
+    Move move;
+    return line.starts_with("bestmove ") && game.SetUp(fen, error) &&
+           game.FindMove(line.substr(9), move);
+  }
+  TemporaryDirectory directory;
+  ProtocolSession session;
+  std::string lastInfo;
+};
+
+TEST(UciSession, HandshakeAndTheSearchOfTheConsoleEngine) {
+  UciEngine engine;
+  engine.session.Send("uci");
+  EXPECT_EQ(engine.session.ReadLine(), "id name Velmora");
+  EXPECT_TRUE(engine.session.ReadLine().starts_with("id author "));
+  EXPECT_EQ(engine.session.ReadLine(), "option name OwnBook type check default true");
+  EXPECT_TRUE(engine.session.ReadLine().starts_with("option name BookFile type string default "));
+  EXPECT_EQ(engine.session.ReadLine(), "uciok");
+  // With the book, the opening reply comes from it at once: no search, no info line.
+  engine.session.Send("isready\nucinewgame\nposition startpos moves e2e4\ngo");
+  EXPECT_EQ(engine.session.ReadLine(), "readyok");
+  const std::string bookReply = engine.session.ReadLine();
+  EXPECT_TRUE(bookReply.starts_with("bestmove ")) << bookReply;
+
+  // Without it, the same move and node count as the console's engine searching to depth 5.
+  engine.session.Send(
+      "setoption name OwnBook value false\nucinewgame\nposition startpos moves e2e4 e7e5 "
+      "g1f3\ngo depth 5");
+  const std::string best = engine.Until("bestmove");
+  ConsoleCapture console;
+  Board board = FromFen("rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 1 2");
+  NegaScout reference(nullptr, SearchLimits::FixedDepth(5));
+  Move move;
+  reference.Think(board, &move);
+  EXPECT_EQ(best, "bestmove " + PerftMoveText(move));
+  EXPECT_TRUE(engine.lastInfo.starts_with("info depth 5 score cp "));
+  EXPECT_NE(engine.lastInfo.find(" nodes " + std::to_string(reference.TotalNodes()) + " "),
+            std::string::npos)
+      << engine.lastInfo;
+  engine.session.Send("quit");
+  EXPECT_EQ(engine.session.Wait(), 0);
+  EXPECT_EQ(engine.directory.Read("stderr.txt"), "");
+}
+
+TEST(UciSession, PositionsWithCastlingEnPassantAndTheEndOfTheGame) {
+  UciEngine engine;
+  // Black takes en passant, White castles short; castling long through the check is refused.
+  const std::string fen = "r3k2r/8/8/8/4Pp2/8/8/R3K2R b KQkq e3 0 1";
+  engine.session.Send("position fen " + fen + " moves f4e3 e1g1\ngo depth 2");
+  EXPECT_TRUE(engine.BestMoveIsLegal("r3k2r/8/8/8/8/4p3/8/R4RK1 b kq - 0 2", engine.Until("best")));
+  engine.session.Send("position fen r3k2r/8/8/8/8/8/3q4/R3K2R w KQkq - 0 1 moves e1c1\ngo depth 2");
+  EXPECT_EQ(engine.Until("info string"),
+            "info string illegal move e1c1: the moves from it on are left out");
+  EXPECT_TRUE(
+      engine.BestMoveIsLegal("r3k2r/8/8/8/8/8/3q4/R3K2R w KQkq - 0 1", engine.Until("bestmove")));
+  // Mated and stalemated sides have no move to give.
+  engine.session.Send("position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1 moves a1a8\ngo");
+  EXPECT_EQ(engine.Until("bestmove"), "bestmove 0000");
+  engine.session.Send("position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1\ngo movetime 100");
+  EXPECT_EQ(engine.Until("bestmove"), "bestmove 0000");
+}
+
+TEST(UciSession, StopIsReadyAndTheClockDuringTheSearch) {
+  UciEngine engine;
+  engine.session.Send("setoption name OwnBook value false\nposition startpos\ngo infinite");
+  EXPECT_TRUE(engine.Until("info depth 3").starts_with("info depth 3"));
+  engine.session.Send("isready");
+  EXPECT_EQ(engine.Until("readyok"), "readyok");  // answered, the search goes on
+  engine.session.Send("stop");
+  EXPECT_TRUE(engine.BestMoveIsLegal("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",
+                                     engine.Until("bestmove")));
+
+  // A fixed time per move is kept: far below the limits the engine has of its own.
+  const auto start = std::chrono::steady_clock::now();
+  engine.session.Send("position startpos moves e2e4\ngo movetime 200");
+  const std::string best = engine.Until("bestmove");
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_TRUE(best.starts_with("bestmove ")) << best;
+  EXPECT_LT(took, std::chrono::milliseconds(1500));
+
+  // A node budget and the end of input end a search too.
+  engine.session.Send("go nodes 5000");
+  EXPECT_TRUE(engine.Until("bestmove").starts_with("bestmove "));
+  engine.session.Send("go infinite");
+  engine.Until("info depth 2");
+  EXPECT_EQ(engine.session.Wait(), 0);
+}
+
+TEST(UciSession, BadInputIsReportedAndIgnored) {
+  UciEngine engine;
+  engine.session.Send("foo bar\nposition\nposition fen 8/8/8 w - -\nposition startpos e2e4");
+  EXPECT_EQ(engine.session.ReadLine(), "info string unknown command: foo");
+  EXPECT_EQ(engine.session.ReadLine(), "info string position needs startpos or fen: position ");
+  EXPECT_TRUE(engine.session.ReadLine().starts_with("info string illegal position: "));
+  EXPECT_EQ(engine.session.ReadLine(), "info string position: 'moves' expected instead of e2e4");
+  engine.session.Send("setoption name Hash value 64\nsetoption name OwnBook value maybe");
+  EXPECT_EQ(engine.session.ReadLine(), "info string no option Hash");
+  EXPECT_EQ(engine.session.ReadLine(), "info string OwnBook is true or false");
+  // A "go" with a bad number is still answered.
+  engine.session.Send("position startpos moves e2e4 e7e5\ngo depth x movetime -5 searchmoves");
+  EXPECT_EQ(engine.session.ReadLine(), "info string go: depth needs a number");
+  EXPECT_EQ(engine.session.ReadLine(), "info string go: x is not understood");
+  EXPECT_EQ(engine.session.ReadLine(), "info string go: movetime needs a number");
+  EXPECT_EQ(engine.session.ReadLine(), "info string go: -5 is not understood");
+  EXPECT_EQ(engine.session.ReadLine(), "info string go: searchmoves is not understood");
+  EXPECT_TRUE(engine.BestMoveIsLegal("rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq -",
+                                     engine.Until("bestmove")));
+  engine.session.Send("quit");
+  EXPECT_EQ(engine.session.Wait(), 0);
+}
+
+}  // namespace
