@@ -4,6 +4,7 @@
 #include <charconv>
 #include <sstream>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "board/MoveList.h"
@@ -160,4 +161,46 @@ bool ReadFen(const std::string& fen, Board& board, std::string& error) {
   }
   board = position;
   return true;
+}
+
+std::string WriteFen(const Board& position) {
+  // Right after castling the king's set still holds the squares it crossed.
+  Board board = position;
+  board.RemoveCastlePath(WHITE);
+  board.RemoveCastlePath(BLACK);
+  std::string fen;
+  for (int rank = 8; rank >= 1; --rank) {
+    int empty = 0;
+    for (int file = 0; file < 8; ++file) {
+      const Bitboard mask = MaskOf(SquareAt(file, rank));
+      int piece = NO_PIECE;
+      for (int p = WP; p <= BK && piece == NO_PIECE; ++p)
+        if (board.bitboards[p] & mask) piece = p;
+      if (piece == NO_PIECE) {
+        ++empty;
+        continue;
+      }
+      if (empty > 0) fen += static_cast<char>('0' + empty);
+      empty = 0;
+      fen += PIECE_LETTERS[static_cast<std::size_t>(piece)];
+    }
+    if (empty > 0) fen += static_cast<char>('0' + empty);
+    if (rank > 1) fen += '/';
+  }
+  fen += board.sideToMove == WHITE ? " w " : " b ";
+  const std::size_t castlingStart = fen.size();
+  for (const auto& [index, letter] : {std::pair{0, 'K'}, {2, 'Q'}, {1, 'k'}, {3, 'q'}})
+    if (board.castleRights[index]) fen += letter;
+  if (fen.size() == castlingStart) fen += '-';
+  fen += ' ';
+  if (board.enPassant) {
+    const Square square = LowestSquare(board.enPassant);
+    fen += static_cast<char>('a' + square % 8);
+    fen += static_cast<char>('8' - square / 8);
+  } else {
+    fen += '-';
+  }
+  const int fullMoves = (board.moveNumber - 1 - board.sideToMove) / 2 + 1;
+  fen += " 0 " + std::to_string(fullMoves < 1 ? 1 : fullMoves);
+  return fen;
 }

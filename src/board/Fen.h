@@ -1,4 +1,4 @@
-// Reading positions in Forsyth-Edwards Notation.
+// Reading and writing positions in Forsyth-Edwards Notation.
 #pragma once
 
 #include <string>
@@ -8,3 +8,7 @@
 // Sets up `board` from a FEN of four to six fields (the move counters may be left out).
 // On malformed or impossible input the board is left as it was and `error` says why.
 bool ReadFen(const std::string& fen, Board& board, std::string& error);
+
+// The six-field FEN of `board`. The board keeps no half-move clock, so that field is 0; the move
+// number follows from the board's half-move counter.
+std::string WriteFen(const Board& board);

@@ -1,5 +1,39 @@
 #include "book/PGNWriter.h"
 
+#include <cstdarg>
+
+#include "board/Fen.h"
+
+namespace {
+
+// printf-style formatting appended to `text`.
+[[gnu::format(printf, 2, 3)]] void Append(std::string& text, const char* format, ...) {
+  char buffer[256];
+  va_list arguments;
+  va_start(arguments, format);
+  const int length = std::vsnprintf(buffer, sizeof buffer, format, arguments);
+  va_end(arguments);
+  if (length < 0) return;
+  if (static_cast<std::size_t>(length) < sizeof buffer) {
+    text.append(buffer, static_cast<std::size_t>(length));
+    return;
+  }
+  std::string longer(static_cast<std::size_t>(length) + 1, '\0');
+  va_start(arguments, format);
+  std::vsnprintf(longer.data(), longer.size(), format, arguments);
+  va_end(arguments);
+  text.append(longer.data(), static_cast<std::size_t>(length));
+}
+
+// The result of a game that goes on.
+const std::string UNDECIDED = "*";
+
+bool Write(std::FILE* file, const std::string& text) {
+  return file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+}
+
+}  // namespace
+
 PGNWriter::~PGNWriter() {
   // A game that never finished leaves nothing of itself in the log.
   if (file != nullptr) std::fclose(file);
@@ -14,6 +48,19 @@ bool PGNWriter::Open(const std::string& fileName) {
   recordedMoves.clear();
   plyCount = 0;
   return true;
+}
+
+void PGNWriter::StartFrom(const Board& start) {
+  recordedMoves.clear();
+  plyCount = 0;
+  roundTag = 0;
+  resultText = UNDECIDED;
+  startSide = start.sideToMove == BLACK ? BLACK : WHITE;
+  recordSide = startSide;
+  const std::string fen = WriteFen(start);
+  // The FEN's own move number; the initial position needs no tags.
+  startMoveNumber = std::stoi(fen.substr(fen.rfind(' ') + 1));
+  startFen = fen == WriteFen(Board()) ? "" : fen;
 }
 
 bool PGNWriter::AddMove(const Move& move) {
@@ -38,41 +85,64 @@ bool PGNWriter::AddMove(const Move& move) {
   return true;
 }
 
-bool PGNWriter::WriteTags() {
-  if (file == nullptr) return false;
-  // The values stand behind a blank; "% i" puts a further blank before the round number.
-  return std::fprintf(file, "[Event \" %s\" ]\n", event.c_str()) >= 1 &&
-         std::fprintf(file, "[Site \" %s\" ]\n", site.c_str()) >= 1 &&
-         std::fprintf(file, "[Date \" %s\" ]\n", date.ToText(".").c_str()) >= 1 &&
-         std::fprintf(file, "[Round \" % i\" ]\n", roundTag) >= 1 &&
-         std::fprintf(file, "[White \" %s\" ]\n", whiteName.c_str()) >= 1 &&
-         std::fprintf(file, "[Black \" %s\" ]\n", blackName.c_str()) >= 1 &&
-         std::fprintf(file, "[Result \" %s\" ]\n\n", resultText.c_str()) >= 1;
-}
-
-bool PGNWriter::WriteMoves() {
-  if (file == nullptr) return false;
-  // Every move is followed by a blank, except that the blank after the 10th, 21st, 32nd, ...
-  // move is a line break: the first line holds 10 moves, every further line 11. The counter
-  // starts at 1, so White's moves are the odd ones and carry the move number ("  1. ").
-  int counter = 1;
-  std::string text;
-  for (const Move& move : recordedMoves) {
-    move.ToText(&text);  // empty for a resignation or stalemate: two blanks in the move text
-    if (counter % 2 == 1 && std::fprintf(file, " % i. ", (counter + 1) / 2) < 1) return false;
-    ++counter;
-    const char* after = counter % 11 == 0 ? "\n" : " ";
-    if (std::fprintf(file, " %s%s", text.c_str(), after) < 1) return false;
-  }
+bool PGNWriter::RemoveLastMove() {
+  if (recordedMoves.empty()) return false;
+  recordedMoves.pop_back();
+  --plyCount;
+  roundTag = plyCount / 2;
+  resultText = UNDECIDED;
+  recordSide = recordSide == WHITE ? BLACK : WHITE;
   return true;
 }
 
-bool PGNWriter::Finish() {
-  if (file == nullptr) return false;
+void PGNWriter::SetResult(const std::string& result) { resultText = result; }
+
+std::string PGNWriter::TagText(const std::string& result) const {
+  // The values stand behind a blank; "% i" puts a further blank before the round number.
+  std::string text;
+  Append(text, "[Event \" %s\" ]\n", event.c_str());
+  Append(text, "[Site \" %s\" ]\n", site.c_str());
+  Append(text, "[Date \" %s\" ]\n", date.ToText(".").c_str());
+  Append(text, "[Round \" % i\" ]\n", roundTag);
+  Append(text, "[White \" %s\" ]\n", whiteName.c_str());
+  Append(text, "[Black \" %s\" ]\n", blackName.c_str());
+  Append(text, "[Result \" %s\" ]\n", result.c_str());
+  if (!startFen.empty()) Append(text, "[SetUp \"1\"]\n[FEN \"%s\"]\n", startFen.c_str());
+  return text + "\n";
+}
+
+std::string PGNWriter::MoveText() const {
+  // Every move is followed by a blank, except that the blank after the 10th, 21st, 32nd, ...
+  // move is a line break: the first line holds 10 moves, every further line 11. The counter
+  // starts at 1, so White's moves are the odd ones and carry the move number ("  1. "). When
+  // Black moves first, "..." stands in White's place.
+  int counter = startSide == WHITE ? 1 : 2;
+  const int numberOffset = startMoveNumber - 1;
+  std::string text;
+  if (startSide == BLACK && !recordedMoves.empty()) Append(text, " % i. ... ", startMoveNumber);
+  std::string move;
+  for (const Move& recorded : recordedMoves) {
+    recorded.ToText(&move);  // empty for a resignation or stalemate: two blanks in the move text
+    if (counter % 2 == 1) Append(text, " % i. ", (counter + 1) / 2 + numberOffset);
+    ++counter;
+    text += ' ' + move + (counter % 11 == 0 ? "\n" : " ");
+  }
+  return text;
+}
+
+std::string PGNWriter::GameText(const std::string& result) const {
   // The result ends its line and an empty line follows, so that the next game appended to the
   // log starts on a line of its own.
-  const bool written =
-      WriteTags() && WriteMoves() && std::fprintf(file, " %s\n\n", resultText.c_str()) >= 1;
+  return TagText(result) + MoveText() + " " + result + "\n\n";
+}
+
+bool PGNWriter::WriteTags() { return Write(file, TagText(resultText)); }
+
+bool PGNWriter::WriteMoves() { return Write(file, MoveText()); }
+
+bool PGNWriter::Finish() {
+  if (file == nullptr) return false;
+  const bool written = Write(file, GameText(resultText));
   // Buffered text that cannot be written shows only when the file is closed.
   const bool closed = std::fclose(file) == 0;
   file = nullptr;

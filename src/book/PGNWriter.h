@@ -4,12 +4,15 @@
 // The log is a PGN dialect of its own: tag values carry a leading blank and a blank stands
 // before the closing bracket, move numbers carry an extra blank, and the moves are written in
 // the long coordinate form of Move::ToText (Qd1h5, e5xd6), not in standard algebraic notation.
+// A game that does not start from the initial position carries the standard tags SetUp and FEN
+// after the seven tags of the dialect.
 #pragma once
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "board/Board.h"
 #include "board/Move.h"
 #include "board/Piece.h"
 #include "book/Date.h"
@@ -34,9 +37,25 @@ class PGNWriter {
   // the file cannot be opened.
   bool Open(const std::string& fileName);
 
+  // The record (re)starts at `start`: no moves, result "*", the side to move and the move number
+  // taken from the board. Without a call the record starts from the initial position.
+  void StartFrom(const Board& start);
+
   // Records one move made in the game, including the final resignation, stalemate or checkmate
-  // record, which decides the result. The record assumes that White moves first. Always true.
+  // record, which decides the result. Always true.
   bool AddMove(const Move& move);
+
+  // Takes back the last recorded move; the game goes on, so the result goes back to "*". False
+  // when no move is recorded.
+  bool RemoveLastMove();
+
+  // A result decided outside the board: "1-0", "0-1", "1/2-1/2" or "*".
+  void SetResult(const std::string& result);
+
+  int MoveCount() const { return plyCount; }
+
+  // The whole game as Finish writes it, but with `result` in the Result tag and after the moves.
+  std::string GameText(const std::string& result) const;
 
   // Writes the game and closes the log; false when no log is open or a write fails (what was
   // written up to then stays in the file).
@@ -51,7 +70,13 @@ class PGNWriter {
   const std::string& LogFileName() const { return logFileName; }
 
  private:
+  std::string TagText(const std::string& result) const;
+  std::string MoveText() const;
+
   std::string logFileName;
+  Color startSide = WHITE;   // the side that moves first in the record
+  int startMoveNumber = 1;   // the number of the first recorded move
+  std::string startFen;      // empty when the record starts from the initial position
   Color recordSide = WHITE;  // the side whose move is recorded next
   int plyCount = 0;          // number of recorded moves
   std::vector<Move> recordedMoves;

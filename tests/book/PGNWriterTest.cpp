@@ -87,4 +87,52 @@ TEST(PGNWriterTest, ResultFollowsTheFinalRecordAndTheSideThatMadeIt) {
   }
 }
 
+// A record that starts from a set-up position names it in the standard tags, numbers the moves
+// from the position's move number and gives the result to the side that really won.
+TEST(PGNWriterTest, ARecordFromASetUpPositionTakeBackAndAnOutsideResult) {
+  TemporaryDirectory directory;
+  const std::string file = (directory.Path() / "games.pgn").string();
+  const std::string tags =
+      "[Event \" Casual Game\" ]\n[Site \" \" ]\n[Date \" 2010.03.07\" ]\n[Round \"  %\" ]\n"
+      "[White \" White Player\" ]\n[Black \" Black Player\" ]\n[Result \" ";
+  const auto expected = [&](const char* round, const std::string& rest) {
+    std::string text = tags;
+    text.replace(text.find('%'), 1, round);
+    return text + rest;
+  };
+
+  const char* fool = "rnbqkbnr/pppp1ppp/8/4p3/6P1/5P2/PPPPP2P/RNBQKBNR b KQkq - 0 2";
+  PGNWriter writer;
+  writer.date = Date{2010, 3, 7};
+  ASSERT_TRUE(writer.Open(file));
+  writer.AddMove(MoveOf(WP, "e2", "e4"));  // the record restarts below
+  writer.StartFrom(FromFen(fool));
+  EXPECT_EQ(writer.MoveCount(), 0);
+  EXPECT_FALSE(writer.RemoveLastMove());
+  writer.AddMove(MoveOf(BQ, "d8", "h4", MOVE_CHECKMATE));
+  EXPECT_EQ(writer.resultText, "0-1");
+  // Taken back, the game goes on; White's reply is numbered 3.
+  EXPECT_TRUE(writer.RemoveLastMove());
+  EXPECT_EQ(writer.resultText, "*");
+  writer.AddMove(MoveOf(BQ, "d8", "e7"));
+  writer.AddMove(MoveOf(WK, "e1", "f2", MOVE_RESIGN));
+  EXPECT_EQ(writer.MoveCount(), 2);
+  EXPECT_EQ(writer.resultText, "0-1");
+  ASSERT_TRUE(writer.Finish());
+  const std::string first = expected("1", std::string("0-1\" ]\n[SetUp \"1\"]\n[FEN \"") + fool +
+                                              "\"]\n\n  2. ...  Qd8e7   3.    0-1\n\n");
+  EXPECT_EQ(ReadAll(file), first);
+
+  // Back at the initial position the record is the plain one; a result can come from outside.
+  PGNWriter next;
+  next.date = Date{2010, 3, 7};
+  ASSERT_TRUE(next.Open(file));
+  next.StartFrom(FromFen("4k3/8/8/8/8/8/8/4K3 w - - 0 1"));
+  next.StartFrom(Board());
+  next.AddMove(MoveOf(WP, "e2", "e4"));
+  next.SetResult("1/2-1/2");
+  ASSERT_TRUE(next.Finish());
+  EXPECT_EQ(ReadAll(file), first + expected("0", "1/2-1/2\" ]\n\n  1.  e2e4  1/2-1/2\n\n"));
+}
+
 }  // namespace
