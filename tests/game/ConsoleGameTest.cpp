@@ -1,26 +1,94 @@
 // The real program, run in a fresh directory with scripted standard input.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "support/RunProgram.h"
 
 namespace {
 
+// Starts the console game in the directory, types `typed`, waits until the program asks for
+// White's move for the `prompts`th time, sends `signal` and returns the exit status.
+int InterruptedGame(const TemporaryDirectory& directory, const std::string& typed, int prompts,
+                    int signal) {
+  int input[2], output[2];
+  if (pipe(input) != 0 || pipe(output) != 0) return -1;
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(input[0], STDIN_FILENO);
+    dup2(output[1], STDOUT_FILENO);
+    for (int end : {input[0], input[1], output[0], output[1]}) close(end);
+    if (chdir(directory.Path().c_str()) == 0) execl(VELMORA_BINARY, VELMORA_BINARY, nullptr);
+    _exit(127);
+  }
+  close(input[0]);
+  close(output[1]);
+  if (write(input[1], typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) return -1;
+  const std::string prompt = "Your move, Whity ( e.g. e2e4 ) ?  ";
+  std::string text;
+  int seen = 0;
+  char buffer[4096];
+  for (ssize_t n; seen < prompts && (n = read(output[0], buffer, sizeof buffer)) > 0;) {
+    text.append(buffer, static_cast<std::size_t>(n));
+    for (std::size_t at = 0; (at = text.find(prompt)) != std::string::npos; ++seen)
+      text.erase(0, at + prompt.size());
+  }
+  kill(child, signal);
+  while (read(output[0], buffer, sizeof buffer) > 0) {
+  }
+  close(input[1]);
+  close(output[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Ctrl-C, SIGTERM and SIGHUP end the program, and the game so far is kept in the log as
+// unfinished; a game without a move leaves nothing.
+TEST(ConsoleGame, InterruptingSignalsKeepTheGameSoFar) {
+  for (const auto& [signal, status, typed, prompts] : {std::tuple{SIGINT, 130, "e2e4\n", 2},
+                                                       {SIGTERM, 143, "e2e4\n", 2},
+                                                       {SIGHUP, 129, "e2e4\n", 2},
+                                                       {SIGINT, 130, "", 1}}) {
+    TemporaryDirectory directory;
+    // The book answers at once.
+    std::filesystem::copy_file(VELMORA_DEFAULT_BOOK, directory.Path() / "openingbook.bin");
+    EXPECT_EQ(InterruptedGame(directory, typed, prompts, signal), status) << signal;
+    const std::string log = directory.Read("games.pgn");
+    if (prompts == 1) {
+      EXPECT_EQ(log, "");
+      continue;
+    }
+    EXPECT_TRUE(log.starts_with("[Event \" Casual Game\" ]\n")) << log;
+    EXPECT_NE(log.find("[Round \"  1\" ]\n[White \" Whity\" ]\n[Black \" Blacky\" ]\n"
+                       "[Result \" *\" ]\n\n  1.  e2e4  "),
+              std::string::npos)
+        << log;
+    EXPECT_TRUE(log.ends_with("  *\n\n")) << log;
+    EXPECT_EQ(log.find("[Event", 1), std::string::npos) << log;
+  }
+}
+
 TEST(ConsoleGame, ResigningAtOnceLogsTheGameAndNothingElse) {
   TemporaryDirectory directory;
   const ProgramRun first = RunIn(directory, VELMORA_BINARY, "", "e2e\ne7e5\nexit\n");
   EXPECT_EQ(first.status, 0);
-  EXPECT_TRUE(first.output.starts_with("            Welcome to Chess!\n    ~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~\n"
-                                       "MaxSearchNodes =      999999 nodes\nMaxSearchTime =        10000 ms\n"
-                                       "MaxSearchIterTime =     2500 ms\nMinSearchDepth =           4 moves\n"
-                                       "MaxSearchDepth =          25 moves\n"
-                                       "TranspositionTable =  655360 x2 entries ( 45 MB )\n--A--"));
-  EXPECT_NE(first.output.find("\nNEXT MOVE( 1 ): WHITE\nSCORE from perspective white +0\n"
-                              "Your move, Whity ( e.g. e2e4 ) ?  Sorry, no legal syntax !\n"
-                              "Your move, Whity ( e.g. e2e4 ) ?  Sorry, You don't have a piece at square 12\n"
-                              "Your move, Whity ( e.g. e2e4 ) ?  Whity selects move: RESIGNATION!\n"
-                              "GAME OVER.  Thanks for playing!\nGame-Log written to games.pgn!\n"),
+  EXPECT_TRUE(first.output.starts_with(
+      "            Welcome to Chess!\n    ~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~\n"
+      "MaxSearchNodes =      999999 nodes\nMaxSearchTime =        10000 ms\n"
+      "MaxSearchIterTime =     2500 ms\nMinSearchDepth =           4 moves\n"
+      "MaxSearchDepth =          25 moves\n"
+      "TranspositionTable =  655360 x2 entries ( 45 MB )\n--A--"));
+  EXPECT_NE(first.output.find(
+                "\nNEXT MOVE( 1 ): WHITE\nSCORE from perspective white +0\n"
+                "Your move, Whity ( e.g. e2e4 ) ?  Sorry, no legal syntax !\n"
+                "Your move, Whity ( e.g. e2e4 ) ?  Sorry, You don't have a piece at square 12\n"
+                "Your move, Whity ( e.g. e2e4 ) ?  Whity selects move: RESIGNATION!\n"
+                "GAME OVER.  Thanks for playing!\nGame-Log written to games.pgn!\n"),
             std::string::npos)
       << first.output;
   EXPECT_FALSE(std::filesystem::exists(directory.Path() / "LastMove.bin"));
@@ -37,15 +105,18 @@ TEST(ConsoleGame, ResigningAtOnceLogsTheGameAndNothingElse) {
 
 TEST(ConsoleGame, StartsFromATextBoardWithBlackToMove) {
   TemporaryDirectory directory;
-  directory.Write("fool.txt",
-                  "# Black mates at once\nwk e1\nwq d1\nwb f1\nwp e2\nwp f3\nwp g4\nwp h2\nwp d2\nwn g1\n"
-                  "bk e8\nbq d8\nbp e5\n?b\n");
+  directory.Write(
+      "fool.txt",
+      "# Black mates at once\nwk e1\nwq d1\nwb f1\nwp e2\nwp f3\nwp g4\nwp h2\nwp d2\nwn g1\n"
+      "bk e8\nbq d8\nbp e5\n?b\n");
   const ProgramRun run = RunIn(directory, VELMORA_BINARY, "load fool.txt", "");
   EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.output.find("~~~\nLoaded Board from file \"fool.txt\".\nMaxSearchNodes"), std::string::npos)
+  EXPECT_NE(run.output.find("~~~\nLoaded Board from file \"fool.txt\".\nMaxSearchNodes"),
+            std::string::npos)
       << run.output;
   EXPECT_NE(run.output.find("NEXT MOVE( 1 ): BLACK\n"), std::string::npos);
-  EXPECT_NE(run.output.find("Blacky selects move: BQ - d8h4\nCHECKMATE - Player wins.\n"), std::string::npos);
+  EXPECT_NE(run.output.find("Blacky selects move: BQ - d8h4\nCHECKMATE - Player wins.\n"),
+            std::string::npos);
 
   // Without a file name the game starts from the initial position.
   const ProgramRun plain = RunIn(directory, VELMORA_BINARY, "load", "quit\n");
@@ -59,7 +130,8 @@ TEST(ConsoleGame, TheComputerResignsWhenMated) {
   directory.Write("mate.txt", "wk e1\nwr d1\nbk g8\nbp f7\nbp g7\nbp h7\n?w\n");
   const ProgramRun run = RunIn(directory, VELMORA_BINARY, "load mate.txt", "d1d8\n");
   EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.output.find("Blacky selects move: RESIGNATION!\nGAME OVER.  Thanks for playing!\n"), std::string::npos)
+  EXPECT_NE(run.output.find("Blacky selects move: RESIGNATION!\nGAME OVER.  Thanks for playing!\n"),
+            std::string::npos)
       << run.output;
   EXPECT_NE(directory.Read("games.pgn").find("  1.  Rd1d8    1-0\n\n"), std::string::npos);
 }
@@ -67,8 +139,11 @@ TEST(ConsoleGame, TheComputerResignsWhenMated) {
 TEST(ConsoleGame, TakeBackAndSaveThroughTheRealProgram) {
   TemporaryDirectory directory;
   // White's move is answered at once by the computer's mate; nothing else needs thinking.
-  directory.Write("start.txt", "wk e1\nwq d1\nwb f1\nwp e2\nwp f3\nwp h2\nwp d2\nwp g2\nwn g1\nbk e8\nbq d8\nbp e5\n?w\n");
-  const ProgramRun run = RunIn(directory, VELMORA_BINARY, "load start.txt", "back\nsave g1\ng2g4\n");
+  directory.Write(
+      "start.txt",
+      "wk e1\nwq d1\nwb f1\nwp e2\nwp f3\nwp h2\nwp d2\nwp g2\nwn g1\nbk e8\nbq d8\nbp e5\n?w\n");
+  const ProgramRun run =
+      RunIn(directory, VELMORA_BINARY, "load start.txt", "back\nsave g1\ng2g4\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.output.find("Nervous ? Tired ?? Stupid ???\n"), std::string::npos);
   EXPECT_EQ(std::filesystem::file_size(directory.Path() / "g1"), 180u);
