@@ -2,6 +2,8 @@
 
 #include <bit>
 
+#include "board/MoveList.h"
+
 namespace {
 
 constexpr std::size_t CASTLE_PATH = 8, MATERIAL = 24, PAWN_COUNT = 32, SIDE_TO_MOVE = 40,
@@ -65,7 +67,10 @@ bool IsPosition(const Board& board) {
         !(board.bitboards[whiteToMove ? BP : WP] & MaskOf(pawn)))
       return false;
   }
-  return true;
+  // The side that has just moved cannot have left its king where it can be taken.
+  Board probe = board;
+  MoveList moves;
+  return moves.Generate(probe) || moves.LastFailure() != GenerationFailure::KING_CAPTURE;
 }
 
 }  // namespace

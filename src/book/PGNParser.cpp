@@ -75,6 +75,7 @@ bool PGNParser::getNextMatch() {
   result = RESULT_UNKNOWN;
   moveNo = 0;
   setUpPosition = false;
+  variationDepth = 0;
   std::string token;
   bool tagSeen = false;
 
@@ -135,8 +136,13 @@ bool PGNParser::getNextMatch() {
       } else {
         token.clear();
       }
-      // The dot of the first move number starts the move text.
+      // The dot of the first move number starts the move text; so does the first move of a
+      // text without move numbers, which is left for getNextMove.
       if (tagDepth == 0 && tagSeen && c == '.') return true;
+      if (tagDepth == 0 && tagSeen && IsLetter(byte)) {
+        stream.unget();
+        return true;
+      }
     }
   }
   return false;

@@ -118,31 +118,9 @@ TEST_F(GameTest, SaveAskBeforeOverwritingLoadAndTakeBack) {
             std::string::npos);
 }
 
-TEST_F(GameTest, DamagedPositionFilesAndFailedWritesAreReported) {
-  game->board = FromFen("4k3/8/8/8/8/8/8/4K3 w - - 0 1");
-  ASSERT_TRUE(game->SaveToFile(File("good")));
-  const std::string image = directory.Read("good");
-  const Board before = game->board;
-  std::string twoKings = image, side = image, material = image;
-  twoKings[48 + 8 * WK] = 0x10;  // a second white king on e8's neighbour
-  side[40] = 2;
-  material[24] = 0;
-  // The first is Black's engine state cut short.
-  for (const std::string& content :
-       {image.substr(0, 179), std::string(), twoKings, side, material}) {
-    std::ofstream(File("bad"), std::ios::binary) << content;
-    EXPECT_FALSE(game->LoadFromFile(File("bad"))) << content.size();
-    EXPECT_TRUE(SamePosition(game->board, before));
-    EXPECT_NE(console.Take().find("Couldn't load '" + File("bad") + "'!"), std::string::npos);
-  }
-
-  EXPECT_FALSE(game->SaveToFile(File("no-such-directory/game")));
-  EXPECT_NE(console.Take().find("Couldn't write '" + File("no-such-directory/game") + "'!\n"),
-            std::string::npos);
-}
-
 // Position files and text positions: a read that fails is a file that cannot be opened, only
-// what a position file can hold is read, and every file the game saves loads again.
+// what a position file can hold is read, damaged files change nothing, and every file the game
+// saves loads again.
 TEST_F(GameTest, StoredFilesAreReadSafelyAndEverySavedFileLoadsAgain) {
   std::filesystem::create_directory(File("dir"));
   Board text;
@@ -160,20 +138,34 @@ TEST_F(GameTest, StoredFilesAreReadSafelyAndEverySavedFileLoadsAgain) {
   ASSERT_TRUE(game->SaveToFile(File("kings")));
   EXPECT_TRUE(game->LoadFromFile(File("kings")));
   const std::string image = directory.Read("kings");
-  const auto withMoveNumber = [&](std::int32_t number) {
-    std::string changed = image;
-    for (int i = 0; i < 4; ++i) changed[44 + i] = static_cast<char>(number >> (8 * i) & 0xFF);
-    return changed;
+  const auto changed = [&](std::size_t offset, std::int32_t value) {
+    std::string bytes = image;
+    for (std::size_t i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>(value >> (8 * i));
+    return bytes;
   };
+  constexpr std::size_t SIDE = 40, MOVE_NUMBER = 44, MATERIAL = 24, WHITE_KING = 48 + 8 * WK;
+  // Black in check with White to move.
+  const BoardImage checked = ToImage(FromFen("4k3/8/8/8/8/8/4R3/4K3 b - - 0 1"));
+  std::string inCheck =
+      std::string(checked.begin(), checked.end()) + image.substr(BOARD_IMAGE_SIZE);
+  inCheck[SIDE] = WHITE;
   const Board before = game->board;
+  // The first is Black's engine state cut short, the second a file too long.
   for (const std::string& content :
-       {image + '\0', withMoveNumber(2147483647), withMoveNumber(MAX_MOVE_NUMBER + 1)}) {
+       {image.substr(0, 179), image + '\0', std::string(), changed(SIDE, 2), changed(MATERIAL, 0),
+        changed(WHITE_KING, 0x10) /* where the black king stands */, changed(MOVE_NUMBER, 0),
+        changed(MOVE_NUMBER, 2147483647), changed(MOVE_NUMBER, MAX_MOVE_NUMBER + 1), inCheck}) {
     directory.Write("bad", content);
-    EXPECT_FALSE(game->LoadFromFile(File("bad")));
+    EXPECT_FALSE(game->LoadFromFile(File("bad"))) << content.size();
     EXPECT_TRUE(SamePosition(game->board, before));
+    EXPECT_NE(console.Take().find("Couldn't load '" + File("bad") + "'!"), std::string::npos);
   }
-  directory.Write("high", withMoveNumber(MAX_MOVE_NUMBER));
+  directory.Write("high", changed(MOVE_NUMBER, MAX_MOVE_NUMBER));
   EXPECT_TRUE(game->LoadFromFile(File("high")));
+
+  EXPECT_FALSE(game->SaveToFile(File("no-such-directory/game")));
+  EXPECT_NE(console.Take().find("Couldn't write '" + File("no-such-directory/game") + "'!\n"),
+            std::string::npos);
 
   // A text position in which the side that has just moved is in check cannot come from a game.
   directory.Write("check.txt", "wk e1\nbk e8\nwr e5\n?w\n");
