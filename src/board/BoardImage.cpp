@@ -2,7 +2,7 @@
 
 #include <bit>
 
-#include "board/MoveList.h"
+#include "board/Fen.h"
 
 namespace {
 
@@ -67,10 +67,7 @@ bool IsPosition(const Board& board) {
         !(board.bitboards[whiteToMove ? BP : WP] & MaskOf(pawn)))
       return false;
   }
-  // The side that has just moved cannot have left its king where it can be taken.
-  Board probe = board;
-  MoveList moves;
-  return moves.Generate(probe) || moves.LastFailure() != GenerationFailure::KING_CAPTURE;
+  return !KingCanBeTaken(board);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "board/Board.h"
-#include "board/MoveList.h"
+#include "board/Fen.h"
 #include "game/Console.h"
 
 namespace {
@@ -176,10 +176,7 @@ bool Board::Load(const std::string& fileName) {
   castleRights[2] = whiteKingHome && (bitboards[WR] & MaskOf(A1)) != 0;
   castleRights[3] = blackKingHome && (bitboards[BR] & MaskOf(A8)) != 0;
 
-  // The side that has just moved cannot have left its king where it can be taken.
-  Board probe = *this;
-  MoveList moves;
-  if (!moves.Generate(probe) && moves.LastFailure() == GenerationFailure::KING_CAPTURE) {
+  if (KingCanBeTaken(*this)) {
     *ConsoleOut << "Board::Load() " << fileName << ": the side not to move is in check!"
                 << std::endl;
     std::exit(1);

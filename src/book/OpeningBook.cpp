@@ -5,6 +5,7 @@
 #include <iomanip>
 #include <iostream>
 
+#include "board/Fen.h"
 #include "board/MoveList.h"
 #include "book/Outcome.h"
 #include "book/PGNParser.h"
@@ -77,8 +78,7 @@ bool IsLegalIn(const Board& board, const Move& move) {
   if (!moves.Generate(position) || !moves.Contains(move)) return false;
   Board after = position;
   after.MakeMove(&move);
-  MoveList replies;
-  return replies.Generate(after) || replies.LastFailure() != GenerationFailure::KING_CAPTURE;
+  return !KingCanBeTaken(after);
 }
 
 // One side's buckets up to the marker that ends the section; false for a damaged section.

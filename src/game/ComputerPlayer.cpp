@@ -1,5 +1,6 @@
 #include "game/ComputerPlayer.h"
 
+#include "board/Fen.h"
 #include "board/MoveList.h"
 #include "search/NegaScout.h"
 
@@ -19,8 +20,7 @@ bool LeavesNoLegalReply(const Board& board, const Move& move) {
 bool SideToMoveInCheck(const Board& board) {
   Board turned = board;
   turned.sideToMove = 1 - turned.sideToMove;
-  MoveList replies;
-  return !replies.Generate(turned) && replies.LastFailure() == GenerationFailure::KING_CAPTURE;
+  return KingCanBeTaken(turned);
 }
 
 bool IsStalemate(const Board& board) {
