@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <csignal>
 #include <iostream>
-#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -35,39 +34,33 @@ std::size_t StateSize(Player* player) {
 }
 
 // What an interrupting signal appends to the game log: the game so far with the result "*".
-// Two buffers, so that the handler always finds a whole text while the other one is rewritten;
-// the handler itself only calls functions that are safe in a signal handler.
-std::string interruptTexts[2];
-std::string interruptLogName;
-const char* volatile interruptData[2] = {nullptr, nullptr};
-volatile std::size_t interruptSize[2] = {0, 0};
-const char* volatile interruptLogPath = nullptr;
+// Two buffers, each with the log's name, so that the handler always finds a whole record while
+// the other one is rewritten; the handler itself only calls functions that are safe in a signal
+// handler.
+struct InterruptRecord {
+  std::string logName;
+  std::string text;
+};
+InterruptRecord interruptRecords[2];
 volatile std::sig_atomic_t interruptCurrent = 0;
 
 constexpr int INTERRUPTING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
 
 void SetInterruptRecord(const std::string& logName, const std::string& text) {
   const int next = 1 - interruptCurrent;
-  interruptData[next] = nullptr;
-  interruptTexts[next] = text;
-  interruptData[next] = interruptTexts[next].data();
-  interruptSize[next] = interruptTexts[next].size();
-  if (logName != interruptLogName) {
-    interruptLogPath = nullptr;
-    interruptLogName = logName;
-    interruptLogPath = interruptLogName.c_str();
-  }
+  interruptRecords[next].logName = logName;
+  interruptRecords[next].text = text;
   std::atomic_signal_fence(std::memory_order_seq_cst);
   interruptCurrent = next;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 
 extern "C" void AppendGameAndExit(int signal) {
-  const int current = interruptCurrent;
-  const char* data = interruptData[current];
-  std::size_t size = interruptSize[current];
-  const char* path = interruptLogPath;
-  if (data != nullptr && size > 0 && path != nullptr) {
-    const int log = open(path, O_WRONLY | O_APPEND | O_CREAT, 0644);
+  const InterruptRecord& record = interruptRecords[interruptCurrent];
+  const char* data = record.text.data();
+  std::size_t size = record.text.size();
+  if (size > 0 && !record.logName.empty()) {
+    const int log = open(record.logName.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0644);
     while (log >= 0 && size > 0) {
       const ssize_t written = write(log, data, size);
       if (written < 0 && errno == EINTR) continue;
