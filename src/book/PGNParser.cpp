@@ -251,11 +251,12 @@ bool PGNParser::getNextMove(Move*& move, int& outcome) {
     } else if (!token.empty()) {
       // A move number glued to its move ("1...e5") goes with all its dots; numeric annotation
       // glyphs ($1) and the en-passant suffix carry no move.
-      if (const std::size_t dot = token.find('.'); dot != std::string::npos) {
+      const bool noMove = token[0] == '$' || token == "e.p." || token == "ep";
+      if (const std::size_t dot = token.find('.'); dot != std::string::npos && !noMove) {
         token.erase(0, dot + 1);
         token.erase(0, token.find_first_not_of('.'));
       }
-      if (token.empty() || token[0] == '$' || token == "e.p." || token == "ep") {
+      if (noMove || token.empty()) {
         token.clear();
       } else {
         return ProcessToken(token, move, outcome);

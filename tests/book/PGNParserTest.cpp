@@ -96,6 +96,8 @@ TEST(PGNParserTest, MoveTextAndEndOfInput) {
       {"1. e4 { [%clk 0:05:00] \"} 1... e5 {[%eval 0.2]} 2. Nf3 $1 (2. Nc3 (2. f4) Nf6) Nc6 ; x [\n"
        "3.Bb5 1...a6 *",
        {"e2e4", "e7e5", "g1f3", "b8c6", "f1b5", "a7a6"}},
+      {"1. e4 a6 2. e5 d5 3. exd6 e.p. Nf6 *", {"e2e4", "a7a6", "e4e5", "d7d5", "e5d6", "g8f6"}},
+      {"e4 e5 Nf3 *", {"e2e4", "e7e5", "g1f3"}},  // no move numbers at all
   };
   for (const auto& c : cases) {
     Pgn pgn(std::string("[E \"x\"]\n") + c.text);
