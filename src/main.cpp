@@ -124,6 +124,7 @@ int main(int argc, char** argv) {
   game.players[BLACK] =
       std::make_unique<ComputerPlayer>(BLACK, std::make_unique<NegaScout>(game.book.get()));
   game.players[BLACK]->name = "Blacky";
+  AppendGameOnInterrupt();
   if (game.gameLog) {
     game.gameLog->whiteName = game.players[WHITE]->name;
     game.gameLog->blackName = game.players[BLACK]->name;

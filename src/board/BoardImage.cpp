@@ -2,6 +2,8 @@
 
 #include <bit>
 
+#include "board/Fen.h"
+
 namespace {
 
 constexpr std::size_t CASTLE_PATH = 8, MATERIAL = 24, PAWN_COUNT = 32, SIDE_TO_MOVE = 40,
@@ -33,9 +35,10 @@ bool HomeFor(const Board& board, int right) {
 
 bool IsPosition(const Board& board) {
   if (board.sideToMove != WHITE && board.sideToMove != BLACK) return false;
-  if (board.moveNumber < 1 || board.castlePath[WHITE] || board.castlePath[BLACK]) return false;
-  if (std::popcount(board.bitboards[WK]) != 1 || std::popcount(board.bitboards[BK]) != 1)
+  if (board.moveNumber < 1 || board.moveNumber > MAX_MOVE_NUMBER || board.castlePath[WHITE] ||
+      board.castlePath[BLACK])
     return false;
+  if (!board.bitboards[WK] || !board.bitboards[BK]) return false;
   Bitboard seen = 0;
   Bitboard colour[2] = {0, 0};
   int material[2] = {0, 0};
@@ -64,7 +67,7 @@ bool IsPosition(const Board& board) {
         !(board.bitboards[whiteToMove ? BP : WP] & MaskOf(pawn)))
       return false;
   }
-  return true;
+  return !KingCanBeTaken(board);
 }
 
 }  // namespace

@@ -1,14 +1,17 @@
 // The printed board and the hand-written text position file.
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <ostream>
 #include <string>
 
 #include "board/Board.h"
+#include "board/Fen.h"
 #include "game/Console.h"
 
 namespace {
+
+// Far more than any hand-written position needs, comments included.
+constexpr std::size_t MAX_TEXT_POSITION_SIZE = 1 << 20;
 
 constexpr const char* FILE_RULER = "--A----B----C----D----E----F----G----H---";
 constexpr const char* EMPTY_ROW = "|    |    |    |    |    |    |    |    |";
@@ -112,11 +115,21 @@ bool Board::Load(const std::string& fileName) {
   // Binary mode: a CR LF line end is handled below, so a file written on any system reads alike.
   std::ifstream file(fileName, std::ios::binary);
   if (!file.is_open()) return false;
+  // A read that fails (a directory, a device error) counts as a file that cannot be opened; the
+  // stream reports it in its state and never throws. One byte more than a position file may hold
+  // is read to notice a longer one.
+  std::string text(MAX_TEXT_POSITION_SIZE + 1, '\0');
+  file.read(text.data(), static_cast<std::streamsize>(text.size()));
+  if (file.bad()) return false;
+  text.resize(static_cast<std::size_t>(file.gcount()));
+  file.close();
+  if (text.size() > MAX_TEXT_POSITION_SIZE) {
+    *ConsoleOut << "Board::Load() " << fileName << " is too long for a position file!" << std::endl;
+    return false;
+  }
 
   int errors = 0;
-  std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
   if (text.empty()) ++errors;
-  file.close();
 
   Reset();
   for (Bitboard& set : bitboards) set = 0;
@@ -162,5 +175,11 @@ bool Board::Load(const std::string& fileName) {
   castleRights[1] = blackKingHome && (bitboards[BR] & MaskOf(H8)) != 0;
   castleRights[2] = whiteKingHome && (bitboards[WR] & MaskOf(A1)) != 0;
   castleRights[3] = blackKingHome && (bitboards[BR] & MaskOf(A8)) != 0;
+
+  if (KingCanBeTaken(*this)) {
+    *ConsoleOut << "Board::Load() " << fileName << ": the side not to move is in check!"
+                << std::endl;
+    std::exit(1);
+  }
   return true;
 }

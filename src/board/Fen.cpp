@@ -153,14 +153,18 @@ bool ReadFen(const std::string& fen, Board& board, std::string& error) {
   // The board counts half-moves from 1.
   position.moveNumber = 2 * (fullMoves - 1) + position.sideToMove + 1;
 
-  Board probe = position;
-  MoveList moves;
-  if (!moves.Generate(probe) && moves.LastFailure() == GenerationFailure::KING_CAPTURE) {
+  if (KingCanBeTaken(position)) {
     error = "the side that has just moved is in check";
     return false;
   }
   board = position;
   return true;
+}
+
+bool KingCanBeTaken(const Board& board) {
+  Board probe = board;
+  MoveList moves;
+  return !moves.Generate(probe) && moves.LastFailure() == GenerationFailure::KING_CAPTURE;
 }
 
 std::string WriteFen(const Board& position) {

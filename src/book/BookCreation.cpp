@@ -3,7 +3,6 @@
 #include <fstream>
 #include <iostream>
 
-#include "board/MoveList.h"
 #include "book/OpeningBook.h"
 #include "book/Outcome.h"
 #include "book/PGNParser.h"
@@ -11,25 +10,28 @@
 
 int OpeningBook::Create(const std::string& sourceFileName) {
   std::ifstream source(sourceFileName);
-  if (!source.is_open()) {
+  // A source whose first read fails (a directory, a device error) is no more readable than a
+  // missing one; the stream reports the failure in its state and never throws.
+  if (source.is_open()) source.peek();
+  if (!source.is_open() || source.bad()) {
     std::cerr << "Can't open source file ( " << sourceFileName << " ) for creation...!"
               << std::endl;
     return 0;
   }
   Board board;
-  MoveList moves;
   PGNParser reader(source);
   int games = 0;
   while (reader.getNextMatch()) {
+    if (reader.StartsFromSetUpPosition()) {
+      ++setUpGamesSkipped;  // its moves are skipped with the next game
+      continue;
+    }
     ++games;
     board.Reset();
     const Move* move = nullptr;
     int outcome = OUTCOME_NEUTRAL;
     while (reader.getNextMove(move, outcome)) {
       if (reader.MoveNo() > maxDepth) break;  // the rest of the game is skipped with the next one
-      // Generation removes the mover's castling path first, as during play; the key of the
-      // position right after a castling still holds the castling side's path.
-      moves.Generate(board);
       std::int64_t key;
       std::uint32_t lock;
       board.Hashes(key, lock);
@@ -38,6 +40,10 @@ int OpeningBook::Create(const std::string& sourceFileName) {
         std::cerr << "Failure in OpeningBook::Create" << std::endl;
         std::exit(1);
       }
+      // As the game does after every move: the squares a castling king crossed leave the board,
+      // so that the book knows the position as the game will ask for it.
+      board.RemoveCastlePath(WHITE);
+      board.RemoveCastlePath(BLACK);
     }
   }
   *ConsoleOut << ">> Entries:       " << entryCount << std::endl
@@ -65,5 +71,8 @@ bool CreateOpeningBook(int argc, char** argv) {
     total += book.Create(argv[i]);
     *ConsoleOut << "Matches: " << total << std::endl;
   }
+  if (book.setUpGamesSkipped > 0)
+    *ConsoleOut << "Skipped " << book.setUpGamesSkipped
+                << " games that start from a set-up position" << std::endl;
   return book.Save(argv[2]);
 }

@@ -5,6 +5,7 @@
 #include <iomanip>
 #include <iostream>
 
+#include "board/Fen.h"
 #include "board/MoveList.h"
 #include "book/Outcome.h"
 #include "book/PGNParser.h"
@@ -45,6 +46,21 @@ void WriteEntry(std::ostream& out, const BookEntry& entry) {
     PutInt(out, value);
 }
 
+// Whether the move fields can describe a board move: squares on the board, a piece that moves,
+// a piece or nothing captured, and one of the board move kinds with at most one promotion.
+bool IsBoardMove(const Move& m) {
+  const int promotion = m.flags & PROMOTION_MASK;
+  const bool kindOk =
+      (m.flags & ~(KIND_MASK | PROMOTION_MASK)) == 0 &&
+      (m.Kind() == MOVE_NORMAL || m.Kind() == MOVE_CAPTURE || m.Kind() == MOVE_EN_PASSANT ||
+       m.Kind() == MOVE_CASTLE_SHORT || m.Kind() == MOVE_CASTLE_LONG);
+  const bool promotionOk = promotion == 0 || promotion == PROMOTE_KNIGHT ||
+                           promotion == PROMOTE_BISHOP || promotion == PROMOTE_ROOK ||
+                           promotion == PROMOTE_QUEEN;
+  return m.from >= 0 && m.from < 64 && m.to >= 0 && m.to < 64 && IsPieceCode(m.piece) &&
+         (IsPieceCode(m.captured) || m.captured == NO_PIECE) && kindOk && promotionOk;
+}
+
 bool ReadEntry(std::istream& in, BookEntry& entry) {
   std::int32_t lock = 0;
   Move& m = entry.move;
@@ -52,7 +68,17 @@ bool ReadEntry(std::istream& in, BookEntry& entry) {
                               &m.score, &m.scoreType, &m.flags, &m.piece, &m.depth, &m.from})
     if (!GetInt(in, *field)) return false;
   entry.hashLock = static_cast<std::uint32_t>(lock);
-  return true;
+  return IsBoardMove(m);
+}
+
+// Whether `move` is one of the moves of `board` and leaves no king to be taken.
+bool IsLegalIn(const Board& board, const Move& move) {
+  Board position = board;
+  MoveList moves;
+  if (!moves.Generate(position) || !moves.Contains(move)) return false;
+  Board after = position;
+  after.MakeMove(&move);
+  return !KingCanBeTaken(after);
 }
 
 // One side's buckets up to the marker that ends the section; false for a damaged section.
@@ -178,7 +204,8 @@ const Move* OpeningBook::Probe(const Board& board) const {
   std::vector<const BookEntry*> candidates;
   std::int64_t total = 0;
   for (const BookEntry& entry : bucket) {
-    if (entry.hashLock != lock) continue;
+    // A lock can be shared by another position, and a foreign file may hold anything.
+    if (entry.hashLock != lock || !IsLegalIn(board, entry.move)) continue;
     candidates.push_back(&entry);
     total += entry.Weight();
   }

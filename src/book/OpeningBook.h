@@ -56,7 +56,8 @@ class OpeningBook {
   const Move* Probe(const Board& board) const;
 
   // Reads one PGN file into the book, the first maxDepth plies of every game; the number of
-  // games read.
+  // games read. Games set up from another position are skipped and counted in
+  // setUpGamesSkipped.
   int Create(const std::string& sourceFileName);
 
   static int BucketIndex(std::int64_t hashKey);
@@ -64,6 +65,7 @@ class OpeningBook {
   std::int32_t maxCollisions = 0;
   std::int32_t entryCount = 0;
   std::int32_t maxDepth = 0;
+  std::int32_t setUpGamesSkipped = 0;
 
  private:
   using Table = std::array<std::vector<BookEntry>, TABLE_SIZE>;

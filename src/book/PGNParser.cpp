@@ -1,5 +1,6 @@
 #include "book/PGNParser.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
@@ -73,6 +74,8 @@ bool PGNParser::getNextMatch() {
   ++matchNo;
   result = RESULT_UNKNOWN;
   moveNo = 0;
+  setUpPosition = false;
+  variationDepth = 0;
   std::string token;
   bool tagSeen = false;
 
@@ -80,6 +83,18 @@ bool PGNParser::getNextMatch() {
   while (stream.get(byte)) {
     const unsigned char c = static_cast<unsigned char>(byte);
     if (c == 0xFF) continue;
+    if (lineComment) {
+      lineComment = c != '\n' && c != '\r';
+      continue;
+    }
+    // Inside a comment only the braces count: brackets, quotes and backslashes are plain text
+    // there ({ [%clk 0:05:00] }).
+    if (commentDepth > 0 && !inQuotes) {
+      if (c == '{') ++commentDepth;
+      if (c == '}') --commentDepth;
+      if (tagSeen && c == '.') return true;  // the dot of a move number, as outside
+      continue;
+    }
     if (escaped) {
       token += byte;
       escaped = false;
@@ -105,6 +120,8 @@ bool PGNParser::getNextMatch() {
       ++commentDepth;
     } else if (c == '}') {
       --commentDepth;
+    } else if (c == ';' && tagDepth == 0) {
+      lineComment = true;  // a comment to the end of the line
     } else if (c == '[') {
       ++tagDepth;
       tagSeen = true;
@@ -119,8 +136,13 @@ bool PGNParser::getNextMatch() {
       } else {
         token.clear();
       }
-      // The dot of the first move number starts the move text, even inside a comment.
+      // The dot of the first move number starts the move text; so does the first move of a
+      // text without move numbers, which is left for getNextMove.
       if (tagDepth == 0 && tagSeen && c == '.') return true;
+      if (tagDepth == 0 && tagSeen && IsLetter(byte)) {
+        stream.unget();
+        return true;
+      }
     }
   }
   return false;
@@ -129,6 +151,8 @@ bool PGNParser::getNextMatch() {
 // Plain substring search, so any tag containing one of the words counts (WhiteElo overwrites
 // the name of White with the rating).
 void PGNParser::InterpretTag(std::string token) {
+  // A game set up from another position cannot be replayed from the initial one.
+  if (token.starts_with("SetUp\"1\"") || token.starts_with("FEN\"")) setUpPosition = true;
   constexpr std::string_view RESULT = "Result";
   if (const std::size_t at = FindWord(token, RESULT, "result"); at != std::string::npos) {
     token.erase(0, at + RESULT.size());
@@ -175,6 +199,10 @@ bool PGNParser::getNextMove(Move*& move, int& outcome) {
     const unsigned char c = atEnd ? ' ' : static_cast<unsigned char>(byte);
     if (!atEnd) {
       if (c == 0xFF) return false;
+      if (lineComment) {
+        lineComment = c != '\n' && c != '\r';
+        continue;
+      }
       if (c == '{') {
         ++commentDepth;
         continue;
@@ -183,22 +211,34 @@ bool PGNParser::getNextMove(Move*& move, int& outcome) {
         --commentDepth;
         continue;
       }
-      if (c == '[') {
+      // Inside a comment everything else is plain text.
+      if (commentDepth > 0) continue;
+      if (c == ';') {
+        lineComment = true;
+        continue;
+      }
+      // Variations are skipped with everything in them.
+      if (c == '(' || c == ')') {
+        variationDepth += c == '(' ? 1 : -1;
+        if (variationDepth < 0) variationDepth = 0;
+        continue;
+      }
+      if (variationDepth == 0 && c == '[') {
         // The next game's tags begin: this game had no result marker.
         ++tagDepth;
         return false;
       }
-      if (c == ']') {
+      if (variationDepth == 0 && c == ']') {
         --tagDepth;
         std::cerr << "Error found in PGNParser::getNextMove...";
         PgnFatal();
       }
     }
-    if (tagDepth != 0 || commentDepth != 0) {
+    if (tagDepth != 0 || commentDepth != 0 || variationDepth != 0) {
       if (atEnd) return false;
       continue;
     }
-    const bool lineBreak = c == '\n' || c == '\r';
+    const bool lineBreak = c == '\n' || c == '\r' || c == '\t';
     const bool afterNumber = !token.empty() && token.back() == '.';
     // "12." at a line end followed by "Nf3" becomes "12.Nf3".
     if (lineBreak && afterNumber) continue;
@@ -209,14 +249,24 @@ bool PGNParser::getNextMove(Move*& move, int& outcome) {
     if (afterNumber) {
       token.clear();  // a move number such as "12." or "12..."
     } else if (!token.empty()) {
-      return ProcessToken(token, move, outcome);
+      // A move number glued to its move ("1...e5") goes with all its dots; numeric annotation
+      // glyphs ($1) and the en-passant suffix carry no move.
+      const bool noMove = token[0] == '$' || token == "e.p." || token == "ep";
+      if (const std::size_t dot = token.find('.'); dot != std::string::npos && !noMove) {
+        token.erase(0, dot + 1);
+        token.erase(0, token.find_first_not_of('.'));
+      }
+      if (noMove || token.empty()) {
+        token.clear();
+      } else {
+        return ProcessToken(token, move, outcome);
+      }
     }
     if (atEnd) return false;
   }
 }
 
 bool PGNParser::ProcessToken(std::string token, Move*& move, int& outcome) {
-  if (const std::size_t dot = token.find('.'); dot != std::string::npos) token.erase(0, dot + 1);
   if (token == "*" || token == "1-0" || token == "0-1" || token == "1/2" || token == "1/2-1/2")
     return false;
 
@@ -327,6 +377,16 @@ bool PGNParser::sanToCoordinates(std::string token, std::string& coordinates, bo
   if (capture != std::string::npos) {
     target = token.substr(capture + 1, 2);
     prefix = token.substr(0, capture);
+  }
+
+  // A promotion written without its "=" (e8Q) or with a lower-case letter (e8=q) is the same.
+  if (const std::size_t n = token.size();
+      n >= 3 && std::string_view("QRBNqrbn").find(token[n - 1]) != std::string_view::npos &&
+      (token[n - 2] == '8' || token[n - 2] == '1' || token[n - 2] == '=')) {
+    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(token[n - 1])));
+    token.erase(token[n - 2] == '=' ? n - 2 : n - 1);
+    token += '=';
+    token += letter;
   }
 
   // A promotion: the target is the square before the "=", the pawn comes from the file the

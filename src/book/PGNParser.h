@@ -1,7 +1,8 @@
 // Reads PGN game collections one game after another and hands out every game's moves as board
 // moves, each with the outcome for the side that made it. Only the subset of PGN found in
-// ordinary collections is understood: tag pairs (Result, White and Black are interpreted),
-// brace comments, move numbers, SAN moves with check, mate and annotation marks, and the
+// ordinary collections and downloads is understood: tag pairs (Result, White, Black, SetUp and
+// FEN are interpreted), brace and line comments, variations (skipped), numeric annotation glyphs
+// (skipped), move numbers, SAN moves with check, mate and annotation marks, and the
 // game-termination markers.
 //
 // The reader is a character-level state machine, not a tokenizer with a grammar. Its bracket,
@@ -54,6 +55,8 @@ class PGNParser {
   const std::string& WhiteName() const { return whiteName; }
   const std::string& BlackName() const { return blackName; }
   const Board& CurrentBoard() const { return board; }
+  // Whether the current game's tags say it starts from a set-up position (SetUp "1" or a FEN).
+  bool StartsFromSetUpPosition() const { return setUpPosition; }
 
  private:
   void InterpretTag(std::string token);
@@ -65,8 +68,11 @@ class PGNParser {
   std::int32_t tagDepth = 0;
   std::int32_t commentDepth = 0;
   bool inQuotes = false;
-  bool escaped = false;  // the previous byte was a backslash
-  MoveList moves;        // the moves of board, regenerated for every move read
+  bool escaped = false;             // the previous byte was a backslash
+  bool lineComment = false;         // inside a comment from ";" to the end of the line
+  std::int32_t variationDepth = 0;  // nesting depth of ( ) in move text
+  bool setUpPosition = false;
+  MoveList moves;  // the moves of board, regenerated for every move read
   std::int32_t result = RESULT_UNKNOWN;
   std::int32_t matchNo = 0;  // +1 at every getNextMatch
   std::int32_t moveNo = 0;   // +1 at every getNextMove, 0 at the start of a game

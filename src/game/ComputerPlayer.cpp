@@ -1,5 +1,6 @@
 #include "game/ComputerPlayer.h"
 
+#include "board/Fen.h"
 #include "board/MoveList.h"
 #include "search/NegaScout.h"
 
@@ -16,14 +17,30 @@ bool LeavesNoLegalReply(const Board& board, const Move& move) {
   return replies.Generate(after) && !HasPlayableMove(after, replies);
 }
 
+bool SideToMoveInCheck(const Board& board) {
+  Board turned = board;
+  turned.sideToMove = 1 - turned.sideToMove;
+  return KingCanBeTaken(turned);
+}
+
+bool IsStalemate(const Board& board) {
+  Board position = board;
+  MoveList moves;
+  if (!moves.Generate(position) && moves.LastFailure() != GenerationFailure::NO_MOVES) return false;
+  return !HasPlayableMove(position, moves) && !SideToMoveInCheck(position);
+}
+
 bool ComputerPlayer::GetMove(Board& board, Move& move) {
   engine_->Think(board, &move);
   if (move.score >= SCORE_MATE_FOUND) engine_->ClearTables();
   // A resignation or stalemate already ends the game; they are not board moves to look behind.
   const int kind = move.Kind();
   if (kind != MOVE_RESIGN && kind != MOVE_STALEMATE && kind != MOVE_CHECKMATE &&
-      LeavesNoLegalReply(board, move))
-    move.flags = MOVE_CHECKMATE;
+      LeavesNoLegalReply(board, move)) {
+    Board after = board;
+    after.MakeMove(&move);
+    if (SideToMoveInCheck(after)) move.flags = MOVE_CHECKMATE;
+  }
   return true;
 }
 

@@ -1,7 +1,13 @@
 #include "game/Game.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <iostream>
-#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -27,7 +33,72 @@ std::size_t StateSize(Player* player) {
   return state.str().size();
 }
 
+// What an interrupting signal appends to the game log: the game so far with the result "*".
+// Two buffers, each with the log's name, so that the handler always finds a whole record while
+// the other one is rewritten; the handler itself only calls functions that are safe in a signal
+// handler.
+struct InterruptRecord {
+  std::string logName;
+  std::string text;
+};
+InterruptRecord interruptRecords[2];
+volatile std::sig_atomic_t interruptCurrent = 0;
+
+constexpr int INTERRUPTING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
+
+void SetInterruptRecord(const std::string& logName, const std::string& text) {
+  const int next = 1 - interruptCurrent;
+  interruptRecords[next].logName = logName;
+  interruptRecords[next].text = text;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  interruptCurrent = next;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+
+extern "C" void AppendGameAndExit(int signal) {
+  const InterruptRecord& record = interruptRecords[interruptCurrent];
+  const char* data = record.text.data();
+  std::size_t size = record.text.size();
+  if (size > 0 && !record.logName.empty()) {
+    const int log = open(record.logName.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0644);
+    while (log >= 0 && size > 0) {
+      const ssize_t written = write(log, data, size);
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) break;
+      data += written;
+      size -= static_cast<std::size_t>(written);
+    }
+    if (log >= 0) close(log);
+  }
+  _exit(128 + signal);
+}
+
+// Holds the interrupting signals back while it lives.
+class InterruptsHeld {
+ public:
+  InterruptsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (int signal : INTERRUPTING_SIGNALS) sigaddset(&held, signal);
+    sigprocmask(SIG_BLOCK, &held, &previous_);
+  }
+  ~InterruptsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+  InterruptsHeld(const InterruptsHeld&) = delete;
+  InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+ private:
+  sigset_t previous_;
+};
+
 }  // namespace
+
+void AppendGameOnInterrupt() {
+  struct sigaction action {};
+  action.sa_handler = AppendGameAndExit;
+  sigemptyset(&action.sa_mask);
+  for (int signal : INTERRUPTING_SIGNALS) sigaddset(&action.sa_mask, signal);
+  for (int signal : INTERRUPTING_SIGNALS) sigaction(signal, &action, nullptr);
+}
 
 Game::Game(const std::string& bookFileName, const std::string& gameLogFileName) {
   board.Reset();
@@ -42,11 +113,27 @@ Game::Game(const std::string& bookFileName, const std::string& gameLogFileName) 
 }
 
 Game::~Game() {
+  SetInterruptRecord("", "");
   if (gameLog) *ConsoleOut << "Game-Log written to " << gameLog->LogFileName() << "!" << std::endl;
   if (CurrentGame == this) CurrentGame = nullptr;
 }
 
+void Game::RestartRecord() {
+  recordedPositions.clear();
+  if (gameLog) gameLog->StartFrom(board);
+  RecordChanged();
+}
+
+void Game::RecordChanged() {
+  // A game without a move has nothing to lose.
+  if (gameLog && gameLog->MoveCount() > 0)
+    SetInterruptRecord(gameLog->LogFileName(), gameLog->GameText("*"));
+  else
+    SetInterruptRecord("", "");
+}
+
 bool Game::Run() {
+  RestartRecord();
   Move move;
   for (;;) {
     DiscardTypedAhead();
@@ -59,13 +146,20 @@ bool Game::Run() {
     *ConsoleOut << players[board.sideToMove]->name << " selects move: ";
     move.Print();
     if (!EndsGame(move) && board.sideToMove == WHITE) SaveToFile(LastMoveFile);
+    recordedPositions.push_back(board);
     board.MakeMove(&move);
     if (gameLog) gameLog->AddMove(move);
+    RecordChanged();
     board.RemoveCastlePath(WHITE);
     board.RemoveCastlePath(BLACK);
     if (EndsGame(move)) break;
   }
-  if (gameLog) gameLog->Finish();
+  if (gameLog) {
+    // The finished game is written once: an interruption now waits until it is.
+    InterruptsHeld held;
+    SetInterruptRecord("", "");
+    gameLog->Finish();
+  }
   *ConsoleOut << "GAME OVER.  Thanks for playing!" << std::endl;
   return true;
 }
@@ -106,25 +200,38 @@ bool Game::SaveToFile(const std::string& name) {
 }
 
 bool Game::LoadFromFile(const std::string& name) {
+  if (!RestorePosition(name)) return false;
+  RestartRecord();
+  return true;
+}
+
+bool Game::RestorePosition(const std::string& name) {
   if (name.empty()) {
     *ConsoleOut << "Please enter a valid filename ( e.g.: 'load mygame' ) !" << std::endl;
     return false;
   }
+  // Nothing changes unless the whole file is sound: the board and exactly what both players
+  // need. One byte more than that is read to notice a longer file.
+  const std::size_t needed =
+      BOARD_IMAGE_SIZE + StateSize(players[WHITE].get()) + StateSize(players[BLACK].get());
+  std::vector<char> bytes(needed + 1);
   positionFile.clear();
   positionFile.open(name, std::ios::in | std::ios::binary);
-  if (!positionFile.is_open()) {
+  if (positionFile.is_open()) {
+    // A read that fails (a directory, a device error) sets the stream's bad state; it never
+    // throws, as no exceptions are asked of the stream.
+    positionFile.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(positionFile.gcount()));
+  }
+  const bool readable = positionFile.is_open() && !positionFile.bad();
+  positionFile.close();
+  positionFile.clear();
+  if (!readable) {
     *ConsoleOut << "Couldn't open '" << name << "'! File doesn't exist ?" << std::endl;
     return false;
   }
-  const std::vector<char> bytes{std::istreambuf_iterator<char>(positionFile),
-                                std::istreambuf_iterator<char>()};
-  positionFile.close();
-
-  // Nothing changes unless the whole file is sound: the board and what both players need.
-  const std::size_t needed =
-      BOARD_IMAGE_SIZE + StateSize(players[WHITE].get()) + StateSize(players[BLACK].get());
   Board restored = board;
-  if (bytes.size() < needed ||
+  if (bytes.size() != needed ||
       !FromImage(reinterpret_cast<const std::uint8_t*>(bytes.data()), restored)) {
     *ConsoleOut << "Couldn't load '" << name << "'! It is not a position file, or it is damaged."
                 << std::endl;
@@ -145,7 +252,19 @@ bool Game::TakeBack() {
     *ConsoleOut << "Nervous ? Tired ?? Stupid ???" << std::endl;
     return false;
   }
-  return LoadFromFile(LastMoveFile);
+  if (!RestorePosition(LastMoveFile)) return false;
+  // The file may be an earlier run's: only a position of this game shortens the record.
+  const BoardImage restored = ToImage(board);
+  for (std::size_t ply = recordedPositions.size(); ply-- > 0;) {
+    if (ToImage(recordedPositions[ply]) != restored) continue;
+    recordedPositions.resize(ply);
+    if (gameLog)
+      while (gameLog->MoveCount() > static_cast<int>(ply)) gameLog->RemoveLastMove();
+    RecordChanged();
+    return true;
+  }
+  RestartRecord();
+  return true;
 }
 
 void Game::ReplacePlayer(Color color, std::unique_ptr<Player> player) {

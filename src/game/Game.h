@@ -26,9 +26,10 @@ class Game {
   // Stores the board and both players' states; asks before overwriting any file but the
   // take-back file.
   bool SaveToFile(const std::string& name);
-  // Restores a position file written by SaveToFile.
+  // Restores a position file written by SaveToFile; the game record starts again from there.
   bool LoadFromFile(const std::string& name);
-  // Back to the position before White's latest move.
+  // Back to the position before White's latest move; the retracted moves leave the record (a
+  // position that is not one of this game's restarts it).
   bool TakeBack();
   // Starts from a hand-written text position file.
   bool LoadAtStart(const std::string& name);
@@ -43,7 +44,17 @@ class Game {
   std::unique_ptr<Player> players[2];
 
  private:
+  // Reads a position file into the board and the players; false (after saying why) when the file
+  // cannot be read or is no sound position file.
+  bool RestorePosition(const std::string& name);
+  // The record starts again from the board.
+  void RestartRecord();
+  // Called after every change of the record.
+  void RecordChanged();
+
   std::vector<std::unique_ptr<Player>> replacedPlayers;
+  // The position before each recorded move, for taking moves back out of the record.
+  std::vector<Board> recordedPositions;
 };
 
 // The game of this run, for the console commands that act on it from inside a turn.
@@ -51,3 +62,7 @@ extern Game* CurrentGame;
 
 // The position before White's latest move is kept in this file, for taking moves back.
 extern std::string LastMoveFile;
+
+// From now on Ctrl-C, SIGTERM and SIGHUP append the running game so far to its log, with the
+// result "*", and end the program with 128 + the signal's number (130, 143, 129).
+void AppendGameOnInterrupt();

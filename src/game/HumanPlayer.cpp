@@ -3,6 +3,7 @@
 #include <cctype>
 #include <ostream>
 
+#include "game/ComputerPlayer.h"
 #include "game/Console.h"
 #include "game/ConsoleInput.h"
 #include "game/Game.h"
@@ -59,6 +60,14 @@ bool HumanPlayer::ReadInput(Move& move, int& promotion) {
 }
 
 bool HumanPlayer::GetMove(Board& board, Move& move) {
+  // Stalemated, the player has nothing to enter: the game ends as a draw, as it does when the
+  // engine finds itself stalemated.
+  if (IsStalemate(board)) {
+    move = Move{};
+    move.piece = WK + board.sideToMove;
+    move.flags = MOVE_STALEMATE;
+    return true;
+  }
   for (;;) {
     int promotion = -1;
     while (!ReadInput(move, promotion)) {

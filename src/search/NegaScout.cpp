@@ -125,11 +125,12 @@ void NegaScout::Think(const Board& board, Move* out) {
         out->score >= SCORE_MATE_FOUND)
       break;
   }
-  // A search faster than the clock's resolution counts as one millisecond.
-  const std::int64_t elapsed = std::max<std::int64_t>(clock_() - start, 1);
+  // A search faster than the clock's resolution counts as one millisecond for the rate.
+  const std::int64_t elapsed = clock_() - start;
   *ConsoleOut << "AI thought " << static_cast<float>(elapsed) / 1000.0f << " seconds! ( "
-              << static_cast<float>(totalNodes_) / static_cast<float>(elapsed) << " KNodes / sec )"
-              << std::endl;
+              << static_cast<float>(totalNodes_) /
+                     static_cast<float>(std::max<std::int64_t>(elapsed, 1))
+              << " KNodes / sec )" << std::endl;
 }
 
 void NegaScout::Poll() {

@@ -1,16 +1,24 @@
 // The createbook command of the real program, and the default book that the build makes.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "book/OpeningBook.h"
+#include "book/Outcome.h"
 #include "support/ConsoleCapture.h"
 #include "support/RunProgram.h"
+#include "support/TestBoards.h"
 
 namespace {
 
-const std::string WELCOME = "            Welcome to Chess!\n    ~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~\n";
+const std::string WELCOME =
+    "            Welcome to Chess!\n    ~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~\n";
 
 std::string Game(const char* result, const char* moves) {
-  return std::string("[Event \"t\"]\n[Result \"") + result + "\"]\n\n" + moves + " " + result + "\n\n";
+  return std::string("[Event \"t\"]\n[Result \"") + result + "\"]\n\n" + moves + " " + result +
+         "\n\n";
 }
 
 ProgramRun CreateBook(const TemporaryDirectory& directory, const std::string& arguments) {
@@ -21,39 +29,46 @@ TEST(CreateBook, UsageAndFailuresAreReportedAsFailures) {
   TemporaryDirectory directory;
   ProgramRun run = CreateBook(directory, "book.bin 4");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, WELCOME + "Not enough parameters for openingbookcreation !\nParameter 1: \"createbook\"\n"
-                                  "Parameter 2: <destination file>\nParameter 3: <max_depth>\n"
-                                  "Parameter 4..n: <source file>\n");
+  EXPECT_EQ(run.output,
+            WELCOME +
+                "Not enough parameters for openingbookcreation !\nParameter 1: \"createbook\"\n"
+                "Parameter 2: <destination file>\nParameter 3: <max_depth>\n"
+                "Parameter 4..n: <source file>\n");
   // An unresolvable move ends the command before anything is written.
   directory.Write("bad.pgn", Game("1-0", "1. e4 e5 2. Ke3"));
   run = CreateBook(directory, "book.bin 4 bad.pgn");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, WELCOME + "Open source file ( bad.pgn ) for creation... \nERROR!!! PGN file is ill-formed!\n"
-                                  "Board::CoordToSquare() coords = \"\" must be exactly 4 or 5 characters long!\n"
-                                  "\n>> Fehler in PGNParser::getNextMove MatchNo: 1 MoveNo:3\n");
+  EXPECT_EQ(run.output,
+            WELCOME +
+                "Open source file ( bad.pgn ) for creation... \nERROR!!! PGN file is ill-formed!\n"
+                "Board::CoordToSquare() coords = \"\" must be exactly 4 or 5 characters long!\n"
+                "\n>> Fehler in PGNParser::getNextMove MatchNo: 1 MoveNo:3\n");
   EXPECT_FALSE(std::filesystem::exists(directory.Path() / "book.bin"));
 }
 
 TEST(CreateBook, ReadsEverySourceAndCountsTheGames) {
   TemporaryDirectory directory;
-  directory.Write("e4.pgn", Game("1-0", "1. e4 e5 2. Nf3 Nc6") + Game("1/2-1/2", "1. e4 c5 2. Nf3 d6") +
+  directory.Write("e4.pgn", Game("1-0", "1. e4 e5 2. Nf3 Nc6") +
+                                Game("1/2-1/2", "1. e4 c5 2. Nf3 d6") +
                                 Game("1-0", "1. e4 e6 2. d4 d5"));
   directory.Write("d4.pgn", Game("0-1", "1. d4 d5 2. c4 e6") + Game("*", "1. d4 Nf6 2. c4 g6"));
   ProgramRun run = CreateBook(directory, "book.bin 1 e4.pgn missing.pgn d4.pgn");
   EXPECT_EQ(run.status, 0);
   const std::string e4 = "Open source file ( e4.pgn ) for creation... \n>> Entries:       ";
-  EXPECT_EQ(run.output, WELCOME + e4 + "1\n>> Maxcollisions: 0\n>> Size ( kb ):     0\n\nMatches: 3\n"
-                        "Open source file ( missing.pgn ) for creation... \n"
-                        "Can't open source file ( missing.pgn ) for creation...!\nMatches: 3\n"
-                        "Open source file ( d4.pgn ) for creation... \n>> Entries:       2\n"
-                        ">> Maxcollisions: 1\n>> Size ( kb ):     0\n\nMatches: 5\n");
+  EXPECT_EQ(run.output, WELCOME + e4 +
+                            "1\n>> Maxcollisions: 0\n>> Size ( kb ):     0\n\nMatches: 3\n"
+                            "Open source file ( missing.pgn ) for creation... \n"
+                            "Can't open source file ( missing.pgn ) for creation...!\nMatches: 3\n"
+                            "Open source file ( d4.pgn ) for creation... \n>> Entries:       2\n"
+                            ">> Maxcollisions: 1\n>> Size ( kb ):     0\n\nMatches: 5\n");
   // Depth 1: White's first moves only; 1. e4 from two wins and a draw, 1. d4 from a draw
   // (the lost game leaves nothing).
   EXPECT_EQ(directory.Read("book.bin").size(), 2052u + 2 * 45);
 
   run = CreateBook(directory, "empty.bin 0 e4.pgn");
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.output, WELCOME + e4 + "0\n>> Maxcollisions: 0\n>> Size ( kb ):     0\n\nMatches: 3\n");
+  EXPECT_EQ(run.output,
+            WELCOME + e4 + "0\n>> Maxcollisions: 0\n>> Size ( kb ):     0\n\nMatches: 3\n");
   EXPECT_EQ(directory.Read("empty.bin").size(), 2052u);
 }
 
@@ -63,6 +78,83 @@ TEST(CreateBook, TheDefaultBookOpensTheGameWithSeveralMoves) {
   EXPECT_GT(book.entryCount, 500);
   EXPECT_NE(book.Probe(Board()), nullptr);
   EXPECT_GT(BookProbeInfo.lastProbeCandidates, 2);
+}
+
+// Follows `moves` ("e2e4") from the initial position as the game does, removing castling paths
+// after every move, and asks the book before each but the first; the book's answers.
+std::vector<std::string> BookAnswers(const OpeningBook& book,
+                                     const std::vector<std::string>& moves) {
+  std::vector<std::string> answers;
+  Board board;
+  for (const std::string& text : moves) {
+    if (board.moveNumber > 1) {
+      const Move* answer = book.Probe(board);
+      answers.push_back(answer ? PerftMoveText(*answer) : "-");
+    }
+    const Move move = GeneratedMove(board, text);
+    board.MakeMove(&move);
+    board.RemoveCastlePath(WHITE);
+    board.RemoveCastlePath(BLACK);
+  }
+  return answers;
+}
+
+// Real downloads: clock comments, variations, glyphs, line comments and set-up games; a
+// directory as a source; positions right after castling; book files with impossible moves.
+TEST(CreateBook, BooksFromRealCollectionsAnswerOnlyLegalMoves) {
+  TemporaryDirectory directory;
+  std::filesystem::create_directory(directory.Path() / "folder");
+  directory.Write(
+      "real.pgn",
+      "[Event \"Live\"]\n[Result \"*\"]\n\n1. e4 { [%clk 0:05:00] } 1... e5 { [%clk 0:04:59] }\n"
+      "2. Nf3 $1 (2. Bc4 Nf6) 2... Nc6 ; a line comment [\n3. Bc4 Bc5 4. O-O Nf6 5. d3 d6 6. c3 "
+      "*\n\n"
+      "[Event \"Study\"]\n[SetUp \"1\"]\n[FEN \"4k3/8/8/8/8/8/8/R3K3 w Q - 0 1\"]\n\n1. Kb1 *\n\n"
+      "[Event \"Set\"]\n[FEN \"4k3/8/8/8/8/8/8/4K2R w K - 0 1\"]\n\n1. Kf2 *\n\n"
+      "[Event \"Glued\"]\n[Result \"1/2-1/2\"]\n\n1.d4 1...d5 2. c4 dxc4 1/2-1/2\n");
+  const ProgramRun run = CreateBook(directory, "book.bin 16 folder real.pgn");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.output, WELCOME +
+                            "Open source file ( folder ) for creation... \n"
+                            "Can't open source file ( folder ) for creation...!\nMatches: 0\n"
+                            "Open source file ( real.pgn ) for creation... \n>> Entries:       15\n"
+                            ">> Maxcollisions: 1\n>> Size ( kb ):     0\n\nMatches: 2\n"
+                            "Skipped 2 games that start from a set-up position\n");
+
+  ConsoleCapture console;
+  OpeningBook book((directory.Path() / "book.bin").string());
+  // Two plies after castling the book still answers.
+  const std::vector<std::string> open = {"e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "f8c5",
+                                         "e1g1", "g8f6", "d2d3", "d7d6", "c2c3"};
+  EXPECT_EQ(BookAnswers(book, open), std::vector<std::string>(open.begin() + 1, open.end()));
+  const std::vector<std::string> closed = {"d2d4", "d7d5", "c2c4", "d5c4"};
+  EXPECT_EQ(BookAnswers(book, closed), std::vector<std::string>(closed.begin() + 1, closed.end()));
+
+  // A book move is handed out only where it is legal: a lock shared by another position, or a
+  // foreign file, may hold any move.
+  OpeningBook foreign;
+  const Board start;
+  Move pinned = GeneratedMove(start, "e2e4");
+  pinned.to = At("e5");
+  foreign.AddMove(pinned, start.HashKey(), start.HashLock(), OUTCOME_GOOD, WHITE);
+  EXPECT_EQ(foreign.Probe(start), nullptr);
+  foreign.AddMove(GeneratedMove(start, "d2d4"), start.HashKey(), start.HashLock(), OUTCOME_NEUTRAL,
+                  WHITE);
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(PerftMoveText(*foreign.Probe(start)), "d2d4");
+
+  // Records whose move fields lie outside the board are a damaged file.
+  const std::string file = (directory.Path() / "odd.bin").string();
+  ASSERT_TRUE(foreign.Save(file));
+  const std::string image = directory.Read("odd.bin");
+  const std::size_t record = image.find('\x00', 4);
+  for (std::size_t field : {13u, 17u, 29u, 33u, 41u}) {  // captured, to, flags, piece, from
+    std::string damaged = image;
+    damaged.replace(record + field, 4, std::string("\x24\x00\x85\x00", 4));
+    testing::internal::CaptureStderr();
+    OpeningBook bad(directory.Write("bad.bin", damaged).string());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "OpeningBook file is damaged!\n") << field;
+    EXPECT_EQ(bad.entryCount, 0);
+  }
 }
 
 }  // namespace

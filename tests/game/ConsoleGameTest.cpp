@@ -1,11 +1,77 @@
 // The real program, run in a fresh directory with scripted standard input.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "support/RunProgram.h"
 
 namespace {
+
+// Starts the console game in the directory, types `typed`, waits until the program asks for
+// White's move for the `prompts`th time, sends `signal` and returns the exit status.
+int InterruptedGame(const TemporaryDirectory& directory, const std::string& typed, int prompts,
+                    int signal) {
+  int input[2], output[2];
+  if (pipe(input) != 0 || pipe(output) != 0) return -1;
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(input[0], STDIN_FILENO);
+    dup2(output[1], STDOUT_FILENO);
+    for (int end : {input[0], input[1], output[0], output[1]}) close(end);
+    if (chdir(directory.Path().c_str()) == 0) execl(VELMORA_BINARY, VELMORA_BINARY, nullptr);
+    _exit(127);
+  }
+  close(input[0]);
+  close(output[1]);
+  if (write(input[1], typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) return -1;
+  const std::string prompt = "Your move, Whity ( e.g. e2e4 ) ?  ";
+  std::string text;
+  int seen = 0;
+  char buffer[4096];
+  for (ssize_t n; seen < prompts && (n = read(output[0], buffer, sizeof buffer)) > 0;) {
+    text.append(buffer, static_cast<std::size_t>(n));
+    for (std::size_t at = 0; (at = text.find(prompt)) != std::string::npos; ++seen)
+      text.erase(0, at + prompt.size());
+  }
+  kill(child, signal);
+  while (read(output[0], buffer, sizeof buffer) > 0) {
+  }
+  close(input[1]);
+  close(output[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Ctrl-C, SIGTERM and SIGHUP end the program, and the game so far is kept in the log as
+// unfinished; a game without a move leaves nothing.
+TEST(ConsoleGame, InterruptingSignalsKeepTheGameSoFar) {
+  for (const auto& [signal, status, typed, prompts] : {std::tuple{SIGINT, 130, "e2e4\n", 2},
+                                                       {SIGTERM, 143, "e2e4\n", 2},
+                                                       {SIGHUP, 129, "e2e4\n", 2},
+                                                       {SIGINT, 130, "", 1}}) {
+    TemporaryDirectory directory;
+    // The book answers at once.
+    std::filesystem::copy_file(VELMORA_DEFAULT_BOOK, directory.Path() / "openingbook.bin");
+    EXPECT_EQ(InterruptedGame(directory, typed, prompts, signal), status) << signal;
+    const std::string log = directory.Read("games.pgn");
+    if (prompts == 1) {
+      EXPECT_EQ(log, "");
+      continue;
+    }
+    EXPECT_TRUE(log.starts_with("[Event \" Casual Game\" ]\n")) << log;
+    EXPECT_NE(log.find("[Round \"  1\" ]\n[White \" Whity\" ]\n[Black \" Blacky\" ]\n"
+                       "[Result \" *\" ]\n\n  1.  e2e4  "),
+              std::string::npos)
+        << log;
+    EXPECT_TRUE(log.ends_with("  *\n\n")) << log;
+    EXPECT_EQ(log.find("[Event", 1), std::string::npos) << log;
+  }
+}
 
 TEST(ConsoleGame, ResigningAtOnceLogsTheGameAndNothingElse) {
   TemporaryDirectory directory;

@@ -1,5 +1,3 @@
-#include "game/Game.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,9 +6,11 @@
 
 #include "game/ComputerPlayer.h"
 #include "game/ConsoleInput.h"
+#include "game/Game.h"
 #include "game/HumanPlayer.h"
 #include "search/NegaScout.h"
 #include "support/ConsoleCapture.h"
+#include "support/RunProgram.h"
 #include "support/TemporaryDirectory.h"
 #include "support/TestBoards.h"
 
@@ -58,7 +58,8 @@ class GameTest : public ::testing::Test {
 // The messages of a missing piece and of a text that is no move are checked in ConsoleGameTest.
 TEST_F(GameTest, TypedMovesAreCheckedAndRefusedWithTheirReason) {
   std::string text = Play("", "e2e5\nz2e4\ne2e4e5\nb1d2\nE2-E4\nexit\n");
-  EXPECT_NE(text.find("Sorry, this move is not in the pseudo-legal list: \nWP - e2e5\nWN - g1f3\n"), std::string::npos);
+  EXPECT_NE(text.find("Sorry, this move is not in the pseudo-legal list: \nWP - e2e5\nWN - g1f3\n"),
+            std::string::npos);
   EXPECT_NE(text.find("is invalid!\nSorry, illegal source square -1\n"), std::string::npos);
   EXPECT_NE(text.find("must be 4 or 5 characters long!\n"), std::string::npos);
   EXPECT_NE(text.find("Sorry, can't capture your own piece!\n"), std::string::npos);
@@ -67,7 +68,8 @@ TEST_F(GameTest, TypedMovesAreCheckedAndRefusedWithTheirReason) {
   // The pinned knight may not move; then the computer (Black) is asked nothing: White resigns.
   NewGame();
   text = Play("4r1k1/8/8/8/8/8/4N3/4K3 w - - 0 1", "e2c3\nquit\n");
-  EXPECT_NE(text.find("Sorry, this move leaves your king in check: \nWN - e2c3\n"), std::string::npos);
+  EXPECT_NE(text.find("Sorry, this move leaves your king in check: \nWN - e2c3\n"),
+            std::string::npos);
 
   // A human playing Black gets the other wording.
   NewGame();
@@ -81,14 +83,15 @@ TEST_F(GameTest, EnPassantCastlingAndPromotionAreClassifiedFromTheBoard) {
   // After e5xd6 e.p. and O-O the game ends by White's resignation; the log has the moves.
   Play("4k3/8/8/3pP3/8/8/8/4K2R w K d6 0 2", "e5d6\ne1g1\nexit\n");
   const std::string log = Log();
-  EXPECT_NE(log.find("  1.  e5xd6 "), std::string::npos) << log;
-  EXPECT_NE(log.find("  2.  Ke1g1 "), std::string::npos) << log;
+  EXPECT_NE(log.find("  2.  e5xd6 "), std::string::npos) << log;
+  EXPECT_NE(log.find("  3.  Ke1g1 "), std::string::npos) << log;
 
   // The prompt comes once per character read: x, the line end, r.
   NewGame();
   const std::string text = Play("7k/P7/8/8/8/8/8/K7 w - - 0 1", "a7a8\nx\nr\nexit\n");
   const std::string prompt = "Promote the pawn to [ K ]night, [ R ]ook, [ B ]ishop, [ Q ]ueen?";
-  EXPECT_NE(text.find("?  " + prompt + prompt + prompt + "Whity selects move: WP - a7a8\n"), std::string::npos);
+  EXPECT_NE(text.find("?  " + prompt + prompt + prompt + "Whity selects move: WP - a7a8\n"),
+            std::string::npos);
   EXPECT_NE(text.find("\n8 WR |"), std::string::npos);  // the rook stands on a8; exit was not lost
   NewGame();
   Play("7k/P7/8/8/8/8/8/K7 w - - 0 1", "a7a8\nn\nexit\n");
@@ -99,37 +102,116 @@ TEST_F(GameTest, SaveAskBeforeOverwritingLoadAndTakeBack) {
   const std::string g1 = File("g1");
   const std::string text = Play("", "e2e4\nsave " + g1 + "\nsave   " + g1 + "\nno\nsave " + g1 +
                                         "\nyes\nload " + g1 + "\nlast\nsave\nload\nexit\n");
-  EXPECT_NE(text.find("File: '" + g1 + "' already exists. Overwrite  ? ( yes / no ) Your move"), std::string::npos);
+  EXPECT_NE(text.find("File: '" + g1 + "' already exists. Overwrite  ? ( yes / no ) Your move"),
+            std::string::npos);
   EXPECT_NE(text.find("\nRestored board:\n--A--"), std::string::npos);
-  EXPECT_NE(text.find("Please enter a valid filename ( e.g.: 'save mygame' ) !\n"), std::string::npos);
-  EXPECT_NE(text.find("Please enter a valid filename ( e.g.: 'load mygame' ) !\n"), std::string::npos);
+  EXPECT_NE(text.find("Please enter a valid filename ( e.g.: 'save mygame' ) !\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("Please enter a valid filename ( e.g.: 'load mygame' ) !\n"),
+            std::string::npos);
   // "last" went back to the initial position: the resignation is White's first move again.
   EXPECT_EQ(game->board.moveNumber, 2);
 
   std::filesystem::remove(LastMoveFile);
   EXPECT_FALSE(game->TakeBack());
-  EXPECT_NE(console.Take().find("Couldn't open '" + LastMoveFile + "'! File doesn't exist ?\n"), std::string::npos);
+  EXPECT_NE(console.Take().find("Couldn't open '" + LastMoveFile + "'! File doesn't exist ?\n"),
+            std::string::npos);
 }
 
-TEST_F(GameTest, DamagedPositionFilesAndFailedWritesAreReported) {
-  game->board = FromFen("4k3/8/8/8/8/8/8/4K3 w - - 0 1");
-  ASSERT_TRUE(game->SaveToFile(File("good")));
-  const std::string image = directory.Read("good");
+// Position files and text positions: a read that fails is a file that cannot be opened, only
+// what a position file can hold is read, damaged files change nothing, and every file the game
+// saves loads again.
+TEST_F(GameTest, StoredFilesAreReadSafelyAndEverySavedFileLoadsAgain) {
+  std::filesystem::create_directory(File("dir"));
+  Board text;
+  EXPECT_FALSE(text.Load(File("dir")));
+  EXPECT_FALSE(game->LoadFromFile(File("dir")));
+  EXPECT_NE(console.Take().find("Couldn't open '" + File("dir") + "'! File doesn't exist ?\n"),
+            std::string::npos);
+  directory.Write("long.txt", std::string(2 << 20, '#'));
+  EXPECT_FALSE(text.Load(File("long.txt")));
+  EXPECT_NE(console.Take().find("is too long for a position file!"), std::string::npos);
+  // An endless file is read only as far as a position file can reach.
+  EXPECT_FALSE(text.Load("/dev/zero"));
+  EXPECT_FALSE(game->LoadFromFile("/dev/zero"));
+  EXPECT_NE(console.Take().find("Couldn't load '/dev/zero'!"), std::string::npos);
+
+  // Two white kings, as a text position may have them: saved and loaded again.
+  directory.Write("kings.txt", "wk e1\nwk a1\nbk e8\n?w\n");
+  ASSERT_TRUE(game->LoadAtStart(File("kings.txt")));
+  ASSERT_TRUE(game->SaveToFile(File("kings")));
+  EXPECT_TRUE(game->LoadFromFile(File("kings")));
+  const std::string image = directory.Read("kings");
+  const auto changed = [&](std::size_t offset, std::int32_t value) {
+    std::string bytes = image;
+    for (std::size_t i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>(value >> (8 * i));
+    return bytes;
+  };
+  constexpr std::size_t SIDE = 40, MOVE_NUMBER = 44, MATERIAL = 24, WHITE_KING = 48 + 8 * WK;
+  // Black in check with White to move.
+  const BoardImage checked = ToImage(FromFen("4k3/8/8/8/8/8/4R3/4K3 b - - 0 1"));
+  std::string inCheck =
+      std::string(checked.begin(), checked.end()) + image.substr(BOARD_IMAGE_SIZE);
+  inCheck[SIDE] = WHITE;
   const Board before = game->board;
-  std::string twoKings = image, side = image, material = image;
-  twoKings[48 + 8 * WK] = 0x10;  // a second white king on e8's neighbour
-  side[40] = 2;
-  material[24] = 0;
-  // The first is Black's engine state cut short.
-  for (const std::string& content : {image.substr(0, 179), std::string(), twoKings, side, material}) {
-    std::ofstream(File("bad"), std::ios::binary) << content;
+  // The first is Black's engine state cut short, the second a file too long.
+  for (const std::string& content :
+       {image.substr(0, 179), image + '\0', std::string(), changed(SIDE, 2), changed(MATERIAL, 0),
+        changed(WHITE_KING, 0x10) /* where the black king stands */, changed(MOVE_NUMBER, 0),
+        changed(MOVE_NUMBER, 2147483647), changed(MOVE_NUMBER, MAX_MOVE_NUMBER + 1), inCheck}) {
+    directory.Write("bad", content);
     EXPECT_FALSE(game->LoadFromFile(File("bad"))) << content.size();
     EXPECT_TRUE(SamePosition(game->board, before));
     EXPECT_NE(console.Take().find("Couldn't load '" + File("bad") + "'!"), std::string::npos);
   }
+  directory.Write("high", changed(MOVE_NUMBER, MAX_MOVE_NUMBER));
+  EXPECT_TRUE(game->LoadFromFile(File("high")));
 
   EXPECT_FALSE(game->SaveToFile(File("no-such-directory/game")));
-  EXPECT_NE(console.Take().find("Couldn't write '" + File("no-such-directory/game") + "'!\n"), std::string::npos);
+  EXPECT_NE(console.Take().find("Couldn't write '" + File("no-such-directory/game") + "'!\n"),
+            std::string::npos);
+
+  // A text position in which the side that has just moved is in check cannot come from a game.
+  directory.Write("check.txt", "wk e1\nbk e8\nwr e5\n?w\n");
+  const ProgramRun run = RunIn(directory, VELMORA_BINARY, "load check.txt", "");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.output.find("Board::Load() check.txt: the side not to move is in check!\n"),
+            std::string::npos);
+}
+
+// The record of the game: from any position, with the right winner, without retracted moves,
+// and restarted by a load.
+TEST_F(GameTest, TheRecordFollowsTheGameOnTheBoard) {
+  // Black to move mates at once: Black wins, and the record names its start.
+  const std::string fool = "rnbqkbnr/pppp1ppp/8/4p3/6P1/5P2/PPPPP2P/RNBQKBNR b KQkq - 0 2";
+  Play(fool, "");
+  EXPECT_NE(Log().find("[Result \" 0-1\" ]\n[SetUp \"1\"]\n[FEN \"" + fool +
+                       "\"]\n\n  2. ...  Qd8h4  0-1\n\n"),
+            std::string::npos)
+      << Log();
+
+  // The computer stalemates the person: a draw.
+  std::filesystem::remove(File("games.pgn"));
+  NewGame();
+  const std::string text = Play("K7/P2k4/8/8/8/8/8/8 b - - 0 60", "");
+  EXPECT_NE(text.find("Whity selects move: STALEMATE!!!\nStalemate - Game is a draw.\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(Log().find("[Result \" 1/2-1/2\" ]"), std::string::npos);
+  EXPECT_NE(Log().find("  60. ...  Kd7c"), std::string::npos) << Log();
+
+  // Taken back, the moves leave the record; a load starts it again from the loaded position.
+  std::filesystem::remove(File("games.pgn"));
+  NewGame();
+  game->board = FromFen("7k/8/8/8/8/8/8/R3K3 w - - 0 1");
+  ASSERT_TRUE(game->SaveToFile(File("rook")));
+  game->board = Board();
+  Play("", "b1c3\nback\ng1f3\nload " + File("rook") + "\na1a2\nexit\n");
+  const std::string log = Log();
+  EXPECT_EQ(log.find("b1c3"), std::string::npos) << log;
+  EXPECT_EQ(log.find("g1f3"), std::string::npos) << log;
+  EXPECT_NE(log.find("[FEN \"7k/8/8/8/8/8/8/R3K3 w - - 0 1\"]\n\n  1.  Ra1a2 "), std::string::npos)
+      << log;
 }
 
 TEST(ComputerPlayer, AMoveThatLeavesNoLegalReplyEndsTheGame) {
@@ -139,10 +221,14 @@ TEST(ComputerPlayer, AMoveThatLeavesNoLegalReplyEndsTheGame) {
   EXPECT_FALSE(LeavesNoLegalReply(board, GeneratedMove(board, "g5g4")));
 
   ConsoleCapture console;
-  ComputerPlayer player(WHITE, std::make_unique<NegaScout>(nullptr, SearchLimits::FixedDepth(3)));
+  // The clock stands still: the search took no measurable time.
+  auto engine = std::make_unique<NegaScout>(nullptr, SearchLimits::FixedDepth(3),
+                                            [] { return std::int64_t{7}; });
+  ComputerPlayer player(WHITE, std::move(engine));
   Board position = board;
   Move move;
   player.GetMove(position, move);
+  EXPECT_NE(console.Take().find("AI thought 0 seconds! ( "), std::string::npos);
   EXPECT_EQ(move.flags, MOVE_CHECKMATE);
   EXPECT_GE(move.score, SCORE_MATE_FOUND);
   // A mate was found: the tables are emptied for the next search.
