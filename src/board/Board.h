@@ -72,6 +72,6 @@ class Board {
 
   void Print() const;
   // Reads a hand-written text position file; false (silently) when it cannot be opened.
-  // Ends the program when a king is missing.
+  // A missing king (status -1) or the side not to move in check (status 1) throws FatalInput.
   bool Load(const std::string& fileName);
 };

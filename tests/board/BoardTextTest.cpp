@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "board/Board.h"
+#include "board/FatalInput.h"
 #include "game/Console.h"
 #include "support/ConsoleCapture.h"
 #include "support/TemporaryDirectory.h"
@@ -92,21 +93,28 @@ TEST(BoardTextTest, LoadsPositionFilesAndCountsBadLines) {
   EXPECT_EQ(console.Take(), "");
 }
 
-TEST(BoardTextDeathTest, MissingKingEndsTheProgram) {
+TEST(BoardTextTest, MissingKingIsFatal) {
   TemporaryDirectory directory;
-  auto load = [&](const char* name, const char* content) {
-    ConsoleOut = &std::cerr;
-    Board().Load(directory.Write(name, content).string());
+  ConsoleCapture console;
+  const auto status = [&](const char* name, const char* content) {
+    try {
+      Board().Load(directory.Write(name, content).string());
+    } catch (const FatalInput& fatal) {
+      return fatal.Status();
+    }
+    return 0;
   };
-  const auto fails = ::testing::ExitedWithCode(255);
-  EXPECT_EXIT(load("empty.txt", ""), fails,
-              "^Board::Load\\(\\) 2 errors occured while reading .*empty\\.txt!\n"
-              "Board::Load\\(\\) Der schwarze Koenig fehlt!!!\n$");
-  EXPECT_EXIT(load("blank.txt", "\r\n\n\n"), fails,
-              "^Board::Load\\(\\) 1 errors occured while reading .*blank\\.txt!\n"
-              "Board::Load\\(\\) Der schwarze Koenig fehlt!!!\n$");
-  EXPECT_EXIT(load("nowhite.txt", "bk e8\n"), fails,
-              "^Board::Load\\(\\) Der weisse Koenig fehlt!!!\n$");
+  EXPECT_EQ(status("empty.txt", ""), -1);
+  EXPECT_EQ(console.Take(), "Board::Load() 2 errors occured while reading " +
+                                (directory.Path() / "empty.txt").string() +
+                                "!\nBoard::Load() Der schwarze Koenig fehlt!!!\n");
+  EXPECT_EQ(status("blank.txt", "\r\n\n\n"), -1);
+  EXPECT_EQ(console.Take(), "Board::Load() 1 errors occured while reading " +
+                                (directory.Path() / "blank.txt").string() +
+                                "!\nBoard::Load() Der schwarze Koenig fehlt!!!\n");
+  EXPECT_EQ(status("nowhite.txt", "bk e8\n"), -1);
+  EXPECT_EQ(console.Take(), "Board::Load() Der weisse Koenig fehlt!!!\n");
+  EXPECT_EQ(status("check.txt", "wk e1\nbk e8\nwr e5\n?w\n"), 1);
 }
 
 }  // namespace
