@@ -39,6 +39,8 @@ bool IsPosition(const Board& board) {
       board.castlePath[BLACK])
     return false;
   if (!board.bitboards[WK] || !board.bitboards[BK]) return false;
+  constexpr Bitboard firstAndLastRank = 0xFF000000000000FFULL;
+  if ((board.bitboards[WP] | board.bitboards[BP]) & firstAndLastRank) return false;
   Bitboard seen = 0;
   Bitboard colour[2] = {0, 0};
   int material[2] = {0, 0};
