@@ -1,0 +1,18 @@
+// The hand-written text position file of "velmora load FILE", then the first moves on it.
+#include "FuzzSupport.h"
+#include "board/FatalInput.h"
+#include "board/Fen.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzz::Prepare();
+  Board board;
+  try {
+    if (!board.Load(fuzz::AsFile(data, size))) return 0;
+  } catch (const FatalInput&) {
+    return 0;  // the program ends here with the reader's message
+  }
+  board.Print();
+  fuzz::MakeEveryLegalMove(board);
+  WriteFen(board);
+  return 0;
+}
