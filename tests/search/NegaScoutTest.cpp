@@ -164,6 +164,92 @@ TEST(NegaScout, AStoppedSearchPlaysTheLastFinishedIteration) {
   EXPECT_EQ(std::tuple(move, watched.TotalNodes()), std::tuple(atDepth3, reference.TotalNodes()));
 }
 
+// A clock that gives these readings in turn, then the last one for ever.
+NegaScout::Clock ScriptedClock(std::vector<std::int64_t> readings) {
+  auto next = std::make_shared<std::size_t>(0);
+  return [next, readings] { return readings[std::min((*next)++, readings.size() - 1)]; };
+}
+
+// With minimum depth 2 the clock is read at the start, at both ends of every iteration and,
+// for the total, after each iteration that did not end the search by itself: the readings
+// {0, 0, T} make the first iteration take T ms, {0, 0, 0, T} the first total T ms.
+TEST(NegaScout, StopRulesAtTheirBoundaries) {
+  ConsoleCapture console;
+  const Board board = FromFen("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3");
+  EXPECT_EQ(
+      std::tuple(SearchLimits().maxNodes, SearchLimits().maxTimeMs, SearchLimits().maxIterTimeMs),
+      std::tuple(999999, 10000, 2500));
+  const auto depths = [&](SearchLimits limits, std::vector<std::int64_t> readings) {
+    limits.minDepth = 2;
+    limits.maxDepth = 4;
+    NegaScout engine(nullptr, limits, ScriptedClock(std::move(readings)));
+    Move move;
+    engine.Think(board, &move);
+    return IterationDepths(console.Take());
+  };
+  const std::vector<int> all = {2, 3, 4}, first = {2};
+  EXPECT_EQ(depths(SearchLimits(), {0, 0, 2500}), all);
+  EXPECT_EQ(depths(SearchLimits(), {0, 0, 2501}), first);
+  EXPECT_EQ(depths(SearchLimits(), {0, 0, 0, 10000}), all);
+  EXPECT_EQ(depths(SearchLimits(), {0, 0, 0, 10001}), first);
+
+  // The node limit: an iteration of exactly maxNodes nodes is followed by the next one.
+  std::vector<std::string> lines;
+  NegaScout counted(nullptr, SearchLimits::FixedDepth(2), SteppingClock(0));
+  counted.SetThinkingOutput([&](const std::string& line) { lines.push_back(line); });
+  Move move;
+  counted.Think(board, &move);
+  console.Take();
+  SearchLimits nodes;
+  nodes.maxNodes = counted.TotalNodes();
+  EXPECT_EQ(lines, std::vector<std::string>{"2\t-159\t0\t482\tb1c3 d8e7"});
+  EXPECT_EQ(depths(nodes, {0}), (std::vector<int>{2, 3}));  // depth 3 visits more
+  nodes.maxNodes -= 1;
+  EXPECT_EQ(depths(nodes, {0}), first);
+}
+
+// Capture history lives as long as the engine; history and tables start empty in every search,
+// and LoadState empties them but keeps the capture history.
+TEST(NegaScout, CaptureHistoryIsKeptHistoryAndTablesStartEmpty) {
+  ConsoleCapture console;
+  const auto search = [](NegaScout& engine, const char* fen) {
+    Move move;
+    engine.Think(FromFen(fen), &move);
+    return std::tuple(PerftMoveText(move), move.score, engine.TotalNodes());
+  };
+  const auto captures = [](const NegaScout& engine) {
+    std::vector<std::int32_t> counters;
+    for (const auto& side : engine.CaptureHistory())
+      for (const auto& row : side) counters.insert(counters.end(), row, row + 64);
+    return counters;
+  };
+  const char* busy = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
+  // Blocked pawns and distant kings: no capture within reach, so the capture history plays no
+  // part.
+  const char* quiet = "7k/8/8/p1p5/P1P5/8/8/K7 w - - 0 1";
+  NegaScout kept(nullptr, SearchLimits::FixedDepth(3), SteppingClock(0));
+  NegaScout fresh(nullptr, SearchLimits::FixedDepth(3), SteppingClock(0));
+  const auto first = search(kept, busy);
+  const std::vector<std::int32_t> afterFirst = captures(kept);
+  EXPECT_NE(afterFirst, captures(fresh));
+  EXPECT_NE(search(kept, busy), first);
+  EXPECT_EQ(search(fresh, busy), first);
+  const std::vector<std::int32_t> afterSecond = captures(kept);
+  for (std::size_t i = 0; i < afterSecond.size(); ++i) EXPECT_GE(afterSecond[i], afterFirst[i]);
+
+  EXPECT_EQ(search(kept, quiet), search(fresh, quiet));
+  EXPECT_EQ(search(kept, quiet), search(fresh, quiet));
+
+  std::istringstream state(std::string("\x07\0\0\0", 4));
+  kept.LoadState(state);
+  EXPECT_EQ(kept.SearchCount(), 7);
+  EXPECT_EQ(captures(kept), afterSecond);
+  for (const auto& side : kept.History())
+    for (const auto& row : side)
+      for (int i = 0; i < 64; ++i) ASSERT_EQ(row[i], 0);
+  EXPECT_EQ(search(kept, quiet), search(fresh, quiet));
+}
+
 // The parameters the program prints at its start are checked in ConsoleGameTest.
 TEST(NegaScout, StateAndStatistics) {
   ConsoleCapture console;
@@ -188,6 +274,39 @@ TEST(NegaScout, StateAndStatistics) {
                          "Regular Hash col:      0  Quiescence Hash col:      0\n"
                          "\n S T"))
       << report;
+
+  // A small real search: the last iteration's counters, both move performances, the thinking
+  // lines with the nodes of each iteration and the variation's moves one blank apart.
+  NegaScout engine3(nullptr, SearchLimits::FixedDepth(3), SteppingClock(0));
+  std::vector<std::string> lines;
+  engine3.SetThinkingOutput([&](const std::string& line) { lines.push_back(line); });
+  Move move;
+  engine3.Think(FromFen("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3"), &move);
+  console.Take();
+  engine3.PrintStatistics();
+  EXPECT_EQ(lines, (std::vector<std::string>{"2\t-159\t0\t482\tb1c3 d8e7",
+                                             "3\t-132\t0\t2137\tf1d3 d8e7 e1g1"}));
+  EXPECT_EQ(console.Take(),
+            "\n S T A T S  -  NegaScout\n"
+            "Regular nodes:       265  Quiescence nodes:      1872\n"
+            "Regular TTHits:      102  Quiescence TTHits:       19\n"
+            "Regular Cutoffs:     228  Quiescence Cutoffs:     350\n"
+            "Regular Hash col:      0  Quiescence Hash col:      1\n"
+            "Regular Moveperf:  95.25% Quiescence Moveperf:  81.06%\n\n"
+            " S T A T S  -  TranspositionTable  white\n"
+            "total number of entries:     433 of  655360 ( 0.06% )\n- depth\n"
+            "  ^-   3:       1\n  ^-   1:     135\n  ^-   0:      31\n  ^-  -1:      80\n"
+            "  ^-  -2:      16\n  ^-  -3:      64\n  ^-  -4:       1\n  ^-  -5:      66\n"
+            "  ^-  -7:      22\n  ^-  -9:      14\n  ^- -11:       3\n- ply\n"
+            "  ^-  19:       3\n  ^-  17:      14\n  ^-  15:      22\n  ^-  13:      66\n"
+            "  ^-  11:      65\n  ^-   9:      96\n  ^-   7:     166\n  ^-   5:       1\n\n"
+            " S T A T S  -  TranspositionTable  black\n"
+            "total number of entries:     311 of  655360 ( 0.04% )\n- depth\n"
+            "  ^-   2:      27\n  ^-   0:      72\n  ^-  -1:      58\n  ^-  -2:      38\n"
+            "  ^-  -3:      10\n  ^-  -4:      45\n  ^-  -6:      39\n  ^-  -8:      14\n"
+            "  ^- -10:       7\n  ^- -12:       1\n- ply\n  ^-  20:       1\n"
+            "  ^-  18:       7\n  ^-  16:      14\n  ^-  14:      39\n  ^-  12:      45\n"
+            "  ^-  10:      48\n  ^-   8:     130\n  ^-   6:      27\n");
 }
 
 }  // namespace
