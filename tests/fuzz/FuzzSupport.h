@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -89,6 +90,17 @@ inline std::string AsFile(const std::uint8_t* data, std::size_t size) {
   std::ofstream(INPUT_FILE, std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   return INPUT_FILE;
+}
+
+// A pipe that holds the input followed by "quit", as a front end ends, and stays open for
+// writing, so that the engine reads it as a front end's commands. Its two ends, to be closed.
+inline std::array<int, 2> CommandPipe(const std::uint8_t* data, std::size_t size) {
+  std::array<int, 2> ends{};
+  const std::string input = std::string(reinterpret_cast<const char*>(data), size) + "\nquit\n";
+  if (input.size() > 32768 || pipe(ends.data()) != 0 ||
+      write(ends[1], input.data(), input.size()) != static_cast<ssize_t>(input.size()))
+    std::abort();
+  return ends;
 }
 
 // Every legal move of the board made on a copy, as the game makes a move it has accepted.

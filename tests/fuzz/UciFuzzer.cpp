@@ -18,11 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::Prepare();
   if (size > LONGEST_INPUT || fuzz::NamesOtherDirectory(data, size)) return 0;
   fuzz::ClearScratch();
-  int ends[2];
-  if (pipe(ends) != 0) std::abort();
-  const std::string input = std::string(reinterpret_cast<const char*>(data), size) + "\nquit\n";
-  if (write(ends[1], input.data(), input.size()) != static_cast<ssize_t>(input.size()))
-    std::abort();
+  const std::array<int, 2> ends = fuzz::CommandPipe(data, size);
   {
     ProtocolInput in(ends[0]);
     ProtocolChannel channel(in, fuzz::Silent(), "ConnTrace.txt");
