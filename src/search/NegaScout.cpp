@@ -427,7 +427,8 @@ std::string NegaScout::PrincipalVariation(int depth, const Board& board,
     if (!walk.MakeMove(move)) break;
     std::string coords;
     Board::SquareToCoord(entry.from, entry.to, coords);
-    text += coords;
+    // A promotion names its piece, so that front ends can read the move.
+    text += coords + move->PromotionLetter();
     if (round + 1 < depth) text += ' ';
   }
   return text;
