@@ -347,10 +347,10 @@ void XboardSession::EngineMove() {
   if (remainingMs_ >= 0)
     remainingMs_ = std::max<std::int64_t>(remainingMs_ - (Milliseconds() - started), 0);
 
-  if (BookProbeInfo.lastProbeHit && game_.Engine().CompletedDepth() == 0) {
+  if (const BookChoice& book = game_.Engine().LastBookChoice(); book.move) {
     std::ostringstream line;
-    line << "0\t0\t0\t0\topening: " << BookProbeInfo.lastProbeChoice << '/'
-         << BookProbeInfo.lastProbeCandidates << ": " << CoordinateText(move);
+    line << "0\t0\t0\t0\topening: " << book.choice << '/' << book.candidates << ": "
+         << CoordinateText(move);
     SendThinking(line.str());
   }
   if (move.Kind() == MOVE_RESIGN) {

@@ -61,8 +61,9 @@ void NegaScout::Think(const Board& board, Move* out) {
   stats_ = SearchStatistics();
   stopped_ = false;
   completedDepth_ = 0;
-  if (const Move* bookMove = book_ ? book_->Probe(board) : nullptr) {
-    *out = *bookMove;
+  bookChoice_ = book_ ? book_->Probe(board) : BookChoice();
+  if (bookChoice_.move) {
+    *out = *bookChoice_.move;
     return;
   }
 
