@@ -19,6 +19,10 @@ std::string FindOpeningBook(const std::string& fileName) {
   if (!error) {
     const std::filesystem::path beside = program.parent_path() / fileName;
     if (IsFile(beside)) return beside.string();
+    // An installed program, wherever its installation was moved to.
+    const std::filesystem::path shared =
+        program.parent_path().parent_path() / "share" / "velmora" / fileName;
+    if (IsFile(shared)) return shared.string();
   }
 #ifdef VELMORA_BOOK_DIR
   const std::filesystem::path installed = std::filesystem::path(VELMORA_BOOK_DIR) / fileName;

@@ -11,8 +11,6 @@
 #include "book/PGNParser.h"
 #include "game/Console.h"
 
-BookProbeInfoValues BookProbeInfo;
-
 namespace {
 
 constexpr std::uint8_t MARKER_ENTRY = 0x00;
@@ -193,8 +191,7 @@ void OpeningBook::AddMove(const Move& move, std::int64_t hashKey, std::uint32_t 
   if (outcome == OUTCOME_NEUTRAL) found->neutralCount += 1;
 }
 
-const Move* OpeningBook::Probe(const Board& board) const {
-  BookProbeInfo = BookProbeInfoValues();
+BookChoice OpeningBook::Probe(const Board& board) const {
   std::int64_t key;
   std::uint32_t lock;
   board.Hashes(key, lock);
@@ -209,7 +206,7 @@ const Move* OpeningBook::Probe(const Board& board) const {
     candidates.push_back(&entry);
     total += entry.Weight();
   }
-  if (candidates.empty()) return nullptr;
+  if (candidates.empty()) return BookChoice();
 
   // Draw a candidate uniformly and keep it with a chance proportional to its weight. Without
   // any weight (only a foreign file can hold such entries) the uniform draw stands.
@@ -223,8 +220,5 @@ const Move* OpeningBook::Probe(const Board& board) const {
         static_cast<double>(total);
     if (share > (std::rand() % 10000) / 10000.0) break;
   }
-  BookProbeInfo.lastProbeHit = true;
-  BookProbeInfo.lastProbeChoice = chosen + 1;
-  BookProbeInfo.lastProbeCandidates = n;
-  return &candidates[static_cast<std::size_t>(chosen)]->move;
+  return {&candidates[static_cast<std::size_t>(chosen)]->move, chosen + 1, n};
 }

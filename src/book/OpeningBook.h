@@ -25,13 +25,13 @@ struct BookEntry {
   std::int64_t Weight() const;
 };
 
-// What the last probe found, for the front end's report of a book move.
-struct BookProbeInfoValues {
-  bool lastProbeHit = false;
-  std::int32_t lastProbeChoice = -1;  // 1-based place of the chosen candidate
-  std::int32_t lastProbeCandidates = 0;
+// What a probe found: the chosen move (null when the book knows none), its 1-based place
+// among the candidates and their number, for the front end's report of a book move.
+struct BookChoice {
+  const Move* move = nullptr;
+  std::int32_t choice = 0;
+  std::int32_t candidates = 0;
 };
-extern BookProbeInfoValues BookProbeInfo;
 
 class OpeningBook {
  public:
@@ -52,8 +52,8 @@ class OpeningBook {
   void AddMove(const Move& move, std::int64_t hashKey, std::uint32_t hashLock, int outcome,
                Color side);
 
-  // A book move for the position, drawn at random by weight; null when the book knows none.
-  const Move* Probe(const Board& board) const;
+  // A book move for the position, drawn at random by weight.
+  BookChoice Probe(const Board& board) const;
 
   // Reads one PGN file into the book, the first maxDepth plies of every game; the number of
   // games read. A move the reader cannot resolve throws FatalInput. Games set up from another

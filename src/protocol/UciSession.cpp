@@ -196,41 +196,33 @@ void UciSession::OnGo(const std::string& arguments) {
   channel_.Send("bestmove " + BestMoveText(move));
 }
 
-bool UciSession::Poll() {
-  for (std::string& line : channel_.TakeWaiting()) {
-    std::string word, rest;
-    SplitCommand(line, word, rest);
-    if (word == "isready") {
-      channel_.Send("readyok");
-    } else if (word == "stop") {
-      stop_ = true;
-    } else if (word == "quit") {
-      stop_ = quit_ = true;
-    } else if (word != "ponderhit") {
-      pending_.push_back(std::move(line));
-    }
+void UciSession::WhileSearching(std::string line) {
+  std::string word, rest;
+  SplitCommand(line, word, rest);
+  if (word == "isready") {
+    channel_.Send("readyok");
+  } else if (word == "stop") {
+    stop_ = true;
+  } else if (word == "quit") {
+    stop_ = quit_ = true;
+  } else if (word != "ponderhit") {
+    pending_.push_back(std::move(line));
   }
+}
+
+bool UciSession::Poll() {
+  for (std::string& line : channel_.TakeWaiting()) WhileSearching(std::move(line));
   if (channel_.InputEnded()) stop_ = quit_ = true;
   return stop_;
 }
 
 void UciSession::WaitForStop() {
+  std::string line;
   while (!stop_ && !quit_) {
-    std::string line;
-    if (!channel_.ReadLine(line)) {
-      quit_ = true;
-      break;
-    }
-    std::string word, rest;
-    SplitCommand(line, word, rest);
-    if (word == "isready") {
-      channel_.Send("readyok");
-    } else if (word == "stop") {
-      stop_ = true;
-    } else if (word == "quit") {
-      quit_ = true;
+    if (channel_.ReadLine(line)) {
+      WhileSearching(std::move(line));
     } else {
-      pending_.push_back(line);
+      quit_ = true;
     }
   }
 }

@@ -29,8 +29,10 @@ class UciSession {
   void OnPosition(const std::string& arguments);
   void OnGo(const std::string& arguments);
   void OnSetOption(const std::string& arguments);
-  // While the engine thinks: answers "isready", notes "stop" and "quit", keeps the rest for
-  // later. True when the search is to stop.
+  // A line that arrives while the engine thinks: "isready" is answered, "stop" and "quit"
+  // are noted, the rest waits until the search is over.
+  void WhileSearching(std::string line);
+  // Takes the lines that have arrived; true when the search is to stop.
   bool Poll();
   // After "go infinite" ended by itself: the answer waits for "stop".
   void WaitForStop();

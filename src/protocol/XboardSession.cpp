@@ -18,6 +18,10 @@ constexpr std::array<std::string_view, 14> STOPPING = {
     "?",     "quit",  "result", "force", "new",       "undo",    "remove",
     "white", "black", "go",     "edit",  "playother", "analyze", "setboard"};
 
+// Commands after which the engine plays its side again, when it is to move.
+constexpr std::array<std::string_view, 10> PLAY_ON = {
+    "go", "usermove", "new", "force", "playother", "setboard", "undo", "remove", "analyze", "exit"};
+
 // Commands that need no answer in this engine.
 constexpr std::array<std::string_view, 16> SILENT = {
     "xboard", "protover", "accepted", "rejected", "random", "hard", "easy", "computer",
@@ -102,9 +106,8 @@ void XboardSession::Dispatch(const std::string& line) {
   SplitCommand(line, word, rest);
   if (analyzing_ && word != ".") needAnalysis_ = true;
   if (word.empty() || OneOf(SILENT, word)) return;
-  // Only "white" and "black" leave the engine waiting for "go" on its own side.
-  if (word != "white" && word != "black" && word != "ping" && word != "time" && word != "otim")
-    awaitingGo_ = false;
+  // After "white" or "black" the engine waits for a command that says to play on.
+  if (OneOf(PLAY_ON, word) || LooksLikeMove(word)) awaitingGo_ = false;
 
   if (word == "quit") {
     quit_ = true;
@@ -344,10 +347,10 @@ void XboardSession::EngineMove() {
   if (remainingMs_ >= 0)
     remainingMs_ = std::max<std::int64_t>(remainingMs_ - (Milliseconds() - started), 0);
 
-  if (BookProbeInfo.lastProbeHit && game_.Engine().CompletedDepth() == 0) {
+  if (const BookChoice& book = game_.Engine().LastBookChoice(); book.move) {
     std::ostringstream line;
-    line << "0\t0\t0\t0\topening: " << BookProbeInfo.lastProbeChoice << '/'
-         << BookProbeInfo.lastProbeCandidates << ": " << CoordinateText(move);
+    line << "0\t0\t0\t0\topening: " << book.choice << '/' << book.candidates << ": "
+         << CoordinateText(move);
     SendThinking(line.str());
   }
   if (move.Kind() == MOVE_RESIGN) {

@@ -61,8 +61,9 @@ void NegaScout::Think(const Board& board, Move* out) {
   stats_ = SearchStatistics();
   stopped_ = false;
   completedDepth_ = 0;
-  if (const Move* bookMove = book_ ? book_->Probe(board) : nullptr) {
-    *out = *bookMove;
+  bookChoice_ = book_ ? book_->Probe(board) : BookChoice();
+  if (bookChoice_.move) {
+    *out = *bookChoice_.move;
     return;
   }
 
@@ -427,7 +428,8 @@ std::string NegaScout::PrincipalVariation(int depth, const Board& board,
     if (!walk.MakeMove(move)) break;
     std::string coords;
     Board::SquareToCoord(entry.from, entry.to, coords);
-    text += coords;
+    // A promotion names its piece, so that front ends can read the move.
+    text += coords + move->PromotionLetter();
     if (round + 1 < depth) text += ' ';
   }
   return text;

@@ -9,6 +9,7 @@
 #include "board/Board.h"
 #include "board/Move.h"
 #include "board/MoveList.h"
+#include "book/OpeningBook.h"
 #include "search/SearchControl.h"
 #include "search/SearchEngine.h"
 #include "search/SearchLimits.h"
@@ -62,6 +63,8 @@ class NegaScout : public SearchEngine {
   // Whether the last search was cut short by its control. Its move is then the best one of
   // the last finished iteration (or the first legal move, when none had finished).
   bool Stopped() const { return stopped_; }
+  // What the book said in the last search; its move is null when the engine searched.
+  const BookChoice& LastBookChoice() const { return bookChoice_; }
   // Depth of the last finished iteration of the last search (0: none, or a book move).
   int CompletedDepth() const { return completedDepth_; }
 
@@ -122,6 +125,7 @@ class NegaScout : public SearchEngine {
   static constexpr int POLL_INTERVAL = 2048;
 
   const OpeningBook* book_;
+  BookChoice bookChoice_;
   SearchLimits limits_;
   SearchControl control_;
   std::int64_t searchStart_ = 0;

@@ -99,8 +99,7 @@ TEST(CreateBook, TheDefaultBookOpensTheGameWithSeveralMoves) {
   ConsoleCapture console;
   OpeningBook book(VELMORA_DEFAULT_BOOK);
   EXPECT_GT(book.entryCount, 500);
-  EXPECT_NE(book.Probe(Board()), nullptr);
-  EXPECT_GT(BookProbeInfo.lastProbeCandidates, 2);
+  EXPECT_GT(book.Probe(Board()).candidates, 2);
 }
 
 // Follows `moves` ("e2e4") from the initial position as the game does, removing castling paths
@@ -111,7 +110,7 @@ std::vector<std::string> BookAnswers(const OpeningBook& book,
   Board board;
   for (const std::string& text : moves) {
     if (board.moveNumber > 1) {
-      const Move* answer = book.Probe(board);
+      const Move* answer = book.Probe(board).move;
       answers.push_back(answer ? PerftMoveText(*answer) : "-");
     }
     const Move move = GeneratedMove(board, text);
@@ -160,10 +159,10 @@ TEST(CreateBook, BooksFromRealCollectionsAnswerOnlyLegalMoves) {
   Move pinned = GeneratedMove(start, "e2e4");
   pinned.to = At("e5");
   foreign.AddMove(pinned, start.HashKey(), start.HashLock(), OUTCOME_GOOD, WHITE);
-  EXPECT_EQ(foreign.Probe(start), nullptr);
+  EXPECT_EQ(foreign.Probe(start).move, nullptr);
   foreign.AddMove(GeneratedMove(start, "d2d4"), start.HashKey(), start.HashLock(), OUTCOME_NEUTRAL,
                   WHITE);
-  for (int i = 0; i < 20; ++i) EXPECT_EQ(PerftMoveText(*foreign.Probe(start)), "d2d4");
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(PerftMoveText(*foreign.Probe(start).move), "d2d4");
 
   // Records whose move fields lie outside the board are a damaged file.
   const std::string file = (directory.Path() / "odd.bin").string();

@@ -23,9 +23,8 @@ void Enter(OpeningBook& book, const Board& board, const char* text, int outcome)
   book.AddMove(move, board.HashKey(), board.HashLock(), outcome, board.sideToMove);
 }
 
-std::tuple<bool, int, int> LastProbe() {
-  return {BookProbeInfo.lastProbeHit, BookProbeInfo.lastProbeChoice,
-          BookProbeInfo.lastProbeCandidates};
+std::tuple<bool, int, int> Summary(const BookChoice& probe) {
+  return {probe.move != nullptr, probe.choice, probe.candidates};
 }
 
 TEST(OpeningBook, OutcomesAreCountedPerMoveAndLostGamesLeaveNoTrace) {
@@ -38,27 +37,25 @@ TEST(OpeningBook, OutcomesAreCountedPerMoveAndLostGamesLeaveNoTrace) {
   const Board start;
   Enter(book, start, "d2d4", OUTCOME_BAD);
   EXPECT_EQ(book.entryCount, 0);
-  EXPECT_EQ(book.Probe(start), nullptr);
+  EXPECT_EQ(book.Probe(start).move, nullptr);
   Enter(book, start, "e2e4", OUTCOME_GOOD);
   Enter(book, start, "e2e4", OUTCOME_NEUTRAL);
   Enter(book, start, "e2e4", OUTCOME_BAD);
   EXPECT_EQ(book.entryCount, 1);
-  ASSERT_NE(book.Probe(start), nullptr);
-  EXPECT_EQ(LastProbe(), std::tuple(true, 1, 1));
+  EXPECT_EQ(Summary(book.Probe(start)), std::tuple(true, 1, 1));
   // The same placement with the other side to move is another position.
   Board black = start;
   black.sideToMove = BLACK;
-  EXPECT_EQ(book.Probe(black), nullptr);
-  EXPECT_EQ(LastProbe(), std::tuple(false, -1, 0));
+  EXPECT_EQ(Summary(book.Probe(black)), std::tuple(false, 0, 0));
 
   // A won game weighs twice as much as a draw.
   Enter(book, start, "d2d4", OUTCOME_NEUTRAL);
   Enter(book, start, "d2d4", OUTCOME_NEUTRAL);
   std::srand(12345);
   int e4 = 0;
-  for (int i = 0; i < 3000; ++i) e4 += book.Probe(start)->from == At("e2");
+  for (int i = 0; i < 3000; ++i) e4 += book.Probe(start).move->from == At("e2");
   EXPECT_NEAR(e4 / 3000.0, 3.0 / 5.0, 0.04);
-  EXPECT_EQ(BookProbeInfo.lastProbeCandidates, 2);
+  EXPECT_EQ(book.Probe(start).candidates, 2);
 }
 
 TEST(OpeningBook, SavedBooksLoadAgainAndDamagedFilesLeaveTheBookEmpty) {
@@ -94,7 +91,7 @@ TEST(OpeningBook, SavedBooksLoadAgainAndDamagedFilesLeaveTheBookEmpty) {
   EXPECT_EQ(again.entryCount, 8);
   board = Board();
   for (const char* move : moves) {
-    const Move* answer = again.Probe(board);
+    const Move* answer = again.Probe(board).move;
     ASSERT_NE(answer, nullptr) << move;
     EXPECT_EQ(*answer, GeneratedMove(board, move));
     Play(board, {move});

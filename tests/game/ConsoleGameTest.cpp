@@ -156,4 +156,22 @@ TEST(ConsoleGame, TakeBackAndSaveThroughTheRealProgram) {
   EXPECT_NE(directory.Read("games.pgn").find("  1.  g2g4  Qd8h4  0-1\n\n"), std::string::npos);
 }
 
+// The usage and the version, and the book of an installed program found from any folder.
+TEST(ConsoleGame, HelpVersionAndTheInstalledBook) {
+  TemporaryDirectory directory;
+  const ProgramRun help = RunIn(directory, VELMORA_BINARY, "--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.output.find("velmora uci "), std::string::npos);
+  const ProgramRun version = RunIn(directory, VELMORA_BINARY, "--version");
+  EXPECT_TRUE(version.output.starts_with("Velmora ")) << version.output;
+
+  std::filesystem::create_directories(directory.Path() / "bin");
+  std::filesystem::create_directories(directory.Path() / "share/velmora");
+  std::filesystem::copy_file(VELMORA_BINARY, directory.Path() / "bin/velmora");
+  std::filesystem::copy_file(VELMORA_DEFAULT_BOOK,
+                             directory.Path() / "share/velmora/openingbook.bin");
+  const ProgramRun run = RunIn(directory, (directory.Path() / "bin/velmora").c_str(), "", "quit\n");
+  EXPECT_NE(run.output.find("\nOpeningsBook = "), std::string::npos) << run.output;
+}
+
 }  // namespace

@@ -81,6 +81,10 @@ TEST(UciSession, PositionsWithCastlingEnPassantAndTheEndOfTheGame) {
             "info string illegal move e1c1: the moves from it on are left out");
   EXPECT_TRUE(
       engine.BestMoveIsLegal("r3k2r/8/8/8/8/8/3q4/R3K2R w KQkq - 0 1", engine.Until("bestmove")));
+  // A promotion in the variation names its piece, as the front end needs it to read it.
+  engine.session.Send("position fen 1r5k/P7/8/8/8/8/8/K7 w - - 0 1\ngo depth 2");
+  EXPECT_EQ(engine.Until("bestmove"), "bestmove a7b8q");
+  EXPECT_NE(engine.lastInfo.find(" pv a7b8q "), std::string::npos) << engine.lastInfo;
   // Mated and stalemated sides have no move to give.
   engine.session.Send("position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1 moves a1a8\ngo");
   EXPECT_EQ(engine.Until("bestmove"), "bestmove 0000");
