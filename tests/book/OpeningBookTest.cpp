@@ -149,9 +149,10 @@ TEST(OpeningBook, RecordLayoutAndTheReportOfTheChosenCandidate) {
   std::srand(7);
   int secondChosen = 0;
   for (int i = 0; i < 60; ++i) {
-    const std::string chosen = PerftMoveText(*three.Probe(start));
+    const BookChoice probe = three.Probe(start);
+    const std::string chosen = PerftMoveText(*probe.move);
     const int place = chosen == candidates[0] ? 1 : chosen == candidates[1] ? 2 : 3;
-    EXPECT_EQ(LastProbe(), std::tuple(true, place, 3)) << chosen;
+    EXPECT_EQ(Summary(probe), std::tuple(true, place, 3)) << chosen;
     secondChosen += place == 2;
   }
   EXPECT_GT(secondChosen, 0);

@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!book.Load(fuzz::AsFile(data, size))) return 0;
   Board board;
   for (int ply = 0; ply < 4; ++ply) {
-    const Move* move = book.Probe(board);
+    const Move* move = book.Probe(board).move;
     if (move == nullptr) break;
     Board after = board;
     after.MakeMove(move);
