@@ -6,7 +6,6 @@
 #include <tuple>
 
 #include "board/Board.h"
-#include "board/FatalInput.h"
 #include "game/Console.h"
 #include "support/ConsoleCapture.h"
 #include "support/TemporaryDirectory.h"
@@ -91,30 +90,6 @@ TEST(BoardTextTest, LoadsPositionFilesAndCountsBadLines) {
   EXPECT_FALSE(board.Load(bad.string() + ".missing"));
   EXPECT_EQ(board.moveNumber, 5);
   EXPECT_EQ(console.Take(), "");
-}
-
-TEST(BoardTextTest, MissingKingIsFatal) {
-  TemporaryDirectory directory;
-  ConsoleCapture console;
-  const auto status = [&](const char* name, const char* content) {
-    try {
-      Board().Load(directory.Write(name, content).string());
-    } catch (const FatalInput& fatal) {
-      return fatal.Status();
-    }
-    return 0;
-  };
-  EXPECT_EQ(status("empty.txt", ""), -1);
-  EXPECT_EQ(console.Take(), "Board::Load() 2 errors occured while reading " +
-                                (directory.Path() / "empty.txt").string() +
-                                "!\nBoard::Load() Der schwarze Koenig fehlt!!!\n");
-  EXPECT_EQ(status("blank.txt", "\r\n\n\n"), -1);
-  EXPECT_EQ(console.Take(), "Board::Load() 1 errors occured while reading " +
-                                (directory.Path() / "blank.txt").string() +
-                                "!\nBoard::Load() Der schwarze Koenig fehlt!!!\n");
-  EXPECT_EQ(status("nowhite.txt", "bk e8\n"), -1);
-  EXPECT_EQ(console.Take(), "Board::Load() Der weisse Koenig fehlt!!!\n");
-  EXPECT_EQ(status("check.txt", "wk e1\nbk e8\nwr e5\n?w\n"), 1);
 }
 
 }  // namespace

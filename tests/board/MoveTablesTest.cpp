@@ -54,14 +54,6 @@ TEST(MoveTables, StepOrdersWithTheirExceptionRows) {
             "e2: c3 d4 f4 g3 g1 c1; f2: d3 e4 g4 h3 h1 d1; g2: h4 e1 e3 f4; h2: g4 f3 f1; "
             "c1: a2 b3 d3 e2; d1: b2 c3 e3 f2; e1: c2 d3 f3 g2; f1: d2 e3 g3 h2; g1: e2 f3 h3; "
             "h1: f2 g3; ");
-
-  int knightTotal = 0, kingTotal = 0;
-  for (Square s = 0; s < 64; ++s) {
-    knightTotal += KnightMoves[s].count;
-    kingTotal += KingMoves[s].count;
-  }
-  EXPECT_EQ(knightTotal, 336);
-  EXPECT_EQ(kingTotal, 420);
 }
 
 TEST(MoveTables, RaysRunOutwardsInDirectionOrderWithoutEmptyRays) {

@@ -1,11 +1,10 @@
-#include "board/Perft.h"
-
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
 #include <vector>
 
+#include "board/Perft.h"
 #include "support/TestBoards.h"
 
 namespace {
@@ -17,20 +16,24 @@ TEST(Perft, PublishedCounts) {
     const char* fen;
     std::vector<std::uint64_t> counts;  // depth 1, 2, ...
   } cases[] = {
-      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", {20, 400, 8902, 197281, 4865609}},
-      {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -", {48, 2039, 97862, 4085603}},
+      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+       {20, 400, 8902, 197281, 4865609}},
+      {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
+       {48, 2039, 97862, 4085603}},
       {"8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -", {14, 191, 2812, 43238, 674624}},
       {"r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1", {6, 264, 9467, 422333}},
       {"r2q1rk1/pP1p2pp/Q4n2/bbp1p3/Np6/1B3NBn/pPPP1PPP/R3K2R b KQ - 0 1", {6, 264, 9467, 422333}},
       {"rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8", {44, 1486, 62379, 2103487}},
-      {"r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10", {46, 2079, 89890}},
+      {"r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10",
+       {46, 2079, 89890}},
       {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", {26, 568, 13744, 314346}},
       {"n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1", {24, 496, 9483, 182838}},
   };
   for (const auto& c : cases) {
     const Board board = FromFen(c.fen);
     for (std::size_t depth = 1; depth <= c.counts.size(); ++depth)
-      EXPECT_EQ(Perft(board, static_cast<int>(depth)), c.counts[depth - 1]) << c.fen << " depth " << depth;
+      EXPECT_EQ(Perft(board, static_cast<int>(depth)), c.counts[depth - 1])
+          << c.fen << " depth " << depth;
   }
   EXPECT_EQ(Perft(Board(), 0), 1u);
 }

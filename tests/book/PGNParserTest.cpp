@@ -177,10 +177,8 @@ TEST(PGNParserTest, SanTokensResolveAgainstThePosition) {
   }
 }
 
-// Fatal errors end the program with status 1. Standard output and the console go to standard
-// error here, so that all messages are checked in order.
-// What reading a second game with `text` as its moves writes to standard error and the
-// console before the reader gives up, or "" when it reads to the end.
+// What reading a second game with `text` as its moves writes to standard error, standard output
+// and the console (in their order) before the reader gives up, or "" when it reads to the end.
 std::string FatalMessage(const std::string& text) {
   std::ostringstream errors;
   std::ostream* const savedConsole = std::exchange(ConsoleOut, &errors);

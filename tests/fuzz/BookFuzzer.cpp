@@ -2,6 +2,8 @@
 // the move it gives made on the board.
 #include "FuzzSupport.h"
 #include "board/Fen.h"
+#include "board/MoveList.h"
+#include "book/OpeningBook.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Prepare();

@@ -3,6 +3,7 @@
 
 #include "FuzzSupport.h"
 #include "board/FatalInput.h"
+#include "book/OpeningBook.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Prepare();

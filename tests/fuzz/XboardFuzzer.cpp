@@ -5,29 +5,23 @@
 
 #include "FuzzSupport.h"
 #include "board/FatalInput.h"
+#include "book/OpeningBook.h"
 #include "protocol/ProtocolInput.h"
 #include "protocol/XboardConnection.h"
 #include "protocol/XboardSession.h"
 
-namespace {
-
-constexpr std::size_t LONGEST_INPUT = 16384;  // well within a pipe's buffer
-constexpr std::int64_t NODES_PER_SEARCH = 3000;
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Prepare();
-  if (size > LONGEST_INPUT) return 0;
   fuzz::ClearScratch();
   static const OpeningBook book(fuzz::BOOK_FILE);
-  const std::array<int, 2> ends = fuzz::CommandPipe(data, size);
+  std::array<int, 2> ends{};
+  if (!fuzz::CommandPipe(data, size, ends)) return 0;
   {
     ProtocolInput in(ends[0]);
     try {
       XboardConnection connection(in, fuzz::Silent(), "ConnTrace.txt");
       XboardSession session(connection, &book, "games.pgn");
-      session.CapSearchNodes(NODES_PER_SEARCH);
+      session.CapSearchNodes(3000);
       session.Run();
     } catch (const FatalInput&) {
       // a failed handshake: the program ends here with its message

@@ -189,10 +189,13 @@ TEST_F(GameTest, StoredFilesAreReadSafelyAndEverySavedFileLoadsAgain) {
   EXPECT_NE(run.output.find("Board::Load() check.txt: the side not to move is in check!\n"),
             std::string::npos);
   // Without a king the program ends with -1, and the unplayed game reports no log.
-  directory.Write("king.txt", "wk e1\n");
+  directory.Write("king.txt", "bk e8\n\nbq\n");
   const ProgramRun noKing = RunIn(directory, VELMORA_BINARY, "load king.txt", "");
   EXPECT_EQ(noKing.status, 255);
-  EXPECT_TRUE(noKing.output.ends_with("Board::Load() Der schwarze Koenig fehlt!!!\n"));
+  EXPECT_TRUE(
+      noKing.output.ends_with("Board::Load() 1 errors occured while reading king.txt!\n"
+                              "Board::Load() Der weisse Koenig fehlt!!!\n"))
+      << noKing.output;
 }
 
 // The record of the game: from any position, with the right winner, without retracted moves,

@@ -85,35 +85,6 @@ TEST(NegaScout, MateStalemateAndIllegalPositionsAtTheRootAndInside) {
   EXPECT_LT(std::abs(engine.Quiesce(board, -30000, 30000, 0)), 5000);
 }
 
-TEST(NegaScout, SearchesAreRepeatableAndStopByTheirLimits) {
-  ConsoleCapture console;
-  const Board board = FromFen("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3");
-  NegaScout first(nullptr, SearchLimits::FixedDepth(4), SteppingClock(0));
-  NegaScout second(nullptr, SearchLimits::FixedDepth(4), SteppingClock(0));
-  Move a, b;
-  first.Think(board, &a);
-  second.Think(board, &b);
-  EXPECT_EQ(std::tuple(PerftMoveText(a), a.score, first.TotalNodes()),
-            std::tuple(PerftMoveText(b), b.score, second.TotalNodes()));
-  EXPECT_EQ(first.SearchCount(), 1);
-  console.Take();
-
-  // A slow clock: depths 2 to 4 are searched all the same, then the time is up.
-  NegaScout slow(nullptr, SearchLimits(), SteppingClock(20000));
-  slow.Think(board, &a);
-  EXPECT_EQ(IterationDepths(console.Take()), (std::vector<int>{2, 3, 4}));
-
-  SearchLimits nodes;
-  nodes.maxNodes = 20000;
-  NegaScout limited(nullptr, nodes, SteppingClock(0));
-  limited.Think(board, &a);
-  const std::vector<int> depths = IterationDepths(console.Take());
-  ASSERT_GE(depths.size(), 3u);
-  EXPECT_EQ(depths.front(), 2);
-  EXPECT_LT(depths.size(), 8u);
-  EXPECT_GT(limited.Statistics().regularNodes + limited.Statistics().quiescenceNodes, 20000);
-}
-
 // A front end's command or a game clock can end a search at any node: the move is then that of
 // the last finished iteration, and without one the first legal move; never an empty move.
 TEST(NegaScout, AStoppedSearchPlaysTheLastFinishedIteration) {
@@ -172,13 +143,11 @@ NegaScout::Clock ScriptedClock(std::vector<std::int64_t> readings) {
 
 // With minimum depth 2 the clock is read at the start, at both ends of every iteration and,
 // for the total, after each iteration that did not end the search by itself: the readings
-// {0, 0, T} make the first iteration take T ms, {0, 0, 0, T} the first total T ms.
+// {0, 0, T} make the first iteration take T ms, {0, 0, 0, T} the first total T ms. The default
+// limits (2500 ms, 10000 ms, 999999 nodes) are checked where the program prints them.
 TEST(NegaScout, StopRulesAtTheirBoundaries) {
   ConsoleCapture console;
   const Board board = FromFen("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3");
-  EXPECT_EQ(
-      std::tuple(SearchLimits().maxNodes, SearchLimits().maxTimeMs, SearchLimits().maxIterTimeMs),
-      std::tuple(999999, 10000, 2500));
   const auto depths = [&](SearchLimits limits, std::vector<std::int64_t> readings) {
     limits.minDepth = 2;
     limits.maxDepth = 4;
@@ -192,17 +161,18 @@ TEST(NegaScout, StopRulesAtTheirBoundaries) {
   EXPECT_EQ(depths(SearchLimits(), {0, 0, 2501}), first);
   EXPECT_EQ(depths(SearchLimits(), {0, 0, 0, 10000}), all);
   EXPECT_EQ(depths(SearchLimits(), {0, 0, 0, 10001}), first);
+  // Up to the minimum depth (4) the clock is not looked at.
+  NegaScout slow(nullptr, SearchLimits(), SteppingClock(20000));
+  Move move;
+  slow.Think(board, &move);
+  EXPECT_EQ(IterationDepths(console.Take()), all);
 
   // The node limit: an iteration of exactly maxNodes nodes is followed by the next one.
-  std::vector<std::string> lines;
   NegaScout counted(nullptr, SearchLimits::FixedDepth(2), SteppingClock(0));
-  counted.SetThinkingOutput([&](const std::string& line) { lines.push_back(line); });
-  Move move;
   counted.Think(board, &move);
   console.Take();
   SearchLimits nodes;
   nodes.maxNodes = counted.TotalNodes();
-  EXPECT_EQ(lines, std::vector<std::string>{"2\t-159\t0\t482\tb1c3 d8e7"});
   EXPECT_EQ(depths(nodes, {0}), (std::vector<int>{2, 3}));  // depth 3 visits more
   nodes.maxNodes -= 1;
   EXPECT_EQ(depths(nodes, {0}), first);
@@ -221,7 +191,6 @@ TEST(NegaScout, CaptureHistoryIsKeptHistoryAndTablesStartEmpty) {
     const std::int32_t* const flat = &table[0][0][0];
     return std::vector<std::int32_t>(flat, flat + 2 * 64 * 64);
   };
-  const auto captures = [&](const NegaScout& engine) { return counters(engine.CaptureHistory()); };
   const char* busy = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
   // Blocked pawns and distant kings: no capture within reach, so the capture history plays no
   // part.
@@ -237,20 +206,18 @@ TEST(NegaScout, CaptureHistoryIsKeptHistoryAndTablesStartEmpty) {
   NegaScout kept(nullptr, SearchLimits::FixedDepth(3), SteppingClock(0));
   const auto first = firstSearch(busy);
   EXPECT_EQ(search(kept, busy), first);
-  const std::vector<std::int32_t> afterFirst = captures(kept);
-  EXPECT_NE(afterFirst, std::vector<std::int32_t>(2 * 64 * 64, 0));
+  EXPECT_NE(counters(kept.CaptureHistory()), std::vector<std::int32_t>(2 * 64 * 64, 0));
   EXPECT_NE(search(kept, busy), first);
-  const std::vector<std::int32_t> afterSecond = captures(kept);
-  for (std::size_t i = 0; i < afterSecond.size(); ++i) EXPECT_GE(afterSecond[i], afterFirst[i]);
   const auto quietFirst = firstSearch(quiet);
   EXPECT_EQ(search(kept, quiet), quietFirst);
   EXPECT_EQ(search(kept, quiet), quietFirst);
   EXPECT_EQ(counters(kept.History()), historyOfFirst);
 
+  const std::vector<std::int32_t> captures = counters(kept.CaptureHistory());
   std::istringstream state(std::string("\x07\0\0\0", 4));
   kept.LoadState(state);
   EXPECT_EQ(kept.SearchCount(), 7);
-  EXPECT_EQ(captures(kept), afterSecond);
+  EXPECT_EQ(counters(kept.CaptureHistory()), captures);
   EXPECT_EQ(counters(kept.History()), std::vector<std::int32_t>(2 * 64 * 64, 0));
   EXPECT_EQ(search(kept, quiet), quietFirst);
 }
@@ -260,7 +227,6 @@ TEST(NegaScout, StateAndStatistics) {
   ConsoleCapture console;
   std::unique_ptr<SearchEngine> engine = SearchEngine::Create(ENGINE_NEGASCOUT, nullptr);
   ASSERT_NE(engine, nullptr);
-  for (int kind : {0, 1, 3}) EXPECT_EQ(SearchEngine::Create(kind, nullptr), nullptr);
 
   std::istringstream saved(std::string("\x05\x01\x00\x00", 4));
   engine->LoadState(saved);
@@ -291,27 +257,21 @@ TEST(NegaScout, StateAndStatistics) {
   engine3.PrintStatistics();
   EXPECT_EQ(lines, (std::vector<std::string>{"2\t-159\t0\t482\tb1c3 d8e7",
                                              "3\t-132\t0\t2137\tf1d3 d8e7 e1g1"}));
-  EXPECT_EQ(console.Take(),
-            "\n S T A T S  -  NegaScout\n"
-            "Regular nodes:       265  Quiescence nodes:      1872\n"
-            "Regular TTHits:      102  Quiescence TTHits:       19\n"
-            "Regular Cutoffs:     228  Quiescence Cutoffs:     350\n"
-            "Regular Hash col:      0  Quiescence Hash col:      1\n"
-            "Regular Moveperf:  95.25% Quiescence Moveperf:  81.06%\n\n"
-            " S T A T S  -  TranspositionTable  white\n"
-            "total number of entries:     433 of  655360 ( 0.06% )\n- depth\n"
-            "  ^-   3:       1\n  ^-   1:     135\n  ^-   0:      31\n  ^-  -1:      80\n"
-            "  ^-  -2:      16\n  ^-  -3:      64\n  ^-  -4:       1\n  ^-  -5:      66\n"
-            "  ^-  -7:      22\n  ^-  -9:      14\n  ^- -11:       3\n- ply\n"
-            "  ^-  19:       3\n  ^-  17:      14\n  ^-  15:      22\n  ^-  13:      66\n"
-            "  ^-  11:      65\n  ^-   9:      96\n  ^-   7:     166\n  ^-   5:       1\n\n"
-            " S T A T S  -  TranspositionTable  black\n"
-            "total number of entries:     311 of  655360 ( 0.04% )\n- depth\n"
-            "  ^-   2:      27\n  ^-   0:      72\n  ^-  -1:      58\n  ^-  -2:      38\n"
-            "  ^-  -3:      10\n  ^-  -4:      45\n  ^-  -6:      39\n  ^-  -8:      14\n"
-            "  ^- -10:       7\n  ^- -12:       1\n- ply\n  ^-  20:       1\n"
-            "  ^-  18:       7\n  ^-  16:      14\n  ^-  14:      39\n  ^-  12:      45\n"
-            "  ^-  10:      48\n  ^-   8:     130\n  ^-   6:      27\n");
+  // The tables' own reports follow (their form is checked in TranspositionTableTest).
+  const std::string real = console.Take();
+  EXPECT_TRUE(
+      real.starts_with("\n S T A T S  -  NegaScout\n"
+                       "Regular nodes:       265  Quiescence nodes:      1872\n"
+                       "Regular TTHits:      102  Quiescence TTHits:       19\n"
+                       "Regular Cutoffs:     228  Quiescence Cutoffs:     350\n"
+                       "Regular Hash col:      0  Quiescence Hash col:      1\n"
+                       "Regular Moveperf:  95.25% Quiescence Moveperf:  81.06%\n\n"
+                       " S T A T S  -  TranspositionTable  white\n"
+                       "total number of entries:     433 of  655360 ( 0.06% )\n"))
+      << real;
+  EXPECT_NE(real.find(" S T A T S  -  TranspositionTable  black\n"
+                      "total number of entries:     311 of  655360 ( 0.04% )\n"),
+            std::string::npos);
 }
 
 }  // namespace
