@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string error;
   if (!ReadFen(std::string(reinterpret_cast<const char*>(data), size), board, error)) return 0;
   Perft(board, 2);
-  NegaScout engine(nullptr, SearchLimits::FixedDepth(2));
+  // One engine for all inputs, as the game keeps one: its tables are emptied by every search.
+  static NegaScout engine(nullptr, SearchLimits::FixedDepth(2));
   Move move;
   engine.Think(board, &move);
   // What the FEN reader accepts, it writes back the same way.
