@@ -10,8 +10,8 @@
 
 #include "book/BookLocation.h"
 #include "book/OpeningBook.h"
+#include "console/Console.h"
 #include "game/ComputerPlayer.h"
-#include "game/Console.h"
 #include "game/Game.h"
 #include "game/HumanPlayer.h"
 #include "game/OutOfMemory.h"

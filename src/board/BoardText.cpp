@@ -6,7 +6,7 @@
 
 #include "board/Board.h"
 #include "board/Fen.h"
-#include "game/Console.h"
+#include "console/Console.h"
 
 namespace {
 

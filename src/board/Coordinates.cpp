@@ -4,7 +4,7 @@
 #include <string>
 
 #include "board/Board.h"
-#include "game/Console.h"
+#include "console/Console.h"
 
 namespace {
 

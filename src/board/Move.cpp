@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "board/Board.h"
-#include "game/Console.h"
+#include "console/Console.h"
 
 void Move::Print() const {
   if (flags == MOVE_RESIGN) {

@@ -9,7 +9,7 @@
 #include "board/MoveList.h"
 #include "book/Outcome.h"
 #include "book/PGNParser.h"
-#include "game/Console.h"
+#include "console/Console.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "game/Console.h"
+#include "console/Console.h"
 
 namespace {
 

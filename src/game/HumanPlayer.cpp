@@ -3,8 +3,8 @@
 #include <cctype>
 #include <ostream>
 
+#include "console/Console.h"
 #include "game/ComputerPlayer.h"
-#include "game/Console.h"
 #include "game/ConsoleInput.h"
 #include "game/Game.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "book/PGNParser.h"
-#include "game/Console.h"
+#include "console/Console.h"
 #include "support/TestBoards.h"
 
 namespace {
