@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "board/MoveList.h"
+#include "board/SquareText.h"
 
 namespace {
 
@@ -90,10 +91,7 @@ bool ReadCastling(const std::string& field, Board& board, std::string& error) {
 
 bool ReadEnPassant(const std::string& field, Board& board, std::string& error) {
   if (field == "-") return true;
-  const Square square =
-      field.size() == 2 && field[0] >= 'a' && field[0] <= 'h' && field[1] >= '1' && field[1] <= '8'
-          ? SquareAt(field[0] - 'a', field[1] - '0')
-          : -1;
+  const Square square = ParseSquare(field);
   // The skipped square lies behind the pawn that has just made its double step.
   const bool whiteToMove = board.sideToMove == WHITE;
   const int expectedRank = whiteToMove ? 6 : 3;
@@ -198,9 +196,7 @@ std::string WriteFen(const Board& position) {
   if (fen.size() == castlingStart) fen += '-';
   fen += ' ';
   if (board.enPassant) {
-    const Square square = LowestSquare(board.enPassant);
-    fen += static_cast<char>('a' + square % 8);
-    fen += static_cast<char>('8' - square / 8);
+    fen += SquareName(LowestSquare(board.enPassant));
   } else {
     fen += '-';
   }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "board/SquareText.h"
 #include "console/Console.h"
 
 namespace {
@@ -21,20 +22,6 @@ namespace {
 bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 bool IsLetter(char c) { return IsLower(c) || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// The square of a two-character text, file letters in either case, or -1. Silent: the reader
-// reports unresolvable moves in its own words.
-Square SquareOf(std::string_view text) {
-  if (text.size() != 2) return -1;
-  const char file =
-      text[0] >= 'A' && text[0] <= 'H' ? static_cast<char>(text[0] - 'A' + 'a') : text[0];
-  if (file < 'a' || file > 'h' || text[1] < '1' || text[1] > '8') return -1;
-  return (file - 'a') + 8 * ('8' - text[1]);
-}
-
-std::string CoordOf(Square square) {
-  return {static_cast<char>('a' + square % 8), static_cast<char>('8' - square / 8)};
-}
 
 // The rank digit `steps` ranks behind `rank` as the mover sees it (lower for White). Works on
 // the character, so a bad rank stays bad and the square conversion refuses it later.
@@ -353,7 +340,7 @@ bool PGNParser::sanToCoordinates(std::string token, std::string& coordinates, bo
   if (token.size() == 2) {
     const char file = token[0];
     const char rank = token[1];
-    const Square behind = SquareOf(std::string{file, RankBehind(rank, mover, 1)});
+    const Square behind = ParseSquare(std::string{file, RankBehind(rank, mover, 1)});
     const int pawn = behind < 0       ? NO_PIECE
                      : mover == WHITE ? board.WhitePieceAt(behind)
                                       : board.BlackPieceAt(behind);
@@ -451,7 +438,7 @@ bool PGNParser::sanToCoordinates(std::string token, std::string& coordinates, bo
   }
 
   // The first square from a8 to h1 whose piece can make the move legally.
-  const Square to = SquareOf(target);
+  const Square to = ParseSquare(target);
   if (to >= 0) {
     moves.Generate(board);
     MoveList replies;
@@ -465,7 +452,7 @@ bool PGNParser::sanToCoordinates(std::string token, std::string& coordinates, bo
       Board after = board;
       after.MakeMove(candidate);
       if (!replies.Generate(after)) continue;  // leaves the own king capturable
-      coordinates = CoordOf(from) + CoordOf(to);
+      coordinates = SquareName(from) + SquareName(to);
       return true;
     }
   }
