@@ -41,9 +41,7 @@ bool IsBoardMove(const Move& m) {
       (m.flags & ~(KIND_MASK | PROMOTION_MASK)) == 0 &&
       (m.Kind() == MOVE_NORMAL || m.Kind() == MOVE_CAPTURE || m.Kind() == MOVE_EN_PASSANT ||
        m.Kind() == MOVE_CASTLE_SHORT || m.Kind() == MOVE_CASTLE_LONG);
-  const bool promotionOk = promotion == 0 || promotion == PROMOTE_KNIGHT ||
-                           promotion == PROMOTE_BISHOP || promotion == PROMOTE_ROOK ||
-                           promotion == PROMOTE_QUEEN;
+  const bool promotionOk = promotion == 0 || PromotionOfFlags(promotion) != nullptr;
   return m.from >= 0 && m.from < 64 && m.to >= 0 && m.to < 64 && IsPieceCode(m.piece) &&
          (IsPieceCode(m.captured) || m.captured == NO_PIECE) && kindOk && promotionOk;
 }

@@ -285,32 +285,15 @@ bool PGNParser::ProcessToken(std::string token, Move*& move, int& outcome) {
   }
 
   // The first generated promotion to the square becomes the promotion the text names.
-  const int flags = found->flags;
-  const bool quietPromotion = flags == PROMOTE_KNIGHT || flags == PROMOTE_BISHOP ||
-                              flags == PROMOTE_ROOK || flags == PROMOTE_QUEEN;
-  const bool capturingPromotion =
-      flags == PROMOTE_KNIGHT + MOVE_CAPTURE || flags == PROMOTE_BISHOP + MOVE_CAPTURE ||
-      flags == PROMOTE_ROOK + MOVE_CAPTURE || flags == PROMOTE_QUEEN + MOVE_CAPTURE;
-  if (quietPromotion || capturingPromotion) {
-    int named = 0;
-    switch (promotion) {
-      case 'Q':
-        named = PROMOTE_QUEEN;
-        break;
-      case 'N':
-        named = PROMOTE_KNIGHT;
-        break;
-      case 'B':
-        named = PROMOTE_BISHOP;
-        break;
-      case 'R':
-        named = PROMOTE_ROOK;
-        break;
-      default:
-        std::cerr << "Promotion not found" << std::endl;
-        PgnFatal();
+  if (found->Promotion() != 0) {
+    // Upper-case letters only: the resolver has written the letter in upper case.
+    const PromotionPiece* named =
+        promotion >= 'A' && promotion <= 'Z' ? PromotionOfLetter(promotion) : nullptr;
+    if (named == nullptr) {
+      std::cerr << "Promotion not found" << std::endl;
+      PgnFatal();
     }
-    found->flags = capturingPromotion ? named + MOVE_CAPTURE : named;
+    found->flags = found->Kind() + named->flag;
   }
 
   move = found;

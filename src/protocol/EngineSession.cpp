@@ -12,20 +12,10 @@ namespace {
 
 const std::string UNDECIDED = "*";
 
+// The promotion named by the letter of coordinate text; "k" is the console's knight.
 int PromotionOf(char letter) {
-  switch (letter) {
-    case 'n':
-    case 'k':  // the console's letter for the knight
-      return PROMOTE_KNIGHT;
-    case 'b':
-      return PROMOTE_BISHOP;
-    case 'r':
-      return PROMOTE_ROOK;
-    case 'q':
-      return PROMOTE_QUEEN;
-    default:
-      return -1;
-  }
+  const PromotionPiece* promotion = PromotionOfLetter(letter == 'k' ? 'n' : letter);
+  return promotion && letter >= 'a' ? promotion->flag : -1;
 }
 
 // Whether `move`, made on a copy of `board`, leaves the mover's king safe.
