@@ -2,6 +2,7 @@
 
 #include <bit>
 
+#include "board/Castling.h"
 #include "board/Fen.h"
 #include "board/LittleEndian.h"
 
@@ -23,11 +24,9 @@ T Get(const std::uint8_t* image, std::size_t offset) {
 
 // Whether a castling right's king and rook stand on their start squares.
 bool HomeFor(const Board& board, int right) {
-  static constexpr Square kingSquare[4] = {60, 4, 60, 4};
-  static constexpr Square rookSquare[4] = {63, 7, 56, 0};
   const Color c = right % 2;
-  return (board.bitboards[WK + c] & MaskOf(kingSquare[right])) &&
-         (board.bitboards[WR + c] & MaskOf(rookSquare[right]));
+  return (board.bitboards[WK + c] & MaskOf(CASTLING[right].king)) &&
+         (board.bitboards[WR + c] & MaskOf(CASTLING[right].rook));
 }
 
 bool IsPosition(const Board& board) {
