@@ -108,8 +108,6 @@ int main(int argc, char** argv) {
   }
   OpenSearchTrace();
   if (mode == "uci") return PlayUciEngine();
-  // The board's constant tables and the move tables are built by the compiler, so they
-  // exist before any board does.
   PrintBanner();
 
   if (mode == "xboard") return PlayUnderFrontEnd();
