@@ -11,8 +11,8 @@
 #include "board/FatalInput.h"
 #include "book/BookLocation.h"
 #include "book/OpeningBook.h"
+#include "console/Console.h"
 #include "game/ComputerPlayer.h"
-#include "game/Console.h"
 #include "game/Game.h"
 #include "game/HumanPlayer.h"
 #include "game/OutOfMemory.h"
@@ -109,8 +109,6 @@ int main(int argc, char** argv) {
   }
   OpenSearchTrace();
   if (mode == "uci") return PlayUciEngine();
-  // The board's constant tables and the move tables are built by the compiler, so they
-  // exist before any board does.
   PrintBanner();
 
   // A reader that meets input it cannot go on with (a failed handshake, an unresolvable PGN

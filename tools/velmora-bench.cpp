@@ -12,7 +12,7 @@
 
 #include "board/Board.h"
 #include "board/Fen.h"
-#include "game/Console.h"
+#include "console/Console.h"
 #include "search/NegaScout.h"
 
 namespace {

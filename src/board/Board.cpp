@@ -3,7 +3,7 @@
 #include <type_traits>
 
 #include "board/HashTables.h"
-#include "game/Console.h"
+#include "console/Console.h"
 
 static_assert(std::is_trivially_copyable_v<Board>, "a board is copied as a plain value");
 

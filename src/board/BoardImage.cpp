@@ -2,7 +2,9 @@
 
 #include <bit>
 
+#include "board/Castling.h"
 #include "board/Fen.h"
+#include "board/LittleEndian.h"
 
 namespace {
 
@@ -12,25 +14,19 @@ constexpr std::size_t CASTLE_PATH = 8, MATERIAL = 24, PAWN_COUNT = 32, SIDE_TO_M
 
 template <typename T>
 void Put(BoardImage& image, std::size_t offset, T value) {
-  const auto bits = static_cast<std::uint64_t>(value);
-  for (std::size_t i = 0; i < sizeof(T); ++i)
-    image[offset + i] = static_cast<std::uint8_t>(bits >> (8 * i));
+  PutLittleEndian(image.data() + offset, value);
 }
 
 template <typename T>
 T Get(const std::uint8_t* image, std::size_t offset) {
-  std::uint64_t bits = 0;
-  for (std::size_t i = 0; i < sizeof(T); ++i) bits |= std::uint64_t{image[offset + i]} << (8 * i);
-  return static_cast<T>(bits);
+  return GetLittleEndian<T>(image + offset);
 }
 
 // Whether a castling right's king and rook stand on their start squares.
 bool HomeFor(const Board& board, int right) {
-  static constexpr Square kingSquare[4] = {60, 4, 60, 4};
-  static constexpr Square rookSquare[4] = {63, 7, 56, 0};
   const Color c = right % 2;
-  return (board.bitboards[WK + c] & MaskOf(kingSquare[right])) &&
-         (board.bitboards[WR + c] & MaskOf(rookSquare[right]));
+  return (board.bitboards[WK + c] & MaskOf(CASTLING[right].king)) &&
+         (board.bitboards[WR + c] & MaskOf(CASTLING[right].rook));
 }
 
 bool IsPosition(const Board& board) {

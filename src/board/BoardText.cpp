@@ -4,9 +4,10 @@
 #include <string>
 
 #include "board/Board.h"
+#include "board/Castling.h"
 #include "board/FatalInput.h"
 #include "board/Fen.h"
-#include "game/Console.h"
+#include "console/Console.h"
 
 namespace {
 
@@ -15,9 +16,6 @@ constexpr std::size_t MAX_TEXT_POSITION_SIZE = 1 << 20;
 
 constexpr const char* FILE_RULER = "--A----B----C----D----E----F----G----H---";
 constexpr const char* EMPTY_ROW = "|    |    |    |    |    |    |    |    |";
-
-constexpr Square E1 = SquareAt(4, 1), A1 = SquareAt(0, 1), H1 = SquareAt(7, 1);
-constexpr Square E8 = SquareAt(4, 8), A8 = SquareAt(0, 8), H8 = SquareAt(7, 8);
 
 char LowerCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -169,12 +167,11 @@ bool Board::Load(const std::string& fileName) {
   }
 
   // Castling is allowed exactly where king and rook stand on their start squares.
-  const bool blackKingHome = bitboards[BK] == MaskOf(E8);
-  const bool whiteKingHome = bitboards[WK] == MaskOf(E1);
-  castleRights[0] = whiteKingHome && (bitboards[WR] & MaskOf(H1)) != 0;
-  castleRights[1] = blackKingHome && (bitboards[BR] & MaskOf(H8)) != 0;
-  castleRights[2] = whiteKingHome && (bitboards[WR] & MaskOf(A1)) != 0;
-  castleRights[3] = blackKingHome && (bitboards[BR] & MaskOf(A8)) != 0;
+  for (int right = 0; right < 4; ++right) {
+    const Color color = right % 2;
+    castleRights[right] = bitboards[WK + color] == MaskOf(CASTLING[right].king) &&
+                          (bitboards[WR + color] & MaskOf(CASTLING[right].rook)) != 0;
+  }
 
   if (KingCanBeTaken(*this)) {
     *ConsoleOut << "Board::Load() " << fileName << ": the side not to move is in check!"

@@ -4,12 +4,10 @@
 #include <string>
 
 #include "board/Board.h"
-#include "game/Console.h"
+#include "board/SquareText.h"
+#include "console/Console.h"
 
 namespace {
-
-constexpr const char* FILE_LETTERS = "abcdefgh";
-constexpr const char* RANK_DIGITS = "87654321";
 
 // ASCII only, so that the result does not depend on the locale.
 char LowerCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -36,7 +34,7 @@ int Board::CoordToSquare(const std::string& coord) {
                 << std::endl;
     return -1;
   }
-  return SquareAt(file - 'a', rank - '0');
+  return ParseSquare(coord);
 }
 
 bool Board::CoordToSquare(const std::string& coords, int* from, int* to) {
@@ -82,7 +80,7 @@ bool Board::SquareToCoord(int square, std::string& coord) {
     *ConsoleOut << "Board::SquareToCoord() whichSquare = " << square << " is invalid!" << std::endl;
     return false;
   }
-  coord.assign({FILE_LETTERS[square % 8], RANK_DIGITS[square / 8]});
+  coord = SquareName(square);
   return true;
 }
 

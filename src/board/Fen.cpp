@@ -7,7 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "board/Castling.h"
 #include "board/MoveList.h"
+#include "board/SquareText.h"
 
 namespace {
 
@@ -56,44 +58,29 @@ bool ReadPlacement(const std::string& field, Board& board, std::string& error) {
 
 bool ReadCastling(const std::string& field, Board& board, std::string& error) {
   if (field == "-") return true;
-  struct Right {
-    char letter;
-    int index;
-    int king;
-    Square kingSquare;
-    int rook;
-    Square rookSquare;
-  };
-  static constexpr Right rights[4] = {{'K', 0, WK, 60, WR, 63},
-                                      {'k', 1, BK, 4, BR, 7},
-                                      {'Q', 2, WK, 60, WR, 56},
-                                      {'q', 3, BK, 4, BR, 0}};
   for (char ch : field) {
-    const Right* right = nullptr;
-    for (const Right& r : rights)
-      if (r.letter == ch) right = &r;
-    if (!right || board.castleRights[right->index]) {
+    int right = 0;
+    while (right < 4 && CASTLING[right].letter != ch) ++right;
+    if (right == 4 || board.castleRights[right]) {
       error = "the castling field must be '-' or each of K, Q, k, q at most once";
       return false;
     }
     // Generation trusts a castling right to mean that king and rook stand on their squares.
-    if (!(board.bitboards[right->king] & MaskOf(right->kingSquare)) ||
-        !(board.bitboards[right->rook] & MaskOf(right->rookSquare))) {
+    const Color color = right % 2;
+    if (!(board.bitboards[WK + color] & MaskOf(CASTLING[right].king)) ||
+        !(board.bitboards[WR + color] & MaskOf(CASTLING[right].rook))) {
       error =
           std::string("castling right '") + ch + "' needs its king and rook on their start squares";
       return false;
     }
-    board.castleRights[right->index] = true;
+    board.castleRights[right] = true;
   }
   return true;
 }
 
 bool ReadEnPassant(const std::string& field, Board& board, std::string& error) {
   if (field == "-") return true;
-  const Square square =
-      field.size() == 2 && field[0] >= 'a' && field[0] <= 'h' && field[1] >= '1' && field[1] <= '8'
-          ? SquareAt(field[0] - 'a', field[1] - '0')
-          : -1;
+  const Square square = ParseSquare(field);
   // The skipped square lies behind the pawn that has just made its double step.
   const bool whiteToMove = board.sideToMove == WHITE;
   const int expectedRank = whiteToMove ? 6 : 3;
@@ -193,14 +180,12 @@ std::string WriteFen(const Board& position) {
   }
   fen += board.sideToMove == WHITE ? " w " : " b ";
   const std::size_t castlingStart = fen.size();
-  for (const auto& [index, letter] : {std::pair{0, 'K'}, {2, 'Q'}, {1, 'k'}, {3, 'q'}})
-    if (board.castleRights[index]) fen += letter;
+  for (int right : {CASTLE_WHITE_SHORT, CASTLE_WHITE_LONG, CASTLE_BLACK_SHORT, CASTLE_BLACK_LONG})
+    if (board.castleRights[right]) fen += CASTLING[right].letter;
   if (fen.size() == castlingStart) fen += '-';
   fen += ' ';
   if (board.enPassant) {
-    const Square square = LowestSquare(board.enPassant);
-    fen += static_cast<char>('a' + square % 8);
-    fen += static_cast<char>('8' - square / 8);
+    fen += SquareName(LowestSquare(board.enPassant));
   } else {
     fen += '-';
   }

@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "board/Board.h"
-#include "game/Console.h"
+#include "console/Console.h"
 
 void Move::Print() const {
   if (flags == MOVE_RESIGN) {
@@ -38,36 +38,14 @@ bool Move::ToText(std::string* text) const {
   // A castling is written as the king's move: Ke1g1, Ke1c1.
   if (Board::SquareToCoord(to, square)) *text += square;
 
-  switch (Promotion()) {
-    case PROMOTE_KNIGHT:
-      *text += "=N";
-      break;
-    case PROMOTE_BISHOP:
-      *text += "=B";
-      break;
-    case PROMOTE_ROOK:
-      *text += "=R";
-      break;
-    case PROMOTE_QUEEN:
-      *text += "=Q";
-      break;
-    default:
-      break;
-  }
+  if (const auto* promotion = PromotionOfFlags(flags))
+    *text += std::string("=") + promotion->letter;
   return true;
 }
 
 const char* Move::PromotionLetter() const {
-  switch (Promotion()) {
-    case PROMOTE_KNIGHT:
-      return "n";
-    case PROMOTE_BISHOP:
-      return "b";
-    case PROMOTE_ROOK:
-      return "r";
-    case PROMOTE_QUEEN:
-      return "q";
-    default:
-      return "";
-  }
+  static constexpr const char* LETTERS[] = {"n", "b", "r", "q"};
+  for (std::size_t i = 0; i < std::size(PROMOTIONS); ++i)
+    if (PROMOTIONS[i].flag == Promotion()) return LETTERS[i];
+  return "";
 }

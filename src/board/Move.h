@@ -24,6 +24,34 @@ inline constexpr int PROMOTE_BISHOP = 64;
 inline constexpr int PROMOTE_ROOK = 128;
 inline constexpr int PROMOTE_QUEEN = 256;
 
+// The four promotions: their flag, the kind of piece the pawn becomes (KIND_*, add the colour
+// for the piece code) and its letter, upper case as the game record writes it.
+struct PromotionPiece {
+  int flag;
+  int kind;
+  char letter;
+};
+inline constexpr PromotionPiece PROMOTIONS[] = {{PROMOTE_KNIGHT, KIND_KNIGHT, 'N'},
+                                                {PROMOTE_BISHOP, KIND_BISHOP, 'B'},
+                                                {PROMOTE_ROOK, KIND_ROOK, 'R'},
+                                                {PROMOTE_QUEEN, KIND_QUEEN, 'Q'}};
+
+// The promotion of a move's flags (its promotion bits), or null for none.
+constexpr const PromotionPiece* PromotionOfFlags(int flags) {
+  for (const PromotionPiece& promotion : PROMOTIONS)
+    if ((flags & PROMOTION_MASK) == promotion.flag) return &promotion;
+  return nullptr;
+}
+
+// The promotion a letter names, in either case, or null.
+constexpr const PromotionPiece* PromotionOfLetter(char letter) {
+  const char upper =
+      letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
+  for (const PromotionPiece& promotion : PROMOTIONS)
+    if (upper == promotion.letter) return &promotion;
+  return nullptr;
+}
+
 struct Move {
   std::int32_t piece = NO_PIECE;
   std::int32_t captured = NO_PIECE;

@@ -7,7 +7,7 @@
 #include "book/OpeningBook.h"
 #include "book/Outcome.h"
 #include "book/PGNParser.h"
-#include "game/Console.h"
+#include "console/Console.h"
 
 int OpeningBook::Create(const std::string& sourceFileName) {
   std::ifstream source(sourceFileName);

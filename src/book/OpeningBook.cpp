@@ -6,10 +6,11 @@
 #include <iostream>
 
 #include "board/Fen.h"
+#include "board/LittleEndian.h"
 #include "board/MoveList.h"
 #include "book/Outcome.h"
 #include "book/PGNParser.h"
-#include "game/Console.h"
+#include "console/Console.h"
 
 namespace {
 
@@ -18,21 +19,9 @@ constexpr std::uint8_t MARKER_END_BLACK = 0x01;
 constexpr std::uint8_t MARKER_NEXT_BUCKET = 0x02;
 constexpr std::uint8_t MARKER_END_WHITE = 0x03;
 
-void PutInt(std::ostream& out, std::int32_t value) {
-  const auto bits = static_cast<std::uint32_t>(value);
-  const char bytes[4] = {static_cast<char>(bits & 0xFF), static_cast<char>(bits >> 8 & 0xFF),
-                         static_cast<char>(bits >> 16 & 0xFF),
-                         static_cast<char>(bits >> 24 & 0xFF)};
-  out.write(bytes, 4);
-}
+void PutInt(std::ostream& out, std::int32_t value) { WriteLittleEndian(out, value); }
 
-bool GetInt(std::istream& in, std::int32_t& value) {
-  unsigned char bytes[4];
-  if (!in.read(reinterpret_cast<char*>(bytes), 4)) return false;
-  value = static_cast<std::int32_t>(std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
-                                    std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24);
-  return true;
-}
+bool GetInt(std::istream& in, std::int32_t& value) { return ReadLittleEndian(in, value); }
 
 // An entry record: the counts, the lock, then the move's fields in the file's own order.
 void WriteEntry(std::ostream& out, const BookEntry& entry) {
@@ -52,9 +41,7 @@ bool IsBoardMove(const Move& m) {
       (m.flags & ~(KIND_MASK | PROMOTION_MASK)) == 0 &&
       (m.Kind() == MOVE_NORMAL || m.Kind() == MOVE_CAPTURE || m.Kind() == MOVE_EN_PASSANT ||
        m.Kind() == MOVE_CASTLE_SHORT || m.Kind() == MOVE_CASTLE_LONG);
-  const bool promotionOk = promotion == 0 || promotion == PROMOTE_KNIGHT ||
-                           promotion == PROMOTE_BISHOP || promotion == PROMOTE_ROOK ||
-                           promotion == PROMOTE_QUEEN;
+  const bool promotionOk = promotion == 0 || PromotionOfFlags(promotion) != nullptr;
   return m.from >= 0 && m.from < 64 && m.to >= 0 && m.to < 64 && IsPieceCode(m.piece) &&
          (IsPieceCode(m.captured) || m.captured == NO_PIECE) && kindOk && promotionOk;
 }

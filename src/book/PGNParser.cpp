@@ -6,7 +6,8 @@
 #include <string_view>
 
 #include "board/FatalInput.h"
-#include "game/Console.h"
+#include "board/SquareText.h"
+#include "console/Console.h"
 
 namespace {
 
@@ -21,20 +22,6 @@ namespace {
 bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 bool IsLetter(char c) { return IsLower(c) || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// The square of a two-character text, file letters in either case, or -1. Silent: the reader
-// reports unresolvable moves in its own words.
-Square SquareOf(std::string_view text) {
-  if (text.size() != 2) return -1;
-  const char file =
-      text[0] >= 'A' && text[0] <= 'H' ? static_cast<char>(text[0] - 'A' + 'a') : text[0];
-  if (file < 'a' || file > 'h' || text[1] < '1' || text[1] > '8') return -1;
-  return (file - 'a') + 8 * ('8' - text[1]);
-}
-
-std::string CoordOf(Square square) {
-  return {static_cast<char>('a' + square % 8), static_cast<char>('8' - square / 8)};
-}
 
 // The rank digit `steps` ranks behind `rank` as the mover sees it (lower for White). Works on
 // the character, so a bad rank stays bad and the square conversion refuses it later.
@@ -298,32 +285,15 @@ bool PGNParser::ProcessToken(std::string token, Move*& move, int& outcome) {
   }
 
   // The first generated promotion to the square becomes the promotion the text names.
-  const int flags = found->flags;
-  const bool quietPromotion = flags == PROMOTE_KNIGHT || flags == PROMOTE_BISHOP ||
-                              flags == PROMOTE_ROOK || flags == PROMOTE_QUEEN;
-  const bool capturingPromotion =
-      flags == PROMOTE_KNIGHT + MOVE_CAPTURE || flags == PROMOTE_BISHOP + MOVE_CAPTURE ||
-      flags == PROMOTE_ROOK + MOVE_CAPTURE || flags == PROMOTE_QUEEN + MOVE_CAPTURE;
-  if (quietPromotion || capturingPromotion) {
-    int named = 0;
-    switch (promotion) {
-      case 'Q':
-        named = PROMOTE_QUEEN;
-        break;
-      case 'N':
-        named = PROMOTE_KNIGHT;
-        break;
-      case 'B':
-        named = PROMOTE_BISHOP;
-        break;
-      case 'R':
-        named = PROMOTE_ROOK;
-        break;
-      default:
-        std::cerr << "Promotion not found" << std::endl;
-        PgnFatal();
+  if (found->Promotion() != 0) {
+    // Upper-case letters only: the resolver has written the letter in upper case.
+    const PromotionPiece* named =
+        promotion >= 'A' && promotion <= 'Z' ? PromotionOfLetter(promotion) : nullptr;
+    if (named == nullptr) {
+      std::cerr << "Promotion not found" << std::endl;
+      PgnFatal();
     }
-    found->flags = capturingPromotion ? named + MOVE_CAPTURE : named;
+    found->flags = found->Kind() + named->flag;
   }
 
   move = found;
@@ -336,41 +306,65 @@ bool PGNParser::ProcessToken(std::string token, Move*& move, int& outcome) {
   return true;
 }
 
-bool PGNParser::sanToCoordinates(std::string token, std::string& coordinates, bool& annotated) {
-  coordinates.clear();
-  annotated = false;
-  const Color mover = board.sideToMove;
+namespace {
 
-  // Marks after a + or # go with it; !? and ?! are no annotation for the book.
+// Takes the check, mate and annotation marks off a SAN token; true when it bore one of the
+// annotations ! !! ? ?? (!? and ?! are no annotation for the book).
+bool TakeOffMarks(std::string& token) {
+  // Marks after a + or # go with it.
   CutAt(token, "+");
   CutAt(token, "#");
   CutAt(token, "!?");
   CutAt(token, "?!");
-  if (CutAt(token, "!")) annotated = true;
+  bool annotated = CutAt(token, "!");
   if (CutAt(token, "?")) annotated = true;
+  return annotated;
+}
 
-  // A pawn advance: one step when the mover's pawn stands right behind the target, else two.
-  if (token.size() == 2) {
-    const char file = token[0];
-    const char rank = token[1];
-    const Square behind = SquareOf(std::string{file, RankBehind(rank, mover, 1)});
-    const int pawn = behind < 0       ? NO_PIECE
-                     : mover == WHITE ? board.WhitePieceAt(behind)
-                                      : board.BlackPieceAt(behind);
-    const bool oneStep = pawn == (mover == WHITE ? WP : BP);
-    coordinates = {file, RankBehind(rank, mover, oneStep ? 1 : 2), file, rank};
+// A promotion written without its "=" (e8Q) or with a lower-case letter (e8=q) is written the
+// standard way (e8=Q).
+void StandardPromotion(std::string& token) {
+  const std::size_t n = token.size();
+  if (n >= 3 && std::string_view("QRBNqrbn").find(token[n - 1]) != std::string_view::npos &&
+      (token[n - 2] == '8' || token[n - 2] == '1' || token[n - 2] == '=')) {
+    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(token[n - 1])));
+    token.erase(token[n - 2] == '=' ? n - 2 : n - 1);
+    token += '=';
+    token += letter;
+  }
+}
+
+// The kind of piece a SAN piece letter names, or -1.
+int KindOfLetter(char letter) {
+  switch (letter) {
+    case 'Q':
+      return KIND_QUEEN;
+    case 'K':
+      return KIND_KING;
+    case 'N':
+      return KIND_KNIGHT;
+    case 'B':
+      return KIND_BISHOP;
+    case 'R':
+      return KIND_ROOK;
+    default:
+      return -1;
+  }
+}
+
+}  // namespace
+
+bool PGNParser::sanToCoordinates(std::string token, std::string& coordinates, bool& annotated) {
+  coordinates.clear();
+  annotated = TakeOffMarks(token);
+  if (token.size() == 2) return PawnAdvance(token, coordinates);
+  if (token == "O-O" || token == "0-0" || token == "O-O-O" || token == "0-0-0") {
+    const bool white = board.sideToMove == WHITE;
+    coordinates = token.size() == 3 ? (white ? "e1g1" : "e8g8") : (white ? "e1c1" : "e8c8");
     return true;
   }
 
-  if (token == "O-O" || token == "0-0") {
-    coordinates = mover == WHITE ? "e1g1" : "e8g8";
-    return true;
-  }
-  if (token == "O-O-O" || token == "0-0-0") {
-    coordinates = mover == WHITE ? "e1c1" : "e8c8";
-    return true;
-  }
-
+  // The target square stands after an "x", or else at the end of the token.
   std::string target;
   std::string prefix;
   const std::size_t capture = token.find('x');
@@ -378,49 +372,61 @@ bool PGNParser::sanToCoordinates(std::string token, std::string& coordinates, bo
     target = token.substr(capture + 1, 2);
     prefix = token.substr(0, capture);
   }
-
-  // A promotion written without its "=" (e8Q) or with a lower-case letter (e8=q) is the same.
-  if (const std::size_t n = token.size();
-      n >= 3 && std::string_view("QRBNqrbn").find(token[n - 1]) != std::string_view::npos &&
-      (token[n - 2] == '8' || token[n - 2] == '1' || token[n - 2] == '=')) {
-    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(token[n - 1])));
-    token.erase(token[n - 2] == '=' ? n - 2 : n - 1);
-    token += '=';
-    token += letter;
-  }
-
-  // A promotion: the target is the square before the "=", the pawn comes from the file the
-  // token begins with.
-  if (const std::size_t equals = token.find('='); equals != std::string::npos) {
-    if (token.size() < 4) return false;
-    const char toFile = token[token.size() - 4];
-    const char toRank = token[token.size() - 3];
-    coordinates = {token[0], RankBehind(toRank, mover, 1), toFile, toRank};
-    if (equals + 1 < token.size()) coordinates += token[equals + 1];
-    return true;
-  }
-
+  StandardPromotion(token);
+  if (token.find('=') != std::string::npos) return Promotion(token, coordinates);
   if (capture == std::string::npos) {
     const std::size_t split = token.size() >= 2 ? token.size() - 2 : 0;
     target = token.substr(split);
     prefix = token.substr(0, split);
   }
+  if (!prefix.empty() && IsLower(prefix[0])) return PawnCapture(token, prefix, coordinates);
+  return PieceMove(prefix, target, coordinates);
+}
 
-  // A pawn capture such as "exd5": the prefix is the file the pawn comes from.
-  if (!prefix.empty() && IsLower(prefix[0])) {
-    if (prefix.size() != 1) {
-      std::cerr << "watt is datt ?" << std::endl;
-      PgnFatal();
-    }
-    // A non-empty prefix leaves at least two characters in the token.
-    const char toFile = token[token.size() - 2];
-    const char toRank = token[token.size() - 1];
-    coordinates = {token[0], RankBehind(toRank, mover, 1), toFile, toRank};
-    return true;
+bool PGNParser::PawnAdvance(const std::string& token, std::string& coordinates) const {
+  // One step when the mover's pawn stands right behind the target, else two.
+  const Color mover = board.sideToMove;
+  const char file = token[0];
+  const char rank = token[1];
+  const Square behind = ParseSquare(std::string{file, RankBehind(rank, mover, 1)});
+  const int pawn = behind < 0       ? NO_PIECE
+                   : mover == WHITE ? board.WhitePieceAt(behind)
+                                    : board.BlackPieceAt(behind);
+  const bool oneStep = pawn == (mover == WHITE ? WP : BP);
+  coordinates = {file, RankBehind(rank, mover, oneStep ? 1 : 2), file, rank};
+  return true;
+}
+
+bool PGNParser::Promotion(const std::string& token, std::string& coordinates) const {
+  // The target is the square before the "=", the pawn comes from the file the token begins
+  // with.
+  if (token.size() < 4) return false;
+  const std::size_t equals = token.find('=');
+  const char toFile = token[token.size() - 4];
+  const char toRank = token[token.size() - 3];
+  coordinates = {token[0], RankBehind(toRank, board.sideToMove, 1), toFile, toRank};
+  if (equals + 1 < token.size()) coordinates += token[equals + 1];
+  return true;
+}
+
+bool PGNParser::PawnCapture(const std::string& token, const std::string& prefix,
+                            std::string& coordinates) const {
+  // "exd5": the prefix is the file the pawn comes from.
+  if (prefix.size() != 1) {
+    std::cerr << "watt is datt ?" << std::endl;
+    PgnFatal();
   }
+  // A non-empty prefix leaves at least two characters in the token.
+  const char toFile = token[token.size() - 2];
+  const char toRank = token[token.size() - 1];
+  coordinates = {token[0], RankBehind(toRank, board.sideToMove, 1), toFile, toRank};
+  return true;
+}
 
-  // A piece move, optionally narrowed by file, rank or both ("Nbd2", "R1e2", "Ng1e2").
-  // A filter out of range (a rank digit 0 or 9, an upper-case file letter) lets no square pass.
+bool PGNParser::PieceMove(const std::string& prefix, const std::string& target,
+                          std::string& coordinates) {
+  // Optionally narrowed by file, rank or both ("Nbd2", "R1e2", "Ng1e2"). A filter out of range
+  // (a rank digit 0 or 9, an upper-case file letter) lets no square pass.
   std::optional<int> rankFilter;
   std::optional<int> fileFilter;
   if (prefix.size() > 1) {
@@ -428,30 +434,15 @@ bool PGNParser::sanToCoordinates(std::string token, std::string& coordinates, bo
     if (prefix.size() > 2 && IsDigit(prefix[2])) rankFilter = prefix[2] - '1';
     if (IsLetter(prefix[1])) fileFilter = prefix[1] - 'a';
   }
-  int kind = -1;
-  switch (prefix.empty() ? '\0' : prefix[0]) {
-    case 'Q':
-      kind = KIND_QUEEN;
-      break;
-    case 'K':
-      kind = KIND_KING;
-      break;
-    case 'N':
-      kind = KIND_KNIGHT;
-      break;
-    case 'B':
-      kind = KIND_BISHOP;
-      break;
-    case 'R':
-      kind = KIND_ROOK;
-      break;
-    default:
-      std::cout << "Piece not found, PGN Error!\n";
-      return false;
+  const int kind = KindOfLetter(prefix.empty() ? '\0' : prefix[0]);
+  if (kind < 0) {
+    std::cout << "Piece not found, PGN Error!\n";
+    return false;
   }
 
   // The first square from a8 to h1 whose piece can make the move legally.
-  const Square to = SquareOf(target);
+  const Color mover = board.sideToMove;
+  const Square to = ParseSquare(target);
   if (to >= 0) {
     moves.Generate(board);
     MoveList replies;
@@ -465,7 +456,7 @@ bool PGNParser::sanToCoordinates(std::string token, std::string& coordinates, bo
       Board after = board;
       after.MakeMove(candidate);
       if (!replies.Generate(after)) continue;  // leaves the own king capturable
-      coordinates = CoordOf(from) + CoordOf(to);
+      coordinates = SquareName(from) + SquareName(to);
       return true;
     }
   }

@@ -61,6 +61,12 @@ class PGNParser {
 
  private:
   void InterpretTag(std::string token);
+  // The forms of SAN, each into coordinate text: "e4", "e8=Q", "exd5", "Nbd2".
+  bool PawnAdvance(const std::string& token, std::string& coordinates) const;
+  bool Promotion(const std::string& token, std::string& coordinates) const;
+  bool PawnCapture(const std::string& token, const std::string& prefix,
+                   std::string& coordinates) const;
+  bool PieceMove(const std::string& prefix, const std::string& target, std::string& coordinates);
   // Turns a complete move-text token into the next move; see getNextMove.
   bool ProcessToken(std::string token, Move*& move, int& outcome);
 

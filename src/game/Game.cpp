@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "board/BoardImage.h"
-#include "game/Console.h"
+#include "console/Console.h"
 #include "game/ConsoleInput.h"
 #include "search/Evaluate.h"
 

@@ -3,8 +3,8 @@
 #include <cctype>
 #include <ostream>
 
+#include "console/Console.h"
 #include "game/ComputerPlayer.h"
-#include "game/Console.h"
 #include "game/ConsoleInput.h"
 #include "game/Game.h"
 
@@ -151,27 +151,12 @@ bool HumanPlayer::Classify(const Board& board, Move& move) const {
 bool HumanPlayer::AskPromotion(int answer, Move& move) const {
   // K stands for the knight, as the prompt says; N is understood as well.
   for (;;) {
-    switch (answer) {
-      case 'K':
-      case 'k':
-      case 'N':
-      case 'n':
-        move.flags += PROMOTE_KNIGHT;
-        return true;
-      case 'B':
-      case 'b':
-        move.flags += PROMOTE_BISHOP;
-        return true;
-      case 'R':
-      case 'r':
-        move.flags += PROMOTE_ROOK;
-        return true;
-      case 'Q':
-      case 'q':
-        move.flags += PROMOTE_QUEEN;
-        return true;
-      default:
-        break;
+    // The console's K (and k) is the knight: the prompt offers no king.
+    const char letter = answer == 'K' || answer == 'k' ? 'N' : static_cast<char>(answer);
+    if (const PromotionPiece* promotion =
+            answer > 0 && answer < 128 ? PromotionOfLetter(letter) : nullptr) {
+      move.flags += promotion->flag;
+      return true;
     }
     *ConsoleOut << "Promote the pawn to [ K ]night, [ R ]ook, [ B ]ishop, [ Q ]ueen?" << std::flush;
     answer = ReadConsoleChar();

@@ -6,31 +6,17 @@
 
 #include "board/Fen.h"
 #include "board/MoveList.h"
+#include "board/SquareText.h"
 #include "book/PGNWriter.h"
 
 namespace {
 
 const std::string UNDECIDED = "*";
 
-int SquareOf(char file, char rank) {
-  if (file < 'a' || file > 'h' || rank < '1' || rank > '8') return -1;
-  return (file - 'a') + 8 * ('8' - rank);
-}
-
+// The promotion named by the letter of coordinate text; "k" is the console's knight.
 int PromotionOf(char letter) {
-  switch (letter) {
-    case 'n':
-    case 'k':  // the console's letter for the knight
-      return PROMOTE_KNIGHT;
-    case 'b':
-      return PROMOTE_BISHOP;
-    case 'r':
-      return PROMOTE_ROOK;
-    case 'q':
-      return PROMOTE_QUEEN;
-    default:
-      return -1;
-  }
+  const PromotionPiece* promotion = PromotionOfLetter(letter == 'k' ? 'n' : letter);
+  return promotion && letter >= 'a' ? promotion->flag : -1;
 }
 
 // Whether `move`, made on a copy of `board`, leaves the mover's king safe.
@@ -95,8 +81,8 @@ bool EngineSession::FindMove(const std::string& text, Move& move) {
   std::string coords;
   for (char c : text) coords += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (coords.size() != 4 && coords.size() != 5) return false;
-  const int from = SquareOf(coords[0], coords[1]);
-  const int to = SquareOf(coords[2], coords[3]);
+  const Square from = ParseSquare(std::string_view(coords).substr(0, 2));
+  const Square to = ParseSquare(std::string_view(coords).substr(2, 2));
   const int promotion = coords.size() == 5 ? PromotionOf(coords[4]) : 0;
   if (from < 0 || to < 0 || promotion < 0) return false;
 

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "game/Console.h"
+#include "console/Console.h"
 
 void SplitCommand(const std::string& line, std::string& word, std::string& rest) {
   const auto begin = line.find_first_not_of(" \t");

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "book/OpeningBook.h"
-#include "game/Console.h"
+#include "console/Console.h"
 
 namespace {
 

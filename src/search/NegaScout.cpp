@@ -7,7 +7,7 @@
 
 #include "board/MoveList.h"
 #include "book/OpeningBook.h"
-#include "game/Console.h"
+#include "console/Console.h"
 #include "search/Evaluate.h"
 #include "search/MoveOrdering.h"
 #include "search/SearchTrace.h"

@@ -9,8 +9,8 @@
 struct SearchControl {
   static constexpr std::int64_t NO_LIMIT = std::numeric_limits<std::int64_t>::max();
 
-  std::int64_t softMs = NO_LIMIT;  // no new iteration once the search has run this long
-  std::int64_t hardMs = NO_LIMIT;  // the running iteration is given up at this time
+  std::int64_t softMs = NO_LIMIT;    // no new iteration once the search has run this long
+  std::int64_t hardMs = NO_LIMIT;    // the running iteration is given up at this time
   std::int64_t maxNodes = NO_LIMIT;  // the search ends once it has visited this many nodes
   // Asked every few thousand nodes and after every iteration: true ends the search at once.
   std::function<bool()> interrupted;

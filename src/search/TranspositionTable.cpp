@@ -6,7 +6,7 @@
 #include <iomanip>
 #include <iostream>
 
-#include "game/Console.h"
+#include "console/Console.h"
 
 namespace {
 

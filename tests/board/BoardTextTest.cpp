@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "board/Board.h"
-#include "game/Console.h"
+#include "console/Console.h"
 #include "support/ConsoleCapture.h"
 #include "support/TemporaryDirectory.h"
 #include "support/TestBoards.h"

@@ -8,7 +8,7 @@
 
 #include "board/FatalInput.h"
 #include "book/PGNParser.h"
-#include "game/Console.h"
+#include "console/Console.h"
 #include "support/TestBoards.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "game/Console.h"
+#include "console/Console.h"
 
 namespace fuzz {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "game/Console.h"
+#include "console/Console.h"
 
 struct ConsoleCapture {
   std::ostringstream text;

@@ -53,14 +53,17 @@ class ProtocolSession {
     const std::string text = line + "\n";
     if (in_ >= 0 && write(in_, text.data(), text.size()) < 0) CloseInput();
   }
-  void CloseInput() { if (in_ >= 0) close(std::exchange(in_, -1)); }
+  void CloseInput() {
+    if (in_ >= 0) close(std::exchange(in_, -1));
+  }
 
   // The next line of standard output, or "<timeout>" after a minute / "<end>".
   std::string ReadLine() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
     std::size_t end;
     while ((end = buffer_.find('\n')) == std::string::npos) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
       if (left.count() <= 0) return "<timeout>";
       pollfd ready{out_, POLLIN, 0};
       if (poll(&ready, 1, static_cast<int>(left.count())) <= 0) continue;

@@ -1,4 +1,4 @@
-#include "game/Console.h"
+#include "console/Console.h"
 
 #include <iostream>
 
