@@ -15,18 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0 || fuzz::NamesOtherDirectory(data, size)) return 0;
   fuzz::ClearScratch();
   std::istringstream typed(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
-  ConsoleIn = &typed;
-  {
-    Game game(fuzz::BOOK_FILE, "games.pgn");
-    game.players[WHITE] = std::make_unique<HumanPlayer>(WHITE);
-    if (data[0] % 2 == 0) {
-      game.players[BLACK] = std::make_unique<ComputerPlayer>(
-          BLACK, std::make_unique<NegaScout>(game.book.get(), SearchLimits::FixedDepth(2)));
-    } else {
-      game.players[BLACK] = std::make_unique<HumanPlayer>(BLACK);
-    }
-    game.Run();
-  }
-  ConsoleIn = &std::cin;
+  ConsoleIn = &typed;  // read only while the game runs
+  Game game(fuzz::BOOK_FILE, "games.pgn");
+  game.players[WHITE] = std::make_unique<HumanPlayer>(WHITE);
+  game.players[BLACK] =
+      data[0] % 2 == 0
+          ? std::unique_ptr<Player>(std::make_unique<ComputerPlayer>(
+                BLACK, std::make_unique<NegaScout>(game.book.get(), SearchLimits::FixedDepth(2))))
+          : std::make_unique<HumanPlayer>(BLACK);
+  game.Run();
   return 0;
 }

@@ -1,6 +1,4 @@
 // The FEN reader of setboard and "position fen", then perft 2 and a search two plies deep.
-#include <string>
-
 #include "FuzzSupport.h"
 #include "board/Fen.h"
 #include "board/Perft.h"

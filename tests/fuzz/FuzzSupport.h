@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "console/Console.h"
+#include "protocol/ProtocolInput.h"
 
 namespace fuzz {
 
@@ -67,16 +68,21 @@ inline std::string AsFile(const std::uint8_t* data, std::size_t size) {
   return INPUT_FILE;
 }
 
-// A pipe that holds the input followed by "quit", as a front end ends, and stays open for
-// writing, so that the engine reads it as a front end's commands. Its two ends, to be closed.
-// Inputs longer than the pipe's buffer are left out (false).
-inline bool CommandPipe(const std::uint8_t* data, std::size_t size, std::array<int, 2>& ends) {
+// Runs `session` on a pipe that holds the input followed by "quit", as a front end ends, and
+// stays open for writing, so that the engine reads it as a front end's commands. Inputs longer
+// than the pipe's buffer are left out.
+template <typename Session>
+void OverCommandPipe(const std::uint8_t* data, std::size_t size, Session session) {
   const std::string input = std::string(reinterpret_cast<const char*>(data), size) + "\nquit\n";
-  if (input.size() > 32768) return false;
+  std::array<int, 2> ends{};
+  if (input.size() > 32768) return;
   if (pipe(ends.data()) != 0 ||
       write(ends[1], input.data(), input.size()) != static_cast<ssize_t>(input.size()))
     std::abort();
-  return true;
+  ProtocolInput in(ends[0]);
+  session(in);
+  close(ends[0]);
+  close(ends[1]);
 }
 
 }  // namespace fuzz

@@ -1,6 +1,4 @@
 // The PGN reader as createbook uses it: a book built from the input, saved and read back.
-#include <cstdlib>
-
 #include "FuzzSupport.h"
 #include "board/FatalInput.h"
 #include "book/OpeningBook.h"
