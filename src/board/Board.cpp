@@ -2,7 +2,6 @@
 
 #include <type_traits>
 
-#include "board/HashTables.h"
 #include "game/Console.h"
 
 static_assert(std::is_trivially_copyable_v<Board>, "a board is copied as a plain value");
@@ -11,22 +10,12 @@ namespace {
 
 constexpr Square A8 = 0, H8 = 7, A1 = 56, H1 = 63;
 
-template <std::size_t N>
-std::uint32_t HashOver(const Bitboard (&bitboards)[N],
-                       const std::array<std::uint32_t, 768>& table) {
-  std::uint32_t hash = 0;
-  for (int piece = WP; piece <= BK; ++piece) {
-    const std::uint32_t* row = table.data() + piece * 64;
-    for (Bitboard set = bitboards[piece]; set != 0; set &= set - 1) hash ^= row[LowestSquare(set)];
-  }
-  return hash;
-}
-
 }  // namespace
 
 bool Board::Reset() {
   moveNumber = 1;
   for (Bitboard& set : bitboards) set = 0;
+  hashKey = hashLock = 0;
   castlePath[WHITE] = castlePath[BLACK] = 0;
   enPassant = 0;
   material[WHITE] = material[BLACK] = 0;
@@ -77,6 +66,8 @@ int Board::PieceAt(Square square, int* color) const {
 }
 
 void Board::SetCastlePath(Color color, Bitboard squares) {
+  for (Bitboard added = squares & ~bitboards[WK + color]; added; added &= added - 1)
+    ToggleHashes(WK + color, LowestSquare(added));
   bitboards[WK + color] |= squares;
   bitboards[ALL_WHITE + color] |= squares;
   castlePath[color] = squares;
@@ -85,6 +76,8 @@ void Board::SetCastlePath(Color color, Bitboard squares) {
 void Board::RemoveCastlePath(Color color) {
   const Bitboard path = castlePath[color];
   if (!path) return;
+  for (Bitboard toggled = path; toggled; toggled &= toggled - 1)
+    ToggleHashes(WK + color, LowestSquare(toggled));
   bitboards[WK + color] ^= path;
   bitboards[ALL_WHITE + color] ^= path;
   // The rook that castled stands on one of the path squares.
@@ -193,21 +186,13 @@ bool Board::MakeMove(const Move* move) {
   return true;
 }
 
-std::int64_t Board::HashKey() const {
-  return static_cast<std::int32_t>(HashOver(bitboards, HashKeys));
-}
-
-std::uint32_t Board::HashLock() const { return HashOver(bitboards, HashLocks); }
-
-void Board::Hashes(std::int64_t& key, std::uint32_t& lock) const {
-  std::uint32_t keyBits = 0, lockBits = 0;
+void Board::ComputeHashes(std::uint32_t& key, std::uint32_t& lock) const {
+  key = lock = 0;
   for (int piece = WP; piece <= BK; ++piece) {
     for (Bitboard set = bitboards[piece]; set != 0; set &= set - 1) {
-      const int index = piece * 64 + LowestSquare(set);
-      keyBits ^= HashKeys[static_cast<std::size_t>(index)];
-      lockBits ^= HashLocks[static_cast<std::size_t>(index)];
+      const auto index = static_cast<std::size_t>(piece * 64 + LowestSquare(set));
+      key ^= HashKeys[index];
+      lock ^= HashLocks[index];
     }
   }
-  key = static_cast<std::int32_t>(keyBits);
-  lock = lockBits;
 }

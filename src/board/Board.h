@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "board/HashTables.h"
 #include "board/Move.h"
 #include "board/Piece.h"
 #include "board/SquareMask.h"
@@ -20,12 +21,17 @@ class Board {
   bool castleRights[4];     // White short, Black short, White long, Black long
   bool castled[2];
   Bitboard enPassant;  // the square a pawn skipped with its double step on the last move, or 0
+  // The two position hashes of bitboards[WP..BK], kept up to date by every change of a piece
+  // set below. Code that writes the piece sets directly calls RefreshHashes afterwards.
+  std::uint32_t hashKey;
+  std::uint32_t hashLock;
 
   Board() { Reset(); }
 
   bool Reset();
   bool AddPiece(int piece, Square square) {
     const Bitboard mask = MaskOf(square);
+    if (!(bitboards[piece] & mask)) ToggleHashes(piece, square);
     bitboards[piece] |= mask;
     bitboards[ALL_WHITE + piece % 2] |= mask;
     material[piece % 2] += PieceValue[static_cast<std::size_t>(piece)];
@@ -35,6 +41,7 @@ class Board {
   // Only for a piece that stands there: exclusive-or would put an absent piece there.
   bool RemovePiece(int piece, Square square) {
     const Bitboard mask = MaskOf(square);
+    ToggleHashes(piece, square);
     bitboards[piece] ^= mask;
     bitboards[ALL_WHITE + piece % 2] ^= mask;
     material[piece % 2] -= PieceValue[static_cast<std::size_t>(piece)];
@@ -56,10 +63,17 @@ class Board {
   void RemoveCastlePath(Color color);
 
   // Position hash values: piece placement only (not side to move, castling or en passant).
-  std::int64_t HashKey() const;
-  std::uint32_t HashLock() const;
+  std::int64_t HashKey() const { return static_cast<std::int32_t>(hashKey); }
+  std::uint32_t HashLock() const { return hashLock; }
   // Both at once, for the search, which needs both at every node.
-  void Hashes(std::int64_t& key, std::uint32_t& lock) const;
+  void Hashes(std::int64_t& key, std::uint32_t& lock) const {
+    key = HashKey();
+    lock = hashLock;
+  }
+  // Both worked out from all pieces, whatever the kept values say.
+  void ComputeHashes(std::uint32_t& key, std::uint32_t& lock) const;
+  // Sets the kept values from all pieces, after the piece sets were written directly.
+  void RefreshHashes() { ComputeHashes(hashKey, hashLock); }
 
   // Coordinate text ("e4", "e2e4"); these use no board state.
   static int CoordToSquare(const std::string& coord);
@@ -74,4 +88,12 @@ class Board {
   // Reads a hand-written text position file; false (silently) when it cannot be opened.
   // Ends the program when a king is missing.
   bool Load(const std::string& fileName);
+
+ private:
+  // A piece of that kind enters or leaves the square.
+  void ToggleHashes(int piece, Square square) {
+    const auto index = static_cast<std::size_t>(piece * 64 + square);
+    hashKey ^= HashKeys[index];
+    hashLock ^= HashLocks[index];
+  }
 };

@@ -162,5 +162,6 @@ bool Board::Load(const std::string& fileName) {
   castleRights[1] = blackKingHome && (bitboards[BR] & MaskOf(H8)) != 0;
   castleRights[2] = whiteKingHome && (bitboards[WR] & MaskOf(A1)) != 0;
   castleRights[3] = blackKingHome && (bitboards[BR] & MaskOf(A8)) != 0;
+  RefreshHashes();
   return true;
 }
