@@ -35,22 +35,6 @@ bool Board::Reset() {
   return true;
 }
 
-int Board::WhitePieceAt(Square square) const {
-  const Bitboard mask = MaskOf(square);
-  if (!(bitboards[ALL_WHITE] & mask)) return NO_PIECE;
-  for (int piece : {WK, WQ, WR, WN, WB, WP})
-    if (bitboards[piece] & mask) return piece;
-  return NO_PIECE;
-}
-
-int Board::BlackPieceAt(Square square) const {
-  const Bitboard mask = MaskOf(square);
-  if (!(bitboards[ALL_BLACK] & mask)) return NO_PIECE;
-  for (int piece : {BK, BQ, BR, BN, BB, BP})
-    if (bitboards[piece] & mask) return piece;
-  return NO_PIECE;
-}
-
 int Board::PieceAt(Square square, int* color) const {
   const Bitboard mask = MaskOf(square);
   for (Color c : {BLACK, WHITE}) {

@@ -50,8 +50,8 @@ class Board {
   }
 
   // The white (black) piece on the square, tested king first, or NO_PIECE.
-  int WhitePieceAt(Square square) const;
-  int BlackPieceAt(Square square) const;
+  int WhitePieceAt(Square square) const { return PieceOf<WHITE>(square); }
+  int BlackPieceAt(Square square) const { return PieceOf<BLACK>(square); }
   // The kind (KIND_*) on the square and its colour; 12 and colour -1 for an empty square.
   int PieceAt(Square square, int* color) const;
 
@@ -90,6 +90,15 @@ class Board {
   bool Load(const std::string& fileName);
 
  private:
+  template <Color C>
+  int PieceOf(Square square) const {
+    const Bitboard mask = MaskOf(square);
+    if (!(bitboards[ALL_WHITE + C] & mask)) return NO_PIECE;
+    for (int kind : {KIND_KING, KIND_QUEEN, KIND_ROOK, KIND_KNIGHT, KIND_BISHOP, KIND_PAWN})
+      if (bitboards[kind + C] & mask) return kind + C;
+    return NO_PIECE;
+  }
+
   // A piece of that kind enters or leaves the square.
   void ToggleHashes(int piece, Square square) {
     const auto index = static_cast<std::size_t>(piece * 64 + square);

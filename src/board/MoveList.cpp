@@ -10,6 +10,8 @@ constexpr Bitboard PAWN_SQUARES =
     0x00FFFFFFFFFFFF00ULL;                          // ranks 2 to 7: pawns elsewhere never move
 constexpr Bitboard RANK_7 = 0x000000000000FF00ULL;  // squares 8..15
 constexpr Bitboard RANK_2 = 0x00FF000000000000ULL;  // squares 48..55
+constexpr Bitboard FILE_A = 0x0101010101010101ULL;
+constexpr Bitboard FILE_H = FILE_A << 7;
 
 // One generation run for the side to move `C`. Every helper returns false when it could
 // capture the enemy king; the caller stops at once then.
@@ -33,12 +35,14 @@ class Generator {
     }
     const Bitboard king = board_.bitboards[WK + C];
     if (!king) return GenerationFailure::NO_KING;
-    if (!Steps(WK + C, LowestSquare(king), KingMoves)) return GenerationFailure::KING_CAPTURE;
+    if (!Steps(WK + C, LowestSquare(king), KingMoves, KingMask))
+      return GenerationFailure::KING_CAPTURE;
     if constexpr (!CapturesOnly) Castling();
     if (!Sliders(WR + C, RookRays) || !Sliders(WB + C, BishopRays))
       return GenerationFailure::KING_CAPTURE;
     for (Bitboard set = board_.bitboards[WN + C]; set; set = WithoutNext(set))
-      if (!Steps(WN + C, Next(set), KnightMoves)) return GenerationFailure::KING_CAPTURE;
+      if (!Steps(WN + C, Next(set), KnightMoves, KnightMask))
+        return GenerationFailure::KING_CAPTURE;
     Pawns();
     if (pawnTakesKing_) return GenerationFailure::KING_CAPTURE;
     return list_.Empty() ? GenerationFailure::NO_MOVES : GenerationFailure::NONE;
@@ -76,7 +80,10 @@ class Generator {
     return true;
   }
 
-  bool Steps(int piece, Square from, const std::array<SquareList, 64>& table) {
+  bool Steps(int piece, Square from, const std::array<SquareList, 64>& table,
+             const std::array<Bitboard, 64>& masks) {
+    // Only captures are wanted: a piece without any skips its list.
+    if (CapturesOnly && !(masks[static_cast<std::size_t>(from)] & enemy_)) return true;
     const SquareList& list = table[static_cast<std::size_t>(from)];
     for (int i = 0; i < list.count; ++i)
       if (!Target(piece, from, list.squares[i])) return false;
@@ -138,7 +145,17 @@ class Generator {
     constexpr Bitboard doubleStepFrom = C == WHITE ? RANK_2 : RANK_7;
     const Bitboard occupied = own_ | enemy_;
 
-    for (Bitboard set = board_.bitboards[piece] & PAWN_SQUARES; set; set = WithoutNext(set)) {
+    Bitboard pawns = board_.bitboards[piece] & PAWN_SQUARES;
+    if constexpr (CapturesOnly) {
+      // Only the pawns with something to take on either diagonal.
+      const Bitboard targets = enemy_ | board_.enPassant;
+      if constexpr (C == WHITE) {
+        pawns &= ((targets << 7) & ~FILE_H) | ((targets << 9) & ~FILE_A);
+      } else {
+        pawns &= ((targets >> 9) & ~FILE_H) | ((targets >> 7) & ~FILE_A);
+      }
+    }
+    for (Bitboard set = pawns; set; set = WithoutNext(set)) {
       const Square s = Next(set);
       if constexpr (!CapturesOnly) {
         const Square t = s + forward;

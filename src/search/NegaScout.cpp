@@ -287,7 +287,7 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   // The static score does not depend on the table: it is worked out while the entry is
   // on its way from memory.
   __builtin_prefetch(&entry);
-  int standPat = Evaluate(board, engineColour_, pawnInfo_, false);
+  int standPat = Evaluate(board, engineColour_, pawnCache_, false);
   if (board.sideToMove != engineColour_) standPat = -standPat;
 
   int hashFrom = -1, hashTo = -1;
