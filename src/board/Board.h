@@ -70,6 +70,15 @@ class Board {
     key = HashKey();
     lock = hashLock;
   }
+  // HashKey's value after MakeMove(&move), without making it: exact for every move but castling,
+  // for which the castling path is left out. For fetching table entries ahead.
+  std::int64_t HashKeyAfter(const Move& move) const {
+    std::uint32_t key = hashKey ^ KeyOf(move.piece, move.from) ^ KeyOf(move.piece, move.to);
+    if (move.flags & MOVE_CAPTURE) key ^= KeyOf(move.captured, move.to);
+    if (move.flags & MOVE_EN_PASSANT)
+      key ^= KeyOf(move.captured, move.piece == WP ? move.to + 8 : move.to - 8);
+    return static_cast<std::int32_t>(key);
+  }
   // Both worked out from all pieces, whatever the kept values say.
   void ComputeHashes(std::uint32_t& key, std::uint32_t& lock) const;
   // Sets the kept values from all pieces, after the piece sets were written directly.
@@ -99,6 +108,9 @@ class Board {
     return NO_PIECE;
   }
 
+  static std::uint32_t KeyOf(int piece, Square square) {
+    return HashKeys[static_cast<std::size_t>(piece * 64 + square) % HashKeys.size()];
+  }
   // A piece of that kind enters or leaves the square.
   void ToggleHashes(int piece, Square square) {
     const auto index = static_cast<std::size_t>(piece * 64 + square);

@@ -27,10 +27,10 @@ class Generator {
   GenerationFailure Run() {
     // The queen walks the diagonals first for White and the files and ranks first for Black.
     if constexpr (C == WHITE) {
-      if (!Sliders(WQ + C, BishopRays) || !Sliders(WQ + C, RookRays))
+      if (!Sliders(WQ + C, BishopRays, BishopMask) || !Sliders(WQ + C, RookRays, RookMask))
         return GenerationFailure::KING_CAPTURE;
     } else {
-      if (!Sliders(WQ + C, RookRays) || !Sliders(WQ + C, BishopRays))
+      if (!Sliders(WQ + C, RookRays, RookMask) || !Sliders(WQ + C, BishopRays, BishopMask))
         return GenerationFailure::KING_CAPTURE;
     }
     const Bitboard king = board_.bitboards[WK + C];
@@ -38,7 +38,7 @@ class Generator {
     if (!Steps(WK + C, LowestSquare(king), KingMoves, KingMask))
       return GenerationFailure::KING_CAPTURE;
     if constexpr (!CapturesOnly) Castling();
-    if (!Sliders(WR + C, RookRays) || !Sliders(WB + C, BishopRays))
+    if (!Sliders(WR + C, RookRays, RookMask) || !Sliders(WB + C, BishopRays, BishopMask))
       return GenerationFailure::KING_CAPTURE;
     for (Bitboard set = board_.bitboards[WN + C]; set; set = WithoutNext(set))
       if (!Steps(WN + C, Next(set), KnightMoves, KnightMask))
@@ -90,16 +90,19 @@ class Generator {
     return true;
   }
 
-  bool Sliders(int piece, const std::array<RaySet, 64>& table) {
+  bool Sliders(int piece, const std::array<RaySet, 64>& table,
+               const std::array<Bitboard, 64>& masks) {
     for (Bitboard set = board_.bitboards[piece]; set; set = WithoutNext(set)) {
       const Square from = Next(set);
+      if (CapturesOnly && !(masks[static_cast<std::size_t>(from)] & enemy_)) continue;
       const RaySet& rays = table[static_cast<std::size_t>(from)];
       for (int r = 0; r < rays.count; ++r) {
         const Ray& ray = rays.rays[r];
         if constexpr (CapturesOnly) {
-          // Only the first piece on the ray matters.
+          // Only the first piece on the ray matters, and only a ray with an enemy piece on it
+          // can end in a capture.
+          if (!(ray.mask & enemy_)) continue;
           const Bitboard pieces = ray.mask & (own_ | enemy_);
-          if (!pieces) continue;
           const Square to = ray.Nearest(pieces);
           if (!(enemy_ & MaskOf(to))) continue;
           const int captured = EnemyAt(to);

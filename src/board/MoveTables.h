@@ -168,3 +168,17 @@ inline constexpr std::array<std::uint64_t, 64> KnightMask = [] {
       masks[s] |= std::uint64_t{1} << KnightMoves[s].squares[i];
   return masks;
 }();
+
+// All squares of a square's rays, to skip a slider that sees no enemy piece at all.
+inline constexpr std::array<std::uint64_t, 64> BishopMask = [] {
+  std::array<std::uint64_t, 64> masks{};
+  for (std::size_t s = 0; s < 64; ++s)
+    for (int r = 0; r < BishopRays[s].count; ++r) masks[s] |= BishopRays[s].rays[r].mask;
+  return masks;
+}();
+inline constexpr std::array<std::uint64_t, 64> RookMask = [] {
+  std::array<std::uint64_t, 64> masks{};
+  for (std::size_t s = 0; s < 64; ++s)
+    for (int r = 0; r < RookRays[s].count; ++r) masks[s] |= RookRays[s].rays[r].mask;
+  return masks;
+}();

@@ -177,6 +177,7 @@ NegaScout::TableAnswer NegaScout::Consult(const TTEntry& entry, int moveNumber, 
 
 void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo, int depth,
                          int stopScore, Node& node) {
+  for (const Move& move : moves) tables_[1 - board.sideToMove]->Prefetch(board.HashKeyAfter(move));
   OrderingTable = &history_[board.sideToMove];
   SortMoves(moves);
   const int hashIndex = hashFrom >= 0 ? FindFromTo(moves, hashFrom, hashTo) : -1;
@@ -284,11 +285,17 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   stats_.quiescenceNodes += 1;
   std::uint32_t lock;
   TTEntry& entry = EntryOf(board, lock);
-  // The static score does not depend on the table: it is worked out while the entry is
-  // on its way from memory.
+  // The static score and the captures do not depend on the table: they are worked out while
+  // the entry is on its way from memory, and so are the entries of the captures' positions.
   __builtin_prefetch(&entry);
   int standPat = Evaluate(board, engineColour_, pawnCache_, false);
   if (board.sideToMove != engineColour_) standPat = -standPat;
+  MoveList captures;
+  const bool anyCapture = captures.GenerateCaptures(board);
+  if (anyCapture && standPat < beta) {
+    for (const Move& capture : captures)
+      tables_[1 - board.sideToMove]->Prefetch(board.HashKeyAfter(capture));
+  }
 
   int hashFrom = -1, hashTo = -1;
   if (entry.Answers(lock)) {
@@ -307,8 +314,7 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   }
   const int alphaBefore = alpha;
 
-  MoveList captures;
-  if (!captures.GenerateCaptures(board) || standPat >= beta) return standPat;
+  if (!anyCapture || standPat >= beta) return standPat;
 
   int bestScore = standPat;
   if (standPat > alpha) alpha = standPat;
