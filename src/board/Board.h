@@ -2,6 +2,7 @@
 // A plain value: the search copies it before every move it tries instead of undoing moves.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <string>
 
@@ -101,11 +102,16 @@ class Board {
  private:
   template <Color C>
   int PieceOf(Square square) const {
-    const Bitboard mask = MaskOf(square);
-    if (!(bitboards[ALL_WHITE + C] & mask)) return NO_PIECE;
-    for (int kind : {KIND_KING, KIND_QUEEN, KIND_ROOK, KIND_KNIGHT, KIND_BISHOP, KIND_PAWN})
-      if (bitboards[kind + C] & mask) return kind + C;
-    return NO_PIECE;
+    if (!((bitboards[ALL_WHITE + C] >> square) & 1)) return NO_PIECE;
+    // One bit per kind on the square, ranked so that the highest bit is the first kind tested:
+    // king, queen, rook, knight, bishop, pawn.
+    const auto on = [&](int piece, int rank) {
+      return static_cast<unsigned>((bitboards[piece] >> square) & 1) << rank;
+    };
+    const unsigned present = on(WP + C, 0) | on(WB + C, 1) | on(WN + C, 2) | on(WR + C, 3) |
+                             on(WQ + C, 4) | on(WK + C, 5);
+    constexpr int byRank[6] = {WP, WB, WN, WR, WQ, WK};
+    return present ? byRank[std::bit_width(present) - 1] + C : NO_PIECE;
   }
 
   static std::uint32_t KeyOf(int piece, Square square) {
