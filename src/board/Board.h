@@ -71,13 +71,21 @@ class Board {
     key = HashKey();
     lock = hashLock;
   }
-  // HashKey's value after MakeMove(&move), without making it: exact for every move but castling,
-  // for which the castling path is left out. For fetching table entries ahead.
+  // HashKey's value after MakeMove(&move), without making it: exact for the generated moves but
+  // castling, for which the castling path is left out. For fetching table entries ahead.
   std::int64_t HashKeyAfter(const Move& move) const {
     std::uint32_t key = hashKey ^ KeyOf(move.piece, move.from) ^ KeyOf(move.piece, move.to);
     if (move.flags & MOVE_CAPTURE) key ^= KeyOf(move.captured, move.to);
     if (move.flags & MOVE_EN_PASSANT)
       key ^= KeyOf(move.captured, move.piece == WP ? move.to + 8 : move.to - 8);
+    if (move.flags >= PROMOTE_KNIGHT) {
+      const int promotion = move.flags & PROMOTION_MASK;
+      const int kind = promotion == PROMOTE_QUEEN    ? WQ
+                       : promotion == PROMOTE_ROOK   ? WR
+                       : promotion == PROMOTE_BISHOP ? WB
+                                                     : WN;
+      key ^= KeyOf(move.piece, move.to) ^ KeyOf(kind + move.piece % 2, move.to);
+    }
     return static_cast<std::int32_t>(key);
   }
   // Both worked out from all pieces, whatever the kept values say.
