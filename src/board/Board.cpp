@@ -156,13 +156,18 @@ bool Board::MakeMove(const Move* move) {
     enPassant = 0;
   }
 
-  if (piece == WK) castleRights[0] = castleRights[2] = false;
-  if (piece == BK) castleRights[1] = castleRights[3] = false;
-  for (int square : {from, to}) {
-    if (square == A8) castleRights[3] = false;
-    if (square == H8) castleRights[1] = false;
-    if (square == A1) castleRights[2] = false;
-    if (square == H1) castleRights[0] = false;
+  // Most moves neither move a king nor touch a corner: one test lets them pass.
+  constexpr Bitboard CORNERS = 0x8100000000000081ULL;  // a8, h8, a1, h1
+  if (piece == WK || piece == BK || ((CORNERS >> (from & 63)) & 1) ||
+      ((CORNERS >> (to & 63)) & 1)) {
+    if (piece == WK) castleRights[0] = castleRights[2] = false;
+    if (piece == BK) castleRights[1] = castleRights[3] = false;
+    for (int square : {from, to}) {
+      if (square == A8) castleRights[3] = false;
+      if (square == H8) castleRights[1] = false;
+      if (square == A1) castleRights[2] = false;
+      if (square == H1) castleRights[0] = false;
+    }
   }
 
   sideToMove = (sideToMove + 1) % 2;

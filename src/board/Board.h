@@ -122,8 +122,10 @@ class Board {
     return present ? byRank[std::bit_width(present) - 1] + C : NO_PIECE;
   }
 
+  // The key value of a piece on a square; 0 for no piece or no square.
   static std::uint32_t KeyOf(int piece, Square square) {
-    return HashKeys[static_cast<std::size_t>(piece * 64 + square) % HashKeys.size()];
+    const auto index = static_cast<std::size_t>(piece * 64 + square);
+    return index < HashKeys.size() ? HashKeys[index] : 0;
   }
   // A piece of that kind enters or leaves the square.
   void ToggleHashes(int piece, Square square) {

@@ -56,6 +56,41 @@ constexpr Bitboard HomeSquare(const char* coord, Color color) {
   return MaskOf(color == WHITE ? square : square ^ 56);
 }
 
+// The home squares the development term looks at, per colour.
+struct HomeSquares {
+  Bitboard d2, e2, d1, bishops, knights, rooks, king, backRank;
+};
+constexpr HomeSquares HomesOf(Color color) {
+  const auto home = [color](const char* coord) { return HomeSquare(coord, color); };
+  return {home("d2"),
+          home("e2"),
+          home("d1"),
+          home("c1") | home("f1"),
+          home("b1") | home("g1"),
+          home("a1") | home("h1"),
+          home("e1"),
+          color == WHITE ? RANK_1 : RANK_8};
+}
+constexpr HomeSquares HOMES[2] = {HomesOf(WHITE), HomesOf(BLACK)};
+
+// Per pair of squares: the smaller of the row and file distances, and their sum.
+struct Distances {
+  std::int8_t nearer[64][64];
+  std::int8_t sum[64][64];
+};
+constexpr Distances DISTANCES = [] {
+  Distances table{};
+  for (int a = 0; a < 64; ++a) {
+    for (int b = 0; b < 64; ++b) {
+      const int rows = a / 8 > b / 8 ? a / 8 - b / 8 : b / 8 - a / 8;
+      const int files = a % 8 > b % 8 ? a % 8 - b % 8 : b % 8 - a % 8;
+      table.nearer[a][b] = static_cast<std::int8_t>(rows < files ? rows : files);
+      table.sum[a][b] = static_cast<std::int8_t>(rows + files);
+    }
+  }
+  return table;
+}();
+
 }  // namespace
 
 namespace {
@@ -113,26 +148,24 @@ int Bishops(const Board& board, Color color, int onLight, int onDark) {
 
 int Development(const Board& board, Color color, const AnswerSets& answers) {
   const Color enemy = color ^ 1;
-  const auto home = [color](const char* coord) { return HomeSquare(coord, color); };
+  const HomeSquares& home = HOMES[color];
   const Bitboard pawns = answers.of[WP + color];
   const Bitboard knights = answers.of[WN + color];
   const Bitboard bishops = answers.of[WB + color];
   const Bitboard rooks = answers.of[WR + color];
   const Bitboard queens = answers.of[WQ + color];
   const Bitboard kings = answers.of[WK + color];
-  const Bitboard backRank = color == WHITE ? RANK_1 : RANK_8;
 
   int score = 0;
-  if (pawns & home("d2")) score -= 15;
-  if (pawns & home("e2")) score -= 15;
-  score -= 10 * Count((knights | bishops) & backRank);
+  if (pawns & home.d2) score -= 15;
+  if (pawns & home.e2) score -= 15;
+  score -= 10 * Count((knights | bishops) & home.backRank);
 
   // A queen out early while the back rank is still at home. Right after castling the king's
   // start square still answers as the king, so it counts as "king on e1".
-  if (queens && !(queens & home("d1"))) {
-    const int atHome = Count(bishops & (home("c1") | home("f1"))) +
-                       Count(knights & (home("b1") | home("g1"))) +
-                       Count(rooks & (home("a1") | home("h1"))) + Count(kings & home("e1"));
+  if (queens && !(queens & home.d1)) {
+    const int atHome = Count(bishops & home.bishops) + Count(knights & home.knights) +
+                       Count(rooks & home.rooks) + Count(kings & home.king);
     score -= 8 * atHome;
   }
 
@@ -168,24 +201,16 @@ int KingProximity(Color color, const AnswerSets& answers) {
   // The first square, counted from a8, that answers as the enemy king; a8 when there is none.
   const Bitboard enemyKings = answers.of[WK + enemy];
   const Square king = enemyKings ? LowestSquare(enemyKings) : 0;
-  const int kingRow = king / 8;
-  const int kingFile = king % 8;
-  const auto rowsAway = [kingRow](Square s) { return std::abs(s / 8 - kingRow); };
-  const auto filesAway = [kingFile](Square s) { return std::abs(s % 8 - kingFile); };
+  const std::int8_t* nearer = DISTANCES.nearer[king];
+  const std::int8_t* sum = DISTANCES.sum[king];
 
   int score = 0;
-  for (Bitboard rest = answers.of[WR + color]; rest; rest &= rest - 1) {
-    const Square s = LowestSquare(rest);
-    score -= 2 * std::min(rowsAway(s), filesAway(s));
-  }
-  for (Bitboard rest = answers.of[WN + color]; rest; rest &= rest - 1) {
-    const Square s = LowestSquare(rest);
-    score += 5 - rowsAway(s) - filesAway(s);
-  }
-  for (Bitboard rest = answers.of[WQ + color]; rest; rest &= rest - 1) {
-    const Square s = LowestSquare(rest);
-    score -= std::min(rowsAway(s), filesAway(s));
-  }
+  for (Bitboard rest = answers.of[WR + color]; rest; rest &= rest - 1)
+    score -= 2 * nearer[LowestSquare(rest)];
+  for (Bitboard rest = answers.of[WN + color]; rest; rest &= rest - 1)
+    score += 5 - sum[LowestSquare(rest)];
+  for (Bitboard rest = answers.of[WQ + color]; rest; rest &= rest - 1)
+    score -= nearer[LowestSquare(rest)];
   return score;
 }
 

@@ -50,7 +50,7 @@ class PawnCache {
   }
 
  private:
-  static constexpr int INDEX_BITS = 10;
+  static constexpr int INDEX_BITS = 13;
   static constexpr std::size_t SIZE = std::size_t{1} << INDEX_BITS;
   std::unique_ptr<Entry[]> entries_;
 };
