@@ -287,12 +287,16 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   TTEntry& entry = EntryOf(board, lock);
   // The static score and the captures do not depend on the table: they are worked out while
   // the entry is on its way from memory, and so are the entries of the captures' positions.
+  // The table can only lower beta, so a stand-pat score at or above it needs no captures.
+  // With a castling path the generation changes the board, which a search of the same child
+  // again would see: then it keeps its place after the table.
   __builtin_prefetch(&entry);
   int standPat = Evaluate(board, engineColour_, pawnCache_, false);
   if (board.sideToMove != engineColour_) standPat = -standPat;
   MoveList captures;
-  const bool anyCapture = captures.GenerateCaptures(board);
-  if (anyCapture && standPat < beta) {
+  const bool early = standPat < beta && board.castlePath[board.sideToMove] == 0;
+  bool anyCapture = early && captures.GenerateCaptures(board);
+  if (anyCapture) {
     for (const Move& capture : captures)
       tables_[1 - board.sideToMove]->Prefetch(board.HashKeyAfter(capture));
   }
@@ -314,6 +318,13 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   }
   const int alphaBefore = alpha;
 
+  if (!early) {
+    if (standPat >= beta) {
+      board.RemoveCastlePath(board.sideToMove);  // what the generation would have done
+      return standPat;
+    }
+    anyCapture = captures.GenerateCaptures(board);
+  }
   if (!anyCapture || standPat >= beta) return standPat;
 
   int bestScore = standPat;
