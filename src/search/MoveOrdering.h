@@ -20,6 +20,6 @@ extern const OrderingCounters* OrderingTable;
 void ClearHistory(HistoryTable& table);
 
 // Sorts the moves by their counter in OrderingTable, highest first. Stable: moves with equal
-// counters keep their order, so with all counters 0 the generation order stays. Whole Move
-// records are moved; nothing is allocated per call.
+// counters keep their order, so with all counters 0 the generation order stays. Nothing is
+// allocated per call.
 void SortMoves(MoveList& list);

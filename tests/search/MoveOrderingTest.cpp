@@ -15,13 +15,15 @@ TEST(MoveOrdering, SortsStablyByTheCountersOfTheSelectedSide) {
   std::fill_n(counters, 2 * 64 * 64, 77);
   ClearHistory(history);
   EXPECT_EQ(std::count(counters, counters + 2 * 64 * 64, 0), 2 * 64 * 64);
-  // Few distinct counters, so that most moves tie with others; White's differ from Black's.
+  // White's counters differ from Black's.
   std::mt19937 random(2024);
-  for (int i = 0; i < 2 * 64 * 64; ++i) counters[i] = static_cast<std::int32_t>(random() % 4);
+  // Few distinct counters, so that most moves tie with others, and the extremes of the type.
+  constexpr std::int32_t values[] = {0, 1, 2, 3, -5, 2147483647, -2147483647 - 1};
+  for (int i = 0; i < 2 * 64 * 64; ++i) counters[i] = values[random() % (i % 3 == 0 ? 7 : 4)];
   const auto higher = [&](const Move& a, const Move& b) {
     return history[BLACK][a.from][a.to] > history[BLACK][b.from][b.to];
   };
-  // Around the insertion-sorted runs of 32 and the merges, and shorter after longer lists.
+  // Short and long lists (longer than the room on the stack), and shorter after longer ones.
   for (int size : {0, 1, 2, 31, 32, 33, 64, 65, 97, 256, 257, 700, 40}) {
     MoveList list;
     std::vector<Move> expected;
