@@ -51,7 +51,7 @@ void SortMoves(MoveList& list) {
     if (i > 0 && keys[i] < keys[i - 1]) inOrder = false;
   }
   if (inOrder) return;  // e.g. every counter equal
-  if (size <= 64) {
+  if (size <= 16) {
     for (int i = 1; i < size; ++i) {
       const std::uint64_t key = keys[i];
       int hole = i;
