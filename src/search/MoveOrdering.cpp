@@ -18,6 +18,20 @@ std::uint64_t SortKey(const Move& move, int index) {
   return std::uint64_t{descending} << 32 | static_cast<std::uint32_t>(index);
 }
 
+// Ascending; insertion for the short lists that are most of them.
+void SortKeys(std::uint64_t* keys, int size) {
+  if (size > 16) {
+    std::sort(keys, keys + size);
+    return;
+  }
+  for (int i = 1; i < size; ++i) {
+    const std::uint64_t key = keys[i];
+    int hole = i;
+    for (; hole > 0 && keys[hole - 1] > key; --hole) keys[hole] = keys[hole - 1];
+    keys[hole] = key;
+  }
+}
+
 // Room for a long list's keys and for moving its records: allocated on the first list longer
 // than the stack room, grown only for a longer one.
 template <typename T>
@@ -51,17 +65,37 @@ void SortMoves(MoveList& list) {
     if (i > 0 && keys[i] < keys[i - 1]) inOrder = false;
   }
   if (inOrder) return;  // e.g. every counter equal
-  if (size <= 16) {
-    for (int i = 1; i < size; ++i) {
-      const std::uint64_t key = keys[i];
-      int hole = i;
-      for (; hole > 0 && keys[hole - 1] > key; --hole) keys[hole] = keys[hole - 1];
-      keys[hole] = key;
-    }
-  } else {
-    std::sort(keys, keys + size);
-  }
+  SortKeys(keys, size);
   Move* const sorted = Scratch<Move>(size);
   for (int i = 0; i < size; ++i) sorted[i] = data[static_cast<std::uint32_t>(keys[i])];
   std::copy(sorted, sorted + size, data);
+}
+
+MoveOrder::MoveOrder(const MoveList& list, int first)
+    : keys_(inline_), size_(list.Size()), first_(first) {
+  if (size_ > INLINE_ROOM) {
+    heap_ = std::make_unique<std::uint64_t[]>(static_cast<std::size_t>(size_));
+    keys_ = heap_.get();
+  }
+  for (int i = 0; i < size_; ++i)
+    keys_[i] = OrderingTable ? SortKey(list[i], i) : static_cast<std::uint64_t>(i);
+}
+
+int MoveOrder::Next() {
+  if (next_ == 0 && first_ >= 0) {
+    // The chosen move leaves the keys still to be picked from.
+    std::swap(keys_[0], keys_[first_]);
+    next_ = 1;
+    return first_;
+  }
+  if (next_ < SELECTED) {
+    int best = next_;
+    for (int i = next_ + 1; i < size_; ++i)
+      if (keys_[i] < keys_[best]) best = i;
+    std::swap(keys_[next_], keys_[best]);
+  } else if (next_ == SELECTED) {
+    // A node that goes on this far will likely try every move: the rest is sorted at once.
+    SortKeys(keys_ + next_, size_ - next_);
+  }
+  return static_cast<int>(static_cast<std::uint32_t>(keys_[next_++]));
 }

@@ -21,14 +21,6 @@ std::int64_t MonotonicMilliseconds() {
       .count();
 }
 
-// The order in which a node tries its moves: the table's move (at hashIndex, or -1 for none)
-// first, then the sorted list without it.
-int MoveAt(int k, int hashIndex) {
-  if (hashIndex < 0) return k;
-  if (k == 0) return hashIndex;
-  return k - 1 < hashIndex ? k - 1 : k;
-}
-
 int FindFromTo(const MoveList& list, int from, int to) {
   for (int i = 0; i < list.Size(); ++i)
     if (list[i].from == from && list[i].to == to) return i;
@@ -178,15 +170,15 @@ NegaScout::TableAnswer NegaScout::Consult(const TTEntry& entry, int moveNumber, 
 void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo, int depth,
                          int stopScore, Node& node) {
   for (const Move& move : moves) tables_[1 - board.sideToMove]->Prefetch(board.HashKeyAfter(move));
+  // The table's move first, then the others by their counters.
   OrderingTable = &history_[board.sideToMove];
-  SortMoves(moves);
-  const int hashIndex = hashFrom >= 0 ? FindFromTo(moves, hashFrom, hashTo) : -1;
+  MoveOrder order(moves, hashFrom >= 0 ? FindFromTo(moves, hashFrom, hashTo) : -1);
   int nullBound = node.beta;
   int searched = 0;
   Move reply;
   for (int k = 0; k < moves.Size() && node.bestScore < node.beta && node.bestScore < stopScore;
        ++k) {
-    const int index = MoveAt(k, hashIndex);
+    const int index = order.Next();
     Board child = board;
     child.MakeMove(&moves[index]);
     searched += 1;
@@ -330,14 +322,13 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   int bestScore = standPat;
   if (standPat > alpha) alpha = standPat;
   OrderingTable = &captureHistory_[board.sideToMove];
-  SortMoves(captures);
-  const int hashIndex = hashFrom >= 0 ? FindFromTo(captures, hashFrom, hashTo) : -1;
+  MoveOrder order(captures, hashFrom >= 0 ? FindFromTo(captures, hashFrom, hashTo) : -1);
 
   int searched = 0;
   int bestIndex = 0;
   int bestFrom = -1, bestTo = -1;
   for (int k = 0; k < captures.Size() && bestScore < beta; ++k) {
-    const Move& capture = captures[MoveAt(k, hashIndex)];
+    const Move& capture = captures[order.Next()];
     Board child = board;
     child.MakeMove(&capture);
     searched += 1;

@@ -48,4 +48,39 @@ TEST(MoveOrdering, SortsStablyByTheCountersOfTheSelectedSide) {
   OrderingTable = nullptr;
 }
 
+// MoveOrder hands out what SortMoves would give, with the chosen move taken out and put first,
+// whether a node stops early or goes through every move.
+TEST(MoveOrdering, OneAtATimeInTheSortedOrderWithTheChosenMoveFirst) {
+  HistoryTable history{};
+  std::mt19937 random(7);
+  for (auto& row : history[WHITE])
+    for (std::int32_t& counter : row) counter = static_cast<std::int32_t>(random() % 5);
+  OrderingTable = &history[WHITE];
+  for (int size : {1, 2, 3, 4, 5, 30, 129, 300}) {
+    MoveList list;
+    for (int i = 0; i < size; ++i)
+      list.Add(Move{WN, NO_PIECE, static_cast<int>(random() % 64), static_cast<int>(random() % 64),
+                    MOVE_NORMAL, i});
+    MoveList sorted = list;
+    SortMoves(sorted);
+    for (int first : {-1, 0, size / 2, size - 1}) {
+      std::vector<int> expected;  // the scores, which number the moves
+      if (first >= 0) expected.push_back(first);
+      for (const Move& move : sorted)
+        if (move.score != first) expected.push_back(move.score);
+      for (int asked : {1, 3, size}) {
+        MoveOrder order(list, first);
+        for (int k = 0; k < asked && k < size; ++k)
+          ASSERT_EQ(list[order.Next()].score, expected[static_cast<std::size_t>(k)])
+              << "size " << size << " first " << first << " step " << k;
+      }
+    }
+  }
+  OrderingTable = nullptr;
+  MoveList list;
+  for (int i = 0; i < 4; ++i) list.Add(Move{WN, NO_PIECE, i, 63 - i, MOVE_NORMAL, i});
+  MoveOrder unordered(list, 2);
+  for (int expected : {2, 0, 1, 3}) EXPECT_EQ(unordered.Next(), expected);
+}
+
 }  // namespace
