@@ -75,17 +75,7 @@ class Board {
   // castling, for which the castling path is left out. For fetching table entries ahead.
   std::int64_t HashKeyAfter(const Move& move) const {
     std::uint32_t key = hashKey ^ KeyOf(move.piece, move.from) ^ KeyOf(move.piece, move.to);
-    if (move.flags & MOVE_CAPTURE) key ^= KeyOf(move.captured, move.to);
-    if (move.flags & MOVE_EN_PASSANT)
-      key ^= KeyOf(move.captured, move.piece == WP ? move.to + 8 : move.to - 8);
-    if (move.flags >= PROMOTE_KNIGHT) {
-      const int promotion = move.flags & PROMOTION_MASK;
-      const int kind = promotion == PROMOTE_QUEEN    ? WQ
-                       : promotion == PROMOTE_ROOK   ? WR
-                       : promotion == PROMOTE_BISHOP ? WB
-                                                     : WN;
-      key ^= KeyOf(move.piece, move.to) ^ KeyOf(kind + move.piece % 2, move.to);
-    }
+    if (move.flags != MOVE_NORMAL) key ^= KeyChangeBeyondTheMover(move);
     return static_cast<std::int32_t>(key);
   }
   // Both worked out from all pieces, whatever the kept values say.
@@ -122,10 +112,30 @@ class Board {
     return present ? byRank[std::bit_width(present) - 1] + C : NO_PIECE;
   }
 
-  // The key value of a piece on a square; 0 for no piece or no square.
+  // The key value of a piece on a square; 0 for no piece. Any arguments stay inside the table.
   static std::uint32_t KeyOf(int piece, Square square) {
-    const auto index = static_cast<std::size_t>(piece * 64 + square);
-    return index < HashKeys.size() ? HashKeys[index] : 0;
+    return PaddedKeys[static_cast<std::size_t>(piece * 64 + square) % PaddedKeys.size()];
+  }
+  static constexpr std::array<std::uint32_t, 1024> PaddedKeys = [] {
+    std::array<std::uint32_t, 1024> keys{};
+    for (std::size_t i = 0; i < HashKeys.size(); ++i) keys[i] = HashKeys[i];
+    return keys;
+  }();
+  // What a capture, an en passant capture and a promotion change besides the moving piece.
+  static std::uint32_t KeyChangeBeyondTheMover(const Move& move) {
+    std::uint32_t change = 0;
+    if (move.flags & MOVE_CAPTURE) change ^= KeyOf(move.captured, move.to);
+    if (move.flags & MOVE_EN_PASSANT)
+      change ^= KeyOf(move.captured, move.piece == WP ? move.to + 8 : move.to - 8);
+    if (move.flags >= PROMOTE_KNIGHT) {
+      const int promotion = move.flags & PROMOTION_MASK;
+      const int kind = promotion == PROMOTE_QUEEN    ? WQ
+                       : promotion == PROMOTE_ROOK   ? WR
+                       : promotion == PROMOTE_BISHOP ? WB
+                                                     : WN;
+      change ^= KeyOf(move.piece, move.to) ^ KeyOf(kind + move.piece % 2, move.to);
+    }
+    return change;
   }
   // A piece of that kind enters or leaves the square.
   void ToggleHashes(int piece, Square square) {
