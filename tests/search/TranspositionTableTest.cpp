@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <tuple>
 
+#include "search/NegaScout.h"
 #include "search/TranspositionTable.h"
 #include "support/ConsoleCapture.h"
 #include "support/TestBoards.h"
@@ -67,6 +69,21 @@ TEST(TranspositionTable, EntriesKeepEveryStoredField) {
                                                         entry.ply, entry.from, entry.to)),
               std::tuple(c.type, c.score, c.depth, c.ply, c.from, c.to));
   }
+}
+
+// An engine that has not searched (a book move, a restored state) holds no table memory.
+TEST(TranspositionTable, AnEngineAllocatesItsTablesForItsFirstSearch) {
+  ConsoleCapture console;
+  NegaScout engine(nullptr, SearchLimits::FixedDepth(2));
+  std::istringstream saved(std::string(4, '\0'));
+  engine.LoadState(saved);  // empties the tables
+  EXPECT_FALSE(engine.Table(WHITE).Allocated() || engine.Table(BLACK).Allocated());
+  Move best;
+  engine.Think(Board(), &best);
+  EXPECT_TRUE(engine.Table(WHITE).Allocated() && engine.Table(BLACK).Allocated());
+  EXPECT_TRUE(engine.Table(WHITE).Slot(Board()).Answers(Board().HashLock()));
+  engine.LoadState(saved);
+  EXPECT_FALSE(engine.Table(WHITE).Slot(Board()).Answers(Board().HashLock()));
 }
 
 TEST(TranspositionTable, OnlyMateScoresAreCorrectedForTheMovesPlayedSince) {
