@@ -57,9 +57,8 @@ void Board::SetCastlePath(Color color, Bitboard squares) {
   castlePath[color] = squares;
 }
 
-void Board::RemoveCastlePath(Color color) {
+void Board::TakeOffCastlePath(Color color) {
   const Bitboard path = castlePath[color];
-  if (!path) return;
   for (Bitboard toggled = path; toggled; toggled &= toggled - 1)
     ToggleHashes(WK + color, LowestSquare(toggled));
   bitboards[WK + color] ^= path;

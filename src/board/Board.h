@@ -61,7 +61,9 @@ class Board {
   bool MakeMove(const Move* move);
   void SetCastlePath(Color color, Bitboard squares);
   // Removes the colour's castling path from its king and colour sets again.
-  void RemoveCastlePath(Color color);
+  void RemoveCastlePath(Color color) {
+    if (castlePath[color]) TakeOffCastlePath(color);
+  }
 
   // Position hash values: piece placement only (not side to move, castling or en passant).
   std::int64_t HashKey() const { return static_cast<std::int32_t>(hashKey); }
@@ -98,6 +100,8 @@ class Board {
   bool Load(const std::string& fileName);
 
  private:
+  void TakeOffCastlePath(Color color);
+
   template <Color C>
   int PieceOf(Square square) const {
     if (!((bitboards[ALL_WHITE + C] >> square) & 1)) return NO_PIECE;
