@@ -123,7 +123,7 @@ void SurveyPawnSets(Bitboard ownPawns, Bitboard enemyPawns, Color color, PawnInf
 
 PawnScores ScoresOf(const PawnInfo& info, Color color) {
   PawnScores scores;
-  scores.structure = EvaluatePawnStructure(info, color);
+  scores.structure = static_cast<std::int16_t>(EvaluatePawnStructure(info, color));
   scores.onLight = static_cast<std::int8_t>(info.ownOnLight);
   scores.onDark = static_cast<std::int8_t>(info.ownOnDark);
   for (int file = 0; file < 8; ++file) {
@@ -305,7 +305,7 @@ int Evaluate(const Board& board, Color color, PawnCache& cache, bool roundDown) 
   if (entry.own != own || entry.enemy != enemy || entry.color != color) {
     PawnInfo info;
     SurveyPawnSets(own, enemy, color, info);
-    entry = PawnCache::Entry{own, enemy, color, ScoresOf(info, color)};
+    entry = PawnCache::Entry{own, enemy, ScoresOf(info, color), static_cast<std::int8_t>(color)};
   }
   const int sum = SumOfTerms(board, color, answers, entry.scores);
   return roundDown ? sum & ~7 : sum;

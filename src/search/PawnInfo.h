@@ -22,7 +22,7 @@ struct PawnInfo {
 
 // The part of the evaluation that depends on the pawns alone, for one evaluated colour.
 struct PawnScores {
-  std::int32_t structure = 0;  // the pawn structure term
+  std::int16_t structure = 0;  // the pawn structure term (a few hundred at most)
   std::int8_t onLight = 0;     // own pawns on light squares, for the bishops
   std::int8_t onDark = 0;      // own pawns on dark squares
   std::int8_t rookFile[8]{};   // per file: the bonus of a rook there for open or half-open files
@@ -32,12 +32,14 @@ struct PawnScores {
 // A pure function of its key, so it is never cleared.
 class PawnCache {
  public:
-  struct Entry {
+  // 32 bytes, aligned so that no entry spans two cache lines.
+  struct alignas(32) Entry {
     Bitboard own = 0;
     Bitboard enemy = 0;
-    std::int32_t color = -1;  // -1: empty
     PawnScores scores;
+    std::int8_t color = -1;  // -1: empty
   };
+  static_assert(sizeof(Entry) == 32);
 
   PawnCache() : entries_(std::make_unique<Entry[]>(SIZE)) {}
 
