@@ -75,6 +75,21 @@ bool Board::MakeMove(const Move* move) {
   const int to = move->to;
   const Color c = piece % 2;
 
+  // The common moves, a step or a capture without promotion, as the general steps below would
+  // make them: the mover's material and pawn count go and come back unchanged.
+  if (move->flags == MOVE_NORMAL || move->flags == MOVE_CAPTURE) {
+    if (move->flags == MOVE_CAPTURE) RemovePiece(move->captured, to);
+    const Bitboard fromMask = MaskOf(from);
+    const Bitboard toMask = MaskOf(to);
+    ToggleHashes(piece, from);
+    bitboards[piece] ^= fromMask;
+    if (!(bitboards[piece] & toMask)) ToggleHashes(piece, to);
+    bitboards[piece] |= toMask;
+    bitboards[ALL_WHITE + c] = (bitboards[ALL_WHITE + c] ^ fromMask) | toMask;
+    FinishMove(piece, from, to);
+    return true;
+  }
+
   switch (move->flags & KIND_MASK) {
     case MOVE_NORMAL:
       RemovePiece(piece, from);
@@ -147,6 +162,11 @@ bool Board::MakeMove(const Move* move) {
     }
   }
 
+  FinishMove(piece, from, to);
+  return true;
+}
+
+void Board::FinishMove(int piece, Square from, Square to) {
   if (piece == WP && from - to == 16) {
     enPassant = MaskOf(to + 8);
   } else if (piece == BP && to - from == 16) {
@@ -171,7 +191,6 @@ bool Board::MakeMove(const Move* move) {
 
   sideToMove = (sideToMove + 1) % 2;
   moveNumber += 1;
-  return true;
 }
 
 void Board::ComputeHashes(std::uint32_t& key, std::uint32_t& lock) const {

@@ -101,6 +101,8 @@ class Board {
 
  private:
   void TakeOffCastlePath(Color color);
+  // En passant square, castling rights, side to move and move number after a move.
+  void FinishMove(int piece, Square from, Square to);
 
   template <Color C>
   int PieceOf(Square square) const {
