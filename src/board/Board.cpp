@@ -2,15 +2,12 @@
 
 #include <type_traits>
 
+#include "board/Castling.h"
 #include "console/Console.h"
 
 static_assert(std::is_trivially_copyable_v<Board>, "a board is copied as a plain value");
 
-namespace {
-
-constexpr Square A8 = 0, H8 = 7, A1 = 56, H1 = 63;
-
-}  // namespace
+namespace {}  // namespace
 
 bool Board::Reset() {
   moveNumber = 1;
@@ -139,26 +136,9 @@ bool Board::MakeMove(const Move* move) {
   }
 
   if (move->flags >= PROMOTE_KNIGHT) {
-    int promoted = -1;
-    switch (move->flags & PROMOTION_MASK) {
-      case PROMOTE_KNIGHT:
-        promoted = WN + c;
-        break;
-      case PROMOTE_BISHOP:
-        promoted = WB + c;
-        break;
-      case PROMOTE_ROOK:
-        promoted = WR + c;
-        break;
-      case PROMOTE_QUEEN:
-        promoted = WQ + c;
-        break;
-      default:
-        break;
-    }
-    if (promoted >= 0) {
+    if (const PromotionPiece* promotion = PromotionOfFlags(move->flags)) {
       RemovePiece(piece, to);
-      AddPiece(promoted, to);
+      AddPiece(promotion->kind + c, to);
     }
   }
 
@@ -179,14 +159,13 @@ void Board::FinishMove(int piece, Square from, Square to) {
   constexpr Bitboard CORNERS = 0x8100000000000081ULL;  // a8, h8, a1, h1
   if (piece == WK || piece == BK || ((CORNERS >> (from & 63)) & 1) ||
       ((CORNERS >> (to & 63)) & 1)) {
-    if (piece == WK) castleRights[0] = castleRights[2] = false;
-    if (piece == BK) castleRights[1] = castleRights[3] = false;
-    for (int square : {from, to}) {
-      if (square == A8) castleRights[3] = false;
-      if (square == H8) castleRights[1] = false;
-      if (square == A1) castleRights[2] = false;
-      if (square == H1) castleRights[0] = false;
+    if (piece == WK || piece == BK) {
+      const Color c = piece % 2;
+      castleRights[ShortCastling(c)] = castleRights[LongCastling(c)] = false;
     }
+    // A rook that moves from its corner, or is taken there, takes its right with it.
+    for (int right = 0; right < 4; ++right)
+      if (from == CASTLING[right].rook || to == CASTLING[right].rook) castleRights[right] = false;
   }
 
   sideToMove = (sideToMove + 1) % 2;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "board/Castling.h"
 #include "board/HashTables.h"
 #include "board/Move.h"
 #include "board/Piece.h"
@@ -19,7 +20,7 @@ class Board {
   std::int32_t sideToMove;
   std::int32_t moveNumber;  // half-move counter, 1 at the start
   Bitboard bitboards[14];   // 0..11 by piece code, ALL_WHITE and ALL_BLACK by colour
-  bool castleRights[4];     // White short, Black short, White long, Black long
+  bool castleRights[4];     // by CastlingRight: White short, Black short, White long, Black long
   bool castled[2];
   Bitboard enPassant;  // the square a pawn skipped with its double step on the last move, or 0
   // The two position hashes of bitboards[WP..BK], kept up to date by every change of a piece

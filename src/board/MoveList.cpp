@@ -133,9 +133,9 @@ class Generator {
   void Castling() {
     const Bitboard occupied = own_ | enemy_;
     const Square kingFrom = C == WHITE ? 60 : 4;
-    if (board_.castleRights[C] && !(occupied & CASTLE_SHORT_EMPTY[C]))
+    if (board_.castleRights[ShortCastling(C)] && !(occupied & CASTLE_SHORT_EMPTY[C]))
       Add(WK + C, NO_PIECE, kingFrom, kingFrom + 2, MOVE_CASTLE_SHORT);
-    if (board_.castleRights[2 + C] && !(occupied & CASTLE_LONG_EMPTY[C]))
+    if (board_.castleRights[LongCastling(C)] && !(occupied & CASTLE_LONG_EMPTY[C]))
       Add(WK + C, NO_PIECE, kingFrom, kingFrom - 2, MOVE_CASTLE_LONG);
   }
 

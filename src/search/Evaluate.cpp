@@ -174,9 +174,9 @@ int Development(const Board& board, Color color, const AnswerSets& answers) {
   if (answers.of[WQ + enemy]) {
     if (board.castled[color]) {
       score += 10;
-    } else if (board.castleRights[2 + color]) {
+    } else if (board.castleRights[LongCastling(color)]) {
       score -= 24;
-    } else if (board.castleRights[color]) {
+    } else if (board.castleRights[ShortCastling(color)]) {
       score -= 40;
     } else {
       score -= 120;
