@@ -2,31 +2,17 @@
 
 #include <type_traits>
 
-#include "board/HashTables.h"
+#include "board/Castling.h"
 #include "console/Console.h"
 
 static_assert(std::is_trivially_copyable_v<Board>, "a board is copied as a plain value");
 
-namespace {
-
-constexpr Square A8 = 0, H8 = 7, A1 = 56, H1 = 63;
-
-template <std::size_t N>
-std::uint32_t HashOver(const Bitboard (&bitboards)[N],
-                       const std::array<std::uint32_t, 768>& table) {
-  std::uint32_t hash = 0;
-  for (int piece = WP; piece <= BK; ++piece) {
-    const std::uint32_t* row = table.data() + piece * 64;
-    for (Bitboard set = bitboards[piece]; set != 0; set &= set - 1) hash ^= row[LowestSquare(set)];
-  }
-  return hash;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool Board::Reset() {
   moveNumber = 1;
   for (Bitboard& set : bitboards) set = 0;
+  hashKey = hashLock = 0;
   castlePath[WHITE] = castlePath[BLACK] = 0;
   enPassant = 0;
   material[WHITE] = material[BLACK] = 0;
@@ -46,22 +32,6 @@ bool Board::Reset() {
   return true;
 }
 
-int Board::WhitePieceAt(Square square) const {
-  const Bitboard mask = MaskOf(square);
-  if (!(bitboards[ALL_WHITE] & mask)) return NO_PIECE;
-  for (int piece : {WK, WQ, WR, WN, WB, WP})
-    if (bitboards[piece] & mask) return piece;
-  return NO_PIECE;
-}
-
-int Board::BlackPieceAt(Square square) const {
-  const Bitboard mask = MaskOf(square);
-  if (!(bitboards[ALL_BLACK] & mask)) return NO_PIECE;
-  for (int piece : {BK, BQ, BR, BN, BB, BP})
-    if (bitboards[piece] & mask) return piece;
-  return NO_PIECE;
-}
-
 int Board::PieceAt(Square square, int* color) const {
   const Bitboard mask = MaskOf(square);
   for (Color c : {BLACK, WHITE}) {
@@ -77,14 +47,17 @@ int Board::PieceAt(Square square, int* color) const {
 }
 
 void Board::SetCastlePath(Color color, Bitboard squares) {
+  for (Bitboard added = squares & ~bitboards[WK + color]; added; added &= added - 1)
+    ToggleHashes(WK + color, LowestSquare(added));
   bitboards[WK + color] |= squares;
   bitboards[ALL_WHITE + color] |= squares;
   castlePath[color] = squares;
 }
 
-void Board::RemoveCastlePath(Color color) {
+void Board::TakeOffCastlePath(Color color) {
   const Bitboard path = castlePath[color];
-  if (!path) return;
+  for (Bitboard toggled = path; toggled; toggled &= toggled - 1)
+    ToggleHashes(WK + color, LowestSquare(toggled));
   bitboards[WK + color] ^= path;
   bitboards[ALL_WHITE + color] ^= path;
   // The rook that castled stands on one of the path squares.
@@ -98,6 +71,21 @@ bool Board::MakeMove(const Move* move) {
   const int from = move->from;
   const int to = move->to;
   const Color c = piece % 2;
+
+  // The common moves, a step or a capture without promotion, as the general steps below would
+  // make them: the mover's material and pawn count go and come back unchanged.
+  if (move->flags == MOVE_NORMAL || move->flags == MOVE_CAPTURE) {
+    if (move->flags == MOVE_CAPTURE) RemovePiece(move->captured, to);
+    const Bitboard fromMask = MaskOf(from);
+    const Bitboard toMask = MaskOf(to);
+    ToggleHashes(piece, from);
+    bitboards[piece] ^= fromMask;
+    if (!(bitboards[piece] & toMask)) ToggleHashes(piece, to);
+    bitboards[piece] |= toMask;
+    bitboards[ALL_WHITE + c] = (bitboards[ALL_WHITE + c] ^ fromMask) | toMask;
+    FinishMove(piece, from, to);
+    return true;
+  }
 
   switch (move->flags & KIND_MASK) {
     case MOVE_NORMAL:
@@ -148,29 +136,17 @@ bool Board::MakeMove(const Move* move) {
   }
 
   if (move->flags >= PROMOTE_KNIGHT) {
-    int promoted = -1;
-    switch (move->flags & PROMOTION_MASK) {
-      case PROMOTE_KNIGHT:
-        promoted = WN + c;
-        break;
-      case PROMOTE_BISHOP:
-        promoted = WB + c;
-        break;
-      case PROMOTE_ROOK:
-        promoted = WR + c;
-        break;
-      case PROMOTE_QUEEN:
-        promoted = WQ + c;
-        break;
-      default:
-        break;
-    }
-    if (promoted >= 0) {
+    if (const PromotionPiece* promotion = PromotionOfFlags(move->flags)) {
       RemovePiece(piece, to);
-      AddPiece(promoted, to);
+      AddPiece(promotion->kind + c, to);
     }
   }
 
+  FinishMove(piece, from, to);
+  return true;
+}
+
+void Board::FinishMove(int piece, Square from, Square to) {
   if (piece == WP && from - to == 16) {
     enPassant = MaskOf(to + 8);
   } else if (piece == BP && to - from == 16) {
@@ -179,35 +155,30 @@ bool Board::MakeMove(const Move* move) {
     enPassant = 0;
   }
 
-  if (piece == WK) castleRights[0] = castleRights[2] = false;
-  if (piece == BK) castleRights[1] = castleRights[3] = false;
-  for (int square : {from, to}) {
-    if (square == A8) castleRights[3] = false;
-    if (square == H8) castleRights[1] = false;
-    if (square == A1) castleRights[2] = false;
-    if (square == H1) castleRights[0] = false;
+  // Most moves neither move a king nor touch a corner: one test lets them pass.
+  constexpr Bitboard CORNERS = 0x8100000000000081ULL;  // a8, h8, a1, h1
+  if (piece == WK || piece == BK || ((CORNERS >> (from & 63)) & 1) ||
+      ((CORNERS >> (to & 63)) & 1)) {
+    if (piece == WK || piece == BK) {
+      const Color c = piece % 2;
+      castleRights[ShortCastling(c)] = castleRights[LongCastling(c)] = false;
+    }
+    // A rook that moves from its corner, or is taken there, takes its right with it.
+    for (int right = 0; right < 4; ++right)
+      if (from == CASTLING[right].rook || to == CASTLING[right].rook) castleRights[right] = false;
   }
 
   sideToMove = (sideToMove + 1) % 2;
   moveNumber += 1;
-  return true;
 }
 
-std::int64_t Board::HashKey() const {
-  return static_cast<std::int32_t>(HashOver(bitboards, HashKeys));
-}
-
-std::uint32_t Board::HashLock() const { return HashOver(bitboards, HashLocks); }
-
-void Board::Hashes(std::int64_t& key, std::uint32_t& lock) const {
-  std::uint32_t keyBits = 0, lockBits = 0;
+void Board::ComputeHashes(std::uint32_t& key, std::uint32_t& lock) const {
+  key = lock = 0;
   for (int piece = WP; piece <= BK; ++piece) {
     for (Bitboard set = bitboards[piece]; set != 0; set &= set - 1) {
-      const int index = piece * 64 + LowestSquare(set);
-      keyBits ^= HashKeys[static_cast<std::size_t>(index)];
-      lockBits ^= HashLocks[static_cast<std::size_t>(index)];
+      const auto index = static_cast<std::size_t>(piece * 64 + LowestSquare(set));
+      key ^= HashKeys[index];
+      lock ^= HashLocks[index];
     }
   }
-  key = static_cast<std::int32_t>(keyBits);
-  lock = lockBits;
 }

@@ -101,6 +101,7 @@ bool FromImage(const std::uint8_t* image, Board& board) {
   for (std::size_t i = 0; i < 4; ++i) read.castleRights[i] = image[CASTLE_RIGHTS + i] != 0;
   read.enPassant = Get<std::uint64_t>(image, EN_PASSANT);
   if (!IsPosition(read)) return false;
+  read.RefreshHashes();
   board = read;
   return true;
 }

@@ -173,6 +173,8 @@ bool Board::Load(const std::string& fileName) {
                           (bitboards[WR + color] & MaskOf(CASTLING[right].rook)) != 0;
   }
 
+  RefreshHashes();
+
   if (KingCanBeTaken(*this)) {
     *ConsoleOut << "Board::Load() " << fileName << ": the side not to move is in check!"
                 << std::endl;

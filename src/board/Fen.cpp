@@ -144,6 +144,7 @@ bool ReadFen(const std::string& fen, Board& board, std::string& error) {
     error = "the side that has just moved is in check";
     return false;
   }
+  position.RefreshHashes();
   board = position;
   return true;
 }

@@ -10,6 +10,8 @@ constexpr Bitboard PAWN_SQUARES =
     0x00FFFFFFFFFFFF00ULL;                          // ranks 2 to 7: pawns elsewhere never move
 constexpr Bitboard RANK_7 = 0x000000000000FF00ULL;  // squares 8..15
 constexpr Bitboard RANK_2 = 0x00FF000000000000ULL;  // squares 48..55
+constexpr Bitboard FILE_A = 0x0101010101010101ULL;
+constexpr Bitboard FILE_H = FILE_A << 7;
 
 // One generation run for the side to move `C`. Every helper returns false when it could
 // capture the enemy king; the caller stops at once then.
@@ -25,20 +27,22 @@ class Generator {
   GenerationFailure Run() {
     // The queen walks the diagonals first for White and the files and ranks first for Black.
     if constexpr (C == WHITE) {
-      if (!Sliders(WQ + C, BishopRays) || !Sliders(WQ + C, RookRays))
+      if (!Sliders(WQ + C, BishopRays, BishopMask) || !Sliders(WQ + C, RookRays, RookMask))
         return GenerationFailure::KING_CAPTURE;
     } else {
-      if (!Sliders(WQ + C, RookRays) || !Sliders(WQ + C, BishopRays))
+      if (!Sliders(WQ + C, RookRays, RookMask) || !Sliders(WQ + C, BishopRays, BishopMask))
         return GenerationFailure::KING_CAPTURE;
     }
     const Bitboard king = board_.bitboards[WK + C];
     if (!king) return GenerationFailure::NO_KING;
-    if (!Steps(WK + C, LowestSquare(king), KingMoves)) return GenerationFailure::KING_CAPTURE;
+    if (!Steps(WK + C, LowestSquare(king), KingMoves, KingMask))
+      return GenerationFailure::KING_CAPTURE;
     if constexpr (!CapturesOnly) Castling();
-    if (!Sliders(WR + C, RookRays) || !Sliders(WB + C, BishopRays))
+    if (!Sliders(WR + C, RookRays, RookMask) || !Sliders(WB + C, BishopRays, BishopMask))
       return GenerationFailure::KING_CAPTURE;
     for (Bitboard set = board_.bitboards[WN + C]; set; set = WithoutNext(set))
-      if (!Steps(WN + C, Next(set), KnightMoves)) return GenerationFailure::KING_CAPTURE;
+      if (!Steps(WN + C, Next(set), KnightMoves, KnightMask))
+        return GenerationFailure::KING_CAPTURE;
     Pawns();
     if (pawnTakesKing_) return GenerationFailure::KING_CAPTURE;
     return list_.Empty() ? GenerationFailure::NO_MOVES : GenerationFailure::NONE;
@@ -76,23 +80,29 @@ class Generator {
     return true;
   }
 
-  bool Steps(int piece, Square from, const std::array<SquareList, 64>& table) {
+  bool Steps(int piece, Square from, const std::array<SquareList, 64>& table,
+             const std::array<Bitboard, 64>& masks) {
+    // Only captures are wanted: a piece without any skips its list.
+    if (CapturesOnly && !(masks[static_cast<std::size_t>(from)] & enemy_)) return true;
     const SquareList& list = table[static_cast<std::size_t>(from)];
     for (int i = 0; i < list.count; ++i)
       if (!Target(piece, from, list.squares[i])) return false;
     return true;
   }
 
-  bool Sliders(int piece, const std::array<RaySet, 64>& table) {
+  bool Sliders(int piece, const std::array<RaySet, 64>& table,
+               const std::array<Bitboard, 64>& masks) {
     for (Bitboard set = board_.bitboards[piece]; set; set = WithoutNext(set)) {
       const Square from = Next(set);
+      if (CapturesOnly && !(masks[static_cast<std::size_t>(from)] & enemy_)) continue;
       const RaySet& rays = table[static_cast<std::size_t>(from)];
       for (int r = 0; r < rays.count; ++r) {
         const Ray& ray = rays.rays[r];
         if constexpr (CapturesOnly) {
-          // Only the first piece on the ray matters.
+          // Only the first piece on the ray matters, and only a ray with an enemy piece on it
+          // can end in a capture.
+          if (!(ray.mask & enemy_)) continue;
           const Bitboard pieces = ray.mask & (own_ | enemy_);
-          if (!pieces) continue;
           const Square to = ray.Nearest(pieces);
           if (!(enemy_ & MaskOf(to))) continue;
           const int captured = EnemyAt(to);
@@ -123,9 +133,9 @@ class Generator {
   void Castling() {
     const Bitboard occupied = own_ | enemy_;
     const Square kingFrom = C == WHITE ? 60 : 4;
-    if (board_.castleRights[C] && !(occupied & CASTLE_SHORT_EMPTY[C]))
+    if (board_.castleRights[ShortCastling(C)] && !(occupied & CASTLE_SHORT_EMPTY[C]))
       Add(WK + C, NO_PIECE, kingFrom, kingFrom + 2, MOVE_CASTLE_SHORT);
-    if (board_.castleRights[2 + C] && !(occupied & CASTLE_LONG_EMPTY[C]))
+    if (board_.castleRights[LongCastling(C)] && !(occupied & CASTLE_LONG_EMPTY[C]))
       Add(WK + C, NO_PIECE, kingFrom, kingFrom - 2, MOVE_CASTLE_LONG);
   }
 
@@ -138,7 +148,17 @@ class Generator {
     constexpr Bitboard doubleStepFrom = C == WHITE ? RANK_2 : RANK_7;
     const Bitboard occupied = own_ | enemy_;
 
-    for (Bitboard set = board_.bitboards[piece] & PAWN_SQUARES; set; set = WithoutNext(set)) {
+    Bitboard pawns = board_.bitboards[piece] & PAWN_SQUARES;
+    if constexpr (CapturesOnly) {
+      // Only the pawns with something to take on either diagonal.
+      const Bitboard targets = enemy_ | board_.enPassant;
+      if constexpr (C == WHITE) {
+        pawns &= ((targets << 7) & ~FILE_H) | ((targets << 9) & ~FILE_A);
+      } else {
+        pawns &= ((targets >> 9) & ~FILE_H) | ((targets >> 7) & ~FILE_A);
+      }
+    }
+    for (Bitboard set = pawns; set; set = WithoutNext(set)) {
       const Square s = Next(set);
       if constexpr (!CapturesOnly) {
         const Square t = s + forward;

@@ -66,8 +66,8 @@ class MoveList {
   }
 
  private:
-  // Enough for every position of a real game; positions set up by hand may need more.
-  static constexpr int INLINE_CAPACITY = 256;
+  // Room for the moves of nearly every position; a longer list moves to the heap.
+  static constexpr int INLINE_CAPACITY = 112;
 
   void Grow();
   template <bool CapturesOnly>

@@ -151,3 +151,34 @@ inline constexpr std::array<SquareList, 64> KingMoves = move_tables_detail::Buil
 inline constexpr std::array<SquareList, 64> KnightMoves = move_tables_detail::BuildKnightMoves();
 inline constexpr std::array<RaySet, 64> BishopRays = move_tables_detail::BuildBishopRays();
 inline constexpr std::array<RaySet, 64> RookRays = move_tables_detail::BuildRookRays();
+
+// The destination squares of the step tables as square sets, to skip a piece with nothing to
+// capture without walking its list.
+inline constexpr std::array<std::uint64_t, 64> KingMask = [] {
+  std::array<std::uint64_t, 64> masks{};
+  for (std::size_t s = 0; s < 64; ++s)
+    for (int i = 0; i < KingMoves[s].count; ++i)
+      masks[s] |= std::uint64_t{1} << KingMoves[s].squares[i];
+  return masks;
+}();
+inline constexpr std::array<std::uint64_t, 64> KnightMask = [] {
+  std::array<std::uint64_t, 64> masks{};
+  for (std::size_t s = 0; s < 64; ++s)
+    for (int i = 0; i < KnightMoves[s].count; ++i)
+      masks[s] |= std::uint64_t{1} << KnightMoves[s].squares[i];
+  return masks;
+}();
+
+// All squares of a square's rays, to skip a slider that sees no enemy piece at all.
+inline constexpr std::array<std::uint64_t, 64> BishopMask = [] {
+  std::array<std::uint64_t, 64> masks{};
+  for (std::size_t s = 0; s < 64; ++s)
+    for (int r = 0; r < BishopRays[s].count; ++r) masks[s] |= BishopRays[s].rays[r].mask;
+  return masks;
+}();
+inline constexpr std::array<std::uint64_t, 64> RookMask = [] {
+  std::array<std::uint64_t, 64> masks{};
+  for (std::size_t s = 0; s < 64; ++s)
+    for (int r = 0; r < RookRays[s].count; ++r) masks[s] |= RookRays[s].rays[r].mask;
+  return masks;
+}();

@@ -33,18 +33,69 @@ Bitboard AnsweredAs(const Board& board, int piece) {
   return set;
 }
 
+// AnsweredAs for every piece code at once.
+struct AnswerSets {
+  Bitboard of[12];
+};
+
+AnswerSets AnswersOf(const Board& board) {
+  AnswerSets answers;
+  for (Color c : {WHITE, BLACK}) {
+    Bitboard left = board.bitboards[ALL_WHITE + c];
+    for (int kind : {KIND_KING, KIND_QUEEN, KIND_ROOK, KIND_KNIGHT, KIND_BISHOP, KIND_PAWN}) {
+      answers.of[kind + c] = board.bitboards[kind + c] & left;
+      left &= ~board.bitboards[kind + c];
+    }
+  }
+  return answers;
+}
+
 // White's square for White, the square mirrored across the middle of the board for Black.
 constexpr Bitboard HomeSquare(const char* coord, Color color) {
   const Square square = (coord[0] - 'a') + 8 * ('8' - coord[1]);
   return MaskOf(color == WHITE ? square : square ^ 56);
 }
 
+// The home squares the development term looks at, per colour.
+struct HomeSquares {
+  Bitboard d2, e2, d1, bishops, knights, rooks, king, backRank;
+};
+constexpr HomeSquares HomesOf(Color color) {
+  const auto home = [color](const char* coord) { return HomeSquare(coord, color); };
+  return {home("d2"),
+          home("e2"),
+          home("d1"),
+          home("c1") | home("f1"),
+          home("b1") | home("g1"),
+          home("a1") | home("h1"),
+          home("e1"),
+          color == WHITE ? RANK_1 : RANK_8};
+}
+constexpr HomeSquares HOMES[2] = {HomesOf(WHITE), HomesOf(BLACK)};
+
+// Per pair of squares: the smaller of the row and file distances, and their sum.
+struct Distances {
+  std::int8_t nearer[64][64];
+  std::int8_t sum[64][64];
+};
+constexpr Distances DISTANCES = [] {
+  Distances table{};
+  for (int a = 0; a < 64; ++a) {
+    for (int b = 0; b < 64; ++b) {
+      const int rows = a / 8 > b / 8 ? a / 8 - b / 8 : b / 8 - a / 8;
+      const int files = a % 8 > b % 8 ? a % 8 - b % 8 : b % 8 - a % 8;
+      table.nearer[a][b] = static_cast<std::int8_t>(rows < files ? rows : files);
+      table.sum[a][b] = static_cast<std::int8_t>(rows + files);
+    }
+  }
+  return table;
+}();
+
 }  // namespace
 
-void SurveyPawns(const Board& board, Color color, PawnInfo& info) {
-  const Color enemy = color ^ 1;
-  const Bitboard ownPawns = AnsweredAs(board, WP + color);
-  const Bitboard enemyPawns = AnsweredAs(board, WP + enemy);
+namespace {
+
+void SurveyPawnSets(Bitboard ownPawns, Bitboard enemyPawns, Color color, PawnInfo& info) {
   const Bitboard own = ownPawns & INNER_ROWS;
   const Bitboard theirs = enemyPawns & INNER_ROWS;
   // White's survey runs from square 55 down to 8 and Black's from 8 up to 55, and the last
@@ -70,7 +121,18 @@ void SurveyPawns(const Board& board, Color color, PawnInfo& info) {
   info.ownRams = Count(own & blockers);
 }
 
-int EvaluateKnights(const Board& board, Color color) {
+PawnScores ScoresOf(const PawnInfo& info, Color color) {
+  PawnScores scores;
+  scores.structure = static_cast<std::int16_t>(EvaluatePawnStructure(info, color));
+  scores.onLight = static_cast<std::int8_t>(info.ownOnLight);
+  scores.onDark = static_cast<std::int8_t>(info.ownOnDark);
+  for (int file = 0; file < 8; ++file) {
+    if (info.ownOnFile[file] == 0) scores.rookFile[file] = info.enemyOnFile[file] == 0 ? 10 : 4;
+  }
+  return scores;
+}
+
+int Knights(const Board& board, Color color) {
   // Edge squares are scanned rank 8, rank 1, file a, file h. Only the first two edge knights
   // are charged, and every rank square comes before every file square in that order.
   const Bitboard knights = board.bitboards[WN + color];
@@ -79,44 +141,42 @@ int EvaluateKnights(const Board& board, Color color) {
   return -10 * onRanks - 20 * onFiles;
 }
 
-int EvaluateBishops(const Board& board, Color color, const PawnInfo& info) {
+int Bishops(const Board& board, Color color, int onLight, int onDark) {
   const Bitboard bishops = board.bitboards[WB + color];
-  return -8 * (Count(bishops & LIGHT) * info.ownOnLight + Count(bishops & ~LIGHT) * info.ownOnDark);
+  return -8 * (Count(bishops & LIGHT) * onLight + Count(bishops & ~LIGHT) * onDark);
 }
 
-int EvaluateDevelopment(const Board& board, Color color) {
+int Development(const Board& board, Color color, const AnswerSets& answers) {
   const Color enemy = color ^ 1;
-  const auto home = [color](const char* coord) { return HomeSquare(coord, color); };
-  const Bitboard pawns = AnsweredAs(board, WP + color);
-  const Bitboard knights = AnsweredAs(board, WN + color);
-  const Bitboard bishops = AnsweredAs(board, WB + color);
-  const Bitboard rooks = AnsweredAs(board, WR + color);
-  const Bitboard queens = AnsweredAs(board, WQ + color);
-  const Bitboard kings = AnsweredAs(board, WK + color);
-  const Bitboard backRank = color == WHITE ? RANK_1 : RANK_8;
+  const HomeSquares& home = HOMES[color];
+  const Bitboard pawns = answers.of[WP + color];
+  const Bitboard knights = answers.of[WN + color];
+  const Bitboard bishops = answers.of[WB + color];
+  const Bitboard rooks = answers.of[WR + color];
+  const Bitboard queens = answers.of[WQ + color];
+  const Bitboard kings = answers.of[WK + color];
 
   int score = 0;
-  if (pawns & home("d2")) score -= 15;
-  if (pawns & home("e2")) score -= 15;
-  score -= 10 * Count((knights | bishops) & backRank);
+  if (pawns & home.d2) score -= 15;
+  if (pawns & home.e2) score -= 15;
+  score -= 10 * Count((knights | bishops) & home.backRank);
 
   // A queen out early while the back rank is still at home. Right after castling the king's
   // start square still answers as the king, so it counts as "king on e1".
-  if (queens && !(queens & home("d1"))) {
-    const int atHome = Count(bishops & (home("c1") | home("f1"))) +
-                       Count(knights & (home("b1") | home("g1"))) +
-                       Count(rooks & (home("a1") | home("h1"))) + Count(kings & home("e1"));
+  if (queens && !(queens & home.d1)) {
+    const int atHome = Count(bishops & home.bishops) + Count(knights & home.knights) +
+                       Count(rooks & home.rooks) + Count(kings & home.king);
     score -= 8 * atHome;
   }
 
   // King safety counts only while the enemy has a queen. The queen-side right is looked at
   // before the king-side right.
-  if (AnsweredAs(board, WQ + enemy)) {
+  if (answers.of[WQ + enemy]) {
     if (board.castled[color]) {
       score += 10;
-    } else if (board.castleRights[2 + color]) {
+    } else if (board.castleRights[LongCastling(color)]) {
       score -= 24;
-    } else if (board.castleRights[color]) {
+    } else if (board.castleRights[ShortCastling(color)]) {
       score -= 40;
     } else {
       score -= 120;
@@ -125,43 +185,65 @@ int EvaluateDevelopment(const Board& board, Color color) {
   return score;
 }
 
-int EvaluateRooks(const Board& board, Color color, const PawnInfo& info) {
+int Rooks(const Board& board, Color color, const std::int8_t (&fileBonus)[8]) {
   const Bitboard rooks = board.bitboards[WR + color];
   // The seventh row seen from White: rank 7 for White, rank 1 for Black.
   int score = 22 * Count(rooks & (color == WHITE ? RANK_7 : RANK_1));
-  for (Bitboard rest = rooks; rest; rest &= rest - 1) {
-    const int file = FileOf(LowestSquare(rest));
-    if (info.ownOnFile[file] == 0) score += info.enemyOnFile[file] == 0 ? 10 : 4;
-    // The bonus for a rook behind unusedFront[file] is never given: that array keeps its
-    // reset value, which no rook passes.
-  }
+  // The bonus for a rook behind PawnInfo::unusedFront[file] is never given: that array keeps
+  // its reset value, which no rook passes.
+  for (Bitboard rest = rooks; rest; rest &= rest - 1)
+    score += fileBonus[FileOf(LowestSquare(rest))];
   return score;
 }
 
-int EvaluateKingProximity(const Board& board, Color color) {
+int KingProximity(Color color, const AnswerSets& answers) {
   const Color enemy = color ^ 1;
   // The first square, counted from a8, that answers as the enemy king; a8 when there is none.
-  const Bitboard enemyKings = AnsweredAs(board, WK + enemy);
+  const Bitboard enemyKings = answers.of[WK + enemy];
   const Square king = enemyKings ? LowestSquare(enemyKings) : 0;
-  const int kingRow = king / 8;
-  const int kingFile = king % 8;
-  const auto rowsAway = [kingRow](Square s) { return std::abs(s / 8 - kingRow); };
-  const auto filesAway = [kingFile](Square s) { return std::abs(s % 8 - kingFile); };
+  const std::int8_t* nearer = DISTANCES.nearer[king];
+  const std::int8_t* sum = DISTANCES.sum[king];
 
   int score = 0;
-  for (Bitboard rest = AnsweredAs(board, WR + color); rest; rest &= rest - 1) {
-    const Square s = LowestSquare(rest);
-    score -= 2 * std::min(rowsAway(s), filesAway(s));
-  }
-  for (Bitboard rest = AnsweredAs(board, WN + color); rest; rest &= rest - 1) {
-    const Square s = LowestSquare(rest);
-    score += 5 - rowsAway(s) - filesAway(s);
-  }
-  for (Bitboard rest = AnsweredAs(board, WQ + color); rest; rest &= rest - 1) {
-    const Square s = LowestSquare(rest);
-    score -= std::min(rowsAway(s), filesAway(s));
-  }
+  for (Bitboard rest = answers.of[WR + color]; rest; rest &= rest - 1)
+    score -= 2 * nearer[LowestSquare(rest)];
+  for (Bitboard rest = answers.of[WN + color]; rest; rest &= rest - 1)
+    score += 5 - sum[LowestSquare(rest)];
+  for (Bitboard rest = answers.of[WQ + color]; rest; rest &= rest - 1)
+    score -= nearer[LowestSquare(rest)];
   return score;
+}
+
+// The seven terms, the pawn terms given.
+int SumOfTerms(const Board& board, Color color, const AnswerSets& answers,
+               const PawnScores& pawns) {
+  return Knights(board, color) + Bishops(board, color, pawns.onLight, pawns.onDark) +
+         Development(board, color, answers) + Rooks(board, color, pawns.rookFile) +
+         KingProximity(color, answers) + pawns.structure + EvaluateMaterial(board, color);
+}
+
+}  // namespace
+
+void SurveyPawns(const Board& board, Color color, PawnInfo& info) {
+  SurveyPawnSets(AnsweredAs(board, WP + color), AnsweredAs(board, WP + (color ^ 1)), color, info);
+}
+
+int EvaluateKnights(const Board& board, Color color) { return Knights(board, color); }
+
+int EvaluateBishops(const Board& board, Color color, const PawnInfo& info) {
+  return Bishops(board, color, info.ownOnLight, info.ownOnDark);
+}
+
+int EvaluateDevelopment(const Board& board, Color color) {
+  return Development(board, color, AnswersOf(board));
+}
+
+int EvaluateRooks(const Board& board, Color color, const PawnInfo& info) {
+  return Rooks(board, color, ScoresOf(info, color).rookFile);
+}
+
+int EvaluateKingProximity(const Board& board, Color color) {
+  return KingProximity(color, AnswersOf(board));
 }
 
 int EvaluatePawnStructure(const PawnInfo& info, Color color) {
@@ -211,11 +293,22 @@ int EvaluateMaterial(const Board& board, Color color) {
 
 int Evaluate(const Board& board, Color color, PawnInfo& info, bool roundDown) {
   SurveyPawns(board, color, info);
-  const int sum = EvaluateKnights(board, color) + EvaluateBishops(board, color, info) +
-                  EvaluateDevelopment(board, color) + EvaluateRooks(board, color, info) +
-                  EvaluateKingProximity(board, color) + EvaluatePawnStructure(info, color) +
-                  EvaluateMaterial(board, color);
+  const int sum = SumOfTerms(board, color, AnswersOf(board), ScoresOf(info, color));
   return roundDown ? sum & ~7 : sum;  // toward minus infinity: -1 becomes -8
+}
+
+int Evaluate(const Board& board, Color color, PawnCache& cache, bool roundDown) {
+  const AnswerSets answers = AnswersOf(board);
+  const Bitboard own = answers.of[WP + color];
+  const Bitboard enemy = answers.of[WP + (color ^ 1)];
+  PawnCache::Entry& entry = cache.SlotFor(own, enemy, color);
+  if (entry.own != own || entry.enemy != enemy || entry.color != color) {
+    PawnInfo info;
+    SurveyPawnSets(own, enemy, color, info);
+    entry = PawnCache::Entry{own, enemy, ScoresOf(info, color), static_cast<std::int8_t>(color)};
+  }
+  const int sum = SumOfTerms(board, color, answers, entry.scores);
+  return roundDown ? sum & ~7 : sum;
 }
 
 double ScoreForWhite(const Board& board) {

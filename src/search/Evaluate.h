@@ -9,6 +9,8 @@
 // Pawn survey, then the seven terms; with roundDown the sum is rounded down to a multiple of 8.
 // `info` is scratch and is overwritten.
 int Evaluate(const Board& board, Color color, PawnInfo& info, bool roundDown);
+// The same score, with the pawn terms taken from the cache when it has them.
+int Evaluate(const Board& board, Color color, PawnCache& cache, bool roundDown);
 
 // Fills `info` for `color` as the own side.
 void SurveyPawns(const Board& board, Color color, PawnInfo& info);

@@ -9,42 +9,38 @@ const OrderingCounters* OrderingTable = nullptr;
 
 namespace {
 
-// Runs of this many moves are sorted by insertion before they are merged.
-constexpr int RUN_LENGTH = 32;
+// A move's place in the sorted list as one number: its counter, highest first, then its place
+// in the list. No two moves share one, so any sort of the numbers is the stable sort.
+std::uint64_t SortKey(const Move& move, int index) {
+  const auto counter = static_cast<std::uint32_t>((*OrderingTable)[move.from][move.to]);
+  // Flipping the sign bit orders the counters as unsigned numbers; inverting puts them high first.
+  const std::uint32_t descending = ~(counter ^ 0x80000000u);
+  return std::uint64_t{descending} << 32 | static_cast<std::uint32_t>(index);
+}
 
-std::int32_t Counter(const Move& move) { return (*OrderingTable)[move.from][move.to]; }
-
-void InsertionSort(Move* first, Move* last) {
-  for (Move* next = first + 1; next < last; ++next) {
-    const std::int32_t counter = Counter(*next);
-    if (Counter(next[-1]) >= counter) continue;
-    const Move move = *next;
-    Move* hole = next;
-    do {
-      *hole = hole[-1];
-      --hole;
-    } while (hole != first && Counter(hole[-1]) < counter);
-    *hole = move;
+// Ascending; insertion for the short lists that are most of them.
+void SortKeys(std::uint64_t* keys, int size) {
+  if (size > 16) {
+    std::sort(keys, keys + size);
+    return;
+  }
+  for (int i = 1; i < size; ++i) {
+    const std::uint64_t key = keys[i];
+    int hole = i;
+    for (; hole > 0 && keys[hole - 1] > key; --hole) keys[hole] = keys[hole - 1];
+    keys[hole] = key;
   }
 }
 
-// Merges the sorted runs [left, mid) and [mid, right) into out; on equal counters the left run
-// goes first, which keeps the sort stable.
-void Merge(const Move* left, const Move* mid, const Move* right, Move* out) {
-  const Move* a = left;
-  const Move* b = mid;
-  while (a != mid && b != right) *out++ = Counter(*b) > Counter(*a) ? *b++ : *a++;
-  out = std::copy(a, mid, out);
-  std::copy(b, right, out);
-}
-
-// Room for the merges: allocated on the first long list, grown only for a longer one.
-Move* Scratch(int size) {
-  static std::unique_ptr<Move[]> buffer;
+// Room for a long list's keys and for moving its records: allocated on the first list longer
+// than the stack room, grown only for a longer one.
+template <typename T>
+T* Scratch(int size) {
+  static std::unique_ptr<T[]> buffer;
   static int capacity = 0;
   if (size > capacity) {
     capacity = std::max(size, 256);
-    buffer.reset(new Move[static_cast<std::size_t>(capacity)]);
+    buffer.reset(new T[static_cast<std::size_t>(capacity)]);
   }
   return buffer.get();
 }
@@ -60,20 +56,46 @@ void SortMoves(MoveList& list) {
   const int size = list.Size();
   if (size < 2 || OrderingTable == nullptr) return;
   Move* const data = list.begin();
-  for (int first = 0; first < size; first += RUN_LENGTH)
-    InsertionSort(data + first, data + std::min(first + RUN_LENGTH, size));
-  if (size <= RUN_LENGTH) return;
-
-  // Bottom-up merges, back and forth between the list and the scratch.
-  Move* source = data;
-  Move* target = Scratch(size);
-  for (int width = RUN_LENGTH; width < size; width *= 2) {
-    for (int left = 0; left < size; left += 2 * width) {
-      const int mid = std::min(left + width, size);
-      const int right = std::min(left + 2 * width, size);
-      Merge(source + left, source + mid, source + right, target + left);
-    }
-    std::swap(source, target);
+  constexpr int STACK_ROOM = 256;
+  std::uint64_t stackKeys[STACK_ROOM];
+  std::uint64_t* const keys = size <= STACK_ROOM ? stackKeys : Scratch<std::uint64_t>(size);
+  bool inOrder = true;
+  for (int i = 0; i < size; ++i) {
+    keys[i] = SortKey(data[i], i);
+    if (i > 0 && keys[i] < keys[i - 1]) inOrder = false;
   }
-  if (source != data) std::copy(source, source + size, data);
+  if (inOrder) return;  // e.g. every counter equal
+  SortKeys(keys, size);
+  Move* const sorted = Scratch<Move>(size);
+  for (int i = 0; i < size; ++i) sorted[i] = data[static_cast<std::uint32_t>(keys[i])];
+  std::copy(sorted, sorted + size, data);
+}
+
+MoveOrder::MoveOrder(const MoveList& list, int first)
+    : keys_(inline_), size_(list.Size()), first_(first) {
+  if (size_ > INLINE_ROOM) {
+    heap_ = std::make_unique<std::uint64_t[]>(static_cast<std::size_t>(size_));
+    keys_ = heap_.get();
+  }
+  for (int i = 0; i < size_; ++i)
+    keys_[i] = OrderingTable ? SortKey(list[i], i) : static_cast<std::uint64_t>(i);
+}
+
+int MoveOrder::Next() {
+  if (next_ == 0 && first_ >= 0) {
+    // The chosen move leaves the keys still to be picked from.
+    std::swap(keys_[0], keys_[first_]);
+    next_ = 1;
+    return first_;
+  }
+  if (next_ < SELECTED) {
+    int best = next_;
+    for (int i = next_ + 1; i < size_; ++i)
+      if (keys_[i] < keys_[best]) best = i;
+    std::swap(keys_[next_], keys_[best]);
+  } else if (next_ == SELECTED) {
+    // A node that goes on this far will likely try every move: the rest is sorted at once.
+    SortKeys(keys_ + next_, size_ - next_);
+  }
+  return static_cast<int>(static_cast<std::uint32_t>(keys_[next_++]));
 }

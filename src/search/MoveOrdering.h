@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "board/MoveList.h"
 
@@ -20,6 +21,32 @@ extern const OrderingCounters* OrderingTable;
 void ClearHistory(HistoryTable& table);
 
 // Sorts the moves by their counter in OrderingTable, highest first. Stable: moves with equal
-// counters keep their order, so with all counters 0 the generation order stays. Whole Move
-// records are moved; nothing is allocated per call.
+// counters keep their order, so with all counters 0 the generation order stays. Nothing is
+// allocated per call.
 void SortMoves(MoveList& list);
+
+// The moves of a list in SortMoves' order, one at a time, with a chosen move first: each step
+// picks the next move only when it is asked for, so a node that stops after its first moves
+// does not pay for ordering the rest. The list itself is not reordered.
+class MoveOrder {
+ public:
+  // Reads the counters of OrderingTable now. `first` is the index of the move to hand out
+  // first, -1 for none.
+  MoveOrder(const MoveList& list, int first);
+  MoveOrder(const MoveOrder&) = delete;
+  MoveOrder& operator=(const MoveOrder&) = delete;
+
+  // The list index of the next move; at most Size() calls.
+  int Next();
+
+ private:
+  static constexpr int INLINE_ROOM = 128;
+  static constexpr int SELECTED = 3;  // moves picked one by one before the rest is sorted
+
+  std::uint64_t inline_[INLINE_ROOM];
+  std::unique_ptr<std::uint64_t[]> heap_;
+  std::uint64_t* keys_;
+  int size_;
+  int next_ = 0;
+  int first_;
+};

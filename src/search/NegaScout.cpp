@@ -21,14 +21,6 @@ std::int64_t MonotonicMilliseconds() {
       .count();
 }
 
-// The order in which a node tries its moves: the table's move (at hashIndex, or -1 for none)
-// first, then the sorted list without it.
-int MoveAt(int k, int hashIndex) {
-  if (hashIndex < 0) return k;
-  if (k == 0) return hashIndex;
-  return k - 1 < hashIndex ? k - 1 : k;
-}
-
 int FindFromTo(const MoveList& list, int from, int to) {
   for (int i = 0; i < list.Size(); ++i)
     if (list[i].from == from && list[i].to == to) return i;
@@ -231,15 +223,16 @@ NegaScout::TableAnswer NegaScout::Consult(const TTEntry& entry, int moveNumber, 
 
 void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo, int depth,
                          int stopScore, Node& node) {
+  for (const Move& move : moves) tables_[1 - board.sideToMove]->Prefetch(board.HashKeyAfter(move));
+  // The table's move first, then the others by their counters.
   OrderingTable = &history_[board.sideToMove];
-  SortMoves(moves);
-  const int hashIndex = hashFrom >= 0 ? FindFromTo(moves, hashFrom, hashTo) : -1;
+  MoveOrder order(moves, hashFrom >= 0 ? FindFromTo(moves, hashFrom, hashTo) : -1);
   int nullBound = node.beta;
   int searched = 0;
   Move reply;
   for (int k = 0; k < moves.Size() && node.bestScore < node.beta && node.bestScore < stopScore;
        ++k) {
-    const int index = MoveAt(k, hashIndex);
+    const int index = order.Next();
     Board child = board;
     child.MakeMove(&moves[index]);
     searched += 1;
@@ -344,11 +337,21 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   if (stopped_) return 0;
   std::uint32_t lock;
   TTEntry& entry = EntryOf(board, lock);
-  // The static score does not depend on the table: it is worked out while the entry is
-  // on its way from memory.
+  // The static score and the captures do not depend on the table: they are worked out while
+  // the entry is on its way from memory, and so are the entries of the captures' positions.
+  // The table can only lower beta, so a stand-pat score at or above it needs no captures.
+  // With a castling path the generation changes the board, which a search of the same child
+  // again would see: then it keeps its place after the table.
   __builtin_prefetch(&entry);
-  int standPat = Evaluate(board, engineColour_, pawnInfo_, false);
+  int standPat = Evaluate(board, engineColour_, pawnCache_, false);
   if (board.sideToMove != engineColour_) standPat = -standPat;
+  MoveList captures;
+  const bool early = standPat < beta && board.castlePath[board.sideToMove] == 0;
+  bool anyCapture = early && captures.GenerateCaptures(board);
+  if (anyCapture) {
+    for (const Move& capture : captures)
+      tables_[1 - board.sideToMove]->Prefetch(board.HashKeyAfter(capture));
+  }
 
   int hashFrom = -1, hashTo = -1;
   if (entry.Answers(lock)) {
@@ -367,20 +370,25 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   }
   const int alphaBefore = alpha;
 
-  MoveList captures;
-  if (!captures.GenerateCaptures(board) || standPat >= beta) return standPat;
+  if (!early) {
+    if (standPat >= beta) {
+      board.RemoveCastlePath(board.sideToMove);  // what the generation would have done
+      return standPat;
+    }
+    anyCapture = captures.GenerateCaptures(board);
+  }
+  if (!anyCapture || standPat >= beta) return standPat;
 
   int bestScore = standPat;
   if (standPat > alpha) alpha = standPat;
   OrderingTable = &captureHistory_[board.sideToMove];
-  SortMoves(captures);
-  const int hashIndex = hashFrom >= 0 ? FindFromTo(captures, hashFrom, hashTo) : -1;
+  MoveOrder order(captures, hashFrom >= 0 ? FindFromTo(captures, hashFrom, hashTo) : -1);
 
   int searched = 0;
   int bestIndex = 0;
   int bestFrom = -1, bestTo = -1;
   for (int k = 0; k < captures.Size() && bestScore < beta; ++k) {
-    const Move& capture = captures[MoveAt(k, hashIndex)];
+    const Move& capture = captures[order.Next()];
     Board child = board;
     child.MakeMove(&capture);
     searched += 1;

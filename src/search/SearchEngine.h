@@ -69,7 +69,7 @@ class SearchEngine {
   TranspositionTable whiteTable_;
   TranspositionTable blackTable_;
   TranspositionTable* tables_[2];
-  PawnInfo pawnInfo_;
+  PawnCache pawnCache_;  // the pawn terms of the evaluation, by pawn sets
   Color engineColour_ = WHITE;
   std::int32_t searchCount_ = 0;
   HistoryTable history_{};

@@ -3,8 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cstring>
 #include <iomanip>
 #include <iostream>
+#include <new>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include "console/Console.h"
 
@@ -15,6 +21,10 @@ constexpr int HISTOGRAM_SIZE = 1000;
 constexpr int DEPTH_OFFSET = 500;
 
 using Histogram = std::array<std::int32_t, HISTOGRAM_SIZE>;
+
+// The entries lie on pages of this size where the system offers them: a search touches the
+// tables all over, and small pages would make most accesses miss the address cache.
+constexpr std::size_t LARGE_PAGE = std::size_t{2} << 20;
 
 // One line per non-zero counter, highest index first.
 void PrintHistogram(std::ostream& out, const char* title, const Histogram& counts, int offset) {
@@ -35,11 +45,50 @@ int TTEntry::CorrectedScore(int moveNumber) const {
 }
 
 TranspositionTable::TranspositionTable(int colour, int size)
-    : entries_(new TTEntry[static_cast<std::size_t>(std::max(size, 1))]),
-      size_(std::max(size, 1)),
-      colour_(colour) {}
+    : size_(std::max(size, 1)), colour_(colour) {}
 
-void TranspositionTable::Clear() { std::fill_n(entries_.get(), size_, TTEntry{}); }
+TranspositionTable::~TranspositionTable() { Release(); }
+
+void TranspositionTable::Allocate() {
+  const std::size_t bytes = static_cast<std::size_t>(size_) * sizeof(TTEntry);
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  // Fresh anonymous memory reads as zero bytes, which is an empty table: nothing is written
+  // until the search writes an entry. One extra page leaves room to align the start.
+  const std::size_t rounded = (bytes + LARGE_PAGE - 1) / LARGE_PAGE * LARGE_PAGE;
+  void* mapped = mmap(nullptr, rounded + LARGE_PAGE, PROT_READ | PROT_WRITE,
+                      MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped != MAP_FAILED) {
+    const auto address = reinterpret_cast<std::uintptr_t>(mapped);
+    const std::uintptr_t aligned = (address + LARGE_PAGE - 1) / LARGE_PAGE * LARGE_PAGE;
+    madvise(reinterpret_cast<void*>(aligned), rounded, MADV_HUGEPAGE);  // only advice
+    mapping_ = mapped;
+    mappedBytes_ = rounded + LARGE_PAGE;
+    entries_ = reinterpret_cast<TTEntry*>(aligned);
+    return;
+  }
+#endif
+  void* memory = ::operator new (bytes, std::align_val_t{64});
+  std::memset(memory, 0, bytes);
+  entries_ = static_cast<TTEntry*>(memory);
+}
+
+void TranspositionTable::Release() {
+  if (!entries_) return;
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  if (mapping_) {
+    munmap(mapping_, mappedBytes_);
+    mapping_ = nullptr;
+    entries_ = nullptr;
+    return;
+  }
+#endif
+  ::operator delete (static_cast<void*>(entries_), std::align_val_t{64});
+  entries_ = nullptr;
+}
+
+void TranspositionTable::Clear() {
+  if (entries_) std::memset(static_cast<void*>(entries_), 0, sizeof(TTEntry) * std::size_t(size_));
+}
 
 int TranspositionTable::SlotIndex(std::int64_t hashKey, int size) {
   return static_cast<int>(std::llabs(hashKey % size));
@@ -55,7 +104,7 @@ void TranspositionTable::PrintStatistics() const {
   Histogram byDepth{};
   Histogram byPly{};
   std::int64_t occupied = 0;
-  for (const TTEntry* entry = entries_.get(); entry != entries_.get() + size_; ++entry) {
+  for (const TTEntry* entry = entries_; entries_ && entry != entries_ + size_; ++entry) {
     if (entry->type == TT_EMPTY) continue;
     ++occupied;
     if (entry->ply < 0 || entry->ply >= HISTOGRAM_SIZE || entry->depth < -DEPTH_OFFSET ||

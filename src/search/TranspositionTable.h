@@ -4,56 +4,64 @@
 // table only finds the slot of a position, empties itself and reports how full it is.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <type_traits>
 
 #include "board/Board.h"
 
 inline constexpr int TT_SIZE = 655360;  // entries per table (0xA0000)
 
-// Kinds of entry (TTEntry::type).
-inline constexpr std::int32_t TT_EMPTY = -1;
-inline constexpr std::int32_t TT_EXACT = 0;
-inline constexpr std::int32_t TT_UPPER = 1;  // the true score is at most the stored one
-inline constexpr std::int32_t TT_LOWER = 2;  // the true score is at least the stored one
+// Kinds of entry (TTEntry::type). An entry of all zero bytes is empty, so that fresh zeroed
+// memory is an empty table.
+inline constexpr std::int32_t TT_EMPTY = 0;
+inline constexpr std::int32_t TT_EXACT = 1;
+inline constexpr std::int32_t TT_UPPER = 2;  // the true score is at most the stored one
+inline constexpr std::int32_t TT_LOWER = 3;  // the true score is at least the stored one
 
 // Stored scores this far from 0 are mate scores and get corrected for the moves played since.
 inline constexpr std::int32_t TT_MATE_SCORE = 29950;
 
+// Sixteen bytes, four to a cache line. Depths fit a byte: the full-width search goes at most
+// SearchLimits::maxDepth plies deep and the quiescence search at most one ply per piece.
 struct TTEntry {
-  std::int32_t type = TT_EMPTY;
-  std::int32_t score = 0;  // from the point of view of the side to move in the position
-  std::int32_t depth = 0;  // remaining depth; 0 or less from the quiescence search
   std::int32_t check = 0;  // the position's Board::HashLock, to tell apart positions of a slot
-  std::int32_t ply = -1;   // the board's moveNumber when stored
-  std::int32_t from = -1;  // the best move, -1 when none
-  std::int32_t to = -1;
-  std::int32_t nodeCount = 0;  // the engine's node counter when stored; for tracing only
+  std::int32_t score = 0;  // from the point of view of the side to move in the position
+  std::int32_t ply = 0;    // the board's moveNumber when stored
+  std::int8_t type = TT_EMPTY;
+  std::int8_t depth = 0;  // remaining depth; 0 or less from the quiescence search
+  std::int8_t from = 0;   // the best move, -1 when none (0 in an empty entry)
+  std::int8_t to = 0;
 
   // Holds a result for the position with this lock.
   bool Answers(std::uint32_t lock) const {
     return type != TT_EMPTY && check == static_cast<std::int32_t>(lock);
   }
 
-  // Writes every field at once, as a store does.
+  // Writes every field at once, as a store does. The node counter is for tracing and not kept.
   void Store(int kind, int value, int searchDepth, std::uint32_t lock, int moveNumber, int bestFrom,
-             int bestTo, int nodes) {
-    *this = TTEntry{kind,       value,    searchDepth, static_cast<std::int32_t>(lock),
-                    moveNumber, bestFrom, bestTo,      nodes};
+             int bestTo, int /*nodes*/) {
+    *this = TTEntry{static_cast<std::int32_t>(lock),
+                    value,
+                    moveNumber,
+                    static_cast<std::int8_t>(kind),
+                    static_cast<std::int8_t>(searchDepth),
+                    static_cast<std::int8_t>(bestFrom),
+                    static_cast<std::int8_t>(bestTo)};
   }
 
   // The stored score as seen at moveNumber: a mate score shrinks (a win) or grows (a loss) by
   // the half-moves played since it was stored; every other score is taken as stored.
   int CorrectedScore(int moveNumber) const;
 };
-static_assert(sizeof(TTEntry) == 8 * sizeof(std::int32_t) && std::is_trivially_copyable_v<TTEntry>);
+static_assert(sizeof(TTEntry) == 16 && std::is_trivially_copyable_v<TTEntry>);
 
 class TranspositionTable {
  public:
   // colour: WHITE or BLACK, -1 when not said; only the statistics heading uses it.
+  // The entries are allocated by the first access that may write one, not here.
   explicit TranspositionTable(int colour = -1, int size = TT_SIZE);
-  virtual ~TranspositionTable() = default;
+  virtual ~TranspositionTable();
 
   TranspositionTable(const TranspositionTable&) = delete;
   TranspositionTable& operator=(const TranspositionTable&) = delete;
@@ -62,14 +70,27 @@ class TranspositionTable {
   int Colour() const { return colour_; }
   int Size() const { return size_; }
 
-  // Empties every entry.
+  // Empties every entry (nothing to do before the entries exist).
   void Clear();
+  // Whether the entries have been allocated.
+  bool Allocated() const { return entries_ != nullptr; }
 
   // The entry of the position (by Board::HashKey); the searches read and write it directly.
   TTEntry& Slot(const Board& board) { return SlotAt(board.HashKey()); }
   const TTEntry& Slot(const Board& board) const { return SlotAt(board.HashKey()); }
-  TTEntry& SlotAt(std::int64_t hashKey) { return entries_[SlotIndex(hashKey, size_)]; }
-  const TTEntry& SlotAt(std::int64_t hashKey) const { return entries_[SlotIndex(hashKey, size_)]; }
+  TTEntry& SlotAt(std::int64_t hashKey) {
+    if (!entries_) Allocate();
+    return entries_[Index(hashKey)];
+  }
+  // A table not yet allocated answers with an empty entry.
+  const TTEntry& SlotAt(std::int64_t hashKey) const {
+    return entries_ ? entries_[Index(hashKey)] : EMPTY_ENTRY;
+  }
+
+  // Asks the processor to fetch the key's entry, when the entries exist.
+  void Prefetch(std::int64_t hashKey) const {
+    if (entries_) __builtin_prefetch(entries_ + Index(hashKey));
+  }
 
   // The absolute value of the signed remainder: a key and its negation share a slot.
   static int SlotIndex(std::int64_t hashKey, int size);
@@ -79,7 +100,22 @@ class TranspositionTable {
   void PrintStatistics() const;
 
  private:
-  std::unique_ptr<TTEntry[]> entries_;
+  static constexpr TTEntry EMPTY_ENTRY{};
+
+  // SlotIndex, quicker for the keys of Board::HashKey in a table of the usual size.
+  int Index(std::int64_t hashKey) const {
+    if (size_ == TT_SIZE && hashKey == static_cast<std::int32_t>(hashKey)) {
+      const std::int32_t remainder = static_cast<std::int32_t>(hashKey) % TT_SIZE;
+      return remainder < 0 ? -remainder : remainder;
+    }
+    return SlotIndex(hashKey, size_);
+  }
+  void Allocate();
+  void Release();
+
+  TTEntry* entries_ = nullptr;
+  void* mapping_ = nullptr;  // what the system mapped for the entries, when it did
+  std::size_t mappedBytes_ = 0;
   int size_;
   int colour_;
 };

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "board/MoveList.h"
 #include "board/Perft.h"
 #include "support/TestBoards.h"
 
@@ -36,6 +37,75 @@ TEST(Perft, PublishedCounts) {
           << c.fen << " depth " << depth;
   }
   EXPECT_EQ(Perft(Board(), 0), 1u);
+}
+
+// The leaves found the long way: every move made on a copy, and a move is legal when the
+// replies' generation does not end in a king capture.
+std::uint64_t LeavesByMaking(const Board& board, int depth) {
+  Board position = board;
+  MoveList moves;
+  if (!moves.Generate(position)) return 0;
+  std::uint64_t total = 0;
+  for (const Move& move : moves) {
+    Board next = position;
+    next.MakeMove(&move);
+    MoveList replies;
+    const bool any = replies.Generate(next);
+    if (!any && replies.LastFailure() == GenerationFailure::KING_CAPTURE) continue;
+    total += depth == 1 ? 1 : (any ? LeavesByMaking(next, depth - 1) : 0);
+  }
+  return total;
+}
+
+// The last ply is counted without making its moves; every subtree must still count what making
+// them finds: checks, double checks, pins (also of en passant along a rank), castling out of and
+// through check, a castling path the opponent just left on the board, promotions, positions
+// where a king can be captured, and boards with a missing or a second king.
+TEST(Perft, CountingTheLastPlyAgreesWithMakingEveryMove) {
+  std::vector<Board> boards;
+  for (const char* fen : {
+           "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
+           "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+           "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
+           "8/8/8/2k5/2pP4/8/B7/4K3 b - d3 0 3",   // en passant uncovers a bishop
+           "8/8/8/8/k2Pp2Q/8/8/4K3 b - d3 0 1",    // en passant along a pinned rank
+           "8/8/1k6/2b5/2pP4/8/5K2/8 b - d3 0 1",  // en passant out of check
+           "4k3/8/8/8/1b6/8/3P4/4K2R w K - 0 1",   // pinned pawn, castling
+           "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "r3k2r/1b4bq/8/8/8/8/7B/R3K2R w KQkq - 0 1",
+           "4k3/8/8/8/8/8/4r3/R3K2R w KQ - 0 1",    // castling out of check
+           "2r1k3/8/8/8/8/8/8/R3K2R w KQ - 0 1",    // long castling, b1 attacked only
+           "4k3/8/4q3/8/8/8/3N4/R3K2R w KQ - 0 1",  // pinned knight
+           "4k3/8/8/8/7b/8/8/rN2K2R w K - 0 1",     // double pin lines
+           "2K2r2/4P3/8/8/8/8/8/3k4 w - - 0 1",     // promotions with and without capture
+           "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",
+           "4k3/8/8/8/1q6/5n2/8/4K3 w - - 0 1",  // knight and queen: double check
+       })
+    boards.push_back(FromFen(fen));
+  Board castled = FromFen("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
+  Play(castled, {"e1g1"});  // Black now moves with White's path still on the board
+  boards.push_back(castled);
+  Play(castled, {"e8c8"});
+  boards.push_back(castled);
+  Board kingless = FromFen("4k3/8/8/8/8/8/3q4/R3K3 w Q - 0 1");
+  kingless.RemovePiece(BK, At("e8"));
+  boards.push_back(kingless);
+  Board twoKings = FromFen("4k3/8/8/8/8/8/8/R3K3 w Q - 0 1");
+  twoKings.AddPiece(BK, At("a8"));
+  boards.push_back(twoKings);
+
+  for (const Board& board : boards) {
+    for (int depth = 1; depth <= 3; ++depth) {
+      ASSERT_EQ(Perft(board, depth), LeavesByMaking(board, depth))
+          << "board " << &board - boards.data() << " depth " << depth;
+    }
+    for (const PerftDivision& division : PerftDivide(board, 2)) {
+      Board next = board;
+      MoveList unused;
+      unused.Generate(next);  // removes the mover's path, as the division does
+      next.MakeMove(&division.move);
+      EXPECT_EQ(division.nodes, LeavesByMaking(next, 1)) << PerftMoveText(division.move);
+    }
+  }
 }
 
 // Qg5-g6 stalemates and Qg5-g7 mates the king on h8: both are moves with no reply.

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <tuple>
 
+#include "search/NegaScout.h"
 #include "search/TranspositionTable.h"
 #include "support/ConsoleCapture.h"
 #include "support/TestBoards.h"
@@ -32,6 +34,58 @@ TEST(TranspositionTable, KeysOfEitherSignShareASlot) {
   EXPECT_FALSE(table.SlotAt(-1234).Answers(0x00000001u));
 }
 
+// The entries exist only once a search may write one; until then every slot reads as empty.
+TEST(TranspositionTable, EntriesAreAllocatedByTheFirstWritableAccessAndReadEmpty) {
+  TranspositionTable table(WHITE, 5000);
+  const TranspositionTable& reader = table;
+  table.Clear();
+  EXPECT_EQ(reader.SlotAt(17).type, TT_EMPTY);
+  EXPECT_FALSE(table.Allocated());
+  EXPECT_EQ(Report(table),
+            "\n S T A T S  -  TranspositionTable  white\ntotal number of entries: "
+            "      0 of    5000 ( 0.00% )\n- depth\n- ply\n1.5");
+  for (int slot = 0; slot < 5000; ++slot) EXPECT_EQ(table.SlotAt(slot).type, TT_EMPTY);
+  EXPECT_TRUE(table.Allocated());
+  EXPECT_EQ(&reader.SlotAt(17), &table.SlotAt(17));
+}
+
+// Every field reads back as stored, over the whole range the searches use.
+TEST(TranspositionTable, EntriesKeepEveryStoredField) {
+  const struct {
+    int type, score, depth;
+    std::uint32_t lock;
+    int ply, from, to;
+  } cases[] = {
+      {TT_EXACT, 31000, 25, 0xFFFFFFFFu, 2000001, 63, 0},
+      {TT_UPPER, -31000, -40, 0x80000000u, 1, -1, -1},
+      {TT_LOWER, -30001, 0, 0u, 37, 0, 63},
+  };
+  for (const auto& c : cases) {
+    TTEntry entry;
+    entry.Store(c.type, c.score, c.depth, c.lock, c.ply, c.from, c.to, 12345);
+    EXPECT_TRUE(entry.Answers(c.lock));
+    EXPECT_FALSE(entry.Answers(c.lock + 1));
+    EXPECT_EQ((std::tuple<int, int, int, int, int, int>(entry.type, entry.score, entry.depth,
+                                                        entry.ply, entry.from, entry.to)),
+              std::tuple(c.type, c.score, c.depth, c.ply, c.from, c.to));
+  }
+}
+
+// An engine that has not searched (a book move, a restored state) holds no table memory.
+TEST(TranspositionTable, AnEngineAllocatesItsTablesForItsFirstSearch) {
+  ConsoleCapture console;
+  NegaScout engine(nullptr, SearchLimits::FixedDepth(2));
+  std::istringstream saved(std::string(4, '\0'));
+  engine.LoadState(saved);  // empties the tables
+  EXPECT_FALSE(engine.Table(WHITE).Allocated() || engine.Table(BLACK).Allocated());
+  Move best;
+  engine.Think(Board(), &best);
+  EXPECT_TRUE(engine.Table(WHITE).Allocated() && engine.Table(BLACK).Allocated());
+  EXPECT_TRUE(engine.Table(WHITE).Slot(Board()).Answers(Board().HashLock()));
+  engine.LoadState(saved);
+  EXPECT_FALSE(engine.Table(WHITE).Slot(Board()).Answers(Board().HashLock()));
+}
+
 TEST(TranspositionTable, OnlyMateScoresAreCorrectedForTheMovesPlayedSince) {
   for (const auto& [stored, at14, at6] : {std::tuple{29950, 29946, 29954},
                                           {29949, 29949, 29949},
@@ -55,7 +109,7 @@ TEST(TranspositionTable, ReportCountsEntriesByDepthAndPlyAndClearEmptiesEveryEnt
   table.SetColour(WHITE);
   EXPECT_FALSE(table.SlotAt(0).Answers(0));  // an empty entry's check is 0 too
   const TTEntry& last = table.SlotAt(TT_SIZE - 1);
-  EXPECT_TRUE(last.score == 0 && last.depth == 0 && last.ply == -1 && last.from == -1);
+  EXPECT_TRUE(last.type == TT_EMPTY && last.score == 0 && last.depth == 0 && last.ply == 0);
   EXPECT_EQ(Report(table),
             "\n S T A T S  -  TranspositionTable  white\ntotal number of entries: "
             "      0 of  655360 ( 0.00% )\n- depth\n- ply\n1.5");
