@@ -25,8 +25,7 @@ std::string Game(const char* result, const char* moves) {
 std::string Entries(const std::string& image) {
   // Every field read here stays below 256.
   const auto field = [&](std::size_t at) { return static_cast<unsigned char>(image[at]); };
-  std::string entries;
-  std::string side = "W";
+  std::string entries, side = "W";
   for (std::size_t at = 4; at < image.size(); ++at) {
     if (image[at] == '\x03') side = "B";
     if (image[at] != '\0') continue;

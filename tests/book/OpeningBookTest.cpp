@@ -134,9 +134,7 @@ TEST(OpeningBook, RecordLayoutAndTheReportOfTheChosenCandidate) {
                              std::string("\x81\x00\0\0", 4) + word(WN) + word(13) + word(11);
   // White's 1024 buckets, then Black's first five.
   EXPECT_EQ(image.substr(4 + 1024 + 5, 45), record);
-  OpeningBook again;
-  ASSERT_TRUE(again.Load(file));
-  ASSERT_TRUE(again.Save(file));
+  ASSERT_TRUE(OpeningBook(file).Save(file));  // read, then written again
   EXPECT_EQ(ReadFile(file), image);
 
   OpeningBook three;

@@ -105,9 +105,7 @@ TEST(NegaScout, AStoppedSearchPlaysTheLastFinishedIteration) {
   EXPECT_TRUE(engine.Stopped());
   ASSERT_GE(engine.CompletedDepth(), 2);
   EXPECT_LT(engine.CompletedDepth(), 8);
-  if (engine.CompletedDepth() == 3) {
-    EXPECT_EQ(move, atDepth3);
-  }
+  EXPECT_TRUE(engine.CompletedDepth() != 3 || move == atDepth3);
 
   // Stopped before the first iteration ends (its quiescence search is long here).
   const Board busy = FromFen("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -");
