@@ -9,15 +9,21 @@ static_assert(std::is_trivially_copyable_v<Board>, "a board is copied as a plain
 
 namespace {}  // namespace
 
-bool Board::Reset() {
+void Board::Clear() {
   moveNumber = 1;
+  sideToMove = WHITE;
   for (Bitboard& set : bitboards) set = 0;
   hashKey = hashLock = 0;
   castlePath[WHITE] = castlePath[BLACK] = 0;
   enPassant = 0;
   material[WHITE] = material[BLACK] = 0;
   pawnCount[WHITE] = pawnCount[BLACK] = 0;
+  for (bool& right : castleRights) right = false;
+  castled[WHITE] = castled[BLACK] = false;
+}
 
+bool Board::Reset() {
+  Clear();
   constexpr int backRank[8] = {WR, WN, WB, WQ, WK, WB, WN, WR};
   for (int file = 0; file < 8; ++file) {
     AddPiece(backRank[file] + BLACK, A8 + file);
@@ -26,9 +32,6 @@ bool Board::Reset() {
     AddPiece(backRank[file], A1 + file);
   }
   for (bool& right : castleRights) right = true;
-  castled[WHITE] = castled[BLACK] = false;
-  enPassant = 0;
-  sideToMove = WHITE;
   return true;
 }
 
