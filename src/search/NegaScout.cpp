@@ -225,8 +225,8 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
                          int stopScore, Node& node) {
   for (const Move& move : moves) tables_[1 - board.sideToMove]->Prefetch(board.HashKeyAfter(move));
   // The table's move first, then the others by their counters.
-  OrderingTable = &history_[board.sideToMove];
-  MoveOrder order(moves, hashFrom >= 0 ? FindFromTo(moves, hashFrom, hashTo) : -1);
+  MoveOrder order(moves, hashFrom >= 0 ? FindFromTo(moves, hashFrom, hashTo) : -1,
+                  &history_[board.sideToMove]);
   int nullBound = node.beta;
   int searched = 0;
   Move reply;
@@ -377,8 +377,8 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
 
   int bestScore = standPat;
   if (standPat > alpha) alpha = standPat;
-  OrderingTable = &captureHistory_[board.sideToMove];
-  MoveOrder order(captures, hashFrom >= 0 ? FindFromTo(captures, hashFrom, hashTo) : -1);
+  MoveOrder order(captures, hashFrom >= 0 ? FindFromTo(captures, hashFrom, hashTo) : -1,
+                  &captureHistory_[board.sideToMove]);
 
   int searched = 0;
   int bestIndex = 0;
