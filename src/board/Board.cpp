@@ -1,7 +1,9 @@
 #include "board/Board.h"
 
+#include <cassert>
 #include <type_traits>
 
+#include "board/BoardCheck.h"
 #include "board/Castling.h"
 #include "console/Console.h"
 
@@ -70,6 +72,16 @@ void Board::TakeOffCastlePath(Color color) {
 
 bool Board::MakeMove(const Move* move) {
   if (!move) return false;
+#ifndef NDEBUG
+  // A debug build checks every position a move leads to.
+  struct CheckAfterMove {
+    const Board& board;
+    int kind;
+    ~CheckAfterMove() {
+      if (kind < MOVE_RESIGN) assert(PiecesAgree(board) && HashesAgree(board));
+    }
+  } check{*this, move->flags & KIND_MASK};
+#endif
   const int piece = move->piece;
   const int from = move->from;
   const int to = move->to;
