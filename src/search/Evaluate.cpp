@@ -109,7 +109,6 @@ void SurveyPawnSets(Bitboard ownPawns, Bitboard enemyPawns, Color color, PawnInf
     const Bitboard theirsHere = theirs & FileMask(file);
     info.ownOnFile[file] = Count(ownHere);
     info.ownFront[file] = ownHere ? lastVisited(ownHere) : reset;
-    info.unusedFront[file] = reset;
     info.enemyOnFile[file] = Count(theirsHere);
     info.enemyRear[file] = theirsHere ? lastVisited(theirsHere) : reset;
   }
@@ -189,8 +188,6 @@ int Rooks(const Board& board, Color color, const std::int8_t (&fileBonus)[8]) {
   const Bitboard rooks = board.bitboards[WR + color];
   // The seventh row seen from White: rank 7 for White, rank 1 for Black.
   int score = 22 * Count(rooks & (color == WHITE ? RANK_7 : RANK_1));
-  // The bonus for a rook behind PawnInfo::unusedFront[file] is never given: that array keeps
-  // its reset value, which no rook passes.
   for (Bitboard rest = rooks; rest; rest &= rest - 1)
     score += fileBonus[FileOf(LowestSquare(rest))];
   return score;
