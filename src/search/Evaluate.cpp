@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstdlib>
 
+#include "board/SquareText.h"
+
 namespace {
 
 // The weights of the evaluation, in centipawns.
@@ -78,7 +80,7 @@ AnswerSets AnswersOf(const Board& board) {
 
 // White's square for White, the square mirrored across the middle of the board for Black.
 constexpr Bitboard HomeSquare(const char* coord, Color color) {
-  const Square square = (coord[0] - 'a') + 8 * ('8' - coord[1]);
+  const Square square = ParseSquare(coord);
   return MaskOf(color == WHITE ? square : square ^ 56);
 }
 
