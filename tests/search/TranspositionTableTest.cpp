@@ -118,12 +118,12 @@ TEST(TranspositionTable, ReportCountsEntriesByDepthAndPlyAndClearEmptiesEveryEnt
   for (auto [slot, depth, ply] :
        {std::tuple{0, 3, 12}, {1, 3, 14}, {2, -1, 12}, {3, 1, 1000}, {4, 1, -1}})
     small.SlotAt(slot).Store(TT_LOWER, 0, depth, 1, ply, -1, -1, 0);
-  testing::internal::CaptureStderr();
+  StreamCapture errors(std::cerr);
   EXPECT_EQ(Report(small),
             "\n S T A T S  -  TranspositionTable  black\n"
             "total number of entries:       5 of    1000 ( 0.50% )\n- depth\n  ^-   3:       2\n"
             "  ^-  -1:       1\n- ply\n  ^-  14:       1\n  ^-  12:       2\n1.5");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(errors.Take(),
             " TRANSPOSITIONTABLE IS CORRUPTED  TRANSPOSITIONTABLE IS CORRUPTED ");
 }
 
