@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "board/FatalInput.h"
 #include "book/BookLocation.h"
 #include "book/OpeningBook.h"
 #include "console/Console.h"
@@ -110,12 +111,23 @@ int main(int argc, char** argv) {
   if (mode == "uci") return PlayUciEngine();
   PrintBanner();
 
-  if (mode == "xboard") return PlayUnderFrontEnd();
-  if (mode == "createbook") return CreateOpeningBook(argc, argv) ? 0 : 1;
+  // A reader that meets input it cannot go on with (a failed handshake, an unresolvable PGN
+  // move, a position file without a king) has said why; the program ends here with its status,
+  // before anything else is written.
+  try {
+    if (mode == "xboard") return PlayUnderFrontEnd();
+    if (mode == "createbook") return CreateOpeningBook(argc, argv) ? 0 : 1;
+  } catch (const FatalInput& fatal) {
+    return fatal.Status();
+  }
 
   Game game(FindOpeningBook(BOOK_FILE), GAME_LOG_FILE);
   // Without a file name the game starts from the initial position.
-  if (mode == "load" && argc > 2) game.LoadAtStart(argv[2]);
+  try {
+    if (mode == "load" && argc > 2) game.LoadAtStart(argv[2]);
+  } catch (const FatalInput& fatal) {
+    std::exit(fatal.Status());  // the game ends unplayed: nothing of it is written
+  }
 
   game.players[WHITE] = std::make_unique<HumanPlayer>(WHITE);
   game.players[WHITE]->name = "Whity";

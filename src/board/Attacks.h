@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "board/SquareMask.h"
+#include "board/TableIndex.h"
 
 namespace attacks_detail {
 
@@ -34,12 +35,16 @@ extern const Tables& tables;
 // The squares a rook (bishop) on the square attacks: up to and including the first occupied
 // square in every direction.
 inline Bitboard RookAttacks(Square square, Bitboard occupied) {
-  return attacks_detail::tables.rook[square].Lookup(occupied);
+  return attacks_detail::tables.rook[TableIndex(square, 64)].Lookup(occupied);
 }
 inline Bitboard BishopAttacks(Square square, Bitboard occupied) {
-  return attacks_detail::tables.bishop[square].Lookup(occupied);
+  return attacks_detail::tables.bishop[TableIndex(square, 64)].Lookup(occupied);
 }
 // Edge to edge through both squares, or 0 when they share no rank, file or diagonal.
-inline Bitboard LineThrough(Square a, Square b) { return attacks_detail::tables.line[a][b]; }
+inline Bitboard LineThrough(Square a, Square b) {
+  return attacks_detail::tables.line[TableIndex(a, 64)][TableIndex(b, 64)];
+}
 // The squares strictly between, or 0 when they share no line.
-inline Bitboard Between(Square a, Square b) { return attacks_detail::tables.between[a][b]; }
+inline Bitboard Between(Square a, Square b) {
+  return attacks_detail::tables.between[TableIndex(a, 64)][TableIndex(b, 64)];
+}

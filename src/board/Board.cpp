@@ -191,9 +191,8 @@ void Board::ComputeHashes(std::uint32_t& key, std::uint32_t& lock) const {
   key = lock = 0;
   for (int piece = WP; piece <= BK; ++piece) {
     for (Bitboard set = bitboards[piece]; set != 0; set &= set - 1) {
-      const auto index = static_cast<std::size_t>(piece * 64 + LowestSquare(set));
-      key ^= HashKeys[index];
-      lock ^= HashLocks[index];
+      key ^= HashKeyOf(piece, LowestSquare(set));
+      lock ^= HashLockOf(piece, LowestSquare(set));
     }
   }
 }

@@ -100,7 +100,7 @@ class Board {
 
   void Print() const;
   // Reads a hand-written text position file; false (silently) when it cannot be opened.
-  // Ends the program when a king is missing.
+  // A missing king (status -1) or the side not to move in check (status 1) throws FatalInput.
   bool Load(const std::string& fileName);
 
  private:
@@ -124,7 +124,7 @@ class Board {
 
   // The key value of a piece on a square; 0 for no piece. Any arguments stay inside the table.
   static std::uint32_t KeyOf(int piece, Square square) {
-    return PaddedKeys[static_cast<std::size_t>(piece * 64 + square) % PaddedKeys.size()];
+    return PaddedKeys[PieceSquareIndex(piece, square, true) % PaddedKeys.size()];
   }
   static constexpr std::array<std::uint32_t, 1024> PaddedKeys = [] {
     std::array<std::uint32_t, 1024> keys{};
@@ -149,8 +149,7 @@ class Board {
   }
   // A piece of that kind enters or leaves the square.
   void ToggleHashes(int piece, Square square) {
-    const auto index = static_cast<std::size_t>(piece * 64 + square);
-    hashKey ^= HashKeys[index];
-    hashLock ^= HashLocks[index];
+    hashKey ^= HashKeyOf(piece, square);
+    hashLock ^= HashLockOf(piece, square);
   }
 };

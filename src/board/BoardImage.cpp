@@ -27,7 +27,11 @@ bool IsPosition(const Board& board) {
   if (board.moveNumber < 1 || board.moveNumber > MAX_MOVE_NUMBER || board.castlePath[WHITE] ||
       board.castlePath[BLACK])
     return false;
-  return board.bitboards[WK] && board.bitboards[BK] && PiecesAgree(board) && !KingCanBeTaken(board);
+  if (!board.bitboards[WK] || !board.bitboards[BK]) return false;
+  // A pawn never stands on the first or the last rank.
+  constexpr Bitboard firstAndLastRank = 0xFF000000000000FFULL;
+  if ((board.bitboards[WP] | board.bitboards[BP]) & firstAndLastRank) return false;
+  return PiecesAgree(board) && !KingCanBeTaken(board);
 }
 
 }  // namespace

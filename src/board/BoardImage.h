@@ -18,9 +18,10 @@ using BoardImage = std::array<std::uint8_t, BOARD_IMAGE_SIZE>;
 BoardImage ToImage(const Board& board);
 
 // Sets `board` from an image; false, with the board untouched, for an image that cannot be a
-// position (side to move not 0 or 1, a side without a king, a square in two piece sets,
-// colour sets, material or pawn counts that disagree with the piece sets, a castling path left
-// on the board, a castling right without its king and rook at home, an impossible en-passant
-// square, a move number below 1 or above MAX_MOVE_NUMBER, the side not to move in check). A side
-// may have more than one king, as a hand-written text position may give it.
+// position (side to move not 0 or 1, a side without a king, a pawn on the first or the last
+// rank, a square in two piece sets, colour sets, material or pawn counts that disagree with the
+// piece sets, a castling path left on the board, a castling right without its king and rook at
+// home, an impossible en-passant square, a move number below 1 or above MAX_MOVE_NUMBER, the
+// side not to move in check). A side may have more than one king, as a hand-written text
+// position may give it.
 bool FromImage(const std::uint8_t* image, Board& board);

@@ -1,11 +1,11 @@
 // The printed board and the hand-written text position file.
-#include <cstdlib>
 #include <fstream>
 #include <ostream>
 #include <string>
 
 #include "board/Board.h"
 #include "board/Castling.h"
+#include "board/FatalInput.h"
 #include "board/Fen.h"
 #include "console/Console.h"
 
@@ -154,11 +154,11 @@ bool Board::Load(const std::string& fileName) {
 
   if (bitboards[BK] == 0) {
     *ConsoleOut << "Board::Load() Der schwarze Koenig fehlt!!!" << std::endl;
-    std::exit(-1);
+    throw FatalInput(-1, "Board::Load");
   }
   if (bitboards[WK] == 0) {
     *ConsoleOut << "Board::Load() Der weisse Koenig fehlt!!!" << std::endl;
-    std::exit(-1);
+    throw FatalInput(-1, "Board::Load");
   }
 
   // Castling is allowed exactly where king and rook stand on their start squares.
@@ -173,7 +173,7 @@ bool Board::Load(const std::string& fileName) {
   if (KingCanBeTaken(*this)) {
     *ConsoleOut << "Board::Load() " << fileName << ": the side not to move is in check!"
                 << std::endl;
-    std::exit(1);
+    throw FatalInput(1, "Board::Load");
   }
   return true;
 }

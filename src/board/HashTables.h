@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "board/TableIndex.h"
+
 namespace hash_tables_detail {
 
 // A fixed sequence from a fixed seed, so every build has the same tables.
@@ -28,3 +30,11 @@ inline constexpr std::array<std::uint32_t, 768> HashKeys =
     hash_tables_detail::Generate(0x56454C4D4F524131ULL);
 inline constexpr std::array<std::uint32_t, 768> HashLocks =
     hash_tables_detail::Generate(0x56454C4D4F524132ULL);
+
+// The values of a piece (0..11) on a square.
+inline std::uint32_t HashKeyOf(int piece, int square) {
+  return HashKeys[PieceSquareIndex(piece, square)];
+}
+inline std::uint32_t HashLockOf(int piece, int square) {
+  return HashLocks[PieceSquareIndex(piece, square)];
+}

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "board/FatalInput.h"
 #include "book/OpeningBook.h"
 #include "book/Outcome.h"
 #include "book/PGNParser.h"
@@ -38,7 +39,7 @@ int OpeningBook::Create(const std::string& sourceFileName) {
       AddMove(*move, key, lock, outcome, board.sideToMove);
       if (!board.MakeMove(move)) {
         std::cerr << "Failure in OpeningBook::Create" << std::endl;
-        std::exit(1);
+        throw FatalInput(1, "OpeningBook::Create");
       }
       // As the game does after every move: the squares a castling king crossed leave the board,
       // so that the book knows the position as the game will ask for it.

@@ -56,8 +56,8 @@ class OpeningBook {
   BookChoice Probe(const Board& board) const;
 
   // Reads one PGN file into the book, the first maxDepth plies of every game; the number of
-  // games read. Games set up from another position are skipped and counted in
-  // setUpGamesSkipped.
+  // games read. A move the reader cannot resolve throws FatalInput. Games set up from another
+  // position are skipped and counted in setUpGamesSkipped.
   int Create(const std::string& sourceFileName);
 
   static int BucketIndex(std::int64_t hashKey);
@@ -75,5 +75,6 @@ class OpeningBook {
 };
 
 // The createbook command: createbook <destination file> <max_depth> <source file>...
-// False when the arguments are too few or the book could not be written.
+// False when the arguments are too few or the book could not be written; an unresolvable PGN
+// move throws FatalInput before anything is written.
 bool CreateOpeningBook(int argc, char** argv);

@@ -1,22 +1,22 @@
 #include "book/PGNParser.h"
 
 #include <cctype>
-#include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string_view>
 
+#include "board/FatalInput.h"
 #include "board/SquareText.h"
 #include "console/Console.h"
 
 namespace {
 
-// Every error of the reader that ends the program ends it here, after its message.
+// Every error of the reader that ends the program ends the reading here, after its message.
 [[noreturn]] void PgnFatal() {
   std::cout.flush();
   std::cerr.flush();
   if (ConsoleOut != nullptr) ConsoleOut->flush();
-  std::exit(1);
+  throw FatalInput(1, "PGNParser");
 }
 
 bool IsLower(char c) { return c >= 'a' && c <= 'z'; }

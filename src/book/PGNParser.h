@@ -7,7 +7,8 @@
 //
 // The reader is a character-level state machine, not a tokenizer with a grammar. Its bracket,
 // brace, quote and escape state belongs to the reader, not to a game, and carries over from one
-// game to the next. A move that cannot be resolved ends the program with exit status 1.
+// game to the next. A move that cannot be resolved ends the reading with FatalInput (exit status
+// 1).
 #pragma once
 
 #include <cstdint>

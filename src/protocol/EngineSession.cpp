@@ -1,5 +1,6 @@
 #include "protocol/EngineSession.h"
 
+#include <algorithm>
 #include <cctype>
 #include <iostream>
 
@@ -147,6 +148,7 @@ BoardOutcome EngineSession::Outcome() {
 Move EngineSession::Think(const SearchLimits& limits, SearchControl control, bool useBook,
                           std::function<void(const std::string&)> thinking) {
   engine_->SetLimits(limits);
+  control.maxNodes = std::min(control.maxNodes, nodeCap_);
   engine_->SetControl(std::move(control));
   engine_->SetBook(useBook ? book_ : nullptr);
   engine_->SetThinkingOutput(std::move(thinking));

@@ -55,6 +55,9 @@ class EngineSession {
   Move Think(const SearchLimits& limits, SearchControl control, bool useBook,
              std::function<void(const std::string&)> thinking);
   NegaScout& Engine() { return *engine_; }
+  // Ends every following search after this many nodes, whatever its limits and clock say. The
+  // program never sets it; tools that drive many sessions keep their searches small with it.
+  void CapNodes(std::int64_t nodes) { nodeCap_ = nodes; }
 
   // The result of the game: "1-0", "0-1", "1/2-1/2", or "*" while it is undecided.
   void SetResult(const std::string& result) { result_ = result; }
@@ -81,6 +84,7 @@ class EngineSession {
   std::string result_ = "*";
   bool written_ = false;
   bool logged_ = false;
+  std::int64_t nodeCap_ = SearchControl::NO_LIMIT;
 };
 
 // A move as a front end writes it: "e2e4", "e7e8q"; a knight promotion as "e7e8n".

@@ -21,6 +21,8 @@ class UciSession {
 
   // Answers the front end until it quits or closes the pipe.
   void Run();
+  // Ends every search after this many nodes (see EngineSession::CapNodes).
+  void CapSearchNodes(std::int64_t nodes) { game_.CapNodes(nodes); }
 
  private:
   void Dispatch(const std::string& line);

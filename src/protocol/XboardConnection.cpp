@@ -1,13 +1,14 @@
 #include "protocol/XboardConnection.h"
 
-#include <cstdlib>
 #include <iostream>
+
+#include "board/FatalInput.h"
 
 namespace {
 
 [[noreturn]] void HandshakeFailed(const char* message) {
   std::cerr << message << std::flush;
-  std::exit(1);
+  throw FatalInput(1, "XboardConnection");
 }
 
 }  // namespace

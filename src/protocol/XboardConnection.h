@@ -10,7 +10,7 @@
 class XboardConnection : public ProtocolChannel {
  public:
   // Performs the handshake: the front end's first two lines must begin with xboard and
-  // protover; the engine answers with its features. Otherwise the program ends (status 1).
+  // protover; the engine answers with its features. Otherwise it throws FatalInput (status 1).
   XboardConnection(ProtocolInput& in, std::ostream& out,
                    const std::string& traceFileName = CONNECTION_TRACE_FILE);
 

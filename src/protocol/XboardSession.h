@@ -20,6 +20,8 @@ class XboardSession {
   void Run();
   // Whether a game was written to the log.
   bool Logged() const { return game_.Logged(); }
+  // Ends every search after this many nodes (see EngineSession::CapNodes).
+  void CapSearchNodes(std::int64_t nodes) { game_.CapNodes(nodes); }
 
  private:
   // The engine plays neither side.

@@ -92,21 +92,4 @@ TEST(BoardTextTest, LoadsPositionFilesAndCountsBadLines) {
   EXPECT_EQ(console.Take(), "");
 }
 
-TEST(BoardTextDeathTest, MissingKingEndsTheProgram) {
-  TemporaryDirectory directory;
-  auto load = [&](const char* name, const char* content) {
-    ConsoleOut = &std::cerr;
-    Board().Load(directory.Write(name, content).string());
-  };
-  const auto fails = ::testing::ExitedWithCode(255);
-  EXPECT_EXIT(load("empty.txt", ""), fails,
-              "^Board::Load\\(\\) 2 errors occured while reading .*empty\\.txt!\n"
-              "Board::Load\\(\\) Der schwarze Koenig fehlt!!!\n$");
-  EXPECT_EXIT(load("blank.txt", "\r\n\n\n"), fails,
-              "^Board::Load\\(\\) 1 errors occured while reading .*blank\\.txt!\n"
-              "Board::Load\\(\\) Der schwarze Koenig fehlt!!!\n$");
-  EXPECT_EXIT(load("nowhite.txt", "bk e8\n"), fails,
-              "^Board::Load\\(\\) Der weisse Koenig fehlt!!!\n$");
-}
-
 }  // namespace

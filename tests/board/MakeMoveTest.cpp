@@ -5,6 +5,7 @@
 #include <tuple>
 #include <utility>
 
+#include "board/Attacks.h"
 #include "support/ConsoleCapture.h"
 #include "support/TestBoards.h"
 
@@ -109,6 +110,14 @@ TEST(MakeMove, HashValuesDependOnThePlacementOnly) {
   a.Hashes(key, lock);
   EXPECT_EQ(std::pair(key, lock), std::pair(a.HashKey(), a.HashLock()));
   EXPECT_NE(a.HashKey(), Board().HashKey());
+}
+
+// The sanitizer build catches an off-board square even where the flat table of a piece's
+// values would hand out another piece's value.
+TEST(MakeMoveDeathTest, AnOffBoardSquareIntoATableIsCaughtInTheSanitizerBuild) {
+  if (!CHECKED_TABLE_INDICES) GTEST_SKIP() << "only the sanitizer build checks table indices";
+  EXPECT_DEATH(HashKeyOf(WP, 64), "table index 64 outside 0..63");
+  EXPECT_DEATH(Between(-1, 3), "table index -1 outside 0..63");
 }
 
 }  // namespace

@@ -23,6 +23,23 @@ std::string Game(const char* result, const char* moves) {
          "\n\n";
 }
 
+// The entries of a book file in file order: side, move, and the good and neutral counts.
+std::string Entries(const std::string& image) {
+  // Every field read here stays below 256.
+  const auto field = [&](std::size_t at) { return static_cast<unsigned char>(image[at]); };
+  std::string entries, side = "W";
+  for (std::size_t at = 4; at < image.size(); ++at) {
+    if (image[at] == '\x03') side = "B";
+    if (image[at] != '\0') continue;
+    std::string move;
+    Board::SquareToCoord(field(at + 41), field(at + 17), move);
+    entries += side + " " + move + " " + std::to_string(field(at + 1)) + "/" +
+               std::to_string(field(at + 5)) + " ";
+    at += 44;
+  }
+  return entries;
+}
+
 ProgramRun CreateBook(const TemporaryDirectory& directory, const std::string& arguments) {
   return RunIn(directory, VELMORA_BINARY, "createbook " + arguments, "", true);
 }
@@ -63,9 +80,12 @@ TEST(CreateBook, ReadsEverySourceAndCountsTheGames) {
                             "Can't open source file ( missing.pgn ) for creation...!\nMatches: 3\n"
                             "Open source file ( d4.pgn ) for creation... \n>> Entries:       2\n"
                             ">> Maxcollisions: 1\n>> Size ( kb ):     0\n\nMatches: 5\n");
-  // Depth 1: White's first moves only; 1. e4 from two wins and a draw, 1. d4 from a draw
-  // (the lost game leaves nothing).
-  EXPECT_EQ(directory.Read("book.bin").size(), 2052u + 2 * 45);
+  // Depth 1: White's first moves only; 1. e4 from two wins and a draw, 1. d4 from an
+  // unfinished game (the lost game leaves nothing).
+  EXPECT_EQ(Entries(directory.Read("book.bin")), "W e2e4 2/1 W d2d4 0/1 ");
+  // Depth 2: of Black's replies only the drawn game's counts, once.
+  ASSERT_EQ(CreateBook(directory, "two.bin 2 e4.pgn").status, 0);
+  EXPECT_EQ(Entries(directory.Read("two.bin")), "W e2e4 2/1 B c7c5 0/1 ");
 
   run = CreateBook(directory, "empty.bin 0 e4.pgn");
   EXPECT_EQ(run.status, 0);

@@ -129,18 +129,6 @@ TEST(ConsoleGame, StartsFromATextBoardWithBlackToMove) {
   EXPECT_NE(plain.output.find("8 BR | BN | BB | BQ | BK | BB | BN | BR 8"), std::string::npos);
 }
 
-// White mates, and the computer resigns.
-TEST(ConsoleGame, TheComputerResignsWhenMated) {
-  TemporaryDirectory directory;
-  directory.Write("mate.txt", "wk e1\nwr d1\nbk g8\nbp f7\nbp g7\nbp h7\n?w\n");
-  const ProgramRun run = RunIn(directory, VELMORA_BINARY, "load mate.txt", "d1d8\n");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.output.find("Blacky selects move: RESIGNATION!\nGAME OVER.  Thanks for playing!\n"),
-            std::string::npos)
-      << run.output;
-  EXPECT_NE(directory.Read("games.pgn").find("  1.  Rd1d8    1-0\n\n"), std::string::npos);
-}
-
 TEST(ConsoleGame, TakeBackAndSaveThroughTheRealProgram) {
   TemporaryDirectory directory;
   // White's move is answered at once by the computer's mate; nothing else needs thinking.

@@ -154,11 +154,22 @@ TEST_F(GameTest, StoredFilesAreReadSafelyAndEverySavedFileLoadsAgain) {
       std::string(checked.begin(), checked.end()) + image.substr(BOARD_IMAGE_SIZE);
   inCheck[SIDE] = WHITE;
   const Board before = game->board;
+  // A pawn on the first or the last rank, with counts and sets that agree.
+  const auto pawnOn = [&](int pawn, Square square) {
+    Board board = before;
+    board.AddPiece(pawn, square);
+    const BoardImage pawnImage = ToImage(board);
+    return std::string(pawnImage.begin(), pawnImage.end()) + image.substr(BOARD_IMAGE_SIZE);
+  };
+  ASSERT_TRUE(game->LoadFromFile(directory.Write("pawn", pawnOn(WP, 9)).string()));
+  game->board = before;
   // The first is Black's engine state cut short, the second a file too long.
   for (const std::string& content :
        {image.substr(0, 179), image + '\0', std::string(), changed(SIDE, 2), changed(MATERIAL, 0),
         changed(WHITE_KING, 0x10) /* where the black king stands */, changed(MOVE_NUMBER, 0),
-        changed(MOVE_NUMBER, 2147483647), changed(MOVE_NUMBER, MAX_MOVE_NUMBER + 1), inCheck}) {
+        changed(MOVE_NUMBER, -2147483647 - 1), changed(MOVE_NUMBER, 2147483647),
+        changed(MOVE_NUMBER, MAX_MOVE_NUMBER + 1), inCheck, pawnOn(WP, 1), pawnOn(WP, 57),
+        pawnOn(BP, 6), pawnOn(BP, 62)}) {
     directory.Write("bad", content);
     EXPECT_FALSE(game->LoadFromFile(File("bad"))) << content.size();
     EXPECT_TRUE(SamePosition(game->board, before));
@@ -177,6 +188,14 @@ TEST_F(GameTest, StoredFilesAreReadSafelyAndEverySavedFileLoadsAgain) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.output.find("Board::Load() check.txt: the side not to move is in check!\n"),
             std::string::npos);
+  // Without a king the program ends with -1, and the unplayed game reports no log.
+  directory.Write("king.txt", "bk e8\n\nbq\n");
+  const ProgramRun noKing = RunIn(directory, VELMORA_BINARY, "load king.txt", "");
+  EXPECT_EQ(noKing.status, 255);
+  EXPECT_TRUE(
+      noKing.output.ends_with("Board::Load() 1 errors occured while reading king.txt!\n"
+                              "Board::Load() Der weisse Koenig fehlt!!!\n"))
+      << noKing.output;
 }
 
 // The record of the game: from any position, with the right winner, without retracted moves,

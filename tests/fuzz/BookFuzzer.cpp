@@ -1,0 +1,26 @@
+// The book file as the engine reads it: loaded, asked in the positions of its first moves, and
+// the move it gives made on the board.
+#include "FuzzSupport.h"
+#include "board/Fen.h"
+#include "board/MoveList.h"
+#include "book/OpeningBook.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzz::Prepare();
+  OpeningBook book;
+  if (!book.Load(fuzz::AsFile(data, size))) return 0;
+  Board board;
+  for (int ply = 0; ply < 4; ++ply) {
+    const Move* move = book.Probe(board).move;
+    if (move == nullptr) break;
+    Board after = board;
+    after.MakeMove(move);
+    MoveList replies;
+    // The book only gives moves that are legal where it is asked.
+    if (!replies.Generate(after) || KingCanBeTaken(after)) std::abort();
+    after.RemoveCastlePath(WHITE);
+    after.RemoveCastlePath(BLACK);
+    board = after;
+  }
+  return 0;
+}
