@@ -240,12 +240,14 @@ int KingProximity(Color color, const AnswerSets& answers) {
   return score;
 }
 
-// The seven terms, the pawn terms given.
-int SumOfTerms(const Board& board, Color color, const AnswerSets& answers,
-               const PawnScores& pawns) {
-  return Knights(board, color) + Bishops(board, color, pawns.onLight, pawns.onDark) +
-         Development(board, color, answers) + Rooks(board, color, pawns.rookFile) +
-         KingProximity(color, answers) + pawns.structure + EvaluateMaterial(board, color);
+// The terms that do not look at the pawn survey, and those that do.
+int TermsWithoutSurvey(const Board& board, Color color, const AnswerSets& answers) {
+  return Knights(board, color) + Development(board, color, answers) +
+         KingProximity(color, answers) + EvaluateMaterial(board, color);
+}
+int TermsFromSurvey(const Board& board, Color color, const PawnScores& pawns) {
+  return Bishops(board, color, pawns.onLight, pawns.onDark) + Rooks(board, color, pawns.rookFile) +
+         pawns.structure;
 }
 
 }  // namespace
@@ -320,7 +322,8 @@ int EvaluateMaterial(const Board& board, Color color) {
 
 int Evaluate(const Board& board, Color color, PawnInfo& info, bool roundDown) {
   SurveyPawns(board, color, info);
-  const int sum = SumOfTerms(board, color, AnswersOf(board), ScoresOf(info, color));
+  const int sum = TermsWithoutSurvey(board, color, AnswersOf(board)) +
+                  TermsFromSurvey(board, color, ScoresOf(info, color));
   return roundDown ? sum & ~7 : sum;  // toward minus infinity: -1 becomes -8
 }
 
@@ -328,13 +331,16 @@ int Evaluate(const Board& board, Color color, PawnCache& cache, bool roundDown) 
   const AnswerSets answers = AnswersOf(board);
   const Bitboard own = answers.of[WP + color];
   const Bitboard enemy = answers.of[WP + (color ^ 1)];
+  // The other terms are worked out while the cache entry is on its way.
   PawnCache::Entry& entry = cache.SlotFor(own, enemy, color);
+  __builtin_prefetch(&entry);
+  const int withoutSurvey = TermsWithoutSurvey(board, color, answers);
   if (entry.own != own || entry.enemy != enemy || entry.color != color) {
     PawnInfo info;
     SurveyPawnSets(own, enemy, color, info);
     entry = PawnCache::Entry{own, enemy, ScoresOf(info, color), static_cast<std::int8_t>(color)};
   }
-  const int sum = SumOfTerms(board, color, answers, entry.scores);
+  const int sum = withoutSurvey + TermsFromSurvey(board, color, entry.scores);
   return roundDown ? sum & ~7 : sum;
 }
 

@@ -55,9 +55,14 @@ int MoveOrder::Next() {
     return first_;
   }
   if (next_ < SELECTED) {
+    // Without a branch per key: which key is lower is not foreseeable.
     int best = next_;
-    for (int i = next_ + 1; i < size_; ++i)
-      if (keys_[i] < keys_[best]) best = i;
+    std::uint64_t lowest = keys_[next_];
+    for (int i = next_ + 1; i < size_; ++i) {
+      const bool lower = keys_[i] < lowest;
+      lowest = lower ? keys_[i] : lowest;
+      best = lower ? i : best;
+    }
     std::swap(keys_[next_], keys_[best]);
   } else if (next_ == SELECTED) {
     // A node that goes on this far will likely try every move: the rest is sorted at once.
