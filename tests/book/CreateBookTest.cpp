@@ -1,9 +1,8 @@
 // The createbook command of the real program, and the default book that the build makes.
 #include <gtest/gtest.h>
 
-#include <iostream>
-
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <vector>
 

@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <iostream>
-
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <tuple>
 
 #include "book/OpeningBook.h"

@@ -123,8 +123,7 @@ TEST(TranspositionTable, ReportCountsEntriesByDepthAndPlyAndClearEmptiesEveryEnt
             "\n S T A T S  -  TranspositionTable  black\n"
             "total number of entries:       5 of    1000 ( 0.50% )\n- depth\n  ^-   3:       2\n"
             "  ^-  -1:       1\n- ply\n  ^-  14:       1\n  ^-  12:       2\n1.5");
-  EXPECT_EQ(errors.Take(),
-            " TRANSPOSITIONTABLE IS CORRUPTED  TRANSPOSITIONTABLE IS CORRUPTED ");
+  EXPECT_EQ(errors.Take(), " TRANSPOSITIONTABLE IS CORRUPTED  TRANSPOSITIONTABLE IS CORRUPTED ");
 }
 
 }  // namespace
