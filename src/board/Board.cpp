@@ -1,7 +1,9 @@
 #include "board/Board.h"
 
+#include <cassert>
 #include <type_traits>
 
+#include "board/BoardCheck.h"
 #include "board/Castling.h"
 #include "console/Console.h"
 
@@ -9,15 +11,21 @@ static_assert(std::is_trivially_copyable_v<Board>, "a board is copied as a plain
 
 namespace {}  // namespace
 
-bool Board::Reset() {
+void Board::Clear() {
   moveNumber = 1;
+  sideToMove = WHITE;
   for (Bitboard& set : bitboards) set = 0;
   hashKey = hashLock = 0;
   castlePath[WHITE] = castlePath[BLACK] = 0;
   enPassant = 0;
   material[WHITE] = material[BLACK] = 0;
   pawnCount[WHITE] = pawnCount[BLACK] = 0;
+  for (bool& right : castleRights) right = false;
+  castled[WHITE] = castled[BLACK] = false;
+}
 
+bool Board::Reset() {
+  Clear();
   constexpr int backRank[8] = {WR, WN, WB, WQ, WK, WB, WN, WR};
   for (int file = 0; file < 8; ++file) {
     AddPiece(backRank[file] + BLACK, A8 + file);
@@ -26,9 +34,6 @@ bool Board::Reset() {
     AddPiece(backRank[file], A1 + file);
   }
   for (bool& right : castleRights) right = true;
-  castled[WHITE] = castled[BLACK] = false;
-  enPassant = 0;
-  sideToMove = WHITE;
   return true;
 }
 
@@ -67,6 +72,16 @@ void Board::TakeOffCastlePath(Color color) {
 
 bool Board::MakeMove(const Move* move) {
   if (!move) return false;
+#ifndef NDEBUG
+  // A debug build checks every position a move leads to.
+  struct CheckAfterMove {
+    const Board& board;
+    int kind;
+    ~CheckAfterMove() {
+      if (kind < MOVE_RESIGN) assert(PiecesAgree(board) && HashesAgree(board));
+    }
+  } check{*this, move->flags & KIND_MASK};
+#endif
   const int piece = move->piece;
   const int from = move->from;
   const int to = move->to;

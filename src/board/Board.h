@@ -30,7 +30,10 @@ class Board {
 
   Board() { Reset(); }
 
+  // The initial position.
   bool Reset();
+  // No piece, no right, White to move at move 1.
+  void Clear();
   bool AddPiece(int piece, Square square) {
     const Bitboard mask = MaskOf(square);
     if (!(bitboards[piece] & mask)) ToggleHashes(piece, square);

@@ -129,12 +129,7 @@ bool Board::Load(const std::string& fileName) {
   int errors = 0;
   if (text.empty()) ++errors;
 
-  Reset();
-  for (Bitboard& set : bitboards) set = 0;
-  castlePath[WHITE] = castlePath[BLACK] = 0;
-  enPassant = 0;
-  material[WHITE] = material[BLACK] = 0;
-  pawnCount[WHITE] = pawnCount[BLACK] = 0;
+  Clear();
 
   for (char& c : text) c = LowerCase(c);
 

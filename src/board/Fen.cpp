@@ -114,10 +114,7 @@ bool ReadFen(const std::string& fen, Board& board, std::string& error) {
   }
 
   Board position;
-  for (Bitboard& set : position.bitboards) set = 0;
-  position.material[WHITE] = position.material[BLACK] = 0;
-  position.pawnCount[WHITE] = position.pawnCount[BLACK] = 0;
-  for (bool& right : position.castleRights) right = false;
+  position.Clear();
 
   if (!ReadPlacement(fields[0], position, error)) return false;
   if (fields[1] != "w" && fields[1] != "b") {

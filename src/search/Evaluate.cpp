@@ -4,7 +4,35 @@
 #include <bit>
 #include <cstdlib>
 
+#include "board/SquareText.h"
+
 namespace {
+
+// The weights of the evaluation, in centipawns.
+constexpr int ROOK_OPEN_FILE = 10;        // a rook on a file without pawns
+constexpr int ROOK_HALF_OPEN_FILE = 4;    // ... without own pawns
+constexpr int ROOK_ON_SEVENTH = 22;       // a rook on the seventh row, seen from its side
+constexpr int KNIGHT_ON_EDGE_RANK = -10;  // for at most two knights on the edge,
+constexpr int KNIGHT_ON_EDGE_FILE = -20;  // ranks counted before files
+constexpr int BISHOP_OWN_PAWN = -8;       // per bishop and own pawn on the bishop's colour
+constexpr int CENTRE_PAWN_AT_HOME = -15;  // the d- or e-pawn on its start square
+constexpr int MINOR_AT_HOME = -10;        // per knight or bishop on the back rank
+constexpr int EARLY_QUEEN = -8;           // per piece at home while the queen is out
+constexpr int CASTLED = 10;               // king safety while the enemy has a queen:
+constexpr int LONG_CASTLING_LEFT = -24;   // not castled, the queen-side right kept
+constexpr int SHORT_CASTLING_LEFT = -40;  // only the king-side right kept
+constexpr int NO_CASTLING_LEFT = -120;    // no right kept
+constexpr int ROOK_NEARER_KING = -2;      // per step of the nearer distance to the enemy king
+constexpr int KNIGHT_NEAR_KING = 5;       // less the sum of the distances
+constexpr int QUEEN_NEARER_KING = -1;     // per step of the nearer distance
+constexpr int DOUBLED_PAWNS = -8;         // once per file
+constexpr int ISOLATED_PAWN = -15;        // per file
+constexpr int ALL_EIGHT_PAWNS = -10;      // all eight pawns still on the board
+constexpr int RAMMED_PAWN = -8;           // per pawn blocked by an enemy pawn in front
+// Material: the difference up to a cap, and a share that grows as material comes off.
+constexpr int MATERIAL_DIFFERENCE_CAP = 2400;
+constexpr int MATERIAL_FULL = 12000;
+constexpr int MATERIAL_SCALE = 6400;
 
 constexpr Bitboard FILE_A = 0x0101010101010101ULL;
 constexpr Bitboard FILE_H = FILE_A << 7;
@@ -52,7 +80,7 @@ AnswerSets AnswersOf(const Board& board) {
 
 // White's square for White, the square mirrored across the middle of the board for Black.
 constexpr Bitboard HomeSquare(const char* coord, Color color) {
-  const Square square = (coord[0] - 'a') + 8 * ('8' - coord[1]);
+  const Square square = ParseSquare(coord);
   return MaskOf(color == WHITE ? square : square ^ 56);
 }
 
@@ -109,7 +137,6 @@ void SurveyPawnSets(Bitboard ownPawns, Bitboard enemyPawns, Color color, PawnInf
     const Bitboard theirsHere = theirs & FileMask(file);
     info.ownOnFile[file] = Count(ownHere);
     info.ownFront[file] = ownHere ? lastVisited(ownHere) : reset;
-    info.unusedFront[file] = reset;
     info.enemyOnFile[file] = Count(theirsHere);
     info.enemyRear[file] = theirsHere ? lastVisited(theirsHere) : reset;
   }
@@ -127,7 +154,8 @@ PawnScores ScoresOf(const PawnInfo& info, Color color) {
   scores.onLight = static_cast<std::int8_t>(info.ownOnLight);
   scores.onDark = static_cast<std::int8_t>(info.ownOnDark);
   for (int file = 0; file < 8; ++file) {
-    if (info.ownOnFile[file] == 0) scores.rookFile[file] = info.enemyOnFile[file] == 0 ? 10 : 4;
+    if (info.ownOnFile[file] == 0)
+      scores.rookFile[file] = info.enemyOnFile[file] == 0 ? ROOK_OPEN_FILE : ROOK_HALF_OPEN_FILE;
   }
   return scores;
 }
@@ -138,12 +166,12 @@ int Knights(const Board& board, Color color) {
   const Bitboard knights = board.bitboards[WN + color];
   const int onRanks = std::min(Count(knights & (RANK_8 | RANK_1)), 2);
   const int onFiles = std::min(Count(knights & (FILE_A | FILE_H) & INNER_ROWS), 2 - onRanks);
-  return -10 * onRanks - 20 * onFiles;
+  return KNIGHT_ON_EDGE_RANK * onRanks + KNIGHT_ON_EDGE_FILE * onFiles;
 }
 
 int Bishops(const Board& board, Color color, int onLight, int onDark) {
   const Bitboard bishops = board.bitboards[WB + color];
-  return -8 * (Count(bishops & LIGHT) * onLight + Count(bishops & ~LIGHT) * onDark);
+  return BISHOP_OWN_PAWN * (Count(bishops & LIGHT) * onLight + Count(bishops & ~LIGHT) * onDark);
 }
 
 int Development(const Board& board, Color color, const AnswerSets& answers) {
@@ -157,29 +185,29 @@ int Development(const Board& board, Color color, const AnswerSets& answers) {
   const Bitboard kings = answers.of[WK + color];
 
   int score = 0;
-  if (pawns & home.d2) score -= 15;
-  if (pawns & home.e2) score -= 15;
-  score -= 10 * Count((knights | bishops) & home.backRank);
+  if (pawns & home.d2) score += CENTRE_PAWN_AT_HOME;
+  if (pawns & home.e2) score += CENTRE_PAWN_AT_HOME;
+  score += MINOR_AT_HOME * Count((knights | bishops) & home.backRank);
 
   // A queen out early while the back rank is still at home. Right after castling the king's
   // start square still answers as the king, so it counts as "king on e1".
   if (queens && !(queens & home.d1)) {
     const int atHome = Count(bishops & home.bishops) + Count(knights & home.knights) +
                        Count(rooks & home.rooks) + Count(kings & home.king);
-    score -= 8 * atHome;
+    score += EARLY_QUEEN * atHome;
   }
 
   // King safety counts only while the enemy has a queen. The queen-side right is looked at
   // before the king-side right.
   if (answers.of[WQ + enemy]) {
     if (board.castled[color]) {
-      score += 10;
+      score += CASTLED;
     } else if (board.castleRights[LongCastling(color)]) {
-      score -= 24;
+      score += LONG_CASTLING_LEFT;
     } else if (board.castleRights[ShortCastling(color)]) {
-      score -= 40;
+      score += SHORT_CASTLING_LEFT;
     } else {
-      score -= 120;
+      score += NO_CASTLING_LEFT;
     }
   }
   return score;
@@ -188,9 +216,7 @@ int Development(const Board& board, Color color, const AnswerSets& answers) {
 int Rooks(const Board& board, Color color, const std::int8_t (&fileBonus)[8]) {
   const Bitboard rooks = board.bitboards[WR + color];
   // The seventh row seen from White: rank 7 for White, rank 1 for Black.
-  int score = 22 * Count(rooks & (color == WHITE ? RANK_7 : RANK_1));
-  // The bonus for a rook behind PawnInfo::unusedFront[file] is never given: that array keeps
-  // its reset value, which no rook passes.
+  int score = ROOK_ON_SEVENTH * Count(rooks & (color == WHITE ? RANK_7 : RANK_1));
   for (Bitboard rest = rooks; rest; rest &= rest - 1)
     score += fileBonus[FileOf(LowestSquare(rest))];
   return score;
@@ -206,20 +232,22 @@ int KingProximity(Color color, const AnswerSets& answers) {
 
   int score = 0;
   for (Bitboard rest = answers.of[WR + color]; rest; rest &= rest - 1)
-    score -= 2 * nearer[LowestSquare(rest)];
+    score += ROOK_NEARER_KING * nearer[LowestSquare(rest)];
   for (Bitboard rest = answers.of[WN + color]; rest; rest &= rest - 1)
-    score += 5 - sum[LowestSquare(rest)];
+    score += KNIGHT_NEAR_KING - sum[LowestSquare(rest)];
   for (Bitboard rest = answers.of[WQ + color]; rest; rest &= rest - 1)
-    score -= nearer[LowestSquare(rest)];
+    score += QUEEN_NEARER_KING * nearer[LowestSquare(rest)];
   return score;
 }
 
-// The seven terms, the pawn terms given.
-int SumOfTerms(const Board& board, Color color, const AnswerSets& answers,
-               const PawnScores& pawns) {
-  return Knights(board, color) + Bishops(board, color, pawns.onLight, pawns.onDark) +
-         Development(board, color, answers) + Rooks(board, color, pawns.rookFile) +
-         KingProximity(color, answers) + pawns.structure + EvaluateMaterial(board, color);
+// The terms that do not look at the pawn survey, and those that do.
+int TermsWithoutSurvey(const Board& board, Color color, const AnswerSets& answers) {
+  return Knights(board, color) + Development(board, color, answers) +
+         KingProximity(color, answers) + EvaluateMaterial(board, color);
+}
+int TermsFromSurvey(const Board& board, Color color, const PawnScores& pawns) {
+  return Bishops(board, color, pawns.onLight, pawns.onDark) + Rooks(board, color, pawns.rookFile) +
+         pawns.structure;
 }
 
 }  // namespace
@@ -251,12 +279,12 @@ int EvaluatePawnStructure(const PawnInfo& info, Color color) {
   for (int file = 0; file < 8; ++file) {
     const int count = info.ownOnFile[file];
     if (count == 0) continue;
-    if (count > 1) score -= 8;  // doubled, once per file
+    if (count > 1) score += DOUBLED_PAWNS;
     const int first = std::max(file - 1, 0);
     const int last = std::min(file + 1, 7);
     if ((file == first || info.ownOnFile[first] == 0) &&
         (file == last || info.ownOnFile[last] == 0)) {
-      score -= 15;  // isolated
+      score += ISOLATED_PAWN;
     }
     // Passed: the front pawn is ahead of the enemy's rearmost pawn on this and both
     // neighbouring files. A file without enemy pawns keeps the reset value and never stops it.
@@ -272,8 +300,8 @@ int EvaluatePawnStructure(const PawnInfo& info, Color color) {
       score += color == WHITE ? (8 - row) * (8 - row) : row * row;
     }
   }
-  if (info.ownTotal == 8) score -= 10;
-  score -= 8 * info.ownRams;
+  if (info.ownTotal == 8) score += ALL_EIGHT_PAWNS;
+  score += RAMMED_PAWN * info.ownRams;
   return score;
 }
 
@@ -287,13 +315,15 @@ int EvaluateMaterial(const Board& board, Color color) {
   const int pawns = board.pawnCount[ahead];
   // The second part grows as material comes off, the more so the more pawns the leader keeps.
   const int amount =
-      std::min(difference, 2400) + ((12000 - total) * pawns * difference) / (6400 * (pawns + 1));
+      std::min(difference, MATERIAL_DIFFERENCE_CAP) +
+      ((MATERIAL_FULL - total) * pawns * difference) / (MATERIAL_SCALE * (pawns + 1));
   return ahead == color ? amount : -amount;
 }
 
 int Evaluate(const Board& board, Color color, PawnInfo& info, bool roundDown) {
   SurveyPawns(board, color, info);
-  const int sum = SumOfTerms(board, color, AnswersOf(board), ScoresOf(info, color));
+  const int sum = TermsWithoutSurvey(board, color, AnswersOf(board)) +
+                  TermsFromSurvey(board, color, ScoresOf(info, color));
   return roundDown ? sum & ~7 : sum;  // toward minus infinity: -1 becomes -8
 }
 
@@ -301,13 +331,16 @@ int Evaluate(const Board& board, Color color, PawnCache& cache, bool roundDown) 
   const AnswerSets answers = AnswersOf(board);
   const Bitboard own = answers.of[WP + color];
   const Bitboard enemy = answers.of[WP + (color ^ 1)];
+  // The other terms are worked out while the cache entry is on its way.
   PawnCache::Entry& entry = cache.SlotFor(own, enemy, color);
+  __builtin_prefetch(&entry);
+  const int withoutSurvey = TermsWithoutSurvey(board, color, answers);
   if (entry.own != own || entry.enemy != enemy || entry.color != color) {
     PawnInfo info;
     SurveyPawnSets(own, enemy, color, info);
     entry = PawnCache::Entry{own, enemy, ScoresOf(info, color), static_cast<std::int8_t>(color)};
   }
-  const int sum = SumOfTerms(board, color, answers, entry.scores);
+  const int sum = withoutSurvey + TermsFromSurvey(board, color, entry.scores);
   return roundDown ? sum & ~7 : sum;
 }
 

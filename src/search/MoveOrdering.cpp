@@ -5,14 +5,12 @@
 #include <memory>
 #include <utility>
 
-const OrderingCounters* OrderingTable = nullptr;
-
 namespace {
 
 // A move's place in the sorted list as one number: its counter, highest first, then its place
 // in the list. No two moves share one, so any sort of the numbers is the stable sort.
-std::uint64_t SortKey(const Move& move, int index) {
-  const auto counter = static_cast<std::uint32_t>((*OrderingTable)[move.from][move.to]);
+std::uint64_t SortKey(const Move& move, int index, const OrderingCounters& counters) {
+  const auto counter = static_cast<std::uint32_t>(counters[move.from][move.to]);
   // Flipping the sign bit orders the counters as unsigned numbers; inverting puts them high first.
   const std::uint32_t descending = ~(counter ^ 0x80000000u);
   return std::uint64_t{descending} << 32 | static_cast<std::uint32_t>(index);
@@ -32,19 +30,6 @@ void SortKeys(std::uint64_t* keys, int size) {
   }
 }
 
-// Room for a long list's keys and for moving its records: allocated on the first list longer
-// than the stack room, grown only for a longer one.
-template <typename T>
-T* Scratch(int size) {
-  static std::unique_ptr<T[]> buffer;
-  static int capacity = 0;
-  if (size > capacity) {
-    capacity = std::max(size, 256);
-    buffer.reset(new T[static_cast<std::size_t>(capacity)]);
-  }
-  return buffer.get();
-}
-
 }  // namespace
 
 void ClearHistory(HistoryTable& table) {
@@ -52,33 +37,14 @@ void ClearHistory(HistoryTable& table) {
     for (auto& row : side) std::fill(std::begin(row), std::end(row), 0);
 }
 
-void SortMoves(MoveList& list) {
-  const int size = list.Size();
-  if (size < 2 || OrderingTable == nullptr) return;
-  Move* const data = list.begin();
-  constexpr int STACK_ROOM = 256;
-  std::uint64_t stackKeys[STACK_ROOM];
-  std::uint64_t* const keys = size <= STACK_ROOM ? stackKeys : Scratch<std::uint64_t>(size);
-  bool inOrder = true;
-  for (int i = 0; i < size; ++i) {
-    keys[i] = SortKey(data[i], i);
-    if (i > 0 && keys[i] < keys[i - 1]) inOrder = false;
-  }
-  if (inOrder) return;  // e.g. every counter equal
-  SortKeys(keys, size);
-  Move* const sorted = Scratch<Move>(size);
-  for (int i = 0; i < size; ++i) sorted[i] = data[static_cast<std::uint32_t>(keys[i])];
-  std::copy(sorted, sorted + size, data);
-}
-
-MoveOrder::MoveOrder(const MoveList& list, int first)
+MoveOrder::MoveOrder(const MoveList& list, int first, const OrderingCounters* counters)
     : keys_(inline_), size_(list.Size()), first_(first) {
   if (size_ > INLINE_ROOM) {
     heap_ = std::make_unique<std::uint64_t[]>(static_cast<std::size_t>(size_));
     keys_ = heap_.get();
   }
   for (int i = 0; i < size_; ++i)
-    keys_[i] = OrderingTable ? SortKey(list[i], i) : static_cast<std::uint64_t>(i);
+    keys_[i] = counters ? SortKey(list[i], i, *counters) : static_cast<std::uint64_t>(i);
 }
 
 int MoveOrder::Next() {
@@ -89,9 +55,14 @@ int MoveOrder::Next() {
     return first_;
   }
   if (next_ < SELECTED) {
+    // Without a branch per key: which key is lower is not foreseeable.
     int best = next_;
-    for (int i = next_ + 1; i < size_; ++i)
-      if (keys_[i] < keys_[best]) best = i;
+    std::uint64_t lowest = keys_[next_];
+    for (int i = next_ + 1; i < size_; ++i) {
+      const bool lower = keys_[i] < lowest;
+      lowest = lower ? keys_[i] : lowest;
+      best = lower ? i : best;
+    }
     std::swap(keys_[next_], keys_[best]);
   } else if (next_ == SELECTED) {
     // A node that goes on this far will likely try every move: the rest is sorted at once.

@@ -1,6 +1,6 @@
 // History move ordering: moves that caused cut-offs before are tried first. The counters are
-// kept per side to move, from-square and to-square; the searches choose the counters of the
-// side to move through OrderingTable just before every sort.
+// kept per side to move, from-square and to-square, by the search that owns them; it hands the
+// counters of the side to move to every ordering.
 #pragma once
 
 #include <cstdint>
@@ -13,26 +13,19 @@ using OrderingCounters = std::int32_t[64][64];
 // Both sides' counters, indexed [colour][from][to].
 using HistoryTable = OrderingCounters[2];
 
-// The counters SortMoves reads, e.g. `OrderingTable = &history[board.sideToMove];`.
-// Process-wide, like the single search that uses it. Null orders every move alike.
-extern const OrderingCounters* OrderingTable;
-
 // Sets every counter of both sides to 0.
 void ClearHistory(HistoryTable& table);
 
-// Sorts the moves by their counter in OrderingTable, highest first. Stable: moves with equal
-// counters keep their order, so with all counters 0 the generation order stays. Nothing is
-// allocated per call.
-void SortMoves(MoveList& list);
-
-// The moves of a list in SortMoves' order, one at a time, with a chosen move first: each step
-// picks the next move only when it is asked for, so a node that stops after its first moves
-// does not pay for ordering the rest. The list itself is not reordered.
+// The moves of a list by their counters, highest first, one at a time, with a chosen move
+// first. Stable: moves with equal counters keep their order, so with all counters 0 the
+// generation order stays. Each step picks the next move only when it is asked for, so a node
+// that stops after its first moves does not pay for ordering the rest. The list itself is not
+// reordered.
 class MoveOrder {
  public:
-  // Reads the counters of OrderingTable now. `first` is the index of the move to hand out
-  // first, -1 for none.
-  MoveOrder(const MoveList& list, int first);
+  // Reads the counters now; null orders every move alike. `first` is the index of the move
+  // to hand out first, -1 for none.
+  MoveOrder(const MoveList& list, int first, const OrderingCounters* counters);
   MoveOrder(const MoveOrder&) = delete;
   MoveOrder& operator=(const MoveOrder&) = delete;
 

@@ -225,8 +225,8 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
                          int stopScore, Node& node) {
   for (const Move& move : moves) tables_[1 - board.sideToMove]->Prefetch(board.HashKeyAfter(move));
   // The table's move first, then the others by their counters.
-  OrderingTable = &history_[board.sideToMove];
-  MoveOrder order(moves, hashFrom >= 0 ? FindFromTo(moves, hashFrom, hashTo) : -1);
+  MoveOrder order(moves, hashFrom >= 0 ? FindFromTo(moves, hashFrom, hashTo) : -1,
+                  &history_[board.sideToMove]);
   int nullBound = node.beta;
   int searched = 0;
   Move reply;
@@ -264,11 +264,7 @@ int NegaScout::Complete(const Board& board, TTEntry& entry, std::uint32_t lock, 
     stats_.regularCutoffs += 1;
     if (bestFrom >= 0) history_[board.sideToMove][bestFrom][bestTo] += depth * depth;
   }
-  // A search reaching further into the game replaces, as does a deeper one of the same
-  // position, an exact result over a bound, and anything over an empty slot.
-  if (entry.ply + entry.depth < board.moveNumber + depth ||
-      (entry.depth < depth && entry.Answers(lock)) ||
-      (type == TT_EXACT && entry.type != TT_EXACT) || entry.type == TT_EMPTY || replace) {
+  if (replace || entry.TakesSearchResult(type, depth, lock, board.moveNumber)) {
     entry.Store(type, node.bestScore, depth, lock, board.moveNumber, bestFrom, bestTo,
                 stats_.regularNodes);
   }
@@ -381,8 +377,8 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
 
   int bestScore = standPat;
   if (standPat > alpha) alpha = standPat;
-  OrderingTable = &captureHistory_[board.sideToMove];
-  MoveOrder order(captures, hashFrom >= 0 ? FindFromTo(captures, hashFrom, hashTo) : -1);
+  MoveOrder order(captures, hashFrom >= 0 ? FindFromTo(captures, hashFrom, hashTo) : -1,
+                  &captureHistory_[board.sideToMove]);
 
   int searched = 0;
   int bestIndex = 0;
@@ -411,8 +407,7 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
     stats_.quiescenceCutoffs += 1;
     captureHistory_[board.sideToMove][bestFrom][bestTo] += 1;
   }
-  // The quiescence search trusts its results less: it only fills empty slots.
-  if (entry.type == TT_EMPTY)
+  if (entry.TakesQuiescenceResult())
     entry.Store(type, bestScore, qdepth, lock, board.moveNumber, bestFrom, bestTo,
                 stats_.regularNodes);
   if (bestIndex != 0) {

@@ -52,7 +52,7 @@ class SearchEngine {
   // Writes the saved state: exactly the 4 bytes of the search count, little-endian.
   virtual std::ostream& SaveState(std::ostream& out);
 
-  // A new engine of the given kind, or none for a kind this program does not have.
+  // A new engine of the given kind (ENGINE_NEGASCOUT), or none for any other kind.
   static std::unique_ptr<SearchEngine> Create(int kind, const OpeningBook* book);
 
   const SearchStatistics& Statistics() const { return stats_; }

@@ -38,6 +38,16 @@ struct TTEntry {
     return type != TT_EMPTY && check == static_cast<std::int32_t>(lock);
   }
 
+  // Whether a result of the full-width search replaces this entry: a search reaching further
+  // into the game (stored half-move plus depth) does, as does a deeper one of the same position,
+  // an exact result over a bound, and anything over an empty slot.
+  bool TakesSearchResult(int kind, int searchDepth, std::uint32_t lock, int moveNumber) const {
+    return ply + depth < moveNumber + searchDepth || (depth < searchDepth && Answers(lock)) ||
+           (kind == TT_EXACT && type != TT_EXACT) || type == TT_EMPTY;
+  }
+  // The quiescence search trusts its results less: they only fill empty slots.
+  bool TakesQuiescenceResult() const { return type == TT_EMPTY; }
+
   // Writes every field at once, as a store does. The node counter is for tracing and not kept.
   void Store(int kind, int value, int searchDepth, std::uint32_t lock, int moveNumber, int bestFrom,
              int bestTo, int /*nodes*/) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -169,9 +170,9 @@ TEST(CreateBook, BooksFromRealCollectionsAnswerOnlyLegalMoves) {
   for (std::size_t field : {13u, 17u, 29u, 33u, 41u}) {  // captured, to, flags, piece, from
     std::string damaged = image;
     damaged.replace(record + field, 4, std::string("\x24\x00\x85\x00", 4));
-    testing::internal::CaptureStderr();
+    StreamCapture errors(std::cerr);
     OpeningBook bad(directory.Write("bad.bin", damaged).string());
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "OpeningBook file is damaged!\n") << field;
+    EXPECT_EQ(errors.Take(), "OpeningBook file is damaged!\n") << field;
     EXPECT_EQ(bad.entryCount, 0);
   }
 }

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <tuple>
 
 #include "book/OpeningBook.h"
@@ -95,11 +96,11 @@ TEST(OpeningBook, SavedBooksLoadAgainAndDamagedFilesLeaveTheBookEmpty) {
   }
 
   const auto loadError = [&](const std::string& content) {
-    testing::internal::CaptureStderr();
+    StreamCapture errors(std::cerr);
     OpeningBook bad;
     EXPECT_FALSE(bad.Load(directory.Write("bad.bin", content).string()));
     EXPECT_EQ(bad.entryCount, 0);
-    return testing::internal::GetCapturedStderr();
+    return errors.Take();
   };
   const std::string damaged = "OpeningBook file is damaged!\n";
   EXPECT_EQ(loadError(image.substr(0, image.size() - 1)), damaged);  // no end marker
@@ -107,9 +108,9 @@ TEST(OpeningBook, SavedBooksLoadAgainAndDamagedFilesLeaveTheBookEmpty) {
   EXPECT_EQ(loadError(std::string("\x00\x04\x00\x00", 4) + std::string(1100, '\x02')), damaged);
   EXPECT_EQ(loadError("ab"), damaged);
   EXPECT_EQ(loadError(std::string("\xff\x03\x00\x00", 4)), "TABLE_SIZE of file is not correct\n");
-  testing::internal::CaptureStderr();
+  StreamCapture errors(std::cerr);
   OpeningBook missing((directory.Path() / "missing.bin").string());
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Can't load OpeningBook!\n");
+  EXPECT_EQ(errors.Take(), "Can't load OpeningBook!\n");
 }
 
 // A record's bytes: every field distinct, in the file's order; what is read is written again

@@ -9,6 +9,7 @@
 #include "board/FatalInput.h"
 #include "book/PGNParser.h"
 #include "console/Console.h"
+#include "support/ConsoleCapture.h"
 #include "support/TestBoards.h"
 
 namespace {
@@ -139,9 +140,9 @@ TEST(PGNParserTest, SanTokensResolveAgainstThePosition) {
     if (c.position > 0) pgn.Next();
     std::string coordinates = "stale";
     bool annotated = true;
-    testing::internal::CaptureStdout();
+    StreamCapture printed(std::cout);
     EXPECT_EQ(pgn.parser.sanToCoordinates(c.token, coordinates, annotated), *c.coordinates != 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed) << c.token;
+    EXPECT_EQ(printed.Take(), c.printed) << c.token;
     EXPECT_EQ(coordinates, c.coordinates) << c.token;
     EXPECT_FALSE(annotated) << c.token;
   }

@@ -118,13 +118,50 @@ TEST(TranspositionTable, ReportCountsEntriesByDepthAndPlyAndClearEmptiesEveryEnt
   for (auto [slot, depth, ply] :
        {std::tuple{0, 3, 12}, {1, 3, 14}, {2, -1, 12}, {3, 1, 1000}, {4, 1, -1}})
     small.SlotAt(slot).Store(TT_LOWER, 0, depth, 1, ply, -1, -1, 0);
-  testing::internal::CaptureStderr();
+  StreamCapture errors(std::cerr);
   EXPECT_EQ(Report(small),
             "\n S T A T S  -  TranspositionTable  black\n"
             "total number of entries:       5 of    1000 ( 0.50% )\n- depth\n  ^-   3:       2\n"
             "  ^-  -1:       1\n- ply\n  ^-  14:       1\n  ^-  12:       2\n1.5");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            " TRANSPOSITIONTABLE IS CORRUPTED  TRANSPOSITIONTABLE IS CORRUPTED ");
+  EXPECT_EQ(errors.Take(), " TRANSPOSITIONTABLE IS CORRUPTED  TRANSPOSITIONTABLE IS CORRUPTED ");
+}
+
+}  // namespace
+
+namespace {
+
+// An entry stored at half-move 10 with depth 3, an upper bound, for the position with lock 7.
+TTEntry Stored(int type = TT_UPPER) {
+  TTEntry entry;
+  entry.Store(type, 50, 3, 7, 10, 12, 28, 0);
+  return entry;
+}
+
+TEST(TranspositionTable, WhichResultsReplaceAnEntry) {
+  struct Case {
+    const char* what;
+    TTEntry entry;
+    int kind, depth;
+    std::uint32_t lock;
+    int moveNumber;
+    bool replaces;
+  };
+  const Case cases[] = {
+      {"anything fills an empty slot", TTEntry(), TT_UPPER, 1, 7, 1, true},
+      {"reaching further into the game", Stored(), TT_UPPER, 2, 99, 12, true},
+      {"reaching exactly as far", Stored(), TT_UPPER, 2, 99, 11, false},
+      {"deeper, same position", Stored(), TT_LOWER, 4, 7, 5, true},
+      {"as deep, same position", Stored(), TT_LOWER, 3, 7, 5, false},
+      {"deeper, other position", Stored(), TT_LOWER, 4, 8, 5, false},
+      {"exact over a bound", Stored(), TT_EXACT, 1, 8, 1, true},
+      {"exact over exact", Stored(TT_EXACT), TT_EXACT, 1, 8, 1, false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(c.entry.TakesSearchResult(c.kind, c.depth, c.lock, c.moveNumber), c.replaces)
+        << c.what;
+  // The quiescence search only ever fills empty slots.
+  EXPECT_TRUE(TTEntry().TakesQuiescenceResult());
+  EXPECT_FALSE(Stored().TakesQuiescenceResult());
 }
 
 }  // namespace
