@@ -24,9 +24,8 @@ inline std::ostream& Silent() {
   return nothing;
 }
 
-// In the scratch directory: the current input, and the book of the seed corpus (it knows the
-// first moves of a few openings).
-inline constexpr const char* INPUT_FILE = "input";
+// In the scratch directory: the book of the seed corpus (it knows the first moves of a few
+// openings).
 inline constexpr const char* BOOK_FILE = "book.bin";
 
 // Once per process: a fresh scratch directory becomes the working directory (the program writes
@@ -61,11 +60,11 @@ inline bool NamesOtherDirectory(const std::uint8_t* data, std::size_t size) {
          std::string_view::npos;
 }
 
-// Writes the input to INPUT_FILE and returns its name.
+// Writes the input to the file "input" in the scratch directory and returns its name.
 inline std::string AsFile(const std::uint8_t* data, std::size_t size) {
-  std::ofstream(INPUT_FILE, std::ios::binary | std::ios::trunc)
+  std::ofstream("input", std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  return INPUT_FILE;
+  return "input";
 }
 
 // Runs `session` on a pipe that holds the input followed by "quit", as a front end ends, and

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }();
   game->board.Reset();
   if (!game->LoadFromFile(fuzz::AsFile(data, size))) return 0;
-  const Board& board = game->board;
+  const Board board = game->board;
   if (KingCanBeTaken(board)) std::abort();  // refused by the reader
   Perft(board, 2);
   ScoreForWhite(board);

@@ -2,7 +2,6 @@
 #include "FuzzSupport.h"
 #include "board/Board.h"
 #include "board/FatalInput.h"
-#include "board/Fen.h"
 #include "board/Perft.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -15,6 +14,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   board.Print();
   Perft(board, 2);
-  WriteFen(board);
   return 0;
 }
