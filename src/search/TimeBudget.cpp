@@ -14,7 +14,9 @@ constexpr int MOVES_EXPECTED = 25;
 SearchControl BudgetFor(const GameClock& clock) {
   SearchControl control;
   if (clock.fixedMoveMs >= 0) {
-    const std::int64_t usable = std::max<std::int64_t>(clock.fixedMoveMs - LAG_MS, 10);
+    // A short fixed time keeps back a tenth of itself rather than the whole reserve.
+    const std::int64_t lag = std::min(LAG_MS, clock.fixedMoveMs / 10);
+    const std::int64_t usable = std::max<std::int64_t>(clock.fixedMoveMs - lag, 10);
     control.hardMs = usable;
     control.softMs = usable / 2;
     return control;

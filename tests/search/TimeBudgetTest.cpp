@@ -39,6 +39,9 @@ TEST(TimeBudget, NeverOverstepsTheClock) {
   GameClock fixed;
   fixed.fixedMoveMs = 2000;
   EXPECT_LT(BudgetFor(fixed).hardMs, 2000);
+  fixed.fixedMoveMs = 200;  // a short one is mostly used, not spent on the reserve
+  EXPECT_GT(BudgetFor(fixed).hardMs, 150);
+  EXPECT_LT(BudgetFor(fixed).hardMs, 200);
   EXPECT_EQ(BudgetFor(GameClock()).hardMs, SearchControl::NO_LIMIT);
   EXPECT_EQ(BudgetFor(GameClock()).softMs, SearchControl::NO_LIMIT);
 }
