@@ -19,26 +19,6 @@ constexpr const char* EMPTY_ROW = "|    |    |    |    |    |    |    |    |";
 
 char LowerCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// The kind of a piece letter of a position file, or -1.
-int KindOfLetter(char letter) {
-  switch (letter) {
-    case 'p':
-      return KIND_PAWN;
-    case 'n':
-      return KIND_KNIGHT;
-    case 'b':
-      return KIND_BISHOP;
-    case 'r':
-      return KIND_ROOK;
-    case 'q':
-      return KIND_QUEEN;
-    case 'k':
-      return KIND_KING;
-    default:
-      return -1;
-  }
-}
-
 // Reads one line of a position file into the board; false for a bad line, which is skipped.
 bool LoadLine(Board& board, const std::string& line) {
   switch (line[0]) {

@@ -47,6 +47,26 @@ inline constexpr std::array<const char*, 13> PieceLabel = {"WP", "BP", "WN", "BN
 
 constexpr bool IsPieceCode(int piece) { return piece >= WP && piece <= BK; }
 
+// The kind (KIND_*) a piece letter names: P, N, B, R, Q, K in either case; -1 for any other.
+constexpr int KindOfLetter(char letter) {
+  switch (letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter) {
+    case 'P':
+      return KIND_PAWN;
+    case 'N':
+      return KIND_KNIGHT;
+    case 'B':
+      return KIND_BISHOP;
+    case 'R':
+      return KIND_ROOK;
+    case 'Q':
+      return KIND_QUEEN;
+    case 'K':
+      return KIND_KING;
+    default:
+      return -1;
+  }
+}
+
 // The label of any code; codes outside the table (only found in damaged data) print as "??".
 constexpr const char* LabelOf(int piece) {
   return piece >= 0 && piece <= NO_PIECE ? PieceLabel[static_cast<std::size_t>(piece)] : "??";

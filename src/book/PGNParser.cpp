@@ -334,24 +334,6 @@ void StandardPromotion(std::string& token) {
   }
 }
 
-// The kind of piece a SAN piece letter names, or -1.
-int KindOfLetter(char letter) {
-  switch (letter) {
-    case 'Q':
-      return KIND_QUEEN;
-    case 'K':
-      return KIND_KING;
-    case 'N':
-      return KIND_KNIGHT;
-    case 'B':
-      return KIND_BISHOP;
-    case 'R':
-      return KIND_ROOK;
-    default:
-      return -1;
-  }
-}
-
 }  // namespace
 
 bool PGNParser::sanToCoordinates(std::string token, std::string& coordinates, bool& annotated) {
@@ -434,7 +416,9 @@ bool PGNParser::PieceMove(const std::string& prefix, const std::string& target,
     if (prefix.size() > 2 && IsDigit(prefix[2])) rankFilter = prefix[2] - '1';
     if (IsLetter(prefix[1])) fileFilter = prefix[1] - 'a';
   }
-  const int kind = KindOfLetter(prefix.empty() ? '\0' : prefix[0]);
+  // SAN names no pawn by its letter: a pawn move starts with its file.
+  const char letter = prefix.empty() ? '\0' : prefix[0];
+  const int kind = letter == 'P' ? -1 : KindOfLetter(letter);
   if (kind < 0) {
     std::cout << "Piece not found, PGN Error!\n";
     return false;
