@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "board/Attacks.h"
 #include "board/MoveTables.h"
 
 namespace {
@@ -27,10 +28,10 @@ class Generator {
   GenerationFailure Run() {
     // The queen walks the diagonals first for White and the files and ranks first for Black.
     if constexpr (C == WHITE) {
-      if (!Sliders(WQ + C, BishopRays, BishopMask) || !Sliders(WQ + C, RookRays, RookMask))
+      if (!Sliders<BishopAttacks>(WQ + C, BishopRays) || !Sliders<RookAttacks>(WQ + C, RookRays))
         return GenerationFailure::KING_CAPTURE;
     } else {
-      if (!Sliders(WQ + C, RookRays, RookMask) || !Sliders(WQ + C, BishopRays, BishopMask))
+      if (!Sliders<RookAttacks>(WQ + C, RookRays) || !Sliders<BishopAttacks>(WQ + C, BishopRays))
         return GenerationFailure::KING_CAPTURE;
     }
     const Bitboard king = board_.bitboards[WK + C];
@@ -38,7 +39,7 @@ class Generator {
     if (!Steps(WK + C, LowestSquare(king), KingMoves, KingMask))
       return GenerationFailure::KING_CAPTURE;
     if constexpr (!CapturesOnly) Castling();
-    if (!Sliders(WR + C, RookRays, RookMask) || !Sliders(WB + C, BishopRays, BishopMask))
+    if (!Sliders<RookAttacks>(WR + C, RookRays) || !Sliders<BishopAttacks>(WB + C, BishopRays))
       return GenerationFailure::KING_CAPTURE;
     for (Bitboard set = board_.bitboards[WN + C]; set; set = WithoutNext(set))
       if (!Steps(WN + C, Next(set), KnightMoves, KnightMask))
@@ -90,26 +91,28 @@ class Generator {
     return true;
   }
 
-  bool Sliders(int piece, const std::array<RaySet, 64>& table,
-               const std::array<Bitboard, 64>& masks) {
+  // A slider's moves ray by ray, in the table's order. For captures alone, the attack set
+  // names each ray's capture at once: a ray holds at most one attacked square.
+  template <Bitboard (*Attacks)(Square, Bitboard)>
+  bool Sliders(int piece, const std::array<RaySet, 64>& table) {
     for (Bitboard set = board_.bitboards[piece]; set; set = WithoutNext(set)) {
       const Square from = Next(set);
-      if (CapturesOnly && !(masks[static_cast<std::size_t>(from)] & enemy_)) continue;
       const RaySet& rays = table[static_cast<std::size_t>(from)];
-      for (int r = 0; r < rays.count; ++r) {
-        const Ray& ray = rays.rays[r];
-        if constexpr (CapturesOnly) {
-          // Only the first piece on the ray matters, and only a ray with an enemy piece on it
-          // can end in a capture.
-          if (!(ray.mask & enemy_)) continue;
-          const Bitboard pieces = ray.mask & (own_ | enemy_);
-          const Square to = ray.Nearest(pieces);
-          if (!(enemy_ & MaskOf(to))) continue;
+      if constexpr (CapturesOnly) {
+        const Bitboard targets = Attacks(from, own_ | enemy_) & enemy_;
+        if (!targets) continue;
+        for (int r = 0; r < rays.count; ++r) {
+          const Bitboard target = targets & rays.rays[r].mask;
+          if (!target) continue;
+          const Square to = LowestSquare(target);
           const int captured = EnemyAt(to);
           if (captured == ENEMY_KING) return false;
           Add(piece, captured, from, to, MOVE_CAPTURE);
-          continue;
         }
+        continue;
+      }
+      for (int r = 0; r < rays.count; ++r) {
+        const Ray& ray = rays.rays[r];
         for (int i = 0; i < ray.length; ++i) {
           const Square to = ray.squares[i];
           const Bitboard mask = MaskOf(to);
@@ -120,7 +123,7 @@ class Generator {
             Add(piece, captured, from, to, MOVE_CAPTURE);
             break;
           }
-          if (!CapturesOnly) Add(piece, NO_PIECE, from, to, MOVE_NORMAL);
+          Add(piece, NO_PIECE, from, to, MOVE_NORMAL);
         }
       }
     }

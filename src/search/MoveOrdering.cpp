@@ -43,26 +43,43 @@ MoveOrder::MoveOrder(const MoveList& list, int first, const OrderingCounters* co
     heap_ = std::make_unique<std::uint64_t[]>(static_cast<std::size_t>(size_));
     keys_ = heap_.get();
   }
-  for (int i = 0; i < size_; ++i)
-    keys_[i] = counters ? SortKey(list[i], i, *counters) : static_cast<std::uint64_t>(i);
+  // The lowest key is found on the way, which spares the first pick its own pass.
+  std::uint64_t lowest = ~std::uint64_t{0};
+  for (int i = 0; i < size_; ++i) {
+    const std::uint64_t key = counters ? SortKey(list[i], i, *counters) : std::uint64_t(i);
+    keys_[i] = key;
+    const bool lower = key < lowest;
+    lowest = lower ? key : lowest;
+    lowest_ = lower ? i : lowest_;
+  }
 }
 
 int MoveOrder::Next() {
   if (next_ == 0 && first_ >= 0) {
-    // The chosen move leaves the keys still to be picked from.
+    // The chosen move leaves the keys still to be picked from; the lowest key stays known
+    // unless it was the chosen one.
     std::swap(keys_[0], keys_[first_]);
+    if (lowest_ == first_) {
+      lowest_ = -1;
+    } else if (lowest_ == 0) {
+      lowest_ = first_;
+    }
     next_ = 1;
     return first_;
   }
   if (next_ < SELECTED) {
-    // Without a branch per key: which key is lower is not foreseeable.
-    int best = next_;
-    std::uint64_t lowest = keys_[next_];
-    for (int i = next_ + 1; i < size_; ++i) {
-      const bool lower = keys_[i] < lowest;
-      lowest = lower ? keys_[i] : lowest;
-      best = lower ? i : best;
+    int best = lowest_;
+    if (best < 0) {
+      // Without a branch per key: which key is lower is not foreseeable.
+      best = next_;
+      std::uint64_t lowest = keys_[next_];
+      for (int i = next_ + 1; i < size_; ++i) {
+        const bool lower = keys_[i] < lowest;
+        lowest = lower ? keys_[i] : lowest;
+        best = lower ? i : best;
+      }
     }
+    lowest_ = -1;
     std::swap(keys_[next_], keys_[best]);
   } else if (next_ == SELECTED) {
     // A node that goes on this far will likely try every move: the rest is sorted at once.

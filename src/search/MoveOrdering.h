@@ -42,4 +42,5 @@ class MoveOrder {
   int size_;
   int next_ = 0;
   int first_;
+  int lowest_ = 0;  // where the lowest key not yet handed out is, -1 when not known
 };

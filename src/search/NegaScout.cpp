@@ -223,16 +223,22 @@ NegaScout::TableAnswer NegaScout::Consult(const TTEntry& entry, int moveNumber, 
 
 void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo, int depth,
                          int stopScore, Node& node) {
-  for (const Move& move : moves) tables_[1 - board.sideToMove]->Prefetch(board.HashKeyAfter(move));
   // The table's move first, then the others by their counters.
   MoveOrder order(moves, hashFrom >= 0 ? FindFromTo(moves, hashFrom, hashTo) : -1,
                   &history_[board.sideToMove]);
+  const TranspositionTable& childTable = *tables_[1 - board.sideToMove];
   int nullBound = node.beta;
   int searched = 0;
   Move reply;
+  int following = order.Next();
+  childTable.Prefetch(board.HashKeyAfter(moves[following]));
   for (int k = 0; k < moves.Size() && node.bestScore < node.beta && node.bestScore < stopScore;
        ++k) {
-    const int index = order.Next();
+    const int index = following;
+    if (k + 1 < moves.Size()) {
+      following = order.Next();
+      childTable.Prefetch(board.HashKeyAfter(moves[following]));
+    }
     Board child = board;
     child.MakeMove(&moves[index]);
     searched += 1;
