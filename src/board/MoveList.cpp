@@ -28,10 +28,12 @@ class Generator {
   GenerationFailure Run() {
     // The queen walks the diagonals first for White and the files and ranks first for Black.
     if constexpr (C == WHITE) {
-      if (!Sliders<BishopAttacks>(WQ + C, BishopRays) || !Sliders<RookAttacks>(WQ + C, RookRays))
+      if (!Sliders<BishopAttacks>(WQ + C, BishopRays, BishopMask) ||
+          !Sliders<RookAttacks>(WQ + C, RookRays, RookMask))
         return GenerationFailure::KING_CAPTURE;
     } else {
-      if (!Sliders<RookAttacks>(WQ + C, RookRays) || !Sliders<BishopAttacks>(WQ + C, BishopRays))
+      if (!Sliders<RookAttacks>(WQ + C, RookRays, RookMask) ||
+          !Sliders<BishopAttacks>(WQ + C, BishopRays, BishopMask))
         return GenerationFailure::KING_CAPTURE;
     }
     const Bitboard king = board_.bitboards[WK + C];
@@ -39,7 +41,8 @@ class Generator {
     if (!Steps(WK + C, LowestSquare(king), KingMoves, KingMask))
       return GenerationFailure::KING_CAPTURE;
     if constexpr (!CapturesOnly) Castling();
-    if (!Sliders<RookAttacks>(WR + C, RookRays) || !Sliders<BishopAttacks>(WB + C, BishopRays))
+    if (!Sliders<RookAttacks>(WR + C, RookRays, RookMask) ||
+        !Sliders<BishopAttacks>(WB + C, BishopRays, BishopMask))
       return GenerationFailure::KING_CAPTURE;
     for (Bitboard set = board_.bitboards[WN + C]; set; set = WithoutNext(set))
       if (!Steps(WN + C, Next(set), KnightMoves, KnightMask))
@@ -94,11 +97,14 @@ class Generator {
   // A slider's moves ray by ray, in the table's order. For captures alone, the attack set
   // names each ray's capture at once: a ray holds at most one attacked square.
   template <Bitboard (*Attacks)(Square, Bitboard)>
-  bool Sliders(int piece, const std::array<RaySet, 64>& table) {
+  bool Sliders(int piece, const std::array<RaySet, 64>& table,
+               const std::array<Bitboard, 64>& reach) {
     for (Bitboard set = board_.bitboards[piece]; set; set = WithoutNext(set)) {
       const Square from = Next(set);
       const RaySet& rays = table[static_cast<std::size_t>(from)];
       if constexpr (CapturesOnly) {
+        // The lines on an empty board first: most pieces see no enemy at all.
+        if (!(reach[static_cast<std::size_t>(from)] & enemy_)) continue;
         const Bitboard targets = Attacks(from, own_ | enemy_) & enemy_;
         if (!targets) continue;
         for (int r = 0; r < rays.count; ++r) {

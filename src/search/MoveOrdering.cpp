@@ -18,7 +18,7 @@ std::uint64_t SortKey(const Move& move, int index, const OrderingCounters& count
 
 // Ascending; insertion for the short lists that are most of them.
 void SortKeys(std::uint64_t* keys, int size) {
-  if (size > 16) {
+  if (size > 64) {
     std::sort(keys, keys + size);
     return;
   }
