@@ -160,6 +160,65 @@ PawnScores ScoresOf(const PawnInfo& info, Color color) {
   return scores;
 }
 
+// Bit f for every file f that holds a square of the set.
+constexpr unsigned FilesOf(Bitboard set) {
+  set |= set >> 32;
+  set |= set >> 16;
+  set |= set >> 8;
+  return static_cast<unsigned>(set & 0xFF);
+}
+
+// The file and its neighbours on the board.
+constexpr Bitboard FileWithNeighbours(int file) {
+  const Bitboard middle = FileMask(file);
+  return middle | ((middle << 1) & ~FILE_A) | ((middle >> 1) & ~FILE_H);
+}
+
+// ScoresOf the survey of the two pawn sets, worked out on the sets at once: the evaluation asks
+// for it whenever the pawn cache misses.
+PawnScores ScoresOfPawnSets(Bitboard ownPawns, Bitboard enemyPawns, Color color) {
+  const Bitboard own = ownPawns & INNER_ROWS;
+  const Bitboard theirs = enemyPawns & INNER_ROWS;
+  const unsigned ownFiles = FilesOf(own);
+  const unsigned theirFiles = FilesOf(theirs);
+
+  PawnScores scores;
+  scores.onLight = static_cast<std::int8_t>(Count(own & LIGHT));
+  scores.onDark = static_cast<std::int8_t>(Count(own & ~LIGHT));
+  for (int file = 0; file < 8; ++file) {
+    if (!((ownFiles >> file) & 1))
+      scores.rookFile[file] = (theirFiles >> file) & 1 ? ROOK_HALF_OPEN_FILE : ROOK_OPEN_FILE;
+  }
+
+  // Files with two pawns or more: a row's pawns on files already seen.
+  unsigned seen = 0, doubled = 0;
+  for (int row = 1; row <= 6; ++row) {
+    const auto rowFiles = static_cast<unsigned>((own >> (8 * row)) & 0xFF);
+    doubled |= seen & rowFiles;
+    seen |= rowFiles;
+  }
+  const unsigned withNeighbour = (ownFiles << 1) | (ownFiles >> 1);
+  int score = DOUBLED_PAWNS * Count(doubled) + ISOLATED_PAWN * Count(ownFiles & ~withNeighbour);
+  for (unsigned files = ownFiles; files; files &= files - 1) {
+    const int file = std::countr_zero(files);
+    const Bitboard near = theirs & FileWithNeighbours(file);
+    // The front pawn is passed unless an enemy pawn of these files stands on a square
+    // numbered at most (White) or at least (Black) the front pawn's.
+    if (color == WHITE) {
+      const Square front = LowestSquare(own & FileMask(file));
+      if (!(near & ((MaskOf(front) << 1) - 1))) score += (8 - front / 8) * (8 - front / 8);
+    } else {
+      const Square front = HighestSquare(own & FileMask(file));
+      if (!(near & ~(MaskOf(front) - 1))) score += (front / 8) * (front / 8);
+    }
+  }
+  if (Count(own) == 8) score += ALL_EIGHT_PAWNS;
+  const Bitboard blockers = color == WHITE ? enemyPawns << 8 : enemyPawns >> 8;
+  score += RAMMED_PAWN * Count(own & blockers);
+  scores.structure = static_cast<std::int16_t>(score);
+  return scores;
+}
+
 int Knights(const Board& board, Color color) {
   // Edge squares are scanned rank 8, rank 1, file a, file h. Only the first two edge knights
   // are charged, and every rank square comes before every file square in that order.
@@ -335,11 +394,9 @@ int Evaluate(const Board& board, Color color, PawnCache& cache, bool roundDown) 
   PawnCache::Entry& entry = cache.SlotFor(own, enemy, color);
   __builtin_prefetch(&entry);
   const int withoutSurvey = TermsWithoutSurvey(board, color, answers);
-  if (entry.own != own || entry.enemy != enemy || entry.color != color) {
-    PawnInfo info;
-    SurveyPawnSets(own, enemy, color, info);
-    entry = PawnCache::Entry{own, enemy, ScoresOf(info, color), static_cast<std::int8_t>(color)};
-  }
+  if (entry.own != own || entry.enemy != enemy || entry.color != color)
+    entry = PawnCache::Entry{own, enemy, ScoresOfPawnSets(own, enemy, color),
+                             static_cast<std::int8_t>(color)};
   const int sum = withoutSurvey + TermsFromSurvey(board, color, entry.scores);
   return roundDown ? sum & ~7 : sum;
 }

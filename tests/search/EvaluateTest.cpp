@@ -2,6 +2,7 @@
 
 #include <array>
 #include <initializer_list>
+#include <random>
 #include <tuple>
 
 #include "search/Evaluate.h"
@@ -84,6 +85,29 @@ TEST(Evaluate, PawnStructureAndMaterial) {
                         {"r3k3/ppp5/8/8/8/8/8/1N2K3 w - - 0 1", -904, 904},
                         // Beyond both full armies: -437.5 truncates to -437.
                         {"kq4q1/qq6/8/8/2QQQ3/2QQQQ2/7P/7K w - - 0 1", 1963, -1963}});
+}
+
+// The pawn terms the cache works out from the pawn sets at once agree with the survey's, on
+// random pawn sets of every density: pawns side by side on a row (where the passed-pawn test
+// compares square numbers), on the back ranks, in front of each other.
+TEST(Evaluate, PawnCacheAgreesWithTheSurveyOnRandomPawnSets) {
+  std::mt19937 random(7);
+  PawnCache cache;
+  PawnInfo info;
+  for (int round = 0; round < 3000; ++round) {
+    Board board;
+    board.Clear();
+    board.AddPiece(WK, 60);
+    board.AddPiece(BK, 4);
+    const unsigned density = 1 + round % 6;  // in eighths
+    for (Square square = 0; square < 64; ++square) {
+      if (square == 4 || square == 60 || random() % 8 >= density) continue;
+      board.AddPiece(random() % 2 ? WP : BP, square);
+    }
+    for (Color color : {WHITE, BLACK})
+      ASSERT_EQ(Evaluate(board, color, cache, false), Evaluate(board, color, info, false))
+          << "round " << round << " colour " << color;
+  }
 }
 
 }  // namespace
