@@ -166,7 +166,7 @@ int NegaScout::Iterate(Board& board, int depth, Move* out, int previous) {
 int NegaScout::SearchRoot(Board& board, int depth, Move* out, int alpha, int beta) {
   stats_.regularNodes += 1;
   std::uint32_t lock;
-  TTEntry& entry = EntryOf(board, lock);
+  const TableSlot slot = SlotOf(board, lock);
 
   MoveList moves;
   if (!moves.Generate(board)) {
@@ -185,8 +185,8 @@ int NegaScout::SearchRoot(Board& board, int depth, Move* out, int alpha, int bet
   }
   *out = best;
   // The root also replaces an entry of depth 0.
-  const bool replace = entry.depth == 0;
-  return Complete(board, entry, lock, depth, replace, best.from, best.to, moves, node);
+  const bool replace = slot.Entry().depth == 0;
+  return Complete(board, slot, lock, depth, replace, best.from, best.to, moves, node);
 }
 
 int NegaScout::GameEndFlags(const Board& board, const MoveList& moves) const {
@@ -195,10 +195,10 @@ int NegaScout::GameEndFlags(const Board& board, const MoveList& moves) const {
   return HasPlayableMove(board, moves) ? MOVE_RESIGN : MOVE_STALEMATE;
 }
 
-TTEntry& NegaScout::EntryOf(const Board& board, std::uint32_t& lock) {
+TableSlot NegaScout::SlotOf(const Board& board, std::uint32_t& lock) {
   std::int64_t key;
   board.Hashes(key, lock);
-  return tables_[board.sideToMove]->SlotAt(key);
+  return tables_[board.sideToMove]->PlaceAt(key);
 }
 
 NegaScout::TableAnswer NegaScout::Consult(const TTEntry& entry, int moveNumber, int& alpha,
@@ -262,7 +262,7 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
   }
 }
 
-int NegaScout::Complete(const Board& board, TTEntry& entry, std::uint32_t lock, int depth,
+int NegaScout::Complete(const Board& board, const TableSlot& slot, std::uint32_t lock, int depth,
                         bool replace, int bestFrom, int bestTo, const MoveList& moves,
                         const Node& node) {
   const int type = BoundType(node.bestScore, node.alphaBefore, node.beta);
@@ -270,9 +270,10 @@ int NegaScout::Complete(const Board& board, TTEntry& entry, std::uint32_t lock, 
     stats_.regularCutoffs += 1;
     if (bestFrom >= 0) history_[board.sideToMove][bestFrom][bestTo] += depth * depth;
   }
-  if (replace || entry.TakesSearchResult(type, depth, lock, board.moveNumber)) {
-    entry.Store(type, node.bestScore, depth, lock, board.moveNumber, bestFrom, bestTo,
-                stats_.regularNodes);
+  if (replace || !slot.MayBeUsed() ||
+      slot.Entry().TakesSearchResult(type, depth, lock, board.moveNumber)) {
+    slot.Store(type, node.bestScore, depth, lock, board.moveNumber, bestFrom, bestTo,
+               stats_.regularNodes);
   }
   stats_.regularMoveSum += moves.Size() - 1;
   stats_.regularBestIndexSum += node.bestIndex - 1;
@@ -284,12 +285,15 @@ int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
   if (--pollCountdown_ == 0) Poll();
   if (stopped_) return 0;
   std::uint32_t lock;
-  TTEntry& entry = EntryOf(board, lock);
+  const TableSlot slot = SlotOf(board, lock);
+  const TTEntry& entry = slot.Entry();
 
   int bestScore = SCORE_NONE;
   int bestFrom = -1, bestTo = -1;
   int hashFrom = -1, hashTo = -1;
-  if (entry.Answers(lock)) {
+  if (!slot.MayBeUsed()) {
+    // An empty slot: nothing to learn.
+  } else if (entry.Answers(lock)) {
     if (entry.depth >= depth) {
       stats_.regularTtHits += 1;
       const TableAnswer answer = Consult(entry, board.moveNumber, alpha, beta);
@@ -330,7 +334,7 @@ int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
   }
   out->from = bestFrom;
   out->to = bestTo;
-  return Complete(board, entry, lock, depth, false, bestFrom, bestTo, moves, node);
+  return Complete(board, slot, lock, depth, false, bestFrom, bestTo, moves, node);
 }
 
 int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
@@ -338,7 +342,8 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   if (--pollCountdown_ == 0) Poll();
   if (stopped_) return 0;
   std::uint32_t lock;
-  TTEntry& entry = EntryOf(board, lock);
+  const TableSlot slot = SlotOf(board, lock);
+  const TTEntry& entry = slot.Entry();
   // The static score and the captures do not depend on the table: they are worked out while
   // the entry is on its way from memory, and so are the entries of the captures' positions.
   // The table can only lower beta, so a stand-pat score at or above it needs no captures.
@@ -356,7 +361,9 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   }
 
   int hashFrom = -1, hashTo = -1;
-  if (entry.Answers(lock)) {
+  if (!slot.MayBeUsed()) {
+    // An empty slot: nothing to learn, and no need to wait for the entry.
+  } else if (entry.Answers(lock)) {
     if (entry.depth >= 0) {
       stats_.quiescenceTtHits += 1;
       const TableAnswer answer = Consult(entry, board.moveNumber, alpha, beta);
@@ -413,9 +420,10 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
     stats_.quiescenceCutoffs += 1;
     captureHistory_[board.sideToMove][bestFrom][bestTo] += 1;
   }
-  if (entry.TakesQuiescenceResult())
-    entry.Store(type, bestScore, qdepth, lock, board.moveNumber, bestFrom, bestTo,
-                stats_.regularNodes);
+  // The captures' searches may have filled the slot meanwhile.
+  if (!slot.MayBeUsed() || entry.TakesQuiescenceResult())
+    slot.Store(type, bestScore, qdepth, lock, board.moveNumber, bestFrom, bestTo,
+               stats_.regularNodes);
   if (bestIndex != 0) {
     stats_.quiescenceMoveSum += captures.Size() - 1;
     stats_.quiescenceBestIndexSum += bestIndex - 1;

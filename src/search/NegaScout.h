@@ -105,7 +105,7 @@ class NegaScout : public SearchEngine {
     int to = -1;
   };
   // The slot of the position in the table of its side to move, and the position's lock.
-  TTEntry& EntryOf(const Board& board, std::uint32_t& lock);
+  TableSlot SlotOf(const Board& board, std::uint32_t& lock);
   static TableAnswer Consult(const TTEntry& entry, int moveNumber, int& alpha, int& beta);
 
   // Sorts the moves and tries them (the table's move first) while the best score stays
@@ -113,8 +113,8 @@ class NegaScout : public SearchEngine {
   void TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo, int depth, int stopScore,
                 Node& node);
   // The bound kind, the history counter, the table store and the statistics of a finished node.
-  int Complete(const Board& board, TTEntry& entry, std::uint32_t lock, int depth, bool replace,
-               int bestFrom, int bestTo, const MoveList& moves, const Node& node);
+  int Complete(const Board& board, const TableSlot& slot, std::uint32_t lock, int depth,
+               bool replace, int bestFrom, int bestTo, const MoveList& moves, const Node& node);
   // The answer of a root where no move is acceptable: resignation, or stalemate.
   int GameEndFlags(const Board& board, const MoveList& moves) const;
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <type_traits>
 
 #include "board/Board.h"
@@ -66,6 +67,31 @@ struct TTEntry {
 };
 static_assert(sizeof(TTEntry) == 16 && std::is_trivially_copyable_v<TTEntry>);
 
+// Where a position's result is kept: its entry, and the entry's bit in the table's map of used
+// slots. The bit is clear only while the entry is empty, and the map is small enough to stay in
+// the processor's caches: a search that finds the bit clear knows the entry without waiting for
+// it to come from memory.
+class TableSlot {
+ public:
+  TableSlot(TTEntry* entry, std::uint64_t* word, std::uint64_t bit)
+      : entry_(entry), word_(word), bit_(bit) {}
+
+  // False only for an empty entry.
+  bool MayBeUsed() const { return (*word_ & bit_) != 0; }
+  TTEntry& Entry() const { return *entry_; }
+  // Stores as TTEntry::Store does and marks the slot used.
+  void Store(int kind, int value, int searchDepth, std::uint32_t lock, int moveNumber, int bestFrom,
+             int bestTo, int nodes) const {
+    entry_->Store(kind, value, searchDepth, lock, moveNumber, bestFrom, bestTo, nodes);
+    *word_ |= bit_;
+  }
+
+ private:
+  TTEntry* entry_;
+  std::uint64_t* word_;
+  std::uint64_t bit_;
+};
+
 class TranspositionTable {
  public:
   // colour: WHITE or BLACK, -1 when not said; only the statistics heading uses it.
@@ -88,9 +114,16 @@ class TranspositionTable {
   // The entry of the position (by Board::HashKey); the searches read and write it directly.
   TTEntry& Slot(const Board& board) { return SlotAt(board.HashKey()); }
   const TTEntry& Slot(const Board& board) const { return SlotAt(board.HashKey()); }
+  // A slot handed out for writing counts as used from then on.
   TTEntry& SlotAt(std::int64_t hashKey) {
-    if (!entries_) Allocate();
-    return entries_[Index(hashKey)];
+    const int index = IndexAllocating(hashKey);
+    used_[index / 64] |= std::uint64_t{1} << (index % 64);
+    return entries_[index];
+  }
+  // The entry and its bit in the map of used slots; the slot is marked used when it stores.
+  TableSlot PlaceAt(std::int64_t hashKey) {
+    const int index = IndexAllocating(hashKey);
+    return TableSlot(entries_ + index, used_.get() + index / 64, std::uint64_t{1} << (index % 64));
   }
   // A table not yet allocated answers with an empty entry.
   const TTEntry& SlotAt(std::int64_t hashKey) const {
@@ -120,11 +153,16 @@ class TranspositionTable {
     }
     return SlotIndex(hashKey, size_);
   }
+  int IndexAllocating(std::int64_t hashKey) {
+    if (!entries_) Allocate();
+    return Index(hashKey);
+  }
   void Allocate();
   void Release();
 
   TTEntry* entries_ = nullptr;
-  void* mapping_ = nullptr;  // what the system mapped for the entries, when it did
+  std::unique_ptr<std::uint64_t[]> used_;  // one bit per entry, clear while it is empty
+  void* mapping_ = nullptr;                // what the system mapped for the entries, when it did
   std::size_t mappedBytes_ = 0;
   int size_;
   int colour_;

@@ -86,6 +86,39 @@ TEST(TranspositionTable, AnEngineAllocatesItsTablesForItsFirstSearch) {
   EXPECT_FALSE(engine.Table(WHITE).Slot(Board()).Answers(Board().HashLock()));
 }
 
+// The map of used slots lets a search skip reading an empty entry, so a clear bit must always
+// mean an empty entry: after a store through the slot, after any writable access, after a real
+// search through both tables, and after emptying.
+TEST(TranspositionTable, AClearUsedBitAlwaysMeansAnEmptyEntry) {
+  TranspositionTable table(-1, 1000);
+  EXPECT_FALSE(table.PlaceAt(5).MayBeUsed());
+  table.PlaceAt(5).Store(TT_LOWER, 7, 1, 9, 2, 8, 16, 0);
+  EXPECT_TRUE(table.PlaceAt(-5).MayBeUsed());
+  EXPECT_TRUE(table.PlaceAt(-5).Entry().Answers(9));
+  EXPECT_FALSE(table.PlaceAt(6).MayBeUsed());
+  table.SlotAt(6).Store(TT_UPPER, 1, 1, 1, 1, -1, -1, 0);
+  EXPECT_TRUE(table.PlaceAt(6).MayBeUsed());
+  table.Clear();
+  EXPECT_FALSE(table.PlaceAt(5).MayBeUsed() || table.PlaceAt(6).MayBeUsed());
+
+  ConsoleCapture console;
+  NegaScout engine(nullptr, SearchLimits::FixedDepth(3));
+  Move best;
+  engine.Think(FromFen("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -"), &best);
+  int used = 0;
+  for (Color side : {WHITE, BLACK}) {
+    for (int slot = 0; slot < TT_SIZE; ++slot) {
+      const TableSlot place = engine.Table(side).PlaceAt(slot);
+      if (place.MayBeUsed()) {
+        ++used;
+      } else {
+        ASSERT_EQ(place.Entry().type, TT_EMPTY) << "slot " << slot;
+      }
+    }
+  }
+  EXPECT_GT(used, 1000);
+}
+
 TEST(TranspositionTable, OnlyMateScoresAreCorrectedForTheMovesPlayedSince) {
   for (const auto& [stored, at14, at6] : {std::tuple{29950, 29946, 29954},
                                           {29949, 29949, 29949},
