@@ -111,16 +111,17 @@ class TranspositionTable {
   // Whether the entries have been allocated.
   bool Allocated() const { return entries_ != nullptr; }
 
-  // The entry of the position (by Board::HashKey); the searches read and write it directly.
+  // The entry of the position (by Board::HashKey), to read or write directly. An entry handed
+  // out for writing counts as used from then on.
   TTEntry& Slot(const Board& board) { return SlotAt(board.HashKey()); }
   const TTEntry& Slot(const Board& board) const { return SlotAt(board.HashKey()); }
-  // A slot handed out for writing counts as used from then on.
   TTEntry& SlotAt(std::int64_t hashKey) {
     const int index = IndexAllocating(hashKey);
     used_[index / 64] |= std::uint64_t{1} << (index % 64);
     return entries_[index];
   }
-  // The entry and its bit in the map of used slots; the slot is marked used when it stores.
+  // The searches' access: the entry with its bit in the map of used slots, marked when the
+  // search stores.
   TableSlot PlaceAt(std::int64_t hashKey) {
     const int index = IndexAllocating(hashKey);
     return TableSlot(entries_ + index, used_.get() + index / 64, std::uint64_t{1} << (index % 64));
