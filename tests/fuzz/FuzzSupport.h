@@ -10,11 +10,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "console/Console.h"
 #include "protocol/ProtocolInput.h"
+#include "search/NegaScout.h"
 
 namespace fuzz {
 
@@ -27,6 +29,19 @@ inline std::ostream& Silent() {
 // In the scratch directory: the book of the seed corpus (it knows the first moves of a few
 // openings).
 inline constexpr const char* BOOK_FILE = "book.bin";
+
+// The nodes a search may visit: a position full of captures takes millions of quiescence nodes
+// even two plies deep, far too slow under the sanitizers.
+inline constexpr std::int64_t SEARCH_NODES = 3000;
+
+// An engine two plies deep and at most SEARCH_NODES nodes per search.
+inline std::unique_ptr<NegaScout> CappedEngine(const OpeningBook* book) {
+  auto engine = std::make_unique<NegaScout>(book, SearchLimits::FixedDepth(2));
+  SearchControl control;
+  control.maxNodes = SEARCH_NODES;
+  engine->SetControl(control);
+  return engine;
+}
 
 // Once per process: a fresh scratch directory becomes the working directory (the program writes
 // its files there) and gets the book; console, standard output and standard error text goes

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::OverCommandPipe(data, size, [](ProtocolInput& in) {
     ProtocolChannel channel(in, fuzz::Silent(), "ConnTrace.txt");
     UciSession session(channel, fuzz::BOOK_FILE);
-    session.CapSearchNodes(3000);
+    session.CapSearchNodes(fuzz::SEARCH_NODES);
     session.Run();
   });
   return 0;

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
       XboardConnection connection(in, fuzz::Silent(), "ConnTrace.txt");
       XboardSession session(connection, &book, "games.pgn");
-      session.CapSearchNodes(3000);
+      session.CapSearchNodes(fuzz::SEARCH_NODES);
       session.Run();
     } catch (const FatalInput&) {
       // a failed handshake: the program ends here with its message
