@@ -1,6 +1,5 @@
 // Evaluation scratch: what the pawn survey learns about both colours' pawns, seen from the
-// colour being evaluated ("own") and its opponent ("enemy"). Overwritten by every evaluation;
-// the survey writes every field, so a fresh one is left unset.
+// colour being evaluated ("own") and its opponent ("enemy"). Overwritten by every evaluation.
 // And the pawn cache: what the evaluation needs of a survey, remembered by the pawn sets.
 #pragma once
 
@@ -10,14 +9,14 @@
 #include "board/SquareMask.h"
 
 struct PawnInfo {
-  std::int32_t ownOnFile[8];    // own pawns per file
-  std::int32_t ownOnLight;      // own pawns on light squares (row and file of equal parity)
-  std::int32_t ownOnDark;       // own pawns on dark squares
-  std::int32_t ownTotal;        // own pawns
-  std::int32_t ownRams;         // own pawns blocked by an enemy pawn directly in front
-  std::int32_t ownFront[8];     // per file: square of the most advanced own pawn
-  std::int32_t enemyOnFile[8];  // enemy pawns per file
-  std::int32_t enemyRear[8];    // per file: square of the enemy pawn nearest the enemy's home
+  std::int32_t ownOnFile[8]{};    // own pawns per file
+  std::int32_t ownOnLight{};      // own pawns on light squares (row and file of equal parity)
+  std::int32_t ownOnDark{};       // own pawns on dark squares
+  std::int32_t ownTotal{};        // own pawns
+  std::int32_t ownRams{};         // own pawns blocked by an enemy pawn directly in front
+  std::int32_t ownFront[8]{};     // per file: square of the most advanced own pawn
+  std::int32_t enemyOnFile[8]{};  // enemy pawns per file
+  std::int32_t enemyRear[8]{};    // per file: square of the enemy pawn nearest the enemy's home
 };
 
 // The part of the evaluation that depends on the pawns alone, for one evaluated colour.
