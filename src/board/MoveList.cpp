@@ -70,6 +70,14 @@ class Generator {
     list_.Add(Move{piece, captured, from, to, flags, -1, -1, -1});
   }
 
+  // A capture on a square the enemy holds: false when it is the enemy king.
+  bool Capture(int piece, Square from, Square to) {
+    const int captured = EnemyAt(to);
+    if (captured == ENEMY_KING) return false;
+    Add(piece, captured, from, to, MOVE_CAPTURE);
+    return true;
+  }
+
   // A move onto `to`: false when it would capture the enemy king.
   bool Target(int piece, Square from, Square to) {
     const Bitboard mask = MaskOf(to);
@@ -87,7 +95,12 @@ class Generator {
   bool Steps(int piece, Square from, const std::array<SquareList, 64>& table,
              const std::array<Bitboard, 64>& masks) {
     // Only captures are wanted: a piece without any skips its list.
-    if (CapturesOnly && !(masks[static_cast<std::size_t>(from)] & enemy_)) return true;
+    if constexpr (CapturesOnly) {
+      const Bitboard targets = masks[static_cast<std::size_t>(from)] & enemy_;
+      if (!targets) return true;
+      // A single capture needs no order.
+      if (!(targets & (targets - 1))) return Capture(piece, from, LowestSquare(targets));
+    }
     const SquareList& list = table[static_cast<std::size_t>(from)];
     for (int i = 0; i < list.count; ++i)
       if (!Target(piece, from, list.squares[i])) return false;
@@ -107,13 +120,13 @@ class Generator {
         if (!(reach[static_cast<std::size_t>(from)] & enemy_)) continue;
         const Bitboard targets = Attacks(from, own_ | enemy_) & enemy_;
         if (!targets) continue;
+        if (!(targets & (targets - 1))) {
+          if (!Capture(piece, from, LowestSquare(targets))) return false;
+          continue;
+        }
         for (int r = 0; r < rays.count; ++r) {
           const Bitboard target = targets & rays.rays[r].mask;
-          if (!target) continue;
-          const Square to = LowestSquare(target);
-          const int captured = EnemyAt(to);
-          if (captured == ENEMY_KING) return false;
-          Add(piece, captured, from, to, MOVE_CAPTURE);
+          if (target && !Capture(piece, from, LowestSquare(target))) return false;
         }
         continue;
       }
