@@ -148,15 +148,23 @@ void SurveyPawnSets(Bitboard ownPawns, Bitboard enemyPawns, Color color, PawnInf
   info.ownRams = Count(own & blockers);
 }
 
+// The files a rook is rewarded on, from the files that hold own and enemy pawns.
+void SetRookFiles(PawnScores& scores, unsigned ownFiles, unsigned theirFiles) {
+  scores.openFiles = static_cast<std::uint8_t>(~ownFiles & ~theirFiles);
+  scores.halfOpenFiles = static_cast<std::uint8_t>(~ownFiles & theirFiles);
+}
+
 PawnScores ScoresOf(const PawnInfo& info, Color color) {
   PawnScores scores;
   scores.structure = static_cast<std::int16_t>(EvaluatePawnStructure(info, color));
   scores.onLight = static_cast<std::int8_t>(info.ownOnLight);
   scores.onDark = static_cast<std::int8_t>(info.ownOnDark);
+  unsigned ownFiles = 0, theirFiles = 0;
   for (int file = 0; file < 8; ++file) {
-    if (info.ownOnFile[file] == 0)
-      scores.rookFile[file] = info.enemyOnFile[file] == 0 ? ROOK_OPEN_FILE : ROOK_HALF_OPEN_FILE;
+    ownFiles |= unsigned{info.ownOnFile[file] != 0} << file;
+    theirFiles |= unsigned{info.enemyOnFile[file] != 0} << file;
   }
+  SetRookFiles(scores, ownFiles, theirFiles);
   return scores;
 }
 
@@ -185,10 +193,7 @@ PawnScores ScoresOfPawnSets(Bitboard ownPawns, Bitboard enemyPawns, Color color)
   PawnScores scores;
   scores.onLight = static_cast<std::int8_t>(Count(own & LIGHT));
   scores.onDark = static_cast<std::int8_t>(Count(own & ~LIGHT));
-  for (int file = 0; file < 8; ++file) {
-    if (!((ownFiles >> file) & 1))
-      scores.rookFile[file] = (theirFiles >> file) & 1 ? ROOK_HALF_OPEN_FILE : ROOK_OPEN_FILE;
-  }
+  SetRookFiles(scores, ownFiles, theirFiles);
 
   // Files with two pawns or more: a row's pawns on files already seen.
   unsigned seen = 0, doubled = 0;
@@ -272,13 +277,15 @@ int Development(const Board& board, Color color, const AnswerSets& answers) {
   return score;
 }
 
-int Rooks(const Board& board, Color color, const std::int8_t (&fileBonus)[8]) {
+// Every square of the files whose bits are set.
+constexpr Bitboard SquaresOfFiles(std::uint8_t files) { return files * 0x0101010101010101ULL; }
+
+int Rooks(const Board& board, Color color, const PawnScores& pawns) {
   const Bitboard rooks = board.bitboards[WR + color];
   // The seventh row seen from White: rank 7 for White, rank 1 for Black.
-  int score = ROOK_ON_SEVENTH * Count(rooks & (color == WHITE ? RANK_7 : RANK_1));
-  for (Bitboard rest = rooks; rest; rest &= rest - 1)
-    score += fileBonus[FileOf(LowestSquare(rest))];
-  return score;
+  return ROOK_ON_SEVENTH * Count(rooks & (color == WHITE ? RANK_7 : RANK_1)) +
+         ROOK_OPEN_FILE * Count(rooks & SquaresOfFiles(pawns.openFiles)) +
+         ROOK_HALF_OPEN_FILE * Count(rooks & SquaresOfFiles(pawns.halfOpenFiles));
 }
 
 int KingProximity(Color color, const AnswerSets& answers) {
@@ -305,7 +312,7 @@ int TermsWithoutSurvey(const Board& board, Color color, const AnswerSets& answer
          KingProximity(color, answers) + EvaluateMaterial(board, color);
 }
 int TermsFromSurvey(const Board& board, Color color, const PawnScores& pawns) {
-  return Bishops(board, color, pawns.onLight, pawns.onDark) + Rooks(board, color, pawns.rookFile) +
+  return Bishops(board, color, pawns.onLight, pawns.onDark) + Rooks(board, color, pawns) +
          pawns.structure;
 }
 
@@ -326,7 +333,7 @@ int EvaluateDevelopment(const Board& board, Color color) {
 }
 
 int EvaluateRooks(const Board& board, Color color, const PawnInfo& info) {
-  return Rooks(board, color, ScoresOf(info, color).rookFile);
+  return Rooks(board, color, ScoresOf(info, color));
 }
 
 int EvaluateKingProximity(const Board& board, Color color) {

@@ -21,10 +21,11 @@ struct PawnInfo {
 
 // The part of the evaluation that depends on the pawns alone, for one evaluated colour.
 struct PawnScores {
-  std::int16_t structure = 0;  // the pawn structure term (a few hundred at most)
-  std::int8_t onLight = 0;     // own pawns on light squares, for the bishops
-  std::int8_t onDark = 0;      // own pawns on dark squares
-  std::int8_t rookFile[8]{};   // per file: the bonus of a rook there for open or half-open files
+  std::int16_t structure = 0;      // the pawn structure term (a few hundred at most)
+  std::int8_t onLight = 0;         // own pawns on light squares, for the bishops
+  std::int8_t onDark = 0;          // own pawns on dark squares
+  std::uint8_t openFiles = 0;      // bit f: file f holds no pawn (a rook there earns the most)
+  std::uint8_t halfOpenFiles = 0;  // bit f: file f holds enemy pawns but no own pawn
 };
 
 // PawnScores by the squares that answer as own and enemy pawns and the evaluated colour.
