@@ -162,13 +162,10 @@ bool Board::MakeMove(const Move* move) {
 }
 
 void Board::FinishMove(int piece, Square from, Square to) {
-  if (piece == WP && from - to == 16) {
-    enPassant = MaskOf(to + 8);
-  } else if (piece == BP && to - from == 16) {
-    enPassant = MaskOf(from + 8);
-  } else {
-    enPassant = 0;
-  }
+  // The skipped square of a double step, for either colour: the one between from and to.
+  // Worked out without a branch, as which piece moves is not foreseeable.
+  const bool doubleStep = (piece == WP && from - to == 16) || (piece == BP && to - from == 16);
+  enPassant = doubleStep ? MaskOf((from + to) / 2) : 0;
 
   // Most moves neither move a king nor touch a corner: one test lets them pass.
   constexpr Bitboard CORNERS = 0x8100000000000081ULL;  // a8, h8, a1, h1

@@ -50,7 +50,7 @@ class Board {
     bitboards[piece] ^= mask;
     bitboards[ALL_WHITE + piece % 2] ^= mask;
     material[piece % 2] -= PieceValue[static_cast<std::size_t>(piece)];
-    if (piece <= BP) pawnCount[piece] -= 1;
+    pawnCount[piece % 2] -= piece <= BP;  // without a branch: captures take every kind
     return true;
   }
 

@@ -374,7 +374,7 @@ int EvaluatePawnStructure(const PawnInfo& info, Color color) {
 int EvaluateMaterial(const Board& board, Color color) {
   const int white = board.material[WHITE];
   const int black = board.material[BLACK];
-  if (white == black) return 0;
+  // Equal material needs no test: the difference is 0, and so is every part below.
   const Color ahead = white > black ? WHITE : BLACK;
   const int total = white + black;
   const int difference = std::abs(white - black);

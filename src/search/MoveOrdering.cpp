@@ -17,7 +17,7 @@ std::uint64_t SortKey(const Move& move, int index, const OrderingCounters& count
 }
 
 // Ascending; insertion for the short lists that are most of them.
-void SortKeys(std::uint64_t* keys, int size) {
+[[gnu::noinline]] void SortKeys(std::uint64_t* keys, int size) {
   if (size > 64) {
     std::sort(keys, keys + size);
     return;
@@ -39,6 +39,10 @@ void ClearHistory(HistoryTable& table) {
 
 MoveOrder::MoveOrder(const MoveList& list, int first, const OrderingCounters* counters)
     : keys_(inline_), size_(list.Size()), first_(first) {
+  if (size_ == 1) {  // one move needs no counters
+    keys_[0] = 0;
+    return;
+  }
   if (size_ > INLINE_ROOM) {
     heap_ = std::make_unique<std::uint64_t[]>(static_cast<std::size_t>(size_));
     keys_ = heap_.get();
@@ -54,36 +58,29 @@ MoveOrder::MoveOrder(const MoveList& list, int first, const OrderingCounters* co
   }
 }
 
-int MoveOrder::Next() {
-  if (next_ == 0 && first_ >= 0) {
-    // The chosen move leaves the keys still to be picked from; the lowest key stays known
-    // unless it was the chosen one.
-    std::swap(keys_[0], keys_[first_]);
-    if (lowest_ == first_) {
-      lowest_ = -1;
-    } else if (lowest_ == 0) {
-      lowest_ = first_;
-    }
-    next_ = 1;
-    return first_;
-  }
-  if (next_ < SELECTED) {
-    int best = lowest_;
-    if (best < 0) {
-      // Without a branch per key: which key is lower is not foreseeable.
-      best = next_;
-      std::uint64_t lowest = keys_[next_];
-      for (int i = next_ + 1; i < size_; ++i) {
-        const bool lower = keys_[i] < lowest;
-        lowest = lower ? keys_[i] : lowest;
-        best = lower ? i : best;
-      }
-    }
+void MoveOrder::SortRest() { SortKeys(keys_ + next_, size_ - next_); }
+
+int MoveOrder::TakeChosen() {
+  // The chosen move leaves the keys still to be picked from; the lowest key stays known
+  // unless it was the chosen one.
+  std::swap(keys_[0], keys_[first_]);
+  if (lowest_ == first_) {
     lowest_ = -1;
-    std::swap(keys_[next_], keys_[best]);
-  } else if (next_ == SELECTED) {
-    // A node that goes on this far will likely try every move: the rest is sorted at once.
-    SortKeys(keys_ + next_, size_ - next_);
+  } else if (lowest_ == 0) {
+    lowest_ = first_;
   }
-  return static_cast<int>(static_cast<std::uint32_t>(keys_[next_++]));
+  next_ = 1;
+  return first_;
+}
+
+int MoveOrder::FindLowest() const {
+  // Without a branch per key: which key is lower is not foreseeable.
+  int best = next_;
+  std::uint64_t lowest = keys_[next_];
+  for (int i = next_ + 1; i < size_; ++i) {
+    const bool lower = keys_[i] < lowest;
+    lowest = lower ? keys_[i] : lowest;
+    best = lower ? i : best;
+  }
+  return best;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "board/MoveList.h"
 
@@ -30,10 +31,29 @@ class MoveOrder {
   MoveOrder& operator=(const MoveOrder&) = delete;
 
   // The list index of the next move; at most Size() calls.
-  int Next();
+  int Next() {
+    if (next_ == 0 && first_ >= 0) return TakeChosen();
+    if (next_ < SELECTED) {
+      // The lowest key is known after the constructor; later it is looked for.
+      const int best = lowest_ >= 0 ? lowest_ : FindLowest();
+      lowest_ = -1;
+      std::swap(keys_[next_], keys_[best]);
+    } else if (next_ == SELECTED) {
+      // A node that goes on this far will likely try every move: the rest is sorted at once.
+      SortRest();
+    }
+    return static_cast<int>(static_cast<std::uint32_t>(keys_[next_++]));
+  }
 
  private:
   static constexpr int INLINE_ROOM = 128;
+
+  // The first call with a chosen move.
+  int TakeChosen();
+  // Where the lowest key from next_ on is.
+  [[gnu::noinline]] int FindLowest() const;
+  // Sorts the keys from next_ on.
+  [[gnu::noinline]] void SortRest();
   static constexpr int SELECTED = 3;  // moves picked one by one before the rest is sorted
 
   std::uint64_t inline_[INLINE_ROOM];

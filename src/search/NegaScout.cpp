@@ -350,8 +350,8 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   // With a castling path the generation changes the board, which a search of the same child
   // again would see: then it keeps its place after the table.
   __builtin_prefetch(&entry);
-  int standPat = Evaluate(board, engineColour_, pawnCache_, false);
-  if (board.sideToMove != engineColour_) standPat = -standPat;
+  const int evaluation = Evaluate(board, engineColour_, pawnCache_, false);
+  const int standPat = board.sideToMove == engineColour_ ? evaluation : -evaluation;
   MoveList captures;
   const bool early = standPat < beta && board.castlePath[board.sideToMove] == 0;
   bool anyCapture = early && captures.GenerateCaptures(board);
