@@ -293,6 +293,8 @@ int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
   int hashFrom = -1, hashTo = -1;
   if (!slot.MayBeUsed()) {
     // An empty slot: nothing to learn.
+  } else if (!slot.MayAnswer(lock)) {
+    stats_.regularCollisions += 1;  // another position's entry, known from the mark alone
   } else if (entry.Answers(lock)) {
     if (entry.depth >= depth) {
       stats_.regularTtHits += 1;
@@ -363,6 +365,8 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   int hashFrom = -1, hashTo = -1;
   if (!slot.MayBeUsed()) {
     // An empty slot: nothing to learn, and no need to wait for the entry.
+  } else if (!slot.MayAnswer(lock)) {
+    stats_.quiescenceCollisions += 1;  // another position's entry, known from the mark alone
   } else if (entry.Answers(lock)) {
     if (entry.depth >= 0) {
       stats_.quiescenceTtHits += 1;
@@ -420,8 +424,9 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
     stats_.quiescenceCutoffs += 1;
     captureHistory_[board.sideToMove][bestFrom][bestTo] += 1;
   }
-  // The captures' searches may have filled the slot meanwhile.
-  if (!slot.MayBeUsed() || entry.TakesQuiescenceResult())
+  // The captures' searches may have filled the slot meanwhile. An entry of another lock is
+  // not empty.
+  if (!slot.MayBeUsed() || (slot.MayAnswer(lock) && entry.TakesQuiescenceResult()))
     slot.Store(type, bestScore, qdepth, lock, board.moveNumber, bestFrom, bestTo,
                stats_.regularNodes);
   if (bestIndex != 0) {

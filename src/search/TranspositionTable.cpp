@@ -50,7 +50,7 @@ TranspositionTable::TranspositionTable(int colour, int size)
 TranspositionTable::~TranspositionTable() { Release(); }
 
 void TranspositionTable::Allocate() {
-  used_ = std::make_unique<std::uint64_t[]>((static_cast<std::size_t>(size_) + 63) / 64);
+  marks_ = std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(size_));
   const std::size_t bytes = static_cast<std::size_t>(size_) * sizeof(TTEntry);
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   // Fresh anonymous memory reads as zero bytes, which is an empty table: nothing is written
@@ -90,7 +90,7 @@ void TranspositionTable::Release() {
 void TranspositionTable::Clear() {
   if (!entries_) return;
   std::memset(static_cast<void*>(entries_), 0, sizeof(TTEntry) * std::size_t(size_));
-  std::fill_n(used_.get(), (static_cast<std::size_t>(size_) + 63) / 64, std::uint64_t{0});
+  std::fill_n(marks_.get(), static_cast<std::size_t>(size_), std::uint8_t{0});
 }
 
 int TranspositionTable::SlotIndex(std::int64_t hashKey, int size) {

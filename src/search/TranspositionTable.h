@@ -67,29 +67,36 @@ struct TTEntry {
 };
 static_assert(sizeof(TTEntry) == 16 && std::is_trivially_copyable_v<TTEntry>);
 
-// Where a position's result is kept: its entry, and the entry's bit in the table's map of used
-// slots. The bit is clear only while the entry is empty, and the map is small enough to stay in
-// the processor's caches: a search that finds the bit clear knows the entry without waiting for
-// it to come from memory.
+// Where a position's result is kept: its entry, and the entry's mark. The marks, a byte per
+// entry, are a sixteenth of the entries' size: a search that finds its position's mark empty or
+// naming another lock knows what the entry holds without waiting for it to come from memory.
+// A mark is 0 exactly while the entry is empty; a store writes the mark of the stored lock, and
+// an entry handed out for writing directly gets the mark that stands for any lock.
 class TableSlot {
  public:
-  TableSlot(TTEntry* entry, std::uint64_t* word, std::uint64_t bit)
-      : entry_(entry), word_(word), bit_(bit) {}
+  static constexpr std::uint8_t ANY_LOCK = 255;
+  // A stored lock's mark: its top seven bits, plus one.
+  static constexpr std::uint8_t MarkOf(std::uint32_t lock) {
+    return static_cast<std::uint8_t>((lock >> 25) + 1);
+  }
+
+  TableSlot(TTEntry* entry, std::uint8_t* mark) : entry_(entry), mark_(mark) {}
 
   // False only for an empty entry.
-  bool MayBeUsed() const { return (*word_ & bit_) != 0; }
+  bool MayBeUsed() const { return *mark_ != 0; }
+  // False only for an empty entry or one that holds another lock.
+  bool MayAnswer(std::uint32_t lock) const { return *mark_ == ANY_LOCK || *mark_ == MarkOf(lock); }
   TTEntry& Entry() const { return *entry_; }
-  // Stores as TTEntry::Store does and marks the slot used.
+  // Stores as TTEntry::Store does and marks the slot with the lock (or as empty).
   void Store(int kind, int value, int searchDepth, std::uint32_t lock, int moveNumber, int bestFrom,
              int bestTo, int nodes) const {
     entry_->Store(kind, value, searchDepth, lock, moveNumber, bestFrom, bestTo, nodes);
-    *word_ |= bit_;
+    *mark_ = kind == TT_EMPTY ? 0 : MarkOf(lock);
   }
 
  private:
   TTEntry* entry_;
-  std::uint64_t* word_;
-  std::uint64_t bit_;
+  std::uint8_t* mark_;
 };
 
 class TranspositionTable {
@@ -112,28 +119,30 @@ class TranspositionTable {
   bool Allocated() const { return entries_ != nullptr; }
 
   // The entry of the position (by Board::HashKey), to read or write directly. An entry handed
-  // out for writing counts as used from then on.
+  // out for writing counts as used, by any lock, from then on.
   TTEntry& Slot(const Board& board) { return SlotAt(board.HashKey()); }
   const TTEntry& Slot(const Board& board) const { return SlotAt(board.HashKey()); }
   TTEntry& SlotAt(std::int64_t hashKey) {
     const int index = IndexAllocating(hashKey);
-    used_[index / 64] |= std::uint64_t{1} << (index % 64);
+    marks_[index] = TableSlot::ANY_LOCK;
     return entries_[index];
   }
-  // The searches' access: the entry with its bit in the map of used slots, marked when the
-  // search stores.
+  // The searches' access: the entry with its mark, marked when the search stores.
   TableSlot PlaceAt(std::int64_t hashKey) {
     const int index = IndexAllocating(hashKey);
-    return TableSlot(entries_ + index, used_.get() + index / 64, std::uint64_t{1} << (index % 64));
+    return TableSlot(entries_ + index, marks_.get() + index);
   }
   // A table not yet allocated answers with an empty entry.
   const TTEntry& SlotAt(std::int64_t hashKey) const {
     return entries_ ? entries_[Index(hashKey)] : EMPTY_ENTRY;
   }
 
-  // Asks the processor to fetch the key's entry, when the entries exist.
+  // Asks the processor to fetch the key's entry and its mark, when the entries exist.
   void Prefetch(std::int64_t hashKey) const {
-    if (entries_) __builtin_prefetch(entries_ + Index(hashKey));
+    if (!entries_) return;
+    const int index = Index(hashKey);
+    __builtin_prefetch(entries_ + index);
+    __builtin_prefetch(marks_.get() + index);
   }
 
   // The absolute value of the signed remainder: a key and its negation share a slot.
@@ -162,7 +171,7 @@ class TranspositionTable {
   void Release();
 
   TTEntry* entries_ = nullptr;
-  std::unique_ptr<std::uint64_t[]> used_;  // one bit per entry, clear while it is empty
+  std::unique_ptr<std::uint8_t[]> marks_;  // one per entry, see TableSlot
   void* mapping_ = nullptr;                // what the system mapped for the entries, when it did
   std::size_t mappedBytes_ = 0;
   int size_;

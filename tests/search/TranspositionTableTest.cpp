@@ -86,18 +86,21 @@ TEST(TranspositionTable, AnEngineAllocatesItsTablesForItsFirstSearch) {
   EXPECT_FALSE(engine.Table(WHITE).Slot(Board()).Answers(Board().HashLock()));
 }
 
-// The map of used slots lets a search skip reading an empty entry, so a clear bit must always
-// mean an empty entry: after a store through the slot, after any writable access, after a real
+// The marks let a search skip reading an entry that is empty or holds another position, so a
+// mark must never lie: after a store through the slot, after any writable access, after a real
 // search through both tables, and after emptying.
-TEST(TranspositionTable, AClearUsedBitAlwaysMeansAnEmptyEntry) {
+TEST(TranspositionTable, AMarkTellsAnEmptyEntryAndTheLockItHolds) {
   TranspositionTable table(-1, 1000);
   EXPECT_FALSE(table.PlaceAt(5).MayBeUsed());
   table.PlaceAt(5).Store(TT_LOWER, 7, 1, 9, 2, 8, 16, 0);
-  EXPECT_TRUE(table.PlaceAt(-5).MayBeUsed());
+  EXPECT_TRUE(table.PlaceAt(-5).MayAnswer(9));
   EXPECT_TRUE(table.PlaceAt(-5).Entry().Answers(9));
+  EXPECT_FALSE(table.PlaceAt(-5).MayAnswer(9 + (1u << 25)));
   EXPECT_FALSE(table.PlaceAt(6).MayBeUsed());
   table.SlotAt(6).Store(TT_UPPER, 1, 1, 1, 1, -1, -1, 0);
-  EXPECT_TRUE(table.PlaceAt(6).MayBeUsed());
+  EXPECT_TRUE(table.PlaceAt(6).MayAnswer(1) && table.PlaceAt(6).MayAnswer(0xFFFFFFFF));
+  table.PlaceAt(7).Store(TT_EMPTY, 0, 0, 3, 1, -1, -1, 0);
+  EXPECT_FALSE(table.PlaceAt(7).MayBeUsed());
   table.Clear();
   EXPECT_FALSE(table.PlaceAt(5).MayBeUsed() || table.PlaceAt(6).MayBeUsed());
 
@@ -109,10 +112,11 @@ TEST(TranspositionTable, AClearUsedBitAlwaysMeansAnEmptyEntry) {
   for (Color side : {WHITE, BLACK}) {
     for (int slot = 0; slot < TT_SIZE; ++slot) {
       const TableSlot place = engine.Table(side).PlaceAt(slot);
+      const TTEntry& entry = place.Entry();
+      ASSERT_EQ(place.MayBeUsed(), entry.type != TT_EMPTY) << "slot " << slot;
       if (place.MayBeUsed()) {
         ++used;
-      } else {
-        ASSERT_EQ(place.Entry().type, TT_EMPTY) << "slot " << slot;
+        ASSERT_TRUE(place.MayAnswer(static_cast<std::uint32_t>(entry.check))) << "slot " << slot;
       }
     }
   }
