@@ -61,22 +61,29 @@ Bitboard AnsweredAs(const Board& board, int piece) {
   return set;
 }
 
-// AnsweredAs for every piece code at once.
-struct AnswerSets {
-  Bitboard of[12];
-};
-
-AnswerSets AnswersOf(const Board& board) {
-  AnswerSets answers;
-  for (Color c : {WHITE, BLACK}) {
-    Bitboard left = board.bitboards[ALL_WHITE + c];
-    for (int kind : {KIND_KING, KIND_QUEEN, KIND_ROOK, KIND_KNIGHT, KIND_BISHOP, KIND_PAWN}) {
-      answers.of[kind + c] = board.bitboards[kind + c] & left;
-      left &= ~board.bitboards[kind + c];
+// AnsweredAs for every piece code at once. Only a castling path puts a square into two sets of
+// a colour; without one every piece set answers as it stands and is read from the board itself.
+class AnswerSets {
+ public:
+  explicit AnswerSets(const Board& board) : of(board.bitboards) {
+    if (!(board.castlePath[WHITE] | board.castlePath[BLACK])) return;
+    for (Color c : {WHITE, BLACK}) {
+      Bitboard left = board.bitboards[ALL_WHITE + c];
+      for (int kind : {KIND_KING, KIND_QUEEN, KIND_ROOK, KIND_KNIGHT, KIND_BISHOP, KIND_PAWN}) {
+        answered_[kind + c] = board.bitboards[kind + c] & left;
+        left &= ~board.bitboards[kind + c];
+      }
     }
+    of = answered_;
   }
-  return answers;
-}
+  AnswerSets(const AnswerSets&) = delete;
+  AnswerSets& operator=(const AnswerSets&) = delete;
+
+  const Bitboard* of;  // by piece code
+
+ private:
+  Bitboard answered_[12];
+};
 
 // White's square for White, the square mirrored across the middle of the board for Black.
 constexpr Bitboard HomeSquare(const char* coord, Color color) {
@@ -329,7 +336,7 @@ int EvaluateBishops(const Board& board, Color color, const PawnInfo& info) {
 }
 
 int EvaluateDevelopment(const Board& board, Color color) {
-  return Development(board, color, AnswersOf(board));
+  return Development(board, color, AnswerSets(board));
 }
 
 int EvaluateRooks(const Board& board, Color color, const PawnInfo& info) {
@@ -337,7 +344,7 @@ int EvaluateRooks(const Board& board, Color color, const PawnInfo& info) {
 }
 
 int EvaluateKingProximity(const Board& board, Color color) {
-  return KingProximity(color, AnswersOf(board));
+  return KingProximity(color, AnswerSets(board));
 }
 
 int EvaluatePawnStructure(const PawnInfo& info, Color color) {
@@ -388,13 +395,13 @@ int EvaluateMaterial(const Board& board, Color color) {
 
 int Evaluate(const Board& board, Color color, PawnInfo& info, bool roundDown) {
   SurveyPawns(board, color, info);
-  const int sum = TermsWithoutSurvey(board, color, AnswersOf(board)) +
+  const int sum = TermsWithoutSurvey(board, color, AnswerSets(board)) +
                   TermsFromSurvey(board, color, ScoresOf(info, color));
   return roundDown ? sum & ~7 : sum;  // toward minus infinity: -1 becomes -8
 }
 
 int Evaluate(const Board& board, Color color, PawnCache& cache, bool roundDown) {
-  const AnswerSets answers = AnswersOf(board);
+  const AnswerSets answers(board);
   const Bitboard own = answers.of[WP + color];
   const Bitboard enemy = answers.of[WP + (color ^ 1)];
   // The other terms are worked out while the cache entry is on its way.
