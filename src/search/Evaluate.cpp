@@ -245,7 +245,8 @@ int Bishops(const Board& board, Color color, int onLight, int onDark) {
   return BISHOP_OWN_PAWN * (Count(bishops & LIGHT) * onLight + Count(bishops & ~LIGHT) * onDark);
 }
 
-int Development(const Board& board, Color color, const AnswerSets& answers) {
+[[gnu::always_inline]] inline int Development(const Board& board, Color color,
+                                              const AnswerSets& answers) {
   const Color enemy = color ^ 1;
   const HomeSquares& home = HOMES[color];
   const Bitboard pawns = answers.of[WP + color];
@@ -295,7 +296,7 @@ int Rooks(const Board& board, Color color, const PawnScores& pawns) {
          ROOK_HALF_OPEN_FILE * Count(rooks & SquaresOfFiles(pawns.halfOpenFiles));
 }
 
-int KingProximity(Color color, const AnswerSets& answers) {
+[[gnu::always_inline]] inline int KingProximity(Color color, const AnswerSets& answers) {
   const Color enemy = color ^ 1;
   // The first square, counted from a8, that answers as the enemy king; a8 when there is none.
   const Bitboard enemyKings = answers.of[WK + enemy];
