@@ -1,15 +1,61 @@
 #include "board/Board.h"
 
+#include <array>
+#include <bit>
 #include <cassert>
+#include <cstring>
 #include <type_traits>
 
 #include "board/BoardCheck.h"
 #include "board/Castling.h"
+#include "board/TableIndex.h"
 #include "console/Console.h"
 
 static_assert(std::is_trivially_copyable_v<Board>, "a board is copied as a plain value");
 
-namespace {}  // namespace
+namespace {
+
+// The four castling flags (castleRights) seen as one number, for masks that keep some of them.
+using RightsWord = std::uint32_t;
+static_assert(sizeof(Board::castleRights) == sizeof(RightsWord));
+
+// A mask that keeps the flags for which `keep` is true and clears the others.
+constexpr RightsWord KeepMask(const std::array<bool, 4>& keep) {
+  std::array<std::uint8_t, 4> bytes{};
+  for (std::size_t right = 0; right < 4; ++right) bytes[right] = keep[right] ? 0xFF : 0x00;
+  return std::bit_cast<RightsWord>(bytes);
+}
+
+// Per piece code: the flags a move of that piece keeps. A king gives up its side's two. The
+// last entry is for anything else (a move without a piece keeps them all).
+constexpr auto RIGHTS_KEPT_BY_PIECE = [] {
+  std::array<RightsWord, NO_PIECE + 1> kept{};
+  kept[NO_PIECE] = KeepMask({true, true, true, true});
+  for (int piece = WP; piece <= BK; ++piece) {
+    std::array<bool, 4> keep = {true, true, true, true};
+    if (piece == WK || piece == BK)
+      keep[ShortCastling(piece % 2)] = keep[LongCastling(piece % 2)] = false;
+    kept[static_cast<std::size_t>(piece)] = KeepMask(keep);
+  }
+  return kept;
+}();
+
+// Per square: the flags a move from or to that square keeps. A rook that moves from its corner,
+// or is taken there, takes its right with it. The last entry is for no square (-1, as the
+// special kinds of move have).
+constexpr auto RIGHTS_KEPT_ON_SQUARE = [] {
+  std::array<RightsWord, 65> kept{};
+  kept[64] = KeepMask({true, true, true, true});
+  for (Square square = 0; square < 64; ++square) {
+    std::array<bool, 4> keep = {true, true, true, true};
+    for (int right = 0; right < 4; ++right)
+      if (square == CASTLING[right].rook) keep[static_cast<std::size_t>(right)] = false;
+    kept[static_cast<std::size_t>(square)] = KeepMask(keep);
+  }
+  return kept;
+}();
+
+}  // namespace
 
 void Board::Clear() {
   moveNumber = 1;
@@ -167,18 +213,16 @@ void Board::FinishMove(int piece, Square from, Square to) {
   const bool doubleStep = (piece == WP && from - to == 16) || (piece == BP && to - from == 16);
   enPassant = doubleStep ? MaskOf((from + to) / 2) : 0;
 
-  // Most moves neither move a king nor touch a corner: one test lets them pass.
-  constexpr Bitboard CORNERS = 0x8100000000000081ULL;  // a8, h8, a1, h1
-  if (piece == WK || piece == BK || ((CORNERS >> (from & 63)) & 1) ||
-      ((CORNERS >> (to & 63)) & 1)) {
-    if (piece == WK || piece == BK) {
-      const Color c = piece % 2;
-      castleRights[ShortCastling(c)] = castleRights[LongCastling(c)] = false;
-    }
-    // A rook that moves from its corner, or is taken there, takes its right with it.
-    for (int right = 0; right < 4; ++right)
-      if (from == CASTLING[right].rook || to == CASTLING[right].rook) castleRights[right] = false;
-  }
+  // The castling rights the move keeps, worked out on the four flags at once: whether a move
+  // touches them is not foreseeable.
+  RightsWord rights;
+  std::memcpy(&rights, castleRights, sizeof(rights));
+  const auto pieceOrNone = [](int code) { return IsPieceCode(code) ? code : NO_PIECE; };
+  const auto squareOrNone = [](Square square) { return square >= 0 && square < 64 ? square : 64; };
+  rights &= RIGHTS_KEPT_BY_PIECE[TableIndex(pieceOrNone(piece), NO_PIECE + 1)] &
+            RIGHTS_KEPT_ON_SQUARE[TableIndex(squareOrNone(from), 65)] &
+            RIGHTS_KEPT_ON_SQUARE[TableIndex(squareOrNone(to), 65)];
+  std::memcpy(castleRights, &rights, sizeof(rights));
 
   sideToMove = (sideToMove + 1) % 2;
   moveNumber += 1;
