@@ -315,7 +315,8 @@ int Rooks(const Board& board, Color color, const PawnScores& pawns) {
 }
 
 // The terms that do not look at the pawn survey, and those that do.
-int TermsWithoutSurvey(const Board& board, Color color, const AnswerSets& answers) {
+[[gnu::always_inline]] inline int TermsWithoutSurvey(const Board& board, Color color,
+                                                     const AnswerSets& answers) {
   return Knights(board, color) + Development(board, color, answers) +
          KingProximity(color, answers) + EvaluateMaterial(board, color);
 }
