@@ -35,7 +35,8 @@ class MoveOrder {
     if (next_ == 0 && first_ >= 0) return TakeChosen();
     if (next_ < SELECTED) {
       // The lowest key is known after the constructor; later it is looked for.
-      const int best = lowest_ >= 0 ? lowest_ : FindLowest();
+      // The last key left needs no search.
+      const int best = lowest_ >= 0 ? lowest_ : next_ + 1 == size_ ? next_ : FindLowest();
       lowest_ = -1;
       std::swap(keys_[next_], keys_[best]);
     } else if (next_ == SELECTED) {
