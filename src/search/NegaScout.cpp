@@ -235,10 +235,6 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
   for (int k = 0; k < moves.Size() && node.bestScore < node.beta && node.bestScore < stopScore;
        ++k) {
     const int index = following;
-    if (k + 1 < moves.Size()) {
-      following = order.Next();
-      childTable.Prefetch(board.HashKeyAfter(moves[following]));
-    }
     Board child = board;
     child.MakeMove(&moves[index]);
     searched += 1;
@@ -259,6 +255,11 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
       if (score > node.alpha) node.alpha = score;
     }
     nullBound = node.alpha + 1;
+    // The next move is picked only when the node goes on.
+    if (k + 1 < moves.Size() && node.bestScore < node.beta && node.bestScore < stopScore) {
+      following = order.Next();
+      childTable.Prefetch(board.HashKeyAfter(moves[following]));
+    }
   }
 }
 
