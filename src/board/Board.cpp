@@ -116,6 +116,28 @@ void Board::TakeOffCastlePath(Color color) {
   castlePath[color] = 0;
 }
 
+// Inline in the common moves of MakeMove below.
+[[gnu::always_inline]] inline void Board::FinishMove(int piece, Square from, Square to) {
+  // The skipped square of a double step, for either colour: the one between from and to.
+  // Worked out without a branch, as which piece moves is not foreseeable.
+  const bool doubleStep = (piece == WP && from - to == 16) || (piece == BP && to - from == 16);
+  enPassant = doubleStep ? MaskOf((from + to) / 2) : 0;
+
+  // The castling rights the move keeps, worked out on the four flags at once: whether a move
+  // touches them is not foreseeable.
+  RightsWord rights;
+  std::memcpy(&rights, castleRights, sizeof(rights));
+  const auto pieceOrNone = [](int code) { return IsPieceCode(code) ? code : NO_PIECE; };
+  const auto squareOrNone = [](Square square) { return square >= 0 && square < 64 ? square : 64; };
+  rights &= RIGHTS_KEPT_BY_PIECE[TableIndex(pieceOrNone(piece), NO_PIECE + 1)] &
+            RIGHTS_KEPT_ON_SQUARE[TableIndex(squareOrNone(from), 65)] &
+            RIGHTS_KEPT_ON_SQUARE[TableIndex(squareOrNone(to), 65)];
+  std::memcpy(castleRights, &rights, sizeof(rights));
+
+  sideToMove = (sideToMove + 1) % 2;
+  moveNumber += 1;
+}
+
 bool Board::MakeMove(const Move* move) {
   if (!move) return false;
 #ifndef NDEBUG
@@ -205,27 +227,6 @@ bool Board::MakeMove(const Move* move) {
 
   FinishMove(piece, from, to);
   return true;
-}
-
-void Board::FinishMove(int piece, Square from, Square to) {
-  // The skipped square of a double step, for either colour: the one between from and to.
-  // Worked out without a branch, as which piece moves is not foreseeable.
-  const bool doubleStep = (piece == WP && from - to == 16) || (piece == BP && to - from == 16);
-  enPassant = doubleStep ? MaskOf((from + to) / 2) : 0;
-
-  // The castling rights the move keeps, worked out on the four flags at once: whether a move
-  // touches them is not foreseeable.
-  RightsWord rights;
-  std::memcpy(&rights, castleRights, sizeof(rights));
-  const auto pieceOrNone = [](int code) { return IsPieceCode(code) ? code : NO_PIECE; };
-  const auto squareOrNone = [](Square square) { return square >= 0 && square < 64 ? square : 64; };
-  rights &= RIGHTS_KEPT_BY_PIECE[TableIndex(pieceOrNone(piece), NO_PIECE + 1)] &
-            RIGHTS_KEPT_ON_SQUARE[TableIndex(squareOrNone(from), 65)] &
-            RIGHTS_KEPT_ON_SQUARE[TableIndex(squareOrNone(to), 65)];
-  std::memcpy(castleRights, &rights, sizeof(rights));
-
-  sideToMove = (sideToMove + 1) % 2;
-  moveNumber += 1;
 }
 
 void Board::ComputeHashes(std::uint32_t& key, std::uint32_t& lock) const {
