@@ -34,8 +34,8 @@ class MoveOrder {
   int Next() {
     if (next_ == 0 && first_ >= 0) return TakeChosen();
     if (next_ < SELECTED) {
-      // The lowest key is known after the constructor; later it is looked for.
-      // The last key left needs no search.
+      // The lowest key is known after the constructor, and the last one left needs no search;
+      // otherwise it is looked for.
       const int best = lowest_ >= 0 ? lowest_ : next_ + 1 == size_ ? next_ : FindLowest();
       lowest_ = -1;
       std::swap(keys_[next_], keys_[best]);

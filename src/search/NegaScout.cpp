@@ -230,11 +230,14 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
   int nullBound = node.beta;
   int searched = 0;
   Move reply;
-  int following = order.Next();
-  childTable.Prefetch(board.HashKeyAfter(moves[following]));
+  // The first move's table entry is asked for at once; a later move is picked, and its entry
+  // asked for, only when the node goes on to it.
+  const int first = order.Next();
+  childTable.Prefetch(board.HashKeyAfter(moves[first]));
   for (int k = 0; k < moves.Size() && node.bestScore < node.beta && node.bestScore < stopScore;
        ++k) {
-    const int index = following;
+    const int index = k == 0 ? first : order.Next();
+    if (k > 0) childTable.Prefetch(board.HashKeyAfter(moves[index]));
     Board child = board;
     child.MakeMove(&moves[index]);
     searched += 1;
@@ -255,11 +258,6 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
       if (score > node.alpha) node.alpha = score;
     }
     nullBound = node.alpha + 1;
-    // The next move is picked only when the node goes on.
-    if (k + 1 < moves.Size() && node.bestScore < node.beta && node.bestScore < stopScore) {
-      following = order.Next();
-      childTable.Prefetch(board.HashKeyAfter(moves[following]));
-    }
   }
 }
 
