@@ -26,13 +26,15 @@ constexpr RightsWord KeepMask(const std::array<bool, 4>& keep) {
   return std::bit_cast<RightsWord>(bytes);
 }
 
+constexpr std::array<bool, 4> EVERY_FLAG = {true, true, true, true};
+
 // Per piece code: the flags a move of that piece keeps. A king gives up its side's two. The
 // last entry is for anything else (a move without a piece keeps them all).
 constexpr auto RIGHTS_KEPT_BY_PIECE = [] {
   std::array<RightsWord, NO_PIECE + 1> kept{};
-  kept[NO_PIECE] = KeepMask({true, true, true, true});
+  kept[NO_PIECE] = KeepMask(EVERY_FLAG);
   for (int piece = WP; piece <= BK; ++piece) {
-    std::array<bool, 4> keep = {true, true, true, true};
+    std::array<bool, 4> keep = EVERY_FLAG;
     if (piece == WK || piece == BK)
       keep[ShortCastling(piece % 2)] = keep[LongCastling(piece % 2)] = false;
     kept[static_cast<std::size_t>(piece)] = KeepMask(keep);
@@ -45,9 +47,9 @@ constexpr auto RIGHTS_KEPT_BY_PIECE = [] {
 // special kinds of move have).
 constexpr auto RIGHTS_KEPT_ON_SQUARE = [] {
   std::array<RightsWord, 65> kept{};
-  kept[64] = KeepMask({true, true, true, true});
+  kept[64] = KeepMask(EVERY_FLAG);
   for (Square square = 0; square < 64; ++square) {
-    std::array<bool, 4> keep = {true, true, true, true};
+    std::array<bool, 4> keep = EVERY_FLAG;
     for (int right = 0; right < 4; ++right)
       if (square == CASTLING[right].rook) keep[static_cast<std::size_t>(right)] = false;
     kept[static_cast<std::size_t>(square)] = KeepMask(keep);
