@@ -67,7 +67,7 @@ int PlayUnderFrontEnd() {
   ConsoleOut = &consoleLog;
   {
     const OpeningBook book(FindOpeningBook(BOOK_FILE));
-    NegaScout::PrintParameters();
+    *ConsoleOut << NegaScout::ParametersReport() << std::flush;
     XboardSession session(connection, &book, GAME_LOG_FILE);
     session.Run();
     ConsoleOut = &std::cout;
@@ -82,7 +82,7 @@ int PlayUciEngine() {
   std::ofstream consoleLog("VelmoraConsole.txt", std::ios::out | std::ios::trunc);
   ConsoleOut = &consoleLog;
   PrintBanner();
-  NegaScout::PrintParameters();
+  *ConsoleOut << NegaScout::ParametersReport() << std::flush;
   ProtocolInput input(STDIN_FILENO);
   ProtocolChannel channel(input, std::cout);
   UciSession session(channel, FindOpeningBook(BOOK_FILE));
@@ -122,24 +122,30 @@ int main(int argc, char** argv) {
   }
 
   Game game(FindOpeningBook(BOOK_FILE), GAME_LOG_FILE);
-  // Without a file name the game starts from the initial position.
-  try {
-    if (mode == "load" && argc > 2) game.LoadAtStart(argv[2]);
-  } catch (const FatalInput& fatal) {
-    std::exit(fatal.Status());  // the game ends unplayed: nothing of it is written
+  // Without a file name the game starts from the initial position. A position that cannot be
+  // played ends the program unplayed: nothing of the game is written.
+  if (mode == "load" && argc > 2) {
+    switch (game.LoadAtStart(argv[2])) {
+      case TextPositionStatus::NO_KING:
+        std::exit(-1);
+      case TextPositionStatus::SIDE_NOT_TO_MOVE_IN_CHECK:
+        std::exit(1);
+      default:
+        break;
+    }
   }
 
   game.players[WHITE] = std::make_unique<HumanPlayer>(WHITE);
   game.players[WHITE]->name = "Whity";
   game.players[BLACK] =
-      std::make_unique<ComputerPlayer>(BLACK, std::make_unique<NegaScout>(game.book.get()));
+      std::make_unique<ComputerPlayer>(BLACK, std::make_unique<NegaScout>(), game.book.get());
   game.players[BLACK]->name = "Blacky";
   AppendGameOnInterrupt();
   if (game.gameLog) {
     game.gameLog->whiteName = game.players[WHITE]->name;
     game.gameLog->blackName = game.players[BLACK]->name;
   }
-  NegaScout::PrintParameters();
+  *ConsoleOut << NegaScout::ParametersReport() << std::flush;
   game.Run();
   return 0;
 }

@@ -7,12 +7,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
-#include <sstream>
 #include <string>
 
 #include "board/Board.h"
 #include "board/Fen.h"
-#include "console/Console.h"
+#include "board/Rules.h"
 #include "search/NegaScout.h"
 
 namespace {
@@ -59,15 +58,12 @@ int ReplyToE4() {
   Board board;
   std::string error;
   ReadFen("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1", board, error);
-  std::ostringstream searchText;
-  ConsoleOut = &searchText;
   const auto start = std::chrono::steady_clock::now();
-  NegaScout engine(nullptr);
+  NegaScout engine;
   Move reply;
   engine.Think(board, &reply);
   const std::int64_t elapsed = MillisecondsSince(start);
-  std::string coords;
-  Board::SquareToCoord(reply.from, reply.to, coords);
+  const std::string coords = CoordinateText(reply).substr(0, 4);
   std::cout << "Reply: " << coords << "\nNodes: " << engine.TotalNodes() << "\nTime: " << elapsed
             << " ms" << std::endl;
   return 0;
@@ -86,8 +82,6 @@ int main(int argc, char** argv) {
     depth = static_cast<int>(value);
   }
 
-  std::ostringstream searchText;  // the engine's iteration lines are not part of the report
-  ConsoleOut = &searchText;
   std::int64_t totalNodes = 0;
   const auto start = std::chrono::steady_clock::now();
   for (const char* fen : POSITIONS) {
@@ -97,12 +91,10 @@ int main(int argc, char** argv) {
       std::cerr << "velmora-bench: bad built-in position " << fen << ": " << error << '\n';
       return 1;
     }
-    NegaScout engine(nullptr, SearchLimits::FixedDepth(depth));
+    NegaScout engine(SearchLimits::FixedDepth(depth));
     Move best;
     engine.Think(board, &best);
-    searchText.str("");
-    std::string coords;
-    Board::SquareToCoord(best.from, best.to, coords);
+    const std::string coords = CoordinateText(best).substr(0, 4);
     const std::string placement = std::string(fen).substr(0, std::string(fen).find(' '));
     std::cout << placement << ' ' << (coords.empty() ? "-" : coords) << ' ' << engine.TotalNodes()
               << '\n';

@@ -9,6 +9,7 @@
 #include "board/Board.h"
 #include "board/Fen.h"
 #include "board/Perft.h"
+#include "board/Rules.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ int main(int argc, char** argv) {
   std::uint64_t nodes = 0;
   if (divide) {
     for (const PerftDivision& division : PerftDivide(board, static_cast<int>(depth))) {
-      std::cout << PerftMoveText(division.move) << ": " << division.nodes << '\n';
+      std::cout << CoordinateText(division.move) << ": " << division.nodes << '\n';
       nodes += division.nodes;
     }
   } else {

@@ -9,7 +9,6 @@
 #include "board/BoardCheck.h"
 #include "board/Castling.h"
 #include "board/TableIndex.h"
-#include "console/Console.h"
 
 static_assert(std::is_trivially_copyable_v<Board>, "a board is copied as a plain value");
 
@@ -203,8 +202,7 @@ bool Board::MakeMove(const Move* move) {
       SetCastlePath(c, CASTLE_SHORT_PATH[c]);
       castled[c] = true;
       break;
-    case MOVE_STALEMATE:
-      *ConsoleOut << "Stalemate - Game is a draw." << std::endl;
+    case MOVE_STALEMATE:  // the game ends; nothing moves
       return true;
     case MOVE_CHECKMATE: {
       const int black = BlackPieceAt(to);
@@ -213,7 +211,6 @@ bool Board::MakeMove(const Move* move) {
       if (white != NO_PIECE) RemovePiece(white, to);
       AddPiece(piece, to);
       RemovePiece(piece, from);
-      *ConsoleOut << "CHECKMATE - Player wins." << std::endl;
       return true;
     }
     default:  // MOVE_RESIGN and unknown kinds move no piece

@@ -89,20 +89,6 @@ class Board {
   // Sets the kept values from all pieces, after the piece sets were written directly.
   void RefreshHashes() { ComputeHashes(hashKey, hashLock); }
 
-  // Coordinate text ("e4", "e2e4"); these use no board state.
-  static int CoordToSquare(const std::string& coord);
-  static bool CoordToSquare(const std::string& coords, int* from, int* to);
-  static bool CoordToSquare(const std::string& coords, int* from, int* to, char* promotion);
-  static bool SquareToCoord(int square, std::string& coord);
-  static bool SquareToCoord(int from, int to, std::string& coords);
-  // "52 36" gives "e2e4".
-  static bool SquareToCoord(const std::string& squareNumbers, std::string* coords);
-
-  void Print() const;
-  // Reads a hand-written text position file; false (silently) when it cannot be opened.
-  // A missing king (status -1) or the side not to move in check (status 1) throws FatalInput.
-  bool Load(const std::string& fileName);
-
  private:
   void TakeOffCastlePath(Color color);
   // En passant square, castling rights, side to move and move number after a move.

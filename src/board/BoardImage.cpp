@@ -3,8 +3,8 @@
 #include <bit>
 
 #include "board/BoardCheck.h"
-#include "board/Fen.h"
 #include "board/LittleEndian.h"
+#include "board/Rules.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 // The printed board and the hand-written text position file.
+#include "board/BoardText.h"
+
 #include <fstream>
 #include <ostream>
 #include <string>
 
-#include "board/Board.h"
 #include "board/Castling.h"
-#include "board/FatalInput.h"
-#include "board/Fen.h"
-#include "console/Console.h"
+#include "board/Coordinates.h"
+#include "board/Rules.h"
 
 namespace {
 
@@ -20,7 +20,8 @@ constexpr const char* EMPTY_ROW = "|    |    |    |    |    |    |    |    |";
 char LowerCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Reads one line of a position file into the board; false for a bad line, which is skipped.
-bool LoadLine(Board& board, const std::string& line) {
+// A bad square's message is added to `messages`.
+bool LoadLine(Board& board, const std::string& line, std::string& messages) {
   switch (line[0]) {
     case '#':
     case ' ':
@@ -42,7 +43,8 @@ bool LoadLine(Board& board, const std::string& line) {
       const int kind = line.size() >= 2 ? KindOfLetter(line[1]) : -1;
       if (kind < 0) return false;
       // A longer or shorter square text is refused with the conversion's own message.
-      const Square square = Board::CoordToSquare(line.size() > 3 ? line.substr(3) : std::string());
+      const Square square =
+          CoordToSquare(line.size() > 3 ? line.substr(3) : std::string(), messages);
       if (square < 0) return false;
       if (board.WhitePieceAt(square) != NO_PIECE || board.BlackPieceAt(square) != NO_PIECE) {
         return false;
@@ -57,59 +59,66 @@ bool LoadLine(Board& board, const std::string& line) {
 
 }  // namespace
 
-void Board::Print() const {
+std::string BoardPicture(const Board& board) {
+  std::string text;
   for (int rank = 8; rank >= 1; --rank) {
-    *ConsoleOut << FILE_RULER << std::endl;
-    *ConsoleOut << EMPTY_ROW << std::endl;
-    *ConsoleOut << rank << ' ';
+    text += FILE_RULER;
+    text += '\n';
+    text += EMPTY_ROW;
+    text += '\n';
+    text += std::to_string(rank) + ' ';
     for (int file = 0; file < 8; ++file) {
       const Square square = SquareAt(file, rank);
       const Bitboard mask = MaskOf(square);
       int shown = NO_PIECE;
       for (int piece = WP; piece <= BK; ++piece) {
-        if (bitboards[piece] & mask) {
+        if (board.bitboards[piece] & mask) {
           shown = piece;
           break;
         }
       }
       // Right after castling the king's start and crossed squares still belong to the king's
       // set; they show as empty, so that only the king's real square carries its label.
-      if ((shown == WK && (castlePath[WHITE] & mask)) ||
-          (shown == BK && (castlePath[BLACK] & mask))) {
+      if ((shown == WK && (board.castlePath[WHITE] & mask)) ||
+          (shown == BK && (board.castlePath[BLACK] & mask))) {
         shown = NO_PIECE;
       }
-      if (file > 0) *ConsoleOut << " | ";
-      *ConsoleOut << PieceLabel[static_cast<std::size_t>(shown)];
+      if (file > 0) text += " | ";
+      text += PieceLabel[static_cast<std::size_t>(shown)];
     }
-    *ConsoleOut << ' ' << rank << std::endl;
-    *ConsoleOut << EMPTY_ROW << ' ' << std::endl;
+    text += ' ' + std::to_string(rank) + '\n';
+    text += EMPTY_ROW;
+    text += " \n";
   }
-  *ConsoleOut << FILE_RULER << std::endl;
-  *ConsoleOut << "NEXT MOVE( " << moveNumber << " ): " << (sideToMove == WHITE ? "WHITE" : "BLACK")
-              << std::endl;
+  text += FILE_RULER;
+  text += '\n';
+  text += "NEXT MOVE( " + std::to_string(board.moveNumber) +
+          " ): " + (board.sideToMove == WHITE ? "WHITE" : "BLACK") + '\n';
+  return text;
 }
 
-bool Board::Load(const std::string& fileName) {
+TextPositionStatus ReadTextPosition(const std::string& fileName, Board& board,
+                                    std::string& messages) {
   // Binary mode: a CR LF line end is handled below, so a file written on any system reads alike.
   std::ifstream file(fileName, std::ios::binary);
-  if (!file.is_open()) return false;
+  if (!file.is_open()) return TextPositionStatus::UNREADABLE;
   // A read that fails (a directory, a device error) counts as a file that cannot be opened; the
   // stream reports it in its state and never throws. One byte more than a position file may hold
   // is read to notice a longer one.
   std::string text(MAX_TEXT_POSITION_SIZE + 1, '\0');
   file.read(text.data(), static_cast<std::streamsize>(text.size()));
-  if (file.bad()) return false;
+  if (file.bad()) return TextPositionStatus::UNREADABLE;
   text.resize(static_cast<std::size_t>(file.gcount()));
   file.close();
   if (text.size() > MAX_TEXT_POSITION_SIZE) {
-    *ConsoleOut << "Board::Load() " << fileName << " is too long for a position file!" << std::endl;
-    return false;
+    messages += "Board::Load() " + fileName + " is too long for a position file!\n";
+    return TextPositionStatus::UNREADABLE;
   }
 
   int errors = 0;
   if (text.empty()) ++errors;
 
-  Clear();
+  board.Clear();
 
   for (char& c : text) c = LowerCase(c);
 
@@ -123,37 +132,36 @@ bool Board::Load(const std::string& fileName) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty()) continue;
     ++lines;
-    if (!LoadLine(*this, line)) ++errors;
+    if (!LoadLine(board, line, messages)) ++errors;
   }
   if (lines == 0) ++errors;
 
   if (errors > 0) {
-    *ConsoleOut << "Board::Load() " << errors << " errors occured while reading " << fileName
-                << "!\n";
+    messages += "Board::Load() " + std::to_string(errors) + " errors occured while reading " +
+                fileName + "!\n";
   }
 
-  if (bitboards[BK] == 0) {
-    *ConsoleOut << "Board::Load() Der schwarze Koenig fehlt!!!" << std::endl;
-    throw FatalInput(-1, "Board::Load");
+  if (board.bitboards[BK] == 0) {
+    messages += "Board::Load() Der schwarze Koenig fehlt!!!\n";
+    return TextPositionStatus::NO_KING;
   }
-  if (bitboards[WK] == 0) {
-    *ConsoleOut << "Board::Load() Der weisse Koenig fehlt!!!" << std::endl;
-    throw FatalInput(-1, "Board::Load");
+  if (board.bitboards[WK] == 0) {
+    messages += "Board::Load() Der weisse Koenig fehlt!!!\n";
+    return TextPositionStatus::NO_KING;
   }
 
   // Castling is allowed exactly where king and rook stand on their start squares.
   for (int right = 0; right < 4; ++right) {
     const Color color = right % 2;
-    castleRights[right] = bitboards[WK + color] == MaskOf(CASTLING[right].king) &&
-                          (bitboards[WR + color] & MaskOf(CASTLING[right].rook)) != 0;
+    board.castleRights[right] = board.bitboards[WK + color] == MaskOf(CASTLING[right].king) &&
+                                (board.bitboards[WR + color] & MaskOf(CASTLING[right].rook)) != 0;
   }
 
-  RefreshHashes();
+  board.RefreshHashes();
 
-  if (KingCanBeTaken(*this)) {
-    *ConsoleOut << "Board::Load() " << fileName << ": the side not to move is in check!"
-                << std::endl;
-    throw FatalInput(1, "Board::Load");
+  if (KingCanBeTaken(board)) {
+    messages += "Board::Load() " + fileName + ": the side not to move is in check!\n";
+    return TextPositionStatus::SIDE_NOT_TO_MOVE_IN_CHECK;
   }
-  return true;
+  return TextPositionStatus::READ;
 }

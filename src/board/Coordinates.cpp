@@ -1,11 +1,6 @@
-// Coordinate text of squares and moves: "e4", "e2e4", "e2-e4", "e7e8q" and the square-number
-// form "52 36". None of these look at a board.
-#include <ostream>
-#include <string>
+#include "board/Coordinates.h"
 
-#include "board/Board.h"
 #include "board/SquareText.h"
-#include "console/Console.h"
 
 namespace {
 
@@ -16,96 +11,78 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-int Board::CoordToSquare(const std::string& coord) {
+int CoordToSquare(const std::string& coord, std::string& error) {
   if (coord.size() != 2) {
-    *ConsoleOut << "Board::CoordToSquare() coord = " << coord << " is not 2 characters long!"
-                << std::endl;
+    error += "Board::CoordToSquare() coord = " + coord + " is not 2 characters long!\n";
     return -1;
   }
   const char file = LowerCase(coord[0]);
   if (file < 'a' || file > 'h') {
-    *ConsoleOut << "Board::CoordToSquare() coord[ 0 ] of \"" << coord << "\" is not a valid file!"
-                << std::endl;
+    error += "Board::CoordToSquare() coord[ 0 ] of \"" + coord + "\" is not a valid file!\n";
     return -1;
   }
   const char rank = coord[1];
   if (rank < '1' || rank > '8') {
-    *ConsoleOut << "Board::CoordToSquare() coord[ 1 ] of \"" << coord << "\" is not a valid rank!"
-                << std::endl;
+    error += "Board::CoordToSquare() coord[ 1 ] of \"" + coord + "\" is not a valid rank!\n";
     return -1;
   }
   return ParseSquare(coord);
 }
 
-bool Board::CoordToSquare(const std::string& coords, int* from, int* to) {
-  if (from == nullptr || to == nullptr) {
-    *ConsoleOut << "Board::CoordToSquare() At least Parameter = NULL!" << std::endl;
-    return false;
-  }
+bool CoordToSquares(const std::string& coords, int& from, int& to, std::string& error) {
   if (coords.size() != 4 && coords.size() != 5) {
-    *ConsoleOut << "Board::CoordToSquare() coords = \"" << coords
-                << "\" must be 4 or 5 characters long!" << std::endl;
+    error += "Board::CoordToSquare() coords = \"" + coords + "\" must be 4 or 5 characters long!\n";
     return false;
   }
-  // A five-character text has a separator between the squares ("e2-e4"); it is not looked at.
   const std::size_t toStart = coords.size() == 5 ? 3 : 2;
-  // Both squares are converted, so that the user sees what is wrong with each of them.
-  *from = CoordToSquare(coords.substr(0, 2));
-  *to = CoordToSquare(coords.substr(toStart, 2));
-  if (*from == -1 || *to == -1) {
-    *ConsoleOut << "Board::CoordToSquare() coords = \"" << coords << "\" is invalid!" << std::endl;
+  from = CoordToSquare(coords.substr(0, 2), error);
+  to = CoordToSquare(coords.substr(toStart, 2), error);
+  if (from == -1 || to == -1) {
+    error += "Board::CoordToSquare() coords = \"" + coords + "\" is invalid!\n";
     return false;
   }
   return true;
 }
 
-bool Board::CoordToSquare(const std::string& coords, int* from, int* to, char* promotion) {
-  if (from == nullptr || to == nullptr || promotion == nullptr) {
-    *ConsoleOut << "Board::CoordToSquare() At least Parameter = NULL!" << std::endl;
-    return false;
-  }
+bool CoordToSquares(const std::string& coords, int& from, int& to, char& promotion,
+                    std::string& error) {
   if (coords.size() != 4 && coords.size() != 5) {
-    *ConsoleOut << "Board::CoordToSquare() coords = \"" << coords
-                << "\" must be exactly 4 or 5 characters long!" << std::endl;
+    error += "Board::CoordToSquare() coords = \"" + coords +
+             "\" must be exactly 4 or 5 characters long!\n";
     return false;
   }
-  // Here the fifth character is the promotion letter ("e7e8q"), never a separator; a plain
-  // four-character text leaves the promotion at the terminating NUL.
-  *promotion = coords.size() == 5 ? coords[4] : '\0';
-  return CoordToSquare(coords.substr(0, 4), from, to);
+  promotion = coords.size() == 5 ? coords[4] : '\0';
+  return CoordToSquares(coords.substr(0, 4), from, to, error);
 }
 
-bool Board::SquareToCoord(int square, std::string& coord) {
+bool SquareToCoord(int square, std::string& coord, std::string& error) {
   if (square < 0 || square > 63) {
-    *ConsoleOut << "Board::SquareToCoord() whichSquare = " << square << " is invalid!" << std::endl;
+    error += "Board::SquareToCoord() whichSquare = " + std::to_string(square) + " is invalid!\n";
     return false;
   }
   coord = SquareName(square);
   return true;
 }
 
-bool Board::SquareToCoord(int from, int to, std::string& coords) {
+bool SquareToCoord(int from, int to, std::string& coords, std::string& error) {
   std::string fromText;
   std::string toText;
-  if (!SquareToCoord(from, fromText) || !SquareToCoord(to, toText)) return false;
+  if (!SquareToCoord(from, fromText, error) || !SquareToCoord(to, toText, error)) return false;
   coords = fromText + toText;
   return true;
 }
 
-bool Board::SquareToCoord(const std::string& squareNumbers, std::string* coords) {
-  if (coords == nullptr) {
-    *ConsoleOut << "Board::SquareToCoord() Parameter coord = NULL!" << std::endl;
-    return false;
-  }
+bool SquareNumbersToCoord(const std::string& squareNumbers, std::string& coords,
+                          std::string& error) {
   const std::string& s = squareNumbers;
   if (s.size() != 5 || !IsDigit(s[0]) || !IsDigit(s[1]) || s[2] != ' ' || !IsDigit(s[3]) ||
       !IsDigit(s[4])) {
-    *ConsoleOut << "Board::SquareToCoord() Parameter whichSquares = " << s
-                << " is invalid ( try \"e2 f3\" or \"a1\" )!\n";
+    error += "Board::SquareToCoord() Parameter whichSquares = " + s +
+             " is invalid ( try \"e2 f3\" or \"a1\" )!\n";
     return false;
   }
   // Numbers above 63 are refused by the single-square conversion with its own message.
   const int from = (s[0] - '0') * 10 + (s[1] - '0');
   const int to = (s[3] - '0') * 10 + (s[4] - '0');
-  return SquareToCoord(from, to, *coords);
+  return SquareToCoord(from, to, coords, error);
 }

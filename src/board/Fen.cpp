@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "board/Castling.h"
-#include "board/MoveList.h"
+#include "board/Rules.h"
 #include "board/SquareText.h"
 
 namespace {
@@ -144,12 +144,6 @@ bool ReadFen(const std::string& fen, Board& board, std::string& error) {
   position.RefreshHashes();
   board = position;
   return true;
-}
-
-bool KingCanBeTaken(const Board& board) {
-  Board probe = board;
-  MoveList moves;
-  return !moves.Generate(probe) && moves.LastFailure() == GenerationFailure::KING_CAPTURE;
 }
 
 std::string WriteFen(const Board& position) {

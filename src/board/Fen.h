@@ -9,10 +9,6 @@
 // On malformed or impossible input the board is left as it was and `error` says why.
 bool ReadFen(const std::string& fen, Board& board, std::string& error);
 
-// Whether the side to move could capture the other side's king: the side that has just moved
-// left it in check, which no game allows. Every reader of positions refuses such a position.
-bool KingCanBeTaken(const Board& board);
-
 // The six-field FEN of `board`. The board keeps no half-move clock, so that field is 0; the move
 // number follows from the board's half-move counter.
 std::string WriteFen(const Board& board);

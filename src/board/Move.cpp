@@ -1,25 +1,17 @@
 // The console line of a move and its text in the game record.
 #include "board/Move.h"
 
-#include <ostream>
+#include "board/Coordinates.h"
+#include "board/SquareText.h"
 
-#include "board/Board.h"
-#include "console/Console.h"
-
-void Move::Print() const {
-  if (flags == MOVE_RESIGN) {
-    *ConsoleOut << "RESIGNATION!" << std::endl;
-    return;
-  }
-  if (flags == MOVE_STALEMATE) {
-    *ConsoleOut << "STALEMATE!!!" << std::endl;
-    return;
-  }
-  // The label goes out first: a bad square's message then follows it on the same line.
-  *ConsoleOut << LabelOf(piece) << " - ";
+std::string Move::Line() const {
+  if (flags == MOVE_RESIGN) return "RESIGNATION!\n";
+  if (flags == MOVE_STALEMATE) return "STALEMATE!!!\n";
+  // A bad square's message follows the label on the same line.
   std::string coords;
-  Board::SquareToCoord(from, to, coords);
-  *ConsoleOut << coords << std::endl;
+  std::string error;
+  SquareToCoord(from, to, coords, error);
+  return std::string(LabelOf(piece)) + " - " + error + coords + "\n";
 }
 
 bool Move::ToText(std::string* text) const {
@@ -31,12 +23,11 @@ bool Move::ToText(std::string* text) const {
   static constexpr const char* KIND_LETTERS[] = {"", "N", "B", "R", "Q", "K"};
   if (IsPieceCode(piece)) *text += KIND_LETTERS[piece / 2];
 
-  // Squares that fail to convert have printed their message; the rest of the text is kept.
-  std::string square;
-  if (Board::SquareToCoord(from, square)) *text += square;
+  const auto onBoard = [](int square) { return square >= 0 && square < 64; };
+  if (onBoard(from)) *text += SquareName(from);
   if (Kind() == MOVE_CAPTURE || Kind() == MOVE_EN_PASSANT) *text += "x";
   // A castling is written as the king's move: Ke1g1, Ke1c1.
-  if (Board::SquareToCoord(to, square)) *text += square;
+  if (onBoard(to)) *text += SquareName(to);
 
   if (const auto* promotion = PromotionOfFlags(flags))
     *text += std::string("=") + promotion->letter;

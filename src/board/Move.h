@@ -67,11 +67,13 @@ struct Move {
   // The lower-case letter of the piece a promotion makes ("n", "b", "r", "q"), empty for none.
   const char* PromotionLetter() const;
 
-  // One console line: label, " - ", coordinates ("WP - e2e4"), or the end of a game.
-  void Print() const;
+  // The console line, with its line end: label, " - ", coordinates ("WP - e2e4\n"), or the end
+  // of a game. A square off the board gives its conversion's message after the label.
+  std::string Line() const;
 
   // The move's text in the game record (Ng1f3, e5xd6, e7e8=Q, Ke1g1). Resignation and
-  // stalemate give an empty text. False only when no output is given.
+  // stalemate give an empty text; a square off the board is left out. False only when no
+  // output is given.
   bool ToText(std::string* text) const;
 
   // The same move: the search's score, bound kind and depth do not take part.

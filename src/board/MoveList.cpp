@@ -281,16 +281,8 @@ bool MoveList::Contains(const Move& move) {
   return false;
 }
 
-void MoveList::Print() const {
-  for (const Move& move : *this) move.Print();
-}
-
-bool HasPlayableMove(const Board& board, const MoveList& moves) {
-  MoveList replies;
-  for (const Move& move : moves) {
-    Board next = board;
-    next.MakeMove(&move);
-    if (replies.Generate(next)) return true;
-  }
-  return false;
+std::string MoveList::Lines() const {
+  std::string lines;
+  for (const Move& move : *this) lines += move.Line();
+  return lines;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "board/Board.h"
 #include "board/Move.h"
@@ -38,8 +39,8 @@ class MoveList {
   // Leaves the cursor on the move equal to the given one.
   bool Contains(const Move& move);
 
-  // Move::Print for every move, in order.
-  void Print() const;
+  // Move::Line of every move, in order.
+  std::string Lines() const;
 
   int Size() const { return size_; }
   bool Empty() const { return size_ == 0; }
@@ -82,8 +83,3 @@ class MoveList {
   int cursor_ = 0;
   GenerationFailure failure_ = GenerationFailure::NONE;
 };
-
-// Whether one of the moves, made on a copy of the board, leaves a position in which move
-// generation succeeds: the program's test that a legal move exists (generation also fails for
-// a side without any move, as the callers intend).
-bool HasPlayableMove(const Board& board, const MoveList& moves);

@@ -5,6 +5,7 @@
 #include "board/Attacks.h"
 #include "board/MoveList.h"
 #include "board/MoveTables.h"
+#include "board/Rules.h"
 
 namespace {
 
@@ -200,13 +201,10 @@ bool LeavesUnder(const Move& move, Board& next, MoveList& replies, int depth,
       return true;
     }
   }
-  const bool hasReplies = replies.Generate(next);
-  if (!hasReplies && replies.LastFailure() == GenerationFailure::KING_CAPTURE) return false;
-  if (depth == 1) {
-    leaves = 1;
-  } else {
-    leaves = hasReplies ? CountLeaves(next, replies, depth - 1) : 0;
-  }
+  if (!GenerateReplies(next, replies)) return false;
+  // A side without any move has no leaves below it.
+  const bool hasReplies = replies.LastFailure() == GenerationFailure::NONE;
+  leaves = depth == 1 ? 1 : hasReplies ? CountLeaves(next, replies, depth - 1) : 0;
   return true;
 }
 
@@ -243,10 +241,4 @@ std::vector<PerftDivision> PerftDivide(const Board& board, int depth) {
     if (LeavesUnder(move, next, replies, depth, leaves)) divisions.push_back({move, leaves});
   }
   return divisions;
-}
-
-std::string PerftMoveText(const Move& move) {
-  std::string text;
-  Board::SquareToCoord(move.from, move.to, text);
-  return text + move.PromotionLetter();
 }

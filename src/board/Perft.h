@@ -19,6 +19,3 @@ struct PerftDivision {
 
 // The leaf count under every legal root move, in generation order.
 std::vector<PerftDivision> PerftDivide(const Board& board, int depth);
-
-// "e2e4", with a lower-case promotion letter ("e7e8q").
-std::string PerftMoveText(const Move& move);

@@ -4,8 +4,9 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 #include <cstdlib>
+
+#include "console/Console.h"
 
 #if defined(_GLIBCXX_ASSERTIONS)
 inline constexpr bool CHECKED_TABLE_INDICES = true;
@@ -16,8 +17,7 @@ inline constexpr bool CHECKED_TABLE_INDICES = false;
 // `index`, checked in the sanitizer build to lie in 0 .. size - 1.
 constexpr std::size_t TableIndex(int index, int size) {
   if (CHECKED_TABLE_INDICES && (index < 0 || index >= size)) {
-    std::fprintf(stderr, "table index %d outside 0..%d\n", index, size - 1);
-    std::abort();
+    TableIndexFault(index, size);
   }
   return static_cast<std::size_t>(index);
 }

@@ -5,9 +5,9 @@
 #include <iomanip>
 #include <iostream>
 
-#include "board/Fen.h"
 #include "board/LittleEndian.h"
 #include "board/MoveList.h"
+#include "board/Rules.h"
 #include "book/Outcome.h"
 #include "book/PGNParser.h"
 #include "console/Console.h"
@@ -54,16 +54,6 @@ bool ReadEntry(std::istream& in, BookEntry& entry) {
     if (!GetInt(in, *field)) return false;
   entry.hashLock = static_cast<std::uint32_t>(lock);
   return IsBoardMove(m);
-}
-
-// Whether `move` is one of the moves of `board` and leaves no king to be taken.
-bool IsLegalIn(const Board& board, const Move& move) {
-  Board position = board;
-  MoveList moves;
-  if (!moves.Generate(position) || !moves.Contains(move)) return false;
-  Board after = position;
-  after.MakeMove(&move);
-  return !KingCanBeTaken(after);
 }
 
 // One side's buckets up to the marker that ends the section; false for a damaged section.
@@ -189,7 +179,7 @@ BookChoice OpeningBook::Probe(const Board& board) const {
   std::int64_t total = 0;
   for (const BookEntry& entry : bucket) {
     // A lock can be shared by another position, and a foreign file may hold anything.
-    if (entry.hashLock != lock || !IsLegalIn(board, entry.move)) continue;
+    if (entry.hashLock != lock || !IsLegalMove(board, entry.move)) continue;
     candidates.push_back(&entry);
     total += entry.Weight();
   }

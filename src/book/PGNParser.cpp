@@ -5,7 +5,9 @@
 #include <optional>
 #include <string_view>
 
+#include "board/Coordinates.h"
 #include "board/FatalInput.h"
+#include "board/Rules.h"
 #include "board/SquareText.h"
 #include "console/Console.h"
 
@@ -274,7 +276,8 @@ bool PGNParser::ProcessToken(std::string token, Move*& move, int& outcome) {
   int from = -1;
   int to = -1;
   char promotion = '\0';
-  Board::CoordToSquare(coordinates, &from, &to, &promotion);  // reports a bad text itself
+  std::string error;
+  if (!CoordToSquares(coordinates, from, to, promotion, error)) *ConsoleOut << error << std::flush;
   moves.Generate(board);
   Move* found = moves.Find(from, to);
   if (found == nullptr) {
@@ -429,17 +432,13 @@ bool PGNParser::PieceMove(const std::string& prefix, const std::string& target,
   const Square to = ParseSquare(target);
   if (to >= 0) {
     moves.Generate(board);
-    MoveList replies;
     for (Square from = 0; from < 64; ++from) {
       int color = -1;
       if (board.PieceAt(from, &color) != kind || color != mover) continue;
       if (rankFilter && *rankFilter != 7 - from / 8) continue;
       if (fileFilter && *fileFilter != from % 8) continue;
       const Move* candidate = moves.Find(from, to);
-      if (candidate == nullptr) continue;
-      Board after = board;
-      after.MakeMove(candidate);
-      if (!replies.Generate(after)) continue;  // leaves the own king capturable
+      if (candidate == nullptr || !IsLegal(board, *candidate)) continue;
       coordinates = SquareName(from) + SquareName(to);
       return true;
     }

@@ -5,3 +5,7 @@
 #include <ostream>
 
 extern std::ostream* ConsoleOut;
+
+// A table index outside its table, found by the sanitizer build's checks: says so on standard
+// error ("table index 64 outside 0..63") and ends the process.
+[[noreturn]] void TableIndexFault(int index, int size);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "board/BoardImage.h"
+#include "board/Rules.h"
 #include "console/Console.h"
 #include "game/ConsoleInput.h"
 #include "search/Evaluate.h"
@@ -119,14 +120,14 @@ Game::~Game() {
 }
 
 void Game::RestartRecord() {
-  recordedPositions.clear();
-  if (gameLog) gameLog->StartFrom(board);
+  record.Restart(board);
   RecordChanged();
 }
 
 void Game::RecordChanged() {
+  if (gameLog) record.WriteInto(*gameLog);
   // A game without a move has nothing to lose.
-  if (gameLog && gameLog->MoveCount() > 0)
+  if (gameLog && record.Plies() > 0)
     SetInterruptRecord(gameLog->LogFileName(), gameLog->GameText("*"));
   else
     SetInterruptRecord("", "");
@@ -137,21 +138,18 @@ bool Game::Run() {
   Move move;
   for (;;) {
     DiscardTypedAhead();
-    board.Print();
+    *ConsoleOut << BoardPicture(board) << std::flush;
     *ConsoleOut << "SCORE from perspective white " << std::showpos << ScoreForWhite(board)
                 << std::noshowpos << std::endl;
 
     players[board.sideToMove]->GetMove(board, move);
     // The player may have loaded another position: the side to move is read again.
-    *ConsoleOut << players[board.sideToMove]->name << " selects move: ";
-    move.Print();
+    *ConsoleOut << players[board.sideToMove]->name << " selects move: " << move.Line()
+                << std::flush;
     if (!EndsGame(move) && board.sideToMove == WHITE) SaveToFile(LastMoveFile);
-    recordedPositions.push_back(board);
-    board.MakeMove(&move);
-    if (gameLog) gameLog->AddMove(move);
+    record.Play(move);
+    if (const char* line = GameEndLine(move)) *ConsoleOut << line << std::endl;
     RecordChanged();
-    board.RemoveCastlePath(WHITE);
-    board.RemoveCastlePath(BLACK);
     if (EndsGame(move)) break;
   }
   if (gameLog) {
@@ -242,8 +240,7 @@ bool Game::RestorePosition(const std::string& name) {
   for (const auto& player : players)
     if (player) player->LoadState(states);
 
-  *ConsoleOut << std::endl << "Restored board:" << std::endl;
-  board.Print();
+  *ConsoleOut << std::endl << "Restored board:" << std::endl << BoardPicture(board) << std::flush;
   return true;
 }
 
@@ -254,16 +251,13 @@ bool Game::TakeBack() {
   }
   if (!RestorePosition(LastMoveFile)) return false;
   // The file may be an earlier run's: only a position of this game shortens the record.
-  const BoardImage restored = ToImage(board);
-  for (std::size_t ply = recordedPositions.size(); ply-- > 0;) {
-    if (ToImage(recordedPositions[ply]) != restored) continue;
-    recordedPositions.resize(ply);
-    if (gameLog)
-      while (gameLog->MoveCount() > static_cast<int>(ply)) gameLog->RemoveLastMove();
-    RecordChanged();
+  const int ply = record.LastPlyAt(board);
+  if (ply < 0) {
+    RestartRecord();
     return true;
   }
-  RestartRecord();
+  record.TakeBack(record.Plies() - ply);
+  RecordChanged();
   return true;
 }
 
@@ -272,8 +266,11 @@ void Game::ReplacePlayer(Color color, std::unique_ptr<Player> player) {
   players[color] = std::move(player);
 }
 
-bool Game::LoadAtStart(const std::string& name) {
-  if (!board.Load(name)) return false;
-  *ConsoleOut << "Loaded Board from file \"" << name << "\"." << std::endl;
-  return true;
+TextPositionStatus Game::LoadAtStart(const std::string& name) {
+  std::string messages;
+  const TextPositionStatus status = ReadTextPosition(name, board, messages);
+  *ConsoleOut << messages << std::flush;
+  if (status == TextPositionStatus::READ)
+    *ConsoleOut << "Loaded Board from file \"" << name << "\"." << std::endl;
+  return status;
 }

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "board/Board.h"
+#include "board/BoardText.h"
 #include "board/Move.h"
 #include "book/OpeningBook.h"
 #include "book/PGNWriter.h"
+#include "game/GameRecord.h"
 #include "game/Player.h"
 
 class Game {
@@ -31,14 +33,16 @@ class Game {
   // Back to the position before White's latest move; the retracted moves leave the record (a
   // position that is not one of this game's restarts it).
   bool TakeBack();
-  // Starts from a hand-written text position file.
-  bool LoadAtStart(const std::string& name);
+  // Starts from a hand-written text position file, after showing what its reading found. A
+  // file that cannot be read leaves the initial position; the last two statuses end the program.
+  TextPositionStatus LoadAtStart(const std::string& name);
   // Puts `player` in for `color`. The player it replaces may be the one whose turn is running,
   // so it is kept until the game ends.
   void ReplacePlayer(Color color, std::unique_ptr<Player> player);
 
   std::unique_ptr<OpeningBook> book;
-  Board board;
+  GameRecord record;
+  Board& board = record.Position();    // the position the players move on
   std::unique_ptr<PGNWriter> gameLog;  // absent when the log file could not be opened
   std::fstream positionFile;
   std::unique_ptr<Player> players[2];
@@ -53,8 +57,6 @@ class Game {
   void RecordChanged();
 
   std::vector<std::unique_ptr<Player>> replacedPlayers;
-  // The position before each recorded move, for taking moves back out of the record.
-  std::vector<Board> recordedPositions;
 };
 
 // The game of this run, for the console commands that act on it from inside a turn.

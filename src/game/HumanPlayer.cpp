@@ -3,8 +3,9 @@
 #include <cctype>
 #include <ostream>
 
+#include "board/Coordinates.h"
+#include "board/Rules.h"
 #include "console/Console.h"
-#include "game/ComputerPlayer.h"
 #include "game/ConsoleInput.h"
 #include "game/Game.h"
 
@@ -49,7 +50,9 @@ bool HumanPlayer::ReadInput(Move& move, int& promotion) {
       Resign(move);
       return true;
     } else {
-      if (!Board::CoordToSquare(line, &move.from, &move.to)) {
+      std::string error;
+      if (!CoordToSquares(line, move.from, move.to, error)) {
+        *ConsoleOut << error << std::flush;
         if (line.size() != 4 && line.size() != 5) return false;
       }
       if (line.size() == 5) promotion = static_cast<unsigned char>(line[4]);
@@ -62,7 +65,7 @@ bool HumanPlayer::ReadInput(Move& move, int& promotion) {
 bool HumanPlayer::GetMove(Board& board, Move& move) {
   // Stalemated, the player has nothing to enter: the game ends as a draw, as it does when the
   // engine finds itself stalemated.
-  if (IsStalemate(board)) {
+  if (StandingOf(board) == Standing::STALEMATE) {
     move = Move{};
     move.piece = WK + board.sideToMove;
     move.flags = MOVE_STALEMATE;
@@ -90,16 +93,12 @@ bool HumanPlayer::GetMove(Board& board, Move& move) {
 
     legalMoves.Generate(board);
     if (!legalMoves.Contains(move)) {
-      *ConsoleOut << "Sorry, this move is not in the pseudo-legal list: \n";
-      move.Print();
-      legalMoves.Print();
+      *ConsoleOut << "Sorry, this move is not in the pseudo-legal list: \n"
+                  << move.Line() << legalMoves.Lines() << std::flush;
       continue;
     }
-    Board after = board;
-    after.MakeMove(&move);
-    if (!legalMoves.Generate(after)) {
-      *ConsoleOut << "Sorry, this move leaves your king in check: \n";
-      move.Print();
+    if (!IsLegal(board, move)) {
+      *ConsoleOut << "Sorry, this move leaves your king in check: \n" << move.Line() << std::flush;
       continue;
     }
     return true;

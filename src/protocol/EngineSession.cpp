@@ -1,74 +1,35 @@
 #include "protocol/EngineSession.h"
 
 #include <algorithm>
-#include <cctype>
 #include <iostream>
 
 #include "board/Fen.h"
 #include "board/MoveList.h"
-#include "board/SquareText.h"
 #include "book/PGNWriter.h"
 
-namespace {
-
-const std::string UNDECIDED = "*";
-
-// The promotion named by the letter of coordinate text; "k" is the console's knight.
-int PromotionOf(char letter) {
-  const PromotionPiece* promotion = PromotionOfLetter(letter == 'k' ? 'n' : letter);
-  return promotion && letter >= 'a' ? promotion->flag : -1;
-}
-
-// Whether `move`, made on a copy of `board`, leaves the mover's king safe.
-bool Legal(const Board& board, const Move& move) {
-  Board after = board;
-  after.MakeMove(&move);
-  MoveList replies;
-  return replies.Generate(after);
-}
-
-}  // namespace
-
-std::string CoordinateText(const Move& move) {
-  std::string text;
-  Board::SquareToCoord(move.from, move.to, text);
-  return text + move.PromotionLetter();
-}
-
-std::string ResultLine(BoardOutcome outcome) {
-  switch (outcome) {
-    case BoardOutcome::WHITE_MATES:
-      return "1-0 {White mates}";
-    case BoardOutcome::BLACK_MATES:
-      return "0-1 {Black mates}";
-    case BoardOutcome::STALEMATE:
+std::string ResultLine(Standing standing, Color sideToMove) {
+  switch (standing) {
+    case Standing::CHECKMATE:
+      return sideToMove == WHITE ? "0-1 {Black mates}" : "1-0 {White mates}";
+    case Standing::STALEMATE:
       return "1/2-1/2 {Stalemate}";
     default:
       return "";
   }
 }
 
-EngineSession::EngineSession(const OpeningBook* book, std::string logFileName)
-    : book_(book), logFileName_(std::move(logFileName)) {
-  Board initial;
-  Restart(initial, false);
+EngineSession::EngineSession(std::string logFileName) : logFileName_(std::move(logFileName)) {
+  Restart(Board(), false);
 }
 
 void EngineSession::Restart(const Board& start, bool sameEngine) {
   WriteRecord();
-  if (!sameEngine || !engine_) engine_ = std::make_unique<NegaScout>(book_);
-  start_ = start;
-  board_ = start;
-  before_.clear();
-  moves_.clear();
-  result_ = UNDECIDED;
+  if (!sameEngine || !engine_) engine_ = std::make_unique<NegaScout>();
+  record_.Restart(start);
   written_ = false;
 }
 
-void EngineSession::NewGame(bool sameEngine) {
-  Board initial;
-  Restart(initial, sameEngine);
-}
+void EngineSession::NewGame(bool sameEngine) { Restart(Board(), sameEngine); }
 
 bool EngineSession::SetUp(const std::string& fen, std::string& error, bool sameEngine) {
   Board position;
@@ -77,22 +38,12 @@ bool EngineSession::SetUp(const std::string& fen, std::string& error, bool sameE
   return true;
 }
 
-bool EngineSession::FindMove(const std::string& text, Move& move) {
-  std::string coords;
-  for (char c : text) coords += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (coords.size() != 4 && coords.size() != 5) return false;
-  const Square from = ParseSquare(std::string_view(coords).substr(0, 2));
-  const Square to = ParseSquare(std::string_view(coords).substr(2, 2));
-  const int promotion = coords.size() == 5 ? PromotionOf(coords[4]) : 0;
-  if (from < 0 || to < 0 || promotion < 0) return false;
-
-  Board position = board_;
+bool EngineSession::FirstLegalMove(Move& move) const {
+  Board position = Position();
   MoveList moves;
   if (!moves.Generate(position)) return false;
-  for (int i = 0; i < moves.Size(); ++i) {
-    const Move& candidate = moves[i];
-    if (candidate.from == from && candidate.to == to && candidate.Promotion() == promotion &&
-        Legal(position, candidate)) {
+  for (const Move& candidate : moves) {
+    if (IsLegal(position, candidate)) {
       move = candidate;
       return true;
     }
@@ -100,78 +51,34 @@ bool EngineSession::FindMove(const std::string& text, Move& move) {
   return false;
 }
 
-bool EngineSession::FirstLegalMove(Move& move) {
-  Board position = board_;
-  MoveList moves;
-  if (!moves.Generate(position)) return false;
-  for (int i = 0; i < moves.Size(); ++i) {
-    if (Legal(position, moves[i])) {
-      move = moves[i];
-      return true;
-    }
-  }
-  return false;
-}
-
 void EngineSession::Play(const Move& move) {
-  before_.push_back(board_);
-  moves_.push_back(move);
-  board_.MakeMove(&move);
-  // As in the console game: castling paths count only for the move right after castling.
-  board_.RemoveCastlePath(WHITE);
-  board_.RemoveCastlePath(BLACK);
+  record_.Play(move);
   written_ = false;
 }
 
 bool EngineSession::TakeBack(int plies) {
-  if (plies < 1 || plies > MovesPlayed()) return false;
-  board_ = before_[before_.size() - static_cast<std::size_t>(plies)];
-  before_.resize(before_.size() - static_cast<std::size_t>(plies));
-  moves_.resize(moves_.size() - static_cast<std::size_t>(plies));
-  result_ = UNDECIDED;
+  if (!record_.TakeBack(plies)) return false;
   written_ = false;
   return true;
 }
 
-BoardOutcome EngineSession::Outcome() {
-  Board position = board_;
-  MoveList moves;
-  if (moves.Generate(position) && HasPlayableMove(position, moves)) return BoardOutcome::ONGOING;
-  Board turned = board_;
-  turned.sideToMove = 1 - turned.sideToMove;
-  MoveList replies;
-  const bool inCheck = !replies.Generate(turned);
-  if (!inCheck) return BoardOutcome::STALEMATE;
-  return board_.sideToMove == WHITE ? BoardOutcome::BLACK_MATES : BoardOutcome::WHITE_MATES;
-}
-
-Move EngineSession::Think(const SearchLimits& limits, SearchControl control, bool useBook,
-                          std::function<void(const std::string&)> thinking) {
-  engine_->SetLimits(limits);
-  control.maxNodes = std::min(control.maxNodes, nodeCap_);
-  engine_->SetControl(std::move(control));
-  engine_->SetBook(useBook ? book_ : nullptr);
-  engine_->SetThinkingOutput(std::move(thinking));
-  Move move;
-  engine_->Think(board_, &move);
-  engine_->SetControl(SearchControl());
-  return move;
+SearchAnswer EngineSession::Think(SearchRequest request) {
+  request.budget.maxNodes = std::min(request.budget.maxNodes, nodeCap_);
+  return ChooseMove(*engine_, Position(), std::move(request));
 }
 
 bool EngineSession::WriteRecord() {
-  if (written_ || moves_.empty() || logFileName_.empty()) return false;
+  if (written_ || record_.Plies() == 0 || logFileName_.empty()) return false;
   written_ = true;
-  PGNWriter record;
-  if (!record.Open(logFileName_)) {
+  PGNWriter log;
+  if (!log.Open(logFileName_)) {
     std::cerr << "Can't create logfile '" << logFileName_ << "'! Logging canceled!" << std::endl;
     return false;
   }
-  record.whiteName = whiteName;
-  record.blackName = blackName;
-  record.StartFrom(start_);
-  for (const Move& move : moves_) record.AddMove(move);
-  record.SetResult(result_);
-  if (!record.Finish()) return false;
+  log.whiteName = whiteName;
+  log.blackName = blackName;
+  record_.WriteInto(log);
+  if (!log.Finish()) return false;
   logged_ = true;
   return true;
 }

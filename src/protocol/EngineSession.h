@@ -1,35 +1,30 @@
-// One game as an engine protocol sees it: the position and the moves that led to it, the
-// engine that searches it, and the game's record. The protocols translate their commands into
-// these operations.
+// One game as an engine protocol sees it: the game record, the engine that searches it and
+// where finished games are logged. The protocols translate their commands into these
+// operations; the rules, the record and the search driver are the game layer's.
 #pragma once
 
-#include <functional>
+#include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "board/Board.h"
 #include "board/Move.h"
+#include "board/Rules.h"
+#include "game/GameRecord.h"
+#include "game/SearchDriver.h"
 #include "search/NegaScout.h"
 #include "search/SearchControl.h"
-#include "search/SearchLimits.h"
-
-class OpeningBook;
-
-// How a game stands on the board.
-enum class BoardOutcome { ONGOING, WHITE_MATES, BLACK_MATES, STALEMATE };
 
 class EngineSession {
  public:
-  // The engine consults `book` (it may be absent); finished games are appended to the file
-  // `logFileName` (none are kept when it is empty).
-  EngineSession(const OpeningBook* book, std::string logFileName);
+  // Finished games are appended to the file `logFileName` (none are kept when it is empty).
+  explicit EngineSession(std::string logFileName);
   virtual ~EngineSession() = default;
   EngineSession(const EngineSession&) = delete;
   EngineSession& operator=(const EngineSession&) = delete;
 
-  const Board& Position() const { return board_; }
-  int MovesPlayed() const { return static_cast<int>(moves_.size()); }
+  const Board& Position() const { return record_.Position(); }
+  int MovesPlayed() const { return record_.Plies(); }
 
   // A new game from the initial position, with a fresh engine unless `sameEngine`. The game
   // before it is written to the log first, unfinished when it had no result.
@@ -37,31 +32,28 @@ class EngineSession {
   // The same from a FEN position; false (with the reason) and nothing changed for a FEN that
   // is malformed or no legal position.
   bool SetUp(const std::string& fen, std::string& error, bool sameEngine = false);
-  // The book of the following searches (none: null).
-  void SetBook(const OpeningBook* book) { book_ = book; }
-  // The legal move that coordinate text names ("e2e4", "e7e8q", castling as the king's move
-  // "e1g1"; a knight promotion as "n" or "k"); false for anything else.
-  bool FindMove(const std::string& text, Move& move);
+  // The legal move that coordinate text names (see FindCoordinateMove); false for anything else.
+  bool FindMove(const std::string& text, Move& move) const {
+    return FindCoordinateMove(Position(), text, move);
+  }
   // The first legal move in generation order; false when there is none.
-  bool FirstLegalMove(Move& move);
+  bool FirstLegalMove(Move& move) const;
   // Makes a move found by FindMove or chosen by the engine.
   void Play(const Move& move);
   // Takes back `plies` moves; false, and nothing taken back, when fewer were played.
   bool TakeBack(int plies);
-  BoardOutcome Outcome();
+  Standing Outcome() const { return StandingOf(Position()); }
 
-  // The engine's move for the side to move; `searchEnded` tells whether the search ended by
-  // its own rules (true) or was stopped by its control.
-  Move Think(const SearchLimits& limits, SearchControl control, bool useBook,
-             std::function<void(const std::string&)> thinking);
+  // The engine's move for the side to move, through the search driver.
+  SearchAnswer Think(SearchRequest request);
   NegaScout& Engine() { return *engine_; }
   // Ends every following search after this many nodes, whatever its limits and clock say. The
   // program never sets it; tools that drive many sessions keep their searches small with it.
   void CapNodes(std::int64_t nodes) { nodeCap_ = nodes; }
 
   // The result of the game: "1-0", "0-1", "1/2-1/2", or "*" while it is undecided.
-  void SetResult(const std::string& result) { result_ = result; }
-  const std::string& Result() const { return result_; }
+  void SetResult(const std::string& result) { record_.SetResult(result); }
+  const std::string& Result() const { return record_.Result(); }
   // The players' names for the record.
   std::string whiteName = "White Player";
   std::string blackName = "Black Player";
@@ -74,20 +66,14 @@ class EngineSession {
  private:
   void Restart(const Board& start, bool sameEngine);
 
-  const OpeningBook* book_;
   std::string logFileName_;
   std::unique_ptr<NegaScout> engine_;
-  Board start_;
-  Board board_;
-  std::vector<Board> before_;  // the position before each move played
-  std::vector<Move> moves_;
-  std::string result_ = "*";
+  GameRecord record_;
   bool written_ = false;
   bool logged_ = false;
   std::int64_t nodeCap_ = SearchControl::NO_LIMIT;
 };
 
-// A move as a front end writes it: "e2e4", "e7e8q"; a knight promotion as "e7e8n".
-std::string CoordinateText(const Move& move);
-// The text of a result for the front end: "1-0 {White mates}" and the like.
-std::string ResultLine(BoardOutcome outcome);
+// The text of a result for the front end: "1-0 {White mates}" and the like; empty while the
+// game goes on.
+std::string ResultLine(Standing standing, Color sideToMove);

@@ -2,6 +2,7 @@
 // messages, and a trace of both directions in "ConnTrace.txt".
 #pragma once
 
+#include <charconv>
 #include <deque>
 #include <fstream>
 #include <ostream>
@@ -40,3 +41,11 @@ class ProtocolChannel {
 
 // The first word of a command line, lowercased, and the rest after the blanks behind it.
 void SplitCommand(const std::string& line, std::string& word, std::string& rest);
+
+// A whole decimal number that is the entire text, or false.
+template <typename Number>
+bool ParseNumber(const std::string& text, Number& value) {
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  return error == std::errc() && stop == end;
+}

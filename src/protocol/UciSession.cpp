@@ -19,16 +19,10 @@ std::vector<std::string> Words(const std::string& text) {
   return words;
 }
 
-bool ParseNumber(const std::string& text, std::int64_t& value) {
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  return error == std::errc() && stop == end;
-}
-
 }  // namespace
 
 UciSession::UciSession(ProtocolChannel& channel, std::string bookFile)
-    : channel_(channel), game_(nullptr, ""), bookFile_(std::move(bookFile)) {}
+    : channel_(channel), game_(""), bookFile_(std::move(bookFile)) {}
 
 UciSession::~UciSession() = default;
 
@@ -144,7 +138,6 @@ void UciSession::OnGo(const std::string& arguments) {
   GameClock clock;
   std::int64_t nodes = SearchControl::NO_LIMIT;
   bool infinite = false;
-  constexpr auto unlimited = SearchControl::NO_LIMIT;
   for (std::size_t i = 0; i < words.size(); ++i) {
     const std::string& word = words[i];
     if (word == "infinite") {
@@ -175,23 +168,25 @@ void UciSession::OnGo(const std::string& arguments) {
       limits = SearchLimits::FixedDepth(static_cast<int>(std::clamp<std::int64_t>(value, 2, 25)));
     if (word == "nodes") {
       nodes = std::max<std::int64_t>(value, 1);
-      limits = SearchLimits{unlimited, unlimited, unlimited, 2, limits.maxDepth};
+      limits = SearchLimits::Unlimited(2, limits.maxDepth);
     }
   }
-  if (infinite) limits = SearchLimits{unlimited, unlimited, unlimited, 4, SearchLimits().maxDepth};
+  if (infinite) limits = SearchLimits::Unlimited();
 
-  SearchControl control = infinite ? SearchControl() : BudgetFor(clock);
-  control.maxNodes = nodes;
-  control.interrupted = [this] { return Poll(); };
+  SearchRequest request;
+  request.limits = limits;
+  request.budget = infinite ? SearchControl() : BudgetFor(clock);
+  request.budget.maxNodes = nodes;
+  request.book = infinite ? nullptr : Book();
+  request.stop = &stop_;
+  request.listen = [this] { Poll(); };
+  request.onIteration = [this](const IterationReport& report) { SendInfo(report); };
   stop_ = false;
-  if (game_.Outcome() != BoardOutcome::ONGOING) {
+  if (game_.Outcome() != Standing::PLAY_ON) {
     channel_.Send("bestmove 0000");
     return;
   }
-  game_.SetBook(infinite ? nullptr : Book());
-  game_.Engine().SetIterationOutput(
-      [this](const NegaScout::IterationReport& report) { SendInfo(report); });
-  const Move move = game_.Think(limits, std::move(control), !infinite, nullptr);
+  const Move move = game_.Think(std::move(request)).move;
   if (infinite && !stop_ && !quit_) WaitForStop();
   channel_.Send("bestmove " + BestMoveText(move));
 }
@@ -210,10 +205,9 @@ void UciSession::WhileSearching(std::string line) {
   }
 }
 
-bool UciSession::Poll() {
+void UciSession::Poll() {
   for (std::string& line : channel_.TakeWaiting()) WhileSearching(std::move(line));
   if (channel_.InputEnded()) stop_ = quit_ = true;
-  return stop_;
 }
 
 void UciSession::WaitForStop() {
@@ -227,7 +221,7 @@ void UciSession::WaitForStop() {
   }
 }
 
-void UciSession::SendInfo(const NegaScout::IterationReport& report) {
+void UciSession::SendInfo(const IterationReport& report) {
   std::ostringstream line;
   line << "info depth " << report.depth << " score ";
   if (report.score >= SCORE_MATE_FOUND || report.score <= -SCORE_MATE_FOUND) {
@@ -246,14 +240,13 @@ void UciSession::SendInfo(const NegaScout::IterationReport& report) {
 }
 
 std::string UciSession::BestMoveText(const Move& move) {
-  if (game_.Outcome() != BoardOutcome::ONGOING) return "0000";
+  if (game_.Outcome() != Standing::PLAY_ON) return "0000";
   Move legal;
   if (move.Kind() != MOVE_RESIGN && move.Kind() != MOVE_STALEMATE &&
       game_.FindMove(CoordinateText(move), legal))
     return CoordinateText(legal);
   // The engine gave up: any legal move will do, the one it looked at first if it can be.
-  std::string text;
-  Board::SquareToCoord(move.from, move.to, text);
+  const std::string text = CoordinateText(move).substr(0, 4);  // without a promotion letter
   if (game_.FindMove(text, legal) || game_.FindMove(text + "q", legal))
     return CoordinateText(legal);
   return game_.FirstLegalMove(legal) ? CoordinateText(legal) : "0000";

@@ -2,6 +2,7 @@
 // limits, and the answers the protocol expects, also while the engine thinks.
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <memory>
 #include <string>
@@ -32,11 +33,11 @@ class UciSession {
   // A line that arrives while the engine thinks: "isready" is answered, "stop" and "quit"
   // are noted, the rest waits until the search is over.
   void WhileSearching(std::string line);
-  // Takes the lines that have arrived; true when the search is to stop.
-  bool Poll();
+  // Takes the lines that have arrived; sets the stop request when the search is to stop.
+  void Poll();
   // After "go infinite" ended by itself: the answer waits for "stop".
   void WaitForStop();
-  void SendInfo(const NegaScout::IterationReport& report);
+  void SendInfo(const IterationReport& report);
   // The move to announce: the engine's, or a legal one when it gave up; "0000" when the game
   // is over.
   std::string BestMoveText(const Move& move);
@@ -49,6 +50,6 @@ class UciSession {
   std::unique_ptr<OpeningBook> book_;
   bool ownBook_ = true;
   bool quit_ = false;
-  bool stop_ = false;
+  std::atomic<bool> stop_ = false;
   std::deque<std::string> pending_;
 };

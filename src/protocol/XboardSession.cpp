@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <charconv>
 #include <chrono>
 #include <cstdlib>
@@ -30,14 +31,6 @@ constexpr std::array<std::string_view, 16> SILENT = {
 template <std::size_t N>
 bool OneOf(const std::array<std::string_view, N>& words, const std::string& word) {
   return std::find(words.begin(), words.end(), word) != words.end();
-}
-
-// A whole decimal number, or false.
-template <typename Number>
-bool ParseNumber(const std::string& text, Number& value) {
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  return error == std::errc() && stop == end;
 }
 
 // A decimal number with an optional fraction ("2", "0.5"), in thousandths; false for anything
@@ -72,7 +65,7 @@ std::int64_t Milliseconds() {
 
 XboardSession::XboardSession(XboardConnection& connection, const OpeningBook* book,
                              const std::string& logFileName)
-    : connection_(connection), game_(book, logFileName) {
+    : connection_(connection), book_(book), game_(logFileName) {
   NameThePlayers();
 }
 
@@ -214,8 +207,7 @@ void XboardSession::OnUserMove(const std::string& text) {
     connection_.Send("Illegal move: " + text);
     return;
   }
-  *ConsoleOut << opponentName_ << " selects move: ";
-  move.Print();
+  *ConsoleOut << opponentName_ << " selects move: " << move.Line() << std::flush;
   game_.Play(move);
   CheckGameEnd();
 }
@@ -277,9 +269,9 @@ void XboardSession::OnTakeBack(int plies, const std::string& command) {
 }
 
 void XboardSession::CheckGameEnd() {
-  const BoardOutcome outcome = game_.Outcome();
-  if (outcome == BoardOutcome::ONGOING) return;
-  const std::string line = ResultLine(outcome);
+  const Standing standing = game_.Outcome();
+  if (standing == Standing::PLAY_ON) return;
+  const std::string line = ResultLine(standing, game_.Position().sideToMove);
   connection_.Send(line);
   EndGame(line.substr(0, line.find(' ')));
 }
@@ -293,6 +285,17 @@ void XboardSession::EndGame(const std::string& result) {
 
 void XboardSession::SendThinking(const std::string& line) {
   if (post_) connection_.Send(line);
+}
+
+std::string ThinkingLine(const IterationReport& report) {
+  std::ostringstream line;
+  line << report.depth << '\t' << report.score << "\t0\t" << report.iterationNodes << '\t'
+       << report.variation;
+  return line.str();
+}
+
+void XboardSession::SendIteration(const IterationReport& report) {
+  SendThinking(ThinkingLine(report));
 }
 
 GameClock XboardSession::ClockForMove() const {
@@ -326,30 +329,36 @@ bool XboardSession::StopRequested(bool analyzing, std::string* firstStop) {
 }
 
 void XboardSession::EngineMove() {
-  if (game_.Outcome() != BoardOutcome::ONGOING) {
+  if (game_.Outcome() != Standing::PLAY_ON) {
     CheckGameEnd();
     return;
   }
-  SearchLimits limits;
+  SearchRequest request;
   if (depthLimit_ > 0) {
-    limits.maxDepth = std::clamp(depthLimit_, 2, limits.maxDepth);
-    limits.minDepth = std::min(limits.minDepth, limits.maxDepth);
+    request.limits.maxDepth = std::clamp(depthLimit_, 2, request.limits.maxDepth);
+    request.limits.minDepth = std::min(request.limits.minDepth, request.limits.maxDepth);
   }
-  SearchControl control = BudgetFor(ClockForMove());
+  request.budget = BudgetFor(ClockForMove());
+  request.book = book_;
+  std::atomic<bool> stopRequested = false;
   std::string stop;
-  control.interrupted = [this, &stop] { return StopRequested(false, &stop); };
+  request.stop = &stopRequested;
+  request.listen = [this, &stop, &stopRequested] {
+    if (StopRequested(false, &stop)) stopRequested = true;
+  };
+  request.onIteration = [this](const IterationReport& report) { SendIteration(report); };
   const std::int64_t started = Milliseconds();
-  const Move move = game_.Think(limits, std::move(control), true,
-                                [this](const std::string& line) { SendThinking(line); });
+  const SearchAnswer answer = game_.Think(std::move(request));
+  const Move& move = answer.move;
   // Only "?" wants the move; any other command changes the game, and the move is void.
-  if (game_.Engine().Stopped() && !stop.empty() && stop != "?") return;
+  if (answer.stopped && !stop.empty() && stop != "?") return;
   if (connection_.InputEnded()) return;
   if (remainingMs_ >= 0)
     remainingMs_ = std::max<std::int64_t>(remainingMs_ - (Milliseconds() - started), 0);
 
-  if (const BookChoice& book = game_.Engine().LastBookChoice(); book.move) {
+  if (answer.book.move) {
     std::ostringstream line;
-    line << "0\t0\t0\t0\topening: " << book.choice << '/' << book.candidates << ": "
+    line << "0\t0\t0\t0\topening: " << answer.book.choice << '/' << answer.book.candidates << ": "
          << CoordinateText(move);
     SendThinking(line.str());
   }
@@ -363,19 +372,20 @@ void XboardSession::EngineMove() {
     return;
   }
   connection_.Send("move " + CoordinateText(move));
-  *ConsoleOut << "Velmora selects move: ";
-  move.Print();
+  *ConsoleOut << "Velmora selects move: " << move.Line() << std::flush;
   game_.Play(move);
   CheckGameEnd();
 }
 
 void XboardSession::Analyze() {
-  if (game_.Outcome() != BoardOutcome::ONGOING) return;
-  constexpr auto unlimited = SearchControl::NO_LIMIT;
-  SearchLimits limits{unlimited, unlimited, unlimited, SearchLimits().minDepth,
-                      SearchLimits().maxDepth};
-  SearchControl control;
-  control.interrupted = [this] { return StopRequested(true, nullptr); };
-  game_.Think(limits, std::move(control), false,
-              [this](const std::string& line) { SendThinking(line); });
+  if (game_.Outcome() != Standing::PLAY_ON) return;
+  SearchRequest request;
+  request.limits = SearchLimits::Unlimited();
+  std::atomic<bool> stopRequested = false;
+  request.stop = &stopRequested;
+  request.listen = [this, &stopRequested] {
+    if (StopRequested(true, nullptr)) stopRequested = true;
+  };
+  request.onIteration = [this](const IterationReport& report) { SendIteration(report); };
+  game_.Think(std::move(request));
 }

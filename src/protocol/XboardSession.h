@@ -46,10 +46,12 @@ class XboardSession {
   void CheckGameEnd();
   void EndGame(const std::string& result);
   void SendThinking(const std::string& line);
+  void SendIteration(const IterationReport& report);
   GameClock ClockForMove() const;
   void NameThePlayers();
 
   XboardConnection& connection_;
+  const OpeningBook* book_;
   EngineSession game_;
   int engineSide_ = BLACK;
   int lastEngineSide_ = BLACK;
@@ -70,3 +72,7 @@ class XboardSession {
   std::int64_t remainingMs_ = -1;
   int depthLimit_ = 0;
 };
+
+// The thinking line of a finished iteration: "depth\tscore\t0\tnodes\tvariation", with the
+// nodes of that iteration.
+std::string ThinkingLine(const IterationReport& report);

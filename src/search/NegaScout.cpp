@@ -6,8 +6,7 @@
 #include <sstream>
 
 #include "board/MoveList.h"
-#include "book/OpeningBook.h"
-#include "console/Console.h"
+#include "board/Rules.h"
 #include "search/Evaluate.h"
 #include "search/MoveOrdering.h"
 #include "search/SearchTrace.h"
@@ -27,14 +26,6 @@ int FindFromTo(const MoveList& list, int from, int to) {
   return -1;
 }
 
-// Whether the side to move of `board` is in check: the other side could capture its king.
-bool InCheck(const Board& board) {
-  Board turned = board;
-  turned.sideToMove = 1 - turned.sideToMove;
-  MoveList replies;
-  return !replies.Generate(turned);
-}
-
 // The bound kind of a node's result.
 int BoundType(int bestScore, int alpha, int beta) {
   if (bestScore >= beta) return TT_LOWER;
@@ -43,22 +34,20 @@ int BoundType(int bestScore, int alpha, int beta) {
 
 }  // namespace
 
-NegaScout::NegaScout(const OpeningBook* book, SearchLimits limits, Clock clock)
-    : book_(book),
-      limits_(limits),
-      clock_(clock ? std::move(clock) : Clock(MonotonicMilliseconds)) {}
+NegaScout::NegaScout(SearchLimits limits, Clock clock)
+    : limits_(limits), clock_(clock ? std::move(clock) : Clock(MonotonicMilliseconds)) {}
 
-void NegaScout::Think(const Board& board, Move* out) {
+void NegaScout::Begin() {
   searchCount_ += 1;
   stats_ = SearchStatistics();
   stopped_ = false;
   completedDepth_ = 0;
-  bookChoice_ = book_ ? book_->Probe(board) : BookChoice();
-  if (bookChoice_.move) {
-    *out = *bookChoice_.move;
-    return;
-  }
+}
 
+void NegaScout::AnswerWithoutSearch() { Begin(); }
+
+void NegaScout::Think(const Board& board, Move* out) {
+  Begin();
   Board root = board;
   engineColour_ = root.sideToMove;
   ClearHistory(history_);
@@ -83,7 +72,8 @@ void NegaScout::Think(const Board& board, Move* out) {
     }
     best = *out;
     completedDepth_ = depth;
-    const std::int64_t iterationTime = clock_() - iterationStart;
+    const std::int64_t iterationEnd = clock_();
+    const std::int64_t iterationTime = iterationEnd - iterationStart;
     const std::int64_t nodes = std::int64_t{stats_.regularNodes} + stats_.quiescenceNodes;
     totalNodes_ += nodes;
 
@@ -92,18 +82,10 @@ void NegaScout::Think(const Board& board, Move* out) {
                        << "\tNumNodes: " << stats_.regularNodes
                        << "\tNumCutoffs: " << stats_.regularCutoffs << '\n';
     }
-    *ConsoleOut << "Iteration of depth " << depth << "; best move = ";
-    out->Print();
-    if (thinkingOutput_ || iterationOutput_) {
-      const std::string variation =
-          PrincipalVariation(depth, root, *tables_[WHITE], *tables_[BLACK]);
-      if (thinkingOutput_) {
-        std::ostringstream line;
-        line << depth << '\t' << score << "\t0\t" << nodes << '\t' << variation;
-        thinkingOutput_(line.str());
-      }
-      if (iterationOutput_)
-        iterationOutput_({depth, score, totalNodes_, clock_() - start, variation});
+    if (iterationOutput_) {
+      std::string variation = PrincipalVariation(depth, root, *tables_[WHITE], *tables_[BLACK]);
+      iterationOutput_(
+          {depth, score, nodes, totalNodes_, iterationEnd - start, *out, std::move(variation)});
     }
 
     // The clock of a game and the front end may end the search before its usual depth.
@@ -118,12 +100,7 @@ void NegaScout::Think(const Board& board, Move* out) {
         out->score >= SCORE_MATE_FOUND)
       break;
   }
-  // A search faster than the clock's resolution counts as one millisecond for the rate.
-  const std::int64_t elapsed = clock_() - start;
-  *ConsoleOut << "AI thought " << static_cast<float>(elapsed) / 1000.0f << " seconds! ( "
-              << static_cast<float>(totalNodes_) /
-                     static_cast<float>(std::max<std::int64_t>(elapsed, 1))
-              << " KNodes / sec )" << std::endl;
+  elapsedMs_ = clock_() - start;
 }
 
 void NegaScout::Poll() {
@@ -140,12 +117,8 @@ void NegaScout::Poll() {
 Move NegaScout::FallbackMove(Board& board) const {
   MoveList moves;
   moves.Generate(board);
-  for (int i = 0; i < moves.Size(); ++i) {
-    Board after = board;
-    after.MakeMove(&moves[i]);
-    MoveList replies;
-    if (replies.Generate(after)) return moves[i];
-  }
+  for (const Move& move : moves)
+    if (IsLegal(board, move)) return move;
   Move end;
   end.piece = WK + board.sideToMove;
   end.flags = GameEndFlags(board, moves);
@@ -447,57 +420,55 @@ std::string NegaScout::PrincipalVariation(int depth, const Board& board,
     moves.Generate(walk);
     const Move* move = moves.Find(entry.from, entry.to);
     if (!walk.MakeMove(move)) break;
-    std::string coords;
-    Board::SquareToCoord(entry.from, entry.to, coords);
     // A promotion names its piece, so that front ends can read the move.
-    text += coords + move->PromotionLetter();
+    text += CoordinateText(*move);
     if (round + 1 < depth) text += ' ';
   }
   return text;
 }
 
-void NegaScout::PrintParameters() {
+std::string NegaScout::ParametersReport() {
   const SearchLimits limits;
-  const auto line = [](const char* name, std::int64_t value, const char* unit) {
-    *ConsoleOut << name << std::setw(7) << value << unit;
+  std::ostringstream out;
+  const auto line = [&out](const char* name, std::int64_t value, const char* unit) {
+    out << name << std::setw(7) << value << unit;
   };
-  line("MaxSearchNodes =     ", limits.maxNodes, " nodes");
-  *ConsoleOut << std::endl;
-  line("MaxSearchTime =      ", limits.maxTimeMs, " ms");
-  *ConsoleOut << std::endl;
-  line("MaxSearchIterTime =  ", limits.maxIterTimeMs, " ms");
-  *ConsoleOut << std::endl;
-  line("MinSearchDepth =     ", limits.minDepth, " moves");
-  *ConsoleOut << std::endl;
-  line("MaxSearchDepth =     ", limits.maxDepth, " moves");
-  *ConsoleOut << std::endl;
+  line("MaxSearchNodes =     ", limits.maxNodes, " nodes\n");
+  line("MaxSearchTime =      ", limits.maxTimeMs, " ms\n");
+  line("MaxSearchIterTime =  ", limits.maxIterTimeMs, " ms\n");
+  line("MinSearchDepth =     ", limits.minDepth, " moves\n");
+  line("MaxSearchDepth =     ", limits.maxDepth, " moves\n");
+  // The size the program has always reported, whatever the tables take.
   line("TranspositionTable = ", TT_SIZE, " x2 entries ( ");
-  *ConsoleOut << 45.0 << " MB )" << std::endl;
+  out << 45.0 << " MB )\n";
+  return out.str();
 }
 
-void NegaScout::PrintStatistics() {
+std::string NegaScout::StatisticsReport(int& corruptedEntries) const {
   const auto w7 = [](std::int32_t value) {
     return (std::ostringstream() << std::setw(7) << value).str();
   };
   const SearchStatistics& s = stats_;
-  *ConsoleOut << std::endl << " S T A T S  -  NegaScout" << std::endl;
-  *ConsoleOut << "Regular nodes:   " << w7(s.regularNodes)
-              << "  Quiescence nodes:   " << w7(s.quiescenceNodes) << std::endl;
-  *ConsoleOut << "Regular TTHits:  " << w7(s.regularTtHits)
-              << "  Quiescence TTHits:  " << w7(s.quiescenceTtHits) << std::endl;
-  *ConsoleOut << "Regular Cutoffs: " << w7(s.regularCutoffs)
-              << "  Quiescence Cutoffs: " << w7(s.quiescenceCutoffs) << std::endl;
-  *ConsoleOut << "Regular Hash col:" << w7(s.regularCollisions)
-              << "  Quiescence Hash col:" << w7(s.quiescenceCollisions) << std::endl;
+  std::ostringstream out;
+  out << "\n S T A T S  -  NegaScout\n";
+  out << "Regular nodes:   " << w7(s.regularNodes)
+      << "  Quiescence nodes:   " << w7(s.quiescenceNodes) << "\n";
+  out << "Regular TTHits:  " << w7(s.regularTtHits)
+      << "  Quiescence TTHits:  " << w7(s.quiescenceTtHits) << "\n";
+  out << "Regular Cutoffs: " << w7(s.regularCutoffs)
+      << "  Quiescence Cutoffs: " << w7(s.quiescenceCutoffs) << "\n";
+  out << "Regular Hash col:" << w7(s.regularCollisions)
+      << "  Quiescence Hash col:" << w7(s.quiescenceCollisions) << "\n";
   if (s.regularMoveSum != 0 && s.quiescenceMoveSum != 0) {
     const auto performance = [](std::int32_t bestIndexSum, std::int32_t moveSum) {
       return 100 - static_cast<std::int32_t>(std::int64_t{bestIndexSum} * 10000 / moveSum) / 100.0;
     };
-    *ConsoleOut << "Regular Moveperf:" << std::setw(7)
-                << performance(s.regularBestIndexSum, s.regularMoveSum)
-                << "% Quiescence Moveperf:" << std::setw(7)
-                << performance(s.quiescenceBestIndexSum, s.quiescenceMoveSum) << "%" << std::endl;
+    out << "Regular Moveperf:" << std::setw(7)
+        << performance(s.regularBestIndexSum, s.regularMoveSum)
+        << "% Quiescence Moveperf:" << std::setw(7)
+        << performance(s.quiescenceBestIndexSum, s.quiescenceMoveSum) << "%\n";
   }
-  tables_[WHITE]->PrintStatistics();
-  tables_[BLACK]->PrintStatistics();
+  corruptedEntries = tables_[WHITE]->WriteStatistics(out);
+  corruptedEntries += tables_[BLACK]->WriteStatistics(out);
+  return out.str();
 }

@@ -9,12 +9,9 @@
 #include "board/Board.h"
 #include "board/Move.h"
 #include "board/MoveList.h"
-#include "book/OpeningBook.h"
 #include "search/SearchControl.h"
 #include "search/SearchEngine.h"
 #include "search/SearchLimits.h"
-
-class OpeningBook;
 
 // Scores of the search.
 inline constexpr int SCORE_NONE = -30001;   // no move accepted (yet)
@@ -26,47 +23,51 @@ inline constexpr int SCORE_GIVE_UP =
     -29995;  // the root resigns (or sees stalemate) at or below this
 inline constexpr int ASPIRATION_WINDOW = 40;
 
+// What a finished iteration tells: its depth, score and best move, its own nodes and those of
+// the whole search so far, the time since the search began and the principal variation.
+struct IterationReport {
+  int depth;
+  int score;
+  std::int64_t iterationNodes;
+  std::int64_t nodes;
+  std::int64_t elapsedMs;
+  Move best;
+  std::string variation;
+};
+
 class NegaScout : public SearchEngine {
  public:
   // Milliseconds from a monotonic clock.
   using Clock = std::function<std::int64_t()>;
-  // Receives the thinking line after every iteration ("depth\tscore\t0\tnodes\tvariation").
-  using ThinkingOutput = std::function<void(const std::string&)>;
 
-  explicit NegaScout(const OpeningBook* book, SearchLimits limits = SearchLimits(),
-                     Clock clock = nullptr);
+  explicit NegaScout(SearchLimits limits = SearchLimits(), Clock clock = nullptr);
 
+  // Searches the position; the board is not changed.
   void Think(const Board& board, Move* out) override;
-  void PrintStatistics() override;
+  // Counts a move that came from elsewhere (the opening book) as this engine's search: the
+  // search count goes up and the counters start afresh, as a search would leave them.
+  void AnswerWithoutSearch();
+  std::string StatisticsReport(int& corruptedEntries) const override;
 
-  // The fixed search parameters, as the program prints them at start.
-  static void PrintParameters();
+  // The fixed search parameters, as the program shows them at start.
+  static std::string ParametersReport();
 
-  void SetThinkingOutput(ThinkingOutput output) override { thinkingOutput_ = std::move(output); }
-  // What a finished iteration tells: its depth and score, the nodes of the whole search so
-  // far, the time since the search began and the principal variation.
-  struct IterationReport {
-    int depth;
-    int score;
-    std::int64_t nodes;
-    std::int64_t elapsedMs;
-    std::string variation;
-  };
+  // Receives every finished iteration of the following searches (none: nothing is reported,
+  // and no variation is worked out).
   using IterationOutput = std::function<void(const IterationReport&)>;
   void SetIterationOutput(IterationOutput output) { iterationOutput_ = std::move(output); }
   void SetLimits(const SearchLimits& limits) { limits_ = limits; }
-  // The book asked before every search; none (null) for a search of the position itself.
-  void SetBook(const OpeningBook* book) { book_ = book; }
   const SearchLimits& Limits() const { return limits_; }
   // The clock and the interruptions of the following searches; the default has neither.
   void SetControl(SearchControl control) { control_ = std::move(control); }
+  const SearchControl& Control() const { return control_; }
   // Whether the last search was cut short by its control. Its move is then the best one of
   // the last finished iteration (or the first legal move, when none had finished).
   bool Stopped() const { return stopped_; }
-  // What the book said in the last search; its move is null when the engine searched.
-  const BookChoice& LastBookChoice() const { return bookChoice_; }
-  // Depth of the last finished iteration of the last search (0: none, or a book move).
+  // Depth of the last finished iteration of the last search (0: none, or no search).
   int CompletedDepth() const { return completedDepth_; }
+  // Milliseconds the last search took.
+  std::int64_t ElapsedMs() const { return elapsedMs_; }
 
   // Nodes (regular and quiescence) of all iterations of the last search.
   std::int64_t TotalNodes() const { return totalNodes_; }
@@ -124,8 +125,9 @@ class NegaScout : public SearchEngine {
   Move FallbackMove(Board& board) const;
   static constexpr int POLL_INTERVAL = 2048;
 
-  const OpeningBook* book_;
-  BookChoice bookChoice_;
+  // The start of every search, and of a move answered without one.
+  void Begin();
+
   SearchLimits limits_;
   SearchControl control_;
   std::int64_t searchStart_ = 0;
@@ -133,7 +135,7 @@ class NegaScout : public SearchEngine {
   bool stopped_ = false;
   int completedDepth_ = 0;
   Clock clock_;
-  ThinkingOutput thinkingOutput_;
   IterationOutput iterationOutput_;
   std::int64_t totalNodes_ = 0;
+  std::int64_t elapsedMs_ = 0;
 };

@@ -18,15 +18,18 @@ std::istream& SearchEngine::LoadState(std::istream& in) {
 
 void SearchEngine::Think(const Board& /*board*/, Move* /*out*/) {}
 
-void SearchEngine::PrintStatistics() {}
+std::string SearchEngine::StatisticsReport(int& corruptedEntries) const {
+  corruptedEntries = 0;
+  return "";
+}
 
 std::ostream& SearchEngine::SaveState(std::ostream& out) {
   return WriteLittleEndian(out, searchCount_);
 }
 
-std::unique_ptr<SearchEngine> SearchEngine::Create(int kind, const OpeningBook* book) {
+std::unique_ptr<SearchEngine> SearchEngine::Create(int kind) {
   // NegaScout is the one kind of engine; any other kind gives none.
-  if (kind == ENGINE_NEGASCOUT) return std::make_unique<NegaScout>(book);
+  if (kind == ENGINE_NEGASCOUT) return std::make_unique<NegaScout>();
   return nullptr;
 }
 

@@ -14,8 +14,6 @@
 #include "search/PawnInfo.h"
 #include "search/TranspositionTable.h"
 
-class OpeningBook;
-
 // Kinds of engine that SearchEngine::Create knows.
 inline constexpr int ENGINE_NEGASCOUT = 2;
 
@@ -46,14 +44,14 @@ class SearchEngine {
   virtual std::istream& LoadState(std::istream& in);
   // Chooses a move for the side to move of `board` into `out`; the board is not changed.
   virtual void Think(const Board& board, Move* out);
-  virtual void PrintStatistics();
-  // Where the engine reports each finished iteration as a thinking line, if it does.
-  virtual void SetThinkingOutput(std::function<void(const std::string&)> /*output*/) {}
+  // The counters of the last iteration and the tables' occupancy, as the console shows them;
+  // `corruptedEntries` gets the number of table entries left out as impossible.
+  virtual std::string StatisticsReport(int& corruptedEntries) const;
   // Writes the saved state: exactly the 4 bytes of the search count, little-endian.
   virtual std::ostream& SaveState(std::ostream& out);
 
   // A new engine of the given kind (ENGINE_NEGASCOUT), or none for any other kind.
-  static std::unique_ptr<SearchEngine> Create(int kind, const OpeningBook* book);
+  static std::unique_ptr<SearchEngine> Create(int kind);
 
   const SearchStatistics& Statistics() const { return stats_; }
   std::int32_t SearchCount() const { return searchCount_; }

@@ -9,12 +9,18 @@ struct SearchLimits {
   std::int64_t maxNodes = 999999;     // no new iteration after one that visited more nodes
   std::int64_t maxTimeMs = 10000;     // no new iteration once the search has run longer
   std::int64_t maxIterTimeMs = 2500;  // no new iteration after one that took longer
-  int minDepth = 4;                   // depths up to this one are always searched
-  int maxDepth = 25;                  // the deepest iteration
+  int minDepth = DEFAULT_MIN_DEPTH;   // depths up to this one are always searched
+  int maxDepth = DEFAULT_MAX_DEPTH;   // the deepest iteration
 
-  // Exactly `depth` iterations deep (from 2), whatever the nodes and the time.
-  static SearchLimits FixedDepth(int depth) {
+  static constexpr int DEFAULT_MIN_DEPTH = 4;
+  static constexpr int DEFAULT_MAX_DEPTH = 25;
+
+  // No limit of nodes or time: only the depths, and whatever ends the search from outside.
+  static SearchLimits Unlimited(int minDepth = DEFAULT_MIN_DEPTH,
+                                int maxDepth = DEFAULT_MAX_DEPTH) {
     constexpr auto unlimited = std::numeric_limits<std::int64_t>::max();
-    return SearchLimits{unlimited, unlimited, unlimited, depth, depth};
+    return SearchLimits{unlimited, unlimited, unlimited, minDepth, maxDepth};
   }
+  // Exactly `depth` iterations deep (from 2), whatever the nodes and the time.
+  static SearchLimits FixedDepth(int depth) { return Unlimited(depth, depth); }
 };

@@ -5,14 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <iomanip>
-#include <iostream>
 #include <new>
+#include <ostream>
 
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
-
-#include "console/Console.h"
 
 namespace {
 
@@ -97,8 +95,7 @@ int TranspositionTable::SlotIndex(std::int64_t hashKey, int size) {
   return static_cast<int>(std::llabs(hashKey % size));
 }
 
-void TranspositionTable::PrintStatistics() const {
-  std::ostream& out = *ConsoleOut;
+int TranspositionTable::WriteStatistics(std::ostream& out) const {
   out << std::endl << " S T A T S  -  TranspositionTable ";
   if (colour_ == WHITE) out << " white";
   if (colour_ == BLACK) out << " black";
@@ -107,12 +104,13 @@ void TranspositionTable::PrintStatistics() const {
   Histogram byDepth{};
   Histogram byPly{};
   std::int64_t occupied = 0;
+  int corrupted = 0;
   for (const TTEntry* entry = entries_; entries_ && entry != entries_ + size_; ++entry) {
     if (entry->type == TT_EMPTY) continue;
     ++occupied;
     if (entry->ply < 0 || entry->ply >= HISTOGRAM_SIZE || entry->depth < -DEPTH_OFFSET ||
         entry->depth >= HISTOGRAM_SIZE - DEPTH_OFFSET) {
-      std::cerr << " TRANSPOSITIONTABLE IS CORRUPTED ";
+      ++corrupted;
       continue;
     }
     ++byDepth[static_cast<std::size_t>(entry->depth + DEPTH_OFFSET)];
@@ -131,4 +129,5 @@ void TranspositionTable::PrintStatistics() const {
 
   PrintHistogram(out, "- depth", byDepth, DEPTH_OFFSET);
   PrintHistogram(out, "- ply", byPly, 0);
+  return corrupted;
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <type_traits>
 
 #include "board/Board.h"
@@ -148,9 +149,9 @@ class TranspositionTable {
   // The absolute value of the signed remainder: a key and its negation share a slot.
   static int SlotIndex(std::int64_t hashKey, int size);
 
-  // Occupancy with histograms by depth and by ply on the console; an entry with an
-  // impossible ply or depth is reported as corruption on standard error and left out.
-  void PrintStatistics() const;
+  // Writes the occupancy with histograms by depth and by ply. An entry with an impossible ply
+  // or depth is left out; the answer is the number of such corrupted entries.
+  int WriteStatistics(std::ostream& out) const;
 
  private:
   static constexpr TTEntry EMPTY_ENTRY{};

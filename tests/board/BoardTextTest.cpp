@@ -6,12 +6,21 @@
 #include <tuple>
 
 #include "board/Board.h"
+#include "board/BoardText.h"
 #include "console/Console.h"
 #include "support/ConsoleCapture.h"
 #include "support/TemporaryDirectory.h"
 #include "support/TestBoards.h"
 
 namespace {
+
+// Reads a position file with its messages on the console, as the console game shows them.
+bool Load(Board& board, const std::string& fileName) {
+  std::string messages;
+  const TextPositionStatus status = ReadTextPosition(fileName, board, messages);
+  *ConsoleOut << messages;
+  return status == TextPositionStatus::READ;
+}
 
 // One rank of the printed board: its piece line between the ruler and the blank rows.
 std::string RankBlock(const std::string& pieceLine) {
@@ -22,7 +31,7 @@ std::string RankBlock(const std::string& pieceLine) {
 
 TEST(BoardTextTest, PrintsTheBoardWithCastlingPathSquaresEmpty) {
   ConsoleCapture console;
-  Board().Print();
+  *ConsoleOut << BoardPicture(Board());
   EXPECT_EQ(console.Take(), RankBlock("8 BR | BN | BB | BQ | BK | BB | BN | BR 8") +
                                 RankBlock("7 BP | BP | BP | BP | BP | BP | BP | BP 7") +
                                 RankBlock("6    |    |    |    |    |    |    |    6") +
@@ -37,7 +46,7 @@ TEST(BoardTextTest, PrintsTheBoardWithCastlingPathSquaresEmpty) {
   // Right after castling the paths still belong to the kings' sets; a rook on one shows.
   Board board = FromFen("r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 6");
   Play(board, {"e8c8", "e1g1"});
-  board.Print();
+  *ConsoleOut << BoardPicture(board);
   const std::string text = console.Take();
   EXPECT_NE(text.find("\n8    |    | BK | BR |    |    |    | BR 8\n"), std::string::npos) << text;
   EXPECT_NE(text.find("\n1 WR |    |    |    |    | WR | WK |    1\n"), std::string::npos) << text;
@@ -55,7 +64,7 @@ TEST(BoardTextTest, LoadsPositionFilesAndCountsBadLines) {
   board.moveNumber = 30;
   board.castlePath[WHITE] = CASTLE_SHORT_PATH[WHITE];
   board.enPassant = MaskOf(20);
-  ASSERT_TRUE(board.Load(castle.string()));
+  ASSERT_TRUE(Load(board, castle.string()));
   EXPECT_EQ(console.Take(), "");
   // The black rook on a7 gives no long castling.
   const Board fen = FromFen("4k2r/r7/8/8/3P4/8/8/R3K2R b KQk - 0 1");
@@ -67,14 +76,14 @@ TEST(BoardTextTest, LoadsPositionFilesAndCountsBadLines) {
   EXPECT_EQ(board.castlePath[WHITE] | board.enPassant, 0u);
 
   // A king that is not alone on its start square gives no castling.
-  ASSERT_TRUE(board.Load(directory.Write("two.txt", "wk e1\nwk d2\nwr h1\nbk e8\nbr h8\n?w\n")));
+  ASSERT_TRUE(Load(board, directory.Write("two.txt", "wk e1\nwk d2\nwr h1\nbk e8\nbr h8\n?w\n")));
   EXPECT_FALSE(board.castleRights[0]);
   EXPECT_TRUE(board.castleRights[1]);
   EXPECT_EQ(board.sideToMove, WHITE);
 
   const auto bad = directory.Write(
       "bad.txt", "wx e4\nwk e1\nbk e8\nwq e1\nwp e9\nwp e22\nwk\nw\n?x\n?\nzz\nwp e4\n");
-  ASSERT_TRUE(board.Load(bad.string()));
+  ASSERT_TRUE(Load(board, bad.string()));
   // A bad piece letter is refused before its square is looked at.
   EXPECT_EQ(console.Take(),
             "Board::CoordToSquare() coord[ 1 ] of \"e9\" is not a valid rank!\n"
@@ -87,7 +96,7 @@ TEST(BoardTextTest, LoadsPositionFilesAndCountsBadLines) {
   EXPECT_EQ(board.bitboards[WP], MaskOf(36));
 
   board.moveNumber = 5;
-  EXPECT_FALSE(board.Load(bad.string() + ".missing"));
+  EXPECT_FALSE(Load(board, bad.string() + ".missing"));
   EXPECT_EQ(board.moveNumber, 5);
   EXPECT_EQ(console.Take(), "");
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "board/Attacks.h"
+#include "board/Rules.h"
 #include "support/ConsoleCapture.h"
 #include "support/TestBoards.h"
 
@@ -72,6 +73,7 @@ TEST(MakeMove, TheMovesThatEndAGame) {
   Board after = board;
   Move end{BK, NO_PIECE, -1, -1, MOVE_STALEMATE};
   EXPECT_TRUE(after.MakeMove(&end));
+  *ConsoleOut << GameEndLine(end) << '\n';
   EXPECT_EQ(console.Take(), "Stalemate - Game is a draw.\n");
   EXPECT_TRUE(SamePosition(after, board));
 
@@ -88,6 +90,7 @@ TEST(MakeMove, TheMovesThatEndAGame) {
   Move mate = GeneratedMove(mated, "d1d8");
   mate.flags = MOVE_CHECKMATE;
   EXPECT_TRUE(mated.MakeMove(&mate));
+  *ConsoleOut << GameEndLine(mate) << '\n';
   EXPECT_EQ(console.Take(), "CHECKMATE - Player wins.\n");
   // The game is over: no side change, no counters.
   EXPECT_EQ(std::tuple(mated.bitboards[WR], mated.sideToMove, mated.moveNumber),

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "board/MoveTables.h"
+#include "board/SquareText.h"
 #include "support/TestBoards.h"
 
 namespace {
@@ -12,10 +13,8 @@ namespace {
 std::string Text(const std::uint8_t* squares, int count) {
   std::string text;
   for (int i = 0; i < count; ++i) {
-    std::string coord;
-    Board::SquareToCoord(squares[i], coord);
     if (i > 0) text += ' ';
-    text += coord;
+    text += SquareName(squares[i]);
   }
   return text;
 }

@@ -39,10 +39,10 @@ TEST(MoveTextTest, RecordTextAndConsoleLineOfEveryMoveKind) {
   EXPECT_FALSE(Move().ToText(nullptr));
 
   // The console line, even for damaged moves.
-  for (const auto& c : cases) c.first.Print();
-  MoveOf(13, "e2", "e4", MOVE_NORMAL).Print();
+  for (const auto& c : cases) *ConsoleOut << c.first.Line();
+  *ConsoleOut << MoveOf(13, "e2", "e4", MOVE_NORMAL).Line();
   // A default move has no squares: the conversion's message follows the label.
-  Move().Print();
+  *ConsoleOut << Move().Line();
   EXPECT_EQ(console.Take(),
             "BN - g8f6\nWP - e2e4\nWB - f1b5\nBR - a8a1\nWP - e5d6\nWP - d7c8\nBP - b2a1\n"
             "BP - h2h1\nBP - c2c1\nWK - e1g1\nWQ - h5f7\nRESIGNATION!\nSTALEMATE!!!\n?? - e2e4\n"

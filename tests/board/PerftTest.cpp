@@ -103,7 +103,7 @@ TEST(Perft, CountingTheLastPlyAgreesWithMakingEveryMove) {
       MoveList unused;
       unused.Generate(next);  // removes the mover's path, as the division does
       next.MakeMove(&division.move);
-      EXPECT_EQ(division.nodes, LeavesByMaking(next, 1)) << PerftMoveText(division.move);
+      EXPECT_EQ(division.nodes, LeavesByMaking(next, 1)) << CoordinateText(division.move);
     }
   }
 }
@@ -112,8 +112,8 @@ TEST(Perft, CountingTheLastPlyAgreesWithMakingEveryMove) {
 TEST(Perft, DividedCountsOfMovesWithoutReplies) {
   const Board board = FromFen("7k/5K2/8/6Q1/8/8/8/8 w - - 0 1");
   std::map<std::string, std::uint64_t> oneReply, twoReplies;
-  for (const PerftDivision& d : PerftDivide(board, 1)) oneReply[PerftMoveText(d.move)] = d.nodes;
-  for (const PerftDivision& d : PerftDivide(board, 2)) twoReplies[PerftMoveText(d.move)] = d.nodes;
+  for (const PerftDivision& d : PerftDivide(board, 1)) oneReply[CoordinateText(d.move)] = d.nodes;
+  for (const PerftDivision& d : PerftDivide(board, 2)) twoReplies[CoordinateText(d.move)] = d.nodes;
   EXPECT_EQ(oneReply.size(), Perft(board, 1));
   for (const char* move : {"g5g6", "g5g7"}) {
     ASSERT_EQ(oneReply.count(move) + twoReplies.count(move), 2u) << move;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "board/SquareText.h"
 #include "book/OpeningBook.h"
 #include "book/Outcome.h"
 #include "support/ConsoleCapture.h"
@@ -30,8 +31,7 @@ std::string Entries(const std::string& image) {
   for (std::size_t at = 4; at < image.size(); ++at) {
     if (image[at] == '\x03') side = "B";
     if (image[at] != '\0') continue;
-    std::string move;
-    Board::SquareToCoord(field(at + 41), field(at + 17), move);
+    const std::string move = SquareName(field(at + 41)) + SquareName(field(at + 17));
     entries += side + " " + move + " " + std::to_string(field(at + 1)) + "/" +
                std::to_string(field(at + 5)) + " ";
     at += 44;
@@ -109,7 +109,7 @@ std::vector<std::string> BookAnswers(const OpeningBook& book,
   for (const std::string& text : moves) {
     if (board.moveNumber > 1) {
       const Move* answer = book.Probe(board).move;
-      answers.push_back(answer ? PerftMoveText(*answer) : "-");
+      answers.push_back(answer ? CoordinateText(*answer) : "-");
     }
     const Move move = GeneratedMove(board, text);
     board.MakeMove(&move);
@@ -160,7 +160,7 @@ TEST(CreateBook, BooksFromRealCollectionsAnswerOnlyLegalMoves) {
   EXPECT_EQ(foreign.Probe(start).move, nullptr);
   foreign.AddMove(GeneratedMove(start, "d2d4"), start.HashKey(), start.HashLock(), OUTCOME_NEUTRAL,
                   WHITE);
-  for (int i = 0; i < 20; ++i) EXPECT_EQ(PerftMoveText(*foreign.Probe(start).move), "d2d4");
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(CoordinateText(*foreign.Probe(start).move), "d2d4");
 
   // Records whose move fields lie outside the board are a damaged file.
   const std::string file = (directory.Path() / "odd.bin").string();

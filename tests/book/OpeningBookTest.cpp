@@ -146,7 +146,7 @@ TEST(OpeningBook, RecordLayoutAndTheReportOfTheChosenCandidate) {
   int secondChosen = 0;
   for (int i = 0; i < 60; ++i) {
     const BookChoice probe = three.Probe(start);
-    const std::string chosen = PerftMoveText(*probe.move);
+    const std::string chosen = CoordinateText(*probe.move);
     const int place = chosen == candidates[0] ? 1 : chosen == candidates[1] ? 2 : 3;
     EXPECT_EQ(Summary(probe), std::tuple(true, place, 3));
     secondChosen += place == 2;

@@ -32,7 +32,7 @@ struct Pgn {
     const Move* move = nullptr;
     int outcome = -1;
     while (parser.getNextMove(move, outcome)) {
-      moves.push_back(PerftMoveText(*move));
+      moves.push_back(CoordinateText(*move));
       outcomes.push_back(outcome);
       lastFlags = move->flags;
     }

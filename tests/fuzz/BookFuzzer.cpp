@@ -1,8 +1,8 @@
 // The book file as the engine reads it: loaded, asked in the positions of its first moves, and
 // the move it gives made on the board.
 #include "FuzzSupport.h"
-#include "board/Fen.h"
 #include "board/MoveList.h"
+#include "board/Rules.h"
 #include "book/OpeningBook.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Game game(fuzz::BOOK_FILE, "games.pgn");
   game.players[WHITE] = std::make_unique<HumanPlayer>(WHITE);
   game.players[BLACK] = data[0] % 2 == 0 ? std::unique_ptr<Player>(std::make_unique<ComputerPlayer>(
-                                               BLACK, fuzz::CappedEngine(game.book.get())))
+                                               BLACK, fuzz::CappedEngine(), game.book.get()))
                                          : std::make_unique<HumanPlayer>(BLACK);
   game.Run();
   return 0;

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!ReadFen(std::string(reinterpret_cast<const char*>(data), size), board, error)) return 0;
   Perft(board, 2);
   // One engine for all inputs, as the game keeps one: its tables are emptied by every search.
-  static const std::unique_ptr<NegaScout> engine = fuzz::CappedEngine(nullptr);
+  static const std::unique_ptr<NegaScout> engine = fuzz::CappedEngine();
   Move move;
   engine->Think(board, &move);
   // What the FEN reader accepts, it writes back the same way.

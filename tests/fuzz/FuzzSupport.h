@@ -35,8 +35,8 @@ inline constexpr const char* BOOK_FILE = "book.bin";
 inline constexpr std::int64_t SEARCH_NODES = 3000;
 
 // An engine two plies deep and at most SEARCH_NODES nodes per search.
-inline std::unique_ptr<NegaScout> CappedEngine(const OpeningBook* book) {
-  auto engine = std::make_unique<NegaScout>(book, SearchLimits::FixedDepth(2));
+inline std::unique_ptr<NegaScout> CappedEngine() {
+  auto engine = std::make_unique<NegaScout>(SearchLimits::FixedDepth(2));
   SearchControl control;
   control.maxNodes = SEARCH_NODES;
   engine->SetControl(control);

@@ -2,8 +2,8 @@
 // person against the computer, then every move made on the position it holds, and the replies.
 #include "FuzzSupport.h"
 #include "board/BoardImage.h"
-#include "board/Fen.h"
 #include "board/Perft.h"
+#include "board/Rules.h"
 #include "game/ComputerPlayer.h"
 #include "game/Game.h"
 #include "game/HumanPlayer.h"
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto* created = new Game(fuzz::BOOK_FILE, "/dev/null");
     created->players[WHITE] = std::make_unique<HumanPlayer>(WHITE);
     created->players[BLACK] = std::make_unique<ComputerPlayer>(
-        BLACK, std::make_unique<NegaScout>(created->book.get(), SearchLimits::FixedDepth(2)));
+        BLACK, std::make_unique<NegaScout>(SearchLimits::FixedDepth(2)), created->book.get());
     return created;
   }();
   game->board.Reset();

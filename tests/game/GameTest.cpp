@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "board/Rules.h"
 #include "game/ComputerPlayer.h"
 #include "game/ConsoleInput.h"
 #include "game/Game.h"
@@ -30,8 +31,8 @@ class GameTest : public ::testing::Test {
     game = std::make_unique<Game>(File("openingbook.bin"), File("games.pgn"));
     game->players[WHITE] = std::make_unique<HumanPlayer>(WHITE);
     game->players[WHITE]->name = "Whity";
-    auto engine = std::make_unique<NegaScout>(nullptr, SearchLimits::FixedDepth(3));
-    game->players[BLACK] = std::make_unique<ComputerPlayer>(BLACK, std::move(engine));
+    auto engine = std::make_unique<NegaScout>(SearchLimits::FixedDepth(3));
+    game->players[BLACK] = std::make_unique<ComputerPlayer>(BLACK, std::move(engine), nullptr);
   }
   ~GameTest() override {
     game.reset();
@@ -124,21 +125,27 @@ TEST_F(GameTest, SaveAskBeforeOverwritingLoadAndTakeBack) {
 TEST_F(GameTest, StoredFilesAreReadSafelyAndEverySavedFileLoadsAgain) {
   std::filesystem::create_directory(File("dir"));
   Board text;
-  EXPECT_FALSE(text.Load(File("dir")));
+  const auto load = [&](const std::string& name) {
+    std::string messages;
+    const TextPositionStatus status = ReadTextPosition(name, text, messages);
+    *ConsoleOut << messages;
+    return status == TextPositionStatus::READ;
+  };
+  EXPECT_FALSE(load(File("dir")));
   EXPECT_FALSE(game->LoadFromFile(File("dir")));
   EXPECT_NE(console.Take().find("Couldn't open '" + File("dir") + "'! File doesn't exist ?\n"),
             std::string::npos);
   directory.Write("long.txt", std::string(2 << 20, '#'));
-  EXPECT_FALSE(text.Load(File("long.txt")));
+  EXPECT_FALSE(load(File("long.txt")));
   EXPECT_NE(console.Take().find("is too long for a position file!"), std::string::npos);
   // An endless file is read only as far as a position file can reach.
-  EXPECT_FALSE(text.Load("/dev/zero"));
+  EXPECT_FALSE(load("/dev/zero"));
   EXPECT_FALSE(game->LoadFromFile("/dev/zero"));
   EXPECT_NE(console.Take().find("Couldn't load '/dev/zero'!"), std::string::npos);
 
   // Two white kings, as a text position may have them: saved and loaded again.
   directory.Write("kings.txt", "wk e1\nwk a1\nbk e8\n?w\n");
-  ASSERT_TRUE(game->LoadAtStart(File("kings.txt")));
+  ASSERT_EQ(game->LoadAtStart(File("kings.txt")), TextPositionStatus::READ);
   ASSERT_TRUE(game->SaveToFile(File("kings")));
   EXPECT_TRUE(game->LoadFromFile(File("kings")));
   const std::string image = directory.Read("kings");
@@ -233,15 +240,21 @@ TEST_F(GameTest, TheRecordFollowsTheGameOnTheBoard) {
 
 TEST(ComputerPlayer, AMoveThatLeavesNoLegalReplyEndsTheGame) {
   const Board board = FromFen("7k/5K2/8/6Q1/8/8/8/8 w - - 0 1");
-  EXPECT_TRUE(LeavesNoLegalReply(board, GeneratedMove(board, "g5g6")));  // stalemate
-  EXPECT_TRUE(LeavesNoLegalReply(board, GeneratedMove(board, "g5g7")));  // mate
-  EXPECT_FALSE(LeavesNoLegalReply(board, GeneratedMove(board, "g5g4")));
+  const auto standingAfter = [&](const char* text) {
+    Board after = board;
+    const Move move = GeneratedMove(board, text);
+    after.MakeMove(&move);
+    return StandingOf(after);
+  };
+  EXPECT_EQ(standingAfter("g5g6"), Standing::STALEMATE);
+  EXPECT_EQ(standingAfter("g5g7"), Standing::CHECKMATE);
+  EXPECT_EQ(standingAfter("g5g4"), Standing::PLAY_ON);
 
   ConsoleCapture console;
   // The clock stands still: the search took no measurable time.
-  auto engine = std::make_unique<NegaScout>(nullptr, SearchLimits::FixedDepth(3),
-                                            [] { return std::int64_t{7}; });
-  ComputerPlayer player(WHITE, std::move(engine));
+  auto engine =
+      std::make_unique<NegaScout>(SearchLimits::FixedDepth(3), [] { return std::int64_t{7}; });
+  ComputerPlayer player(WHITE, std::move(engine), nullptr);
   Board position = board;
   Move move;
   player.GetMove(position, move);

@@ -25,7 +25,7 @@ struct UciEngine {
   }
   // The bestmove line's move: legal in the position given by the FEN and moves.
   bool BestMoveIsLegal(const std::string& fen, const std::string& line) {
-    EngineSession game(nullptr, "");
+    EngineSession game("");
     std::string error;
     Move move;
     return line.starts_with("bestmove ") && game.SetUp(fen, error) &&
@@ -57,10 +57,10 @@ TEST(UciSession, HandshakeAndTheSearchOfTheConsoleEngine) {
   const std::string best = engine.Until("bestmove");
   ConsoleCapture console;
   Board board = FromFen("rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 1 2");
-  NegaScout reference(nullptr, SearchLimits::FixedDepth(5));
+  NegaScout reference(SearchLimits::FixedDepth(5));
   Move move;
   reference.Think(board, &move);
-  EXPECT_EQ(best, "bestmove " + PerftMoveText(move));
+  EXPECT_EQ(best, "bestmove " + CoordinateText(move));
   EXPECT_TRUE(engine.lastInfo.starts_with("info depth 5 score cp "));
   EXPECT_NE(engine.lastInfo.find(" nodes " + std::to_string(reference.TotalNodes()) + " "),
             std::string::npos)

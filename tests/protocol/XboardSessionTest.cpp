@@ -75,7 +75,7 @@ struct Engine {
 // Whether `line` is "move X" with X legal in the position.
 bool IsLegalMoveLine(const std::string& line, const std::string& fen) {
   if (!line.starts_with("move ")) return false;
-  EngineSession game(nullptr, "");
+  EngineSession game("");
   std::string error;
   Move move;
   return game.SetUp(fen, error) && game.FindMove(line.substr(5), move) &&

@@ -73,7 +73,7 @@ TEST(IncrementalState, KeptValuesEqualValuesFromScratchThroughLongRandomGames) {
       ++plies;
       ExpectHashesFromScratch(board, game, ply);
       if (move.Kind() != MOVE_CASTLE_SHORT && move.Kind() != MOVE_CASTLE_LONG) {
-        EXPECT_EQ(foreseen, board.HashKey()) << PerftMoveText(move);
+        EXPECT_EQ(foreseen, board.HashKey()) << CoordinateText(move);
       }
       if (move.Kind() != MOVE_NORMAL || move.Promotion() != 0) ++seen[KindOf(move)];
       for (Color color : {WHITE, BLACK}) {

@@ -5,6 +5,8 @@
 #include <tuple>
 #include <vector>
 
+#include "game/SearchDriver.h"
+#include "protocol/XboardSession.h"
 #include "search/NegaScout.h"
 #include "support/ConsoleCapture.h"
 #include "support/TestBoards.h"
@@ -26,24 +28,32 @@ std::vector<int> IterationDepths(const std::string& console) {
   return depths;
 }
 
+// The engine's move through the search driver, which shows the search on the console as every
+// mode does, and the thinking lines of its iterations when asked for. The engine's limits stay.
+Move Choose(NegaScout& engine, const Board& board, std::vector<std::string>* thinking = nullptr) {
+  SearchRequest request;
+  request.limits = engine.Limits();
+  if (thinking)
+    request.onIteration = [thinking](const IterationReport& report) {
+      thinking->push_back(ThinkingLine(report));
+    };
+  return ChooseMove(engine, board, std::move(request)).move;
+}
+
 Move Think(const std::string& fen, const SearchLimits& limits) {
-  NegaScout engine(nullptr, limits, SteppingClock(0));
-  Move best;
-  engine.Think(FromFen(fen), &best);
-  return best;
+  NegaScout engine(limits, SteppingClock(0));
+  return Choose(engine, FromFen(fen));
 }
 
 TEST(NegaScout, MateInOneIsSeenFromIterationDepthThreeAndReported) {
   ConsoleCapture console;
   const char* fen = "6k1/5ppp/8/8/8/8/8/3RK3 w - - 0 1";
   EXPECT_LT(Think(fen, SearchLimits::FixedDepth(2)).score, SCORE_MATE_FOUND);
-  NegaScout engine(nullptr, SearchLimits::FixedDepth(3), SteppingClock(0));
+  NegaScout engine(SearchLimits::FixedDepth(3), SteppingClock(0));
   std::vector<std::string> lines;
-  engine.SetThinkingOutput([&](const std::string& line) { lines.push_back(line); });
-  Move mate;
-  engine.Think(FromFen(fen), &mate);
+  const Move mate = Choose(engine, FromFen(fen), &lines);
   EXPECT_EQ(mate.score, 30001 - 2);
-  EXPECT_EQ(PerftMoveText(mate), "d1d8");
+  EXPECT_EQ(CoordinateText(mate), "d1d8");
   // The thinking line: depth, score, time, nodes and the variation.
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[1].substr(0, 9), "3\t29999\t0");
@@ -71,7 +81,7 @@ TEST(NegaScout, MateStalemateAndIllegalPositionsAtTheRootAndInside) {
   EXPECT_EQ(think("8/8/8/8/8/1k6/2q4P/K7 w - - 0 1", 4),
             std::tuple(MOVE_RESIGN, WK, At("h2"), -30001 + 2));
 
-  NegaScout engine(nullptr);
+  NegaScout engine;
   Move out;
   Board board = FromFen(mated);
   EXPECT_EQ(engine.Search(board, 3, &out, -30000, 30000), -30001 + 3);
@@ -91,14 +101,14 @@ TEST(NegaScout, AStoppedSearchPlaysTheLastFinishedIteration) {
   ConsoleCapture console;
   const Board board = FromFen("r2q1rk1/pp2bppp/2n1bn2/3p4/3P4/2NBBN2/PP3PPP/R2Q1RK1 w - - 0 10");
   Move atDepth3;
-  NegaScout reference(nullptr, SearchLimits::FixedDepth(3), SteppingClock(0));
+  NegaScout reference(SearchLimits::FixedDepth(3), SteppingClock(0));
   reference.Think(board, &atDepth3);
 
   // Asked after every few thousand nodes and after every iteration: the third answer stops.
   int asked = 0;
   SearchControl control;
   control.interrupted = [&asked] { return ++asked > 2; };
-  NegaScout engine(nullptr, SearchLimits::FixedDepth(8), SteppingClock(0));
+  NegaScout engine(SearchLimits::FixedDepth(8), SteppingClock(0));
   engine.SetControl(control);
   Move move;
   engine.Think(board, &move);
@@ -113,12 +123,12 @@ TEST(NegaScout, AStoppedSearchPlaysTheLastFinishedIteration) {
   engine.SetControl(control);
   engine.Think(busy, &move);
   EXPECT_EQ(engine.CompletedDepth(), 0);
-  EXPECT_EQ(PerftMoveText(move), PerftMoveText(PerftDivide(busy, 1).front().move));
+  EXPECT_EQ(CoordinateText(move), CoordinateText(PerftDivide(busy, 1).front().move));
 
   // The hard time limit of the clock: each reading of this clock moves on by 10 ms.
   SearchControl clock;
   clock.hardMs = 30;
-  NegaScout timed(nullptr, SearchLimits::FixedDepth(8), SteppingClock(10));
+  NegaScout timed(SearchLimits::FixedDepth(8), SteppingClock(10));
   timed.SetControl(clock);
   timed.Think(board, &move);
   EXPECT_TRUE(timed.Stopped());
@@ -127,7 +137,7 @@ TEST(NegaScout, AStoppedSearchPlaysTheLastFinishedIteration) {
 
   // With a control that never stops, the search is the same as without one.
   control.interrupted = [] { return false; };
-  NegaScout watched(nullptr, SearchLimits::FixedDepth(3), SteppingClock(0));
+  NegaScout watched(SearchLimits::FixedDepth(3), SteppingClock(0));
   watched.SetControl(control);
   watched.Think(board, &move);
   EXPECT_EQ(std::tuple(move, watched.TotalNodes()), std::tuple(atDepth3, reference.TotalNodes()));
@@ -149,9 +159,8 @@ TEST(NegaScout, StopRulesAtTheirBoundaries) {
   const auto depths = [&](SearchLimits limits, std::vector<std::int64_t> readings) {
     limits.minDepth = 2;
     limits.maxDepth = 4;
-    NegaScout engine(nullptr, limits, ScriptedClock(std::move(readings)));
-    Move move;
-    engine.Think(board, &move);
+    NegaScout engine(limits, ScriptedClock(std::move(readings)));
+    Choose(engine, board);
     return IterationDepths(console.Take());
   };
   const std::vector<int> all = {2, 3, 4}, first = {2};
@@ -160,13 +169,13 @@ TEST(NegaScout, StopRulesAtTheirBoundaries) {
   EXPECT_EQ(depths(SearchLimits(), {0, 0, 0, 10000}), all);
   EXPECT_EQ(depths(SearchLimits(), {0, 0, 0, 10001}), first);
   // Up to the minimum depth (4) the clock is not looked at.
-  NegaScout slow(nullptr, SearchLimits(), SteppingClock(20000));
+  NegaScout slow(SearchLimits(), SteppingClock(20000));
+  Choose(slow, board);
   Move move;
-  slow.Think(board, &move);
   EXPECT_EQ(IterationDepths(console.Take()), all);
 
   // The node limit: an iteration of exactly maxNodes nodes is followed by the next one.
-  NegaScout counted(nullptr, SearchLimits::FixedDepth(2), SteppingClock(0));
+  NegaScout counted(SearchLimits::FixedDepth(2), SteppingClock(0));
   counted.Think(board, &move);
   console.Take();
   SearchLimits nodes;
@@ -183,7 +192,7 @@ TEST(NegaScout, CaptureHistoryIsKeptHistoryAndTablesStartEmpty) {
   const auto search = [](NegaScout& engine, const char* fen) {
     Move move;
     engine.Think(FromFen(fen), &move);
-    return std::tuple(PerftMoveText(move), move.score, engine.TotalNodes());
+    return std::tuple(CoordinateText(move), move.score, engine.TotalNodes());
   };
   const auto counters = [](const HistoryTable& table) {
     const std::int32_t* const flat = &table[0][0][0];
@@ -196,12 +205,12 @@ TEST(NegaScout, CaptureHistoryIsKeptHistoryAndTablesStartEmpty) {
   // Each search the same as an engine's first.
   std::vector<std::int32_t> historyOfFirst;
   const auto firstSearch = [&](const char* fen) {
-    NegaScout engine(nullptr, SearchLimits::FixedDepth(3), SteppingClock(0));
+    NegaScout engine(SearchLimits::FixedDepth(3), SteppingClock(0));
     const auto result = search(engine, fen);
     historyOfFirst = counters(engine.History());
     return result;
   };
-  NegaScout kept(nullptr, SearchLimits::FixedDepth(3), SteppingClock(0));
+  NegaScout kept(SearchLimits::FixedDepth(3), SteppingClock(0));
   const auto first = firstSearch(busy);
   EXPECT_EQ(search(kept, busy), first);
   EXPECT_NE(counters(kept.CaptureHistory()), std::vector<std::int32_t>(2 * 64 * 64, 0));
@@ -223,7 +232,7 @@ TEST(NegaScout, CaptureHistoryIsKeptHistoryAndTablesStartEmpty) {
 // The parameters the program prints at its start are checked in ConsoleGameTest.
 TEST(NegaScout, StateAndStatistics) {
   ConsoleCapture console;
-  std::unique_ptr<SearchEngine> engine = SearchEngine::Create(ENGINE_NEGASCOUT, nullptr);
+  std::unique_ptr<SearchEngine> engine = SearchEngine::Create(ENGINE_NEGASCOUT);
   ASSERT_NE(engine, nullptr);
 
   std::istringstream saved(std::string("\x05\x01\x00\x00", 4));
@@ -233,8 +242,9 @@ TEST(NegaScout, StateAndStatistics) {
   EXPECT_EQ(state.str(), std::string("\x05\x01\x00\x00", 4));
 
   // Before any search every counter is 0 and the move performance line is left out.
-  engine->PrintStatistics();
-  const std::string report = console.Take();
+  int corrupted = -1;
+  const std::string report = engine->StatisticsReport(corrupted);
+  EXPECT_EQ(corrupted, 0);
   EXPECT_TRUE(
       report.starts_with("\n S T A T S  -  NegaScout\n"
                          "Regular nodes:         0  Quiescence nodes:         0\n"
@@ -246,13 +256,12 @@ TEST(NegaScout, StateAndStatistics) {
 
   // A small real search: the last iteration's counters, both move performances, the thinking
   // lines with the nodes of each iteration and the variation's moves one blank apart.
-  NegaScout engine3(nullptr, SearchLimits::FixedDepth(3), SteppingClock(0));
+  NegaScout engine3(SearchLimits::FixedDepth(3), SteppingClock(0));
   std::vector<std::string> lines;
-  engine3.SetThinkingOutput([&](const std::string& line) { lines.push_back(line); });
-  Move move;
-  engine3.Think(FromFen("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3"), &move);
+  Choose(engine3, FromFen("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3"),
+         &lines);
   console.Take();
-  engine3.PrintStatistics();
+  *ConsoleOut << engine3.StatisticsReport(corrupted);
   EXPECT_EQ(lines, (std::vector<std::string>{"2\t-159\t0\t482\tb1c3 d8e7",
                                              "3\t-132\t0\t2137\tf1d3 d8e7 e1g1"}));
   // The tables' own reports follow (their form is checked in TranspositionTableTest).

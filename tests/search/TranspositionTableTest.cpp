@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <iostream>
 #include <limits>
 #include <sstream>
 #include <string>
@@ -13,9 +14,12 @@
 
 namespace {
 
+// The report on the console, and a warning on standard error per corrupted entry, as the
+// program shows them.
 std::string Report(const TranspositionTable& table) {
   ConsoleCapture console;
-  table.PrintStatistics();
+  for (int corrupted = table.WriteStatistics(*ConsoleOut); corrupted > 0; --corrupted)
+    std::cerr << " TRANSPOSITIONTABLE IS CORRUPTED ";
   *ConsoleOut << 1.5;  // the report leaves the stream's number format as it found it
   return console.Take();
 }
@@ -74,7 +78,7 @@ TEST(TranspositionTable, EntriesKeepEveryStoredField) {
 // An engine that has not searched (a book move, a restored state) holds no table memory.
 TEST(TranspositionTable, AnEngineAllocatesItsTablesForItsFirstSearch) {
   ConsoleCapture console;
-  NegaScout engine(nullptr, SearchLimits::FixedDepth(2));
+  NegaScout engine(SearchLimits::FixedDepth(2));
   std::istringstream saved(std::string(4, '\0'));
   engine.LoadState(saved);  // empties the tables
   EXPECT_FALSE(engine.Table(WHITE).Allocated() || engine.Table(BLACK).Allocated());
@@ -105,7 +109,7 @@ TEST(TranspositionTable, AMarkTellsAnEmptyEntryAndTheLockItHolds) {
   EXPECT_FALSE(table.PlaceAt(5).MayBeUsed() || table.PlaceAt(6).MayBeUsed());
 
   ConsoleCapture console;
-  NegaScout engine(nullptr, SearchLimits::FixedDepth(3));
+  NegaScout engine(SearchLimits::FixedDepth(3));
   Move best;
   engine.Think(FromFen("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -"), &best);
   int used = 0;

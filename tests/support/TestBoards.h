@@ -11,6 +11,7 @@
 #include "board/Fen.h"
 #include "board/MoveList.h"
 #include "board/Perft.h"
+#include "board/Rules.h"
 
 inline Board FromFen(const std::string& fen) {
   Board board;
@@ -24,7 +25,7 @@ inline Square At(const char* coord) { return (coord[0] - 'a') + 8 * ('8' - coord
 // "e2e4" ("e7e8q" for a promotion) for every move of the list, in order.
 inline std::vector<std::string> MoveTexts(const MoveList& list) {
   std::vector<std::string> texts;
-  for (const Move& move : list) texts.push_back(PerftMoveText(move));
+  for (const Move& move : list) texts.push_back(CoordinateText(move));
   return texts;
 }
 
@@ -33,7 +34,7 @@ inline Move GeneratedMove(Board board, const std::string& text) {
   MoveList list;
   list.Generate(board);
   for (const Move& move : list)
-    if (PerftMoveText(move).starts_with(text)) return move;
+    if (CoordinateText(move).starts_with(text)) return move;
   ADD_FAILURE() << "no generated move " << text;
   return Move{};
 }

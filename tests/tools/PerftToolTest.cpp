@@ -13,7 +13,7 @@ ProgramRun Perft(const std::string& arguments) {
 TEST(PerftTool, DividesAndEndsWithTimeAndNodes) {
   std::string divide;  // 20 replies to every first move, in generation order
   for (const PerftDivision& first : PerftDivide(Board(), 1))
-    divide += PerftMoveText(first.move) + ": 20\n";
+    divide += CoordinateText(first.move) + ": 20\n";
   ProgramRun run = Perft("--divide 2");
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(run.output.starts_with(divide + "Time: ")) << run.output;

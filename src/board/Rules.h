@@ -1,0 +1,48 @@
+// The rules of chess as the program plays them: which moves are legal, check, how a position
+// stands, and a move as coordinate text. Every other part of the program asks here.
+//
+// Legality is decided by making a generated move on a copy: the move is legal when the other
+// side, to move next, cannot capture the mover's king. The king's set includes the castling path
+// right after castling, so castling out of or through check is refused by the same test.
+#pragma once
+
+#include <string>
+
+#include "board/Board.h"
+#include "board/Move.h"
+#include "board/MoveList.h"
+
+// Generates the replies of `after`, a position just reached by a move; false when that move was
+// illegal (the side to move in `after` can capture the other king). The replies are what the
+// generation returned, for a caller that goes on searching them.
+bool GenerateReplies(Board& after, MoveList& replies);
+
+// Whether `move`, one of the moves generated for `board`, is legal.
+bool IsLegal(const Board& board, const Move& move);
+// Whether `move` is one of the moves generated for `board` and legal there.
+bool IsLegalMove(const Board& board, const Move& move);
+// Whether one of `moves` (generated for `board`) is legal.
+bool HasPlayableMove(const Board& board, const MoveList& moves);
+// Whether the side to move has a legal move.
+bool HasLegalMove(const Board& board);
+
+// Whether the side to move could capture the other side's king: the side that has just moved
+// left it in check, which no game allows. Every reader of positions refuses such a position.
+bool KingCanBeTaken(const Board& board);
+// Whether the side to move is in check.
+bool InCheck(const Board& board);
+
+// How a position stands for its side to move.
+enum class Standing { PLAY_ON, CHECKMATE, STALEMATE };
+Standing StandingOf(const Board& board);
+
+// A move as coordinate text, as front ends and the move lists read it: "e2e4", castling as the
+// king's move "e1g1", a promotion with its lower-case letter "e7e8q".
+std::string CoordinateText(const Move& move);
+// The legal move of `board` that coordinate text names (either case; a knight promotion as "n"
+// or "k"); false for any other text.
+bool FindCoordinateMove(const Board& board, const std::string& text, Move& move);
+
+// The line the console shows when a move ends the game on the board ("CHECKMATE - Player
+// wins.", "Stalemate - Game is a draw."), or null for any other move.
+const char* GameEndLine(const Move& move);

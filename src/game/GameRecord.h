@@ -1,0 +1,52 @@
+// One game as every mode keeps it: the position it started from, the moves played, the
+// position before each of them and the result. The console game and both engine protocols
+// play their moves through it, and its PGN record is written from it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "board/Board.h"
+#include "board/Move.h"
+#include "book/PGNWriter.h"
+
+class GameRecord {
+ public:
+  GameRecord() { Restart(Board()); }
+
+  // The record starts again from `start`: no moves, result "*".
+  void Restart(const Board& start);
+
+  // The position now. The console game changes it directly only to restart or take back.
+  Board& Position() { return position_; }
+  const Board& Position() const { return position_; }
+  const Board& StartPosition() const { return start_; }
+  const std::vector<Move>& Moves() const { return moves_; }
+  int Plies() const { return static_cast<int>(moves_.size()); }
+
+  // Makes the move and records it; the moves that end a game (resignation, stalemate,
+  // checkmate) are recorded too and decide the result. After the move the squares a castling
+  // king crossed leave the board: they count as the king's only for the replies' legality,
+  // which is judged before a move is played.
+  void Play(const Move& move);
+  // Takes back the last `plies` moves; false, and nothing taken back, when fewer were played.
+  bool TakeBack(int plies);
+  // The number of moves after which the position was last `position` (compared as stored
+  // images), counting only positions before a recorded move; -1 when there is none.
+  int LastPlyAt(const Board& position) const;
+
+  // A result decided outside the board ("1-0", "0-1", "1/2-1/2"); "*" lets the moves decide.
+  void SetResult(const std::string& result) { result_ = result; }
+  const std::string& Result() const { return result_; }
+
+  // Fills `writer` with the game: its start, its moves and its result. Tags other than the
+  // result and the file it writes to are the writer's own.
+  void WriteInto(PGNWriter& writer) const;
+
+ private:
+  Board start_;
+  Board position_;
+  std::vector<Move> moves_;
+  std::vector<Board> before_;  // the position before each move
+  std::string result_ = "*";
+};

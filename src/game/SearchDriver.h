@@ -1,0 +1,42 @@
+// The one way every mode has the computer choose a move: the opening book first when it may
+// answer, else the search under the request's limits, clock budget and stop request. The
+// console lines of a search come out here; each finished iteration is handed to the caller,
+// who shows it in its own way (the xboard thinking line, UCI's info).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+#include "board/Board.h"
+#include "board/Move.h"
+#include "book/OpeningBook.h"
+#include "search/NegaScout.h"
+#include "search/SearchControl.h"
+#include "search/SearchLimits.h"
+
+struct SearchRequest {
+  SearchLimits limits;
+  // The clock's soft and hard limits and the node cap; its interruption is the driver's.
+  SearchControl budget;
+  // Asked before the search when not null: a book move answers at once.
+  const OpeningBook* book = nullptr;
+  // Ends the search as soon as it is set: by `listen`, or one day by a thread that reads
+  // commands while the engine thinks.
+  std::atomic<bool>* stop = nullptr;
+  // Called every few thousand nodes and after every iteration: reads what has arrived and may
+  // set the stop request.
+  std::function<void()> listen;
+  // Receives every finished iteration.
+  std::function<void(const IterationReport&)> onIteration;
+};
+
+struct SearchAnswer {
+  Move move;
+  BookChoice book;       // its move is not null when the book answered
+  bool stopped = false;  // the search was cut short by its budget or the stop request
+};
+
+// Chooses the move for the side to move of `board` with `engine`. The engine's control is
+// what it was before, afterwards.
+SearchAnswer ChooseMove(NegaScout& engine, const Board& board, SearchRequest request);
