@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "board/FatalInput.h"
 #include "book/BookLocation.h"
 #include "book/OpeningBook.h"
 #include "console/Console.h"
+#include "game/BookReading.h"
 #include "game/ComputerPlayer.h"
 #include "game/Game.h"
 #include "game/HumanPlayer.h"
@@ -63,12 +63,16 @@ void PrintUsage() {
 int PlayUnderFrontEnd() {
   ProtocolInput input(STDIN_FILENO);
   XboardConnection connection(input, std::cout);
+  if (std::string error; !connection.Handshake(error)) {
+    std::cerr << error << std::flush;
+    return 1;
+  }
   std::ofstream consoleLog("VelmoraConsole.txt", std::ios::out | std::ios::trunc);
   ConsoleOut = &consoleLog;
   {
-    const OpeningBook book(FindOpeningBook(BOOK_FILE));
+    const std::unique_ptr<OpeningBook> book = ReadOpeningBook(FindOpeningBook(BOOK_FILE));
     *ConsoleOut << NegaScout::ParametersReport() << std::flush;
-    XboardSession session(connection, &book, GAME_LOG_FILE);
+    XboardSession session(connection, book.get(), GAME_LOG_FILE);
     session.Run();
     ConsoleOut = &std::cout;
     if (session.Logged())
@@ -88,6 +92,52 @@ int PlayUciEngine() {
   UciSession session(channel, FindOpeningBook(BOOK_FILE));
   session.Run();
   ConsoleOut = &std::cout;
+  return 0;
+}
+
+// createbook <destination file> <max_depth> <source file>...: the book from the first plies of
+// every game of the sources. Nothing is written when the arguments are too few or a source
+// holds a move that cannot be resolved; 1 then, and when the book cannot be written.
+int CreateBook(int argc, char** argv) {
+  if (argc < 5) {
+    std::cerr << "Not enough parameters for openingbookcreation !" << std::endl
+              << "Parameter 1: \"createbook\"" << std::endl
+              << "Parameter 2: <destination file>" << std::endl
+              << "Parameter 3: <max_depth>" << std::endl
+              << "Parameter 4..n: <source file>" << std::endl;
+    return 1;
+  }
+  OpeningBook book;
+  book.maxDepth = std::atoi(argv[3]);
+  int total = 0;
+  for (int i = 4; i < argc; ++i) {
+    *ConsoleOut << "Open source file ( " << argv[i] << " ) for creation... " << std::endl;
+    const OpeningBook::SourceRead read = book.Create(argv[i]);
+    if (!read.opened) {
+      std::cerr << "Can't open source file ( " << argv[i] << " ) for creation...!" << std::endl;
+    }
+    *ConsoleOut << read.notes << std::flush;
+    if (read.failed) {
+      std::cerr << read.error << std::flush;
+      return 1;
+    }
+    if (read.opened) {
+      *ConsoleOut << ">> Entries:       " << book.entryCount << std::endl
+                  << ">> Maxcollisions: " << book.maxCollisions << std::endl
+                  << ">> Size ( kb ):     " << static_cast<unsigned>(book.entryCount) * 37u / 1024u
+                  << std::endl
+                  << std::endl;
+    }
+    total += read.games;
+    *ConsoleOut << "Matches: " << total << std::endl;
+  }
+  if (book.setUpGamesSkipped > 0)
+    *ConsoleOut << "Skipped " << book.setUpGamesSkipped
+                << " games that start from a set-up position" << std::endl;
+  if (std::string error; !book.Save(argv[2], error)) {
+    std::cerr << error << std::endl;
+    return 1;
+  }
   return 0;
 }
 
@@ -111,15 +161,8 @@ int main(int argc, char** argv) {
   if (mode == "uci") return PlayUciEngine();
   PrintBanner();
 
-  // A reader that meets input it cannot go on with (a failed handshake, an unresolvable PGN
-  // move, a position file without a king) has said why; the program ends here with its status,
-  // before anything else is written.
-  try {
-    if (mode == "xboard") return PlayUnderFrontEnd();
-    if (mode == "createbook") return CreateOpeningBook(argc, argv) ? 0 : 1;
-  } catch (const FatalInput& fatal) {
-    return fatal.Status();
-  }
+  if (mode == "xboard") return PlayUnderFrontEnd();
+  if (mode == "createbook") return CreateBook(argc, argv);
 
   Game game(FindOpeningBook(BOOK_FILE), GAME_LOG_FILE);
   // Without a file name the game starts from the initial position. A position that cannot be

@@ -68,6 +68,10 @@ class Board {
   void RemoveCastlePath(Color color) {
     if (castlePath[color]) TakeOffCastlePath(color);
   }
+  void RemoveCastlePaths() {
+    RemoveCastlePath(WHITE);
+    RemoveCastlePath(BLACK);
+  }
 
   // Position hash values: piece placement only (not side to move, castling or en passant).
   std::int64_t HashKey() const { return static_cast<std::int32_t>(hashKey); }

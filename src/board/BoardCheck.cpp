@@ -16,8 +16,7 @@ bool HomeFor(const Board& board, int right) {
 bool PiecesAgree(const Board& position) {
   // Right after castling the king's and the colour's sets hold the squares the king crossed.
   Board board = position;
-  board.RemoveCastlePath(WHITE);
-  board.RemoveCastlePath(BLACK);
+  board.RemoveCastlePaths();
   Bitboard seen = 0;
   Bitboard colour[2] = {0, 0};
   int material[2] = {0, 0};

@@ -149,8 +149,7 @@ bool ReadFen(const std::string& fen, Board& board, std::string& error) {
 std::string WriteFen(const Board& position) {
   // Right after castling the king's set still holds the squares it crossed.
   Board board = position;
-  board.RemoveCastlePath(WHITE);
-  board.RemoveCastlePath(BLACK);
+  board.RemoveCastlePaths();
   std::string fen;
   for (int rank = 8; rank >= 1; --rank) {
     int empty = 0;

@@ -33,6 +33,11 @@ bool HasLegalMove(const Board& board) {
   return moves.Generate(position) && HasPlayableMove(position, moves);
 }
 
+void PlayMove(Board& board, const Move& move) {
+  board.MakeMove(&move);
+  board.RemoveCastlePaths();
+}
+
 bool KingCanBeTaken(const Board& board) {
   Board probe = board;
   MoveList moves;

@@ -32,6 +32,11 @@ bool KingCanBeTaken(const Board& board);
 // Whether the side to move is in check.
 bool InCheck(const Board& board);
 
+// Plays a move in a game: makes it and takes the castling path off the board again. The path
+// counts as the king's only for the legality of the move that made it, judged on a copy before
+// the move is played; the position of a game never keeps it.
+void PlayMove(Board& board, const Move& move);
+
 // How a position stands for its side to move.
 enum class Standing { PLAY_ON, CHECKMATE, STALEMATE };
 Standing StandingOf(const Board& board);

@@ -2,15 +2,12 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iomanip>
-#include <iostream>
 
 #include "board/LittleEndian.h"
 #include "board/MoveList.h"
 #include "board/Rules.h"
 #include "book/Outcome.h"
 #include "book/PGNParser.h"
-#include "console/Console.h"
 
 namespace {
 
@@ -81,47 +78,44 @@ std::int64_t BookEntry::Weight() const {
   return weight > 0 ? weight : 0;
 }
 
-OpeningBook::OpeningBook(const std::string& fileName) { Load(fileName); }
-
 int OpeningBook::BucketIndex(std::int64_t hashKey) {
   // The remainder keeps the key's sign: key -1 goes to bucket 1, not to 1023.
   const auto key = static_cast<std::int32_t>(hashKey);
   return std::abs(key % TABLE_SIZE);
 }
 
-bool OpeningBook::Load(const std::string& fileName) {
+bool OpeningBook::Load(const std::string& fileName, std::string& error) {
   std::ifstream in(fileName, std::ios::binary);
   if (!in.is_open()) {
-    std::cerr << "Can't load OpeningBook!" << std::endl;
+    error = "Can't load OpeningBook!";
     return false;
   }
   std::int32_t size = 0;
   if (!GetInt(in, size)) {
-    std::cerr << "OpeningBook file is damaged!" << std::endl;
+    error = "OpeningBook file is damaged!";
     return false;
   }
   if (size != TABLE_SIZE) {
-    std::cerr << "TABLE_SIZE of file is not correct" << std::endl;
+    error = "TABLE_SIZE of file is not correct";
     return false;
   }
   Table white, black;
   std::int32_t count = 0;
   if (!ReadSection(in, white, MARKER_END_WHITE, count) ||
       !ReadSection(in, black, MARKER_END_BLACK, count)) {
-    std::cerr << "OpeningBook file is damaged!" << std::endl;
+    error = "OpeningBook file is damaged!";
     return false;
   }
   whiteTable = std::move(white);
   blackTable = std::move(black);
   entryCount = count;
-  *ConsoleOut << "OpeningsBook =       " << std::setw(7) << entryCount << " entries" << std::endl;
   return true;
 }
 
-bool OpeningBook::Save(const std::string& fileName) const {
+bool OpeningBook::Save(const std::string& fileName, std::string& error) const {
   std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
   if (!out.is_open()) {
-    std::cerr << "Can't open destfile for creating OpeningBook!" << std::endl;
+    error = "Can't open destfile for creating OpeningBook!";
     return false;
   }
   PutInt(out, TABLE_SIZE);
@@ -136,7 +130,7 @@ bool OpeningBook::Save(const std::string& fileName) const {
   }
   out.close();
   if (out.fail()) {
-    std::cerr << "Can't write OpeningBook file " << fileName << "!" << std::endl;
+    error = "Can't write OpeningBook file " + fileName + "!";
     return false;
   }
   return true;

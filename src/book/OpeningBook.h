@@ -36,16 +36,14 @@ struct BookChoice {
 class OpeningBook {
  public:
   OpeningBook() = default;
-  // An empty book that then reads the file (an unreadable file leaves it empty).
-  explicit OpeningBook(const std::string& fileName);
   virtual ~OpeningBook() = default;
   OpeningBook(const OpeningBook&) = delete;
   OpeningBook& operator=(const OpeningBook&) = delete;
 
-  // Reads a book file. A missing, foreign or damaged file is reported on standard error and
-  // leaves the book empty.
-  bool Load(const std::string& fileName);
-  bool Save(const std::string& fileName) const;
+  // Reads a book file. A missing, foreign or damaged file leaves the book as it was; `error`
+  // says why.
+  bool Load(const std::string& fileName, std::string& error);
+  bool Save(const std::string& fileName, std::string& error) const;
 
   // Enters one observation: `move` played in the position with these hash values and this
   // side to move, with the outcome for the mover. Moves of lost games are not entered.
@@ -55,10 +53,19 @@ class OpeningBook {
   // A book move for the position, drawn at random by weight.
   BookChoice Probe(const Board& board) const;
 
-  // Reads one PGN file into the book, the first maxDepth plies of every game; the number of
-  // games read. A move the reader cannot resolve throws FatalInput. Games set up from another
-  // position are skipped and counted in setUpGamesSkipped.
-  int Create(const std::string& sourceFileName);
+  // What reading one PGN file into the book found.
+  struct SourceRead {
+    bool opened = true;  // false: the file could not be opened or read, nothing was entered
+    int games = 0;       // games read
+    // The reader gave up on a move it cannot resolve: what it says on standard output (notes)
+    // and standard error (error), in that order. The book is then unfinished.
+    bool failed = false;
+    std::string notes;
+    std::string error;
+  };
+  // Reads one PGN file into the book, the first maxDepth plies of every game. Games set up from
+  // another position are skipped and counted in setUpGamesSkipped.
+  SourceRead Create(const std::string& sourceFileName);
 
   static int BucketIndex(std::int64_t hashKey);
 
@@ -73,8 +80,3 @@ class OpeningBook {
   Table whiteTable;
   Table blackTable;
 };
-
-// The createbook command: createbook <destination file> <max_depth> <source file>...
-// False when the arguments are too few or the book could not be written; an unresolvable PGN
-// move throws FatalInput before anything is written.
-bool CreateOpeningBook(int argc, char** argv);

@@ -1,25 +1,14 @@
 #include "book/PGNParser.h"
 
 #include <cctype>
-#include <iostream>
 #include <optional>
 #include <string_view>
 
 #include "board/Coordinates.h"
-#include "board/FatalInput.h"
 #include "board/Rules.h"
 #include "board/SquareText.h"
-#include "console/Console.h"
 
 namespace {
-
-// Every error of the reader that ends the program ends the reading here, after its message.
-[[noreturn]] void PgnFatal() {
-  std::cout.flush();
-  std::cerr.flush();
-  if (ConsoleOut != nullptr) ConsoleOut->flush();
-  throw FatalInput(1, "PGNParser");
-}
 
 bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 bool IsLetter(char c) { return IsLower(c) || (c >= 'A' && c <= 'Z'); }
@@ -57,6 +46,7 @@ std::size_t FindWord(const std::string& text, std::string_view word, std::string
 PGNParser::PGNParser(std::istream& stream) : stream(stream) { board.Reset(); }
 
 bool PGNParser::getNextMatch() {
+  if (failed) return false;
   board.Reset();
   whiteName.clear();
   blackName.clear();
@@ -177,6 +167,7 @@ bool PGNParser::getNextMove(const Move*& move, int& outcome) {
 }
 
 bool PGNParser::getNextMove(Move*& move, int& outcome) {
+  if (failed) return false;
   moves.Generate(board);
   ++moveNo;
   std::string token;
@@ -219,8 +210,7 @@ bool PGNParser::getNextMove(Move*& move, int& outcome) {
       }
       if (variationDepth == 0 && c == ']') {
         --tagDepth;
-        std::cerr << "Error found in PGNParser::getNextMove...";
-        PgnFatal();
+        return Fail("Error found in PGNParser::getNextMove...");
       }
     }
     if (tagDepth != 0 || commentDepth != 0 || variationDepth != 0) {
@@ -262,6 +252,7 @@ bool PGNParser::ProcessToken(std::string token, Move*& move, int& outcome) {
   std::string coordinates;
   bool annotated = false;
   sanToCoordinates(token, coordinates, annotated);
+  if (failed) return false;
 
   const Color mover = board.sideToMove;
   if (annotated || result == mover) {
@@ -277,14 +268,12 @@ bool PGNParser::ProcessToken(std::string token, Move*& move, int& outcome) {
   int to = -1;
   char promotion = '\0';
   std::string error;
-  if (!CoordToSquares(coordinates, from, to, promotion, error)) *ConsoleOut << error << std::flush;
+  if (!CoordToSquares(coordinates, from, to, promotion, error)) notes += error;
   moves.Generate(board);
   Move* found = moves.Find(from, to);
   if (found == nullptr) {
-    std::cerr << std::endl
-              << ">> Fehler in PGNParser::getNextMove MatchNo: " << matchNo << " MoveNo:" << moveNo
-              << std::endl;
-    PgnFatal();
+    return Fail("\n>> Fehler in PGNParser::getNextMove MatchNo: " + std::to_string(matchNo) +
+                " MoveNo:" + std::to_string(moveNo) + "\n");
   }
 
   // The first generated promotion to the square becomes the promotion the text names.
@@ -292,21 +281,22 @@ bool PGNParser::ProcessToken(std::string token, Move*& move, int& outcome) {
     // Upper-case letters only: the resolver has written the letter in upper case.
     const PromotionPiece* named =
         promotion >= 'A' && promotion <= 'Z' ? PromotionOfLetter(promotion) : nullptr;
-    if (named == nullptr) {
-      std::cerr << "Promotion not found" << std::endl;
-      PgnFatal();
-    }
+    if (named == nullptr) return Fail("Promotion not found\n");
     found->flags = found->Kind() + named->flag;
   }
 
   move = found;
   if (!board.MakeMove(found)) {
-    std::cerr << std::endl
-              << ">> Fehler in PGNParser::getNextMove ( 2 ) MatchNo: " << matchNo
-              << " MoveNo:" << moveNo << std::endl;
-    PgnFatal();
+    return Fail("\n>> Fehler in PGNParser::getNextMove ( 2 ) MatchNo: " + std::to_string(matchNo) +
+                " MoveNo:" + std::to_string(moveNo) + "\n");
   }
   return true;
+}
+
+bool PGNParser::Fail(const std::string& reason) {
+  failed = true;
+  error += reason;
+  return false;
 }
 
 namespace {
@@ -395,12 +385,9 @@ bool PGNParser::Promotion(const std::string& token, std::string& coordinates) co
 }
 
 bool PGNParser::PawnCapture(const std::string& token, const std::string& prefix,
-                            std::string& coordinates) const {
+                            std::string& coordinates) {
   // "exd5": the prefix is the file the pawn comes from.
-  if (prefix.size() != 1) {
-    std::cerr << "watt is datt ?" << std::endl;
-    PgnFatal();
-  }
+  if (prefix.size() != 1) return Fail("watt is datt ?\n");
   // A non-empty prefix leaves at least two characters in the token.
   const char toFile = token[token.size() - 2];
   const char toRank = token[token.size() - 1];
@@ -423,7 +410,7 @@ bool PGNParser::PieceMove(const std::string& prefix, const std::string& target,
   const char letter = prefix.empty() ? '\0' : prefix[0];
   const int kind = letter == 'P' ? -1 : KindOfLetter(letter);
   if (kind < 0) {
-    std::cout << "Piece not found, PGN Error!\n";
+    notes += "Piece not found, PGN Error!\n";
     return false;
   }
 
@@ -443,6 +430,6 @@ bool PGNParser::PieceMove(const std::string& prefix, const std::string& target,
       return true;
     }
   }
-  std::cout << "ERROR!!! PGN file is ill-formed!\n";
+  notes += "ERROR!!! PGN file is ill-formed!\n";
   return false;
 }

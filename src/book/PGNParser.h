@@ -7,8 +7,8 @@
 //
 // The reader is a character-level state machine, not a tokenizer with a grammar. Its bracket,
 // brace, quote and escape state belongs to the reader, not to a game, and carries over from one
-// game to the next. A move that cannot be resolved ends the reading with FatalInput (exit status
-// 1).
+// game to the next. A move that cannot be resolved ends the reading: getNextMove answers false
+// and Failed() tells why.
 #pragma once
 
 #include <cstdint>
@@ -41,13 +41,14 @@ class PGNParser {
   // The next move of the current game, already made on the reader's board, and its outcome
   // (OUTCOME_*). The move lives in the reader's move list and stays valid until the next call.
   // False when the game's moves end: a result marker, the next game's first tag, or the end of
-  // the input (a last move standing right before the end is still handed out).
+  // the input (a last move standing right before the end is still handed out); false too when
+  // the reading fails (see Failed).
   bool getNextMove(Move*& move, int& outcome);
   bool getNextMove(const Move*& move, int& outcome);
 
   // Turns a SAN token into coordinate text ("e2e4", "e7e8Q") for the reader's board, and tells
-  // whether the token bears one of the annotations ! !! ? ??. False, with an empty text, when
-  // the token names no piece or no piece of the side to move can make the move.
+  // whether the token bears one of the annotations ! !! ? ??. False, with an empty text and a
+  // note, when the token names no piece or no piece of the side to move can make the move.
   bool sanToCoordinates(std::string token, std::string& coordinates, bool& annotated);
 
   int MatchNo() const { return matchNo; }  // 1 for the first game
@@ -59,16 +60,24 @@ class PGNParser {
   // Whether the current game's tags say it starts from a set-up position (SetUp "1" or a FEN).
   bool StartsFromSetUpPosition() const { return setUpPosition; }
 
+  // Whether the reading ended on input it cannot go on with; it reads nothing more then.
+  bool Failed() const { return failed; }
+  // What the reader has to say about bad move text, for standard output, in order, and the
+  // reason the reading failed, for standard error; said in this order.
+  const std::string& Notes() const { return notes; }
+  const std::string& Error() const { return error; }
+
  private:
   void InterpretTag(std::string token);
   // The forms of SAN, each into coordinate text: "e4", "e8=Q", "exd5", "Nbd2".
   bool PawnAdvance(const std::string& token, std::string& coordinates) const;
   bool Promotion(const std::string& token, std::string& coordinates) const;
-  bool PawnCapture(const std::string& token, const std::string& prefix,
-                   std::string& coordinates) const;
+  bool PawnCapture(const std::string& token, const std::string& prefix, std::string& coordinates);
   bool PieceMove(const std::string& prefix, const std::string& target, std::string& coordinates);
   // Turns a complete move-text token into the next move; see getNextMove.
   bool ProcessToken(std::string token, Move*& move, int& outcome);
+  // Ends the reading for `reason`; false, for the caller to answer.
+  bool Fail(const std::string& reason);
 
   std::istream& stream;
   Board board;  // the current game's position
@@ -85,4 +94,7 @@ class PGNParser {
   std::int32_t moveNo = 0;   // +1 at every getNextMove, 0 at the start of a game
   std::string whiteName;
   std::string blackName;
+  bool failed = false;
+  std::string notes;
+  std::string error;
 };

@@ -14,6 +14,7 @@
 #include "board/BoardImage.h"
 #include "board/Rules.h"
 #include "console/Console.h"
+#include "game/BookReading.h"
 #include "game/ConsoleInput.h"
 #include "search/Evaluate.h"
 
@@ -104,7 +105,7 @@ void AppendGameOnInterrupt() {
 Game::Game(const std::string& bookFileName, const std::string& gameLogFileName) {
   board.Reset();
   CurrentGame = this;
-  book = std::make_unique<OpeningBook>(bookFileName);
+  book = ReadOpeningBook(bookFileName);
   board.Reset();
   gameLog = std::make_unique<PGNWriter>();
   if (!gameLog->Open(gameLogFileName)) {

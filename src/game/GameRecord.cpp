@@ -1,6 +1,7 @@
 #include "game/GameRecord.h"
 
 #include "board/BoardImage.h"
+#include "board/Rules.h"
 
 void GameRecord::Restart(const Board& start) {
   start_ = start;
@@ -13,9 +14,7 @@ void GameRecord::Restart(const Board& start) {
 void GameRecord::Play(const Move& move) {
   before_.push_back(position_);
   moves_.push_back(move);
-  position_.MakeMove(&move);
-  position_.RemoveCastlePath(WHITE);
-  position_.RemoveCastlePath(BLACK);
+  PlayMove(position_, move);
 }
 
 bool GameRecord::TakeBack(int plies) {

@@ -24,10 +24,8 @@ class GameRecord {
   const std::vector<Move>& Moves() const { return moves_; }
   int Plies() const { return static_cast<int>(moves_.size()); }
 
-  // Makes the move and records it; the moves that end a game (resignation, stalemate,
-  // checkmate) are recorded too and decide the result. After the move the squares a castling
-  // king crossed leave the board: they count as the king's only for the replies' legality,
-  // which is judged before a move is played.
+  // Plays the move (see PlayMove) and records it; the moves that end a game (resignation,
+  // stalemate, checkmate) are recorded too and decide the result.
   void Play(const Move& move);
   // Takes back the last `plies` moves; false, and nothing taken back, when fewer were played.
   bool TakeBack(int plies);

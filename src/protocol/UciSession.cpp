@@ -8,6 +8,7 @@
 
 #include "board/Fen.h"
 #include "book/OpeningBook.h"
+#include "game/BookReading.h"
 #include "search/TimeBudget.h"
 
 namespace {
@@ -28,7 +29,7 @@ UciSession::~UciSession() = default;
 
 const OpeningBook* UciSession::Book() {
   if (!ownBook_) return nullptr;
-  if (!book_) book_ = std::make_unique<OpeningBook>(bookFile_);
+  if (!book_) book_ = ReadOpeningBook(bookFile_);
   return book_.get();
 }
 

@@ -1,29 +1,25 @@
 #include "protocol/XboardConnection.h"
 
-#include <iostream>
-
-#include "board/FatalInput.h"
-
-namespace {
-
-[[noreturn]] void HandshakeFailed(const char* message) {
-  std::cerr << message << std::flush;
-  throw FatalInput(1, "XboardConnection");
-}
-
-}  // namespace
-
 XboardConnection::XboardConnection(ProtocolInput& in, std::ostream& out,
                                    const std::string& traceFileName)
-    : ProtocolChannel(in, out, traceFileName) {
+    : ProtocolChannel(in, out, traceFileName) {}
+
+bool XboardConnection::Handshake(std::string& error) {
   std::string line, word, rest;
   ReadLine(line);
   SplitCommand(line, word, rest);
-  if (word != "xboard") HandshakeFailed("'xboard' command expected");
+  if (word != "xboard") {
+    error = "'xboard' command expected";
+    return false;
+  }
   ReadLine(line);
   SplitCommand(line, word, rest);
-  if (word != "protover") HandshakeFailed("'protover' command expected");
+  if (word != "protover") {
+    error = "'protover' command expected";
+    return false;
+  }
   SendFeatures();
+  return true;
 }
 
 void XboardConnection::SendFeatures() {

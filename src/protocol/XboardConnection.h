@@ -9,10 +9,12 @@
 
 class XboardConnection : public ProtocolChannel {
  public:
-  // Performs the handshake: the front end's first two lines must begin with xboard and
-  // protover; the engine answers with its features. Otherwise it throws FatalInput (status 1).
   XboardConnection(ProtocolInput& in, std::ostream& out,
                    const std::string& traceFileName = CONNECTION_TRACE_FILE);
+
+  // The handshake: the front end's first two lines must begin with xboard and protover; the
+  // engine answers with its features. False, with the reason, for anything else.
+  bool Handshake(std::string& error);
 
   void SendFeatures();
 };

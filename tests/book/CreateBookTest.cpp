@@ -9,6 +9,7 @@
 #include "board/SquareText.h"
 #include "book/OpeningBook.h"
 #include "book/Outcome.h"
+#include "game/BookReading.h"
 #include "support/ConsoleCapture.h"
 #include "support/RunProgram.h"
 #include "support/TestBoards.h"
@@ -95,7 +96,9 @@ TEST(CreateBook, ReadsEverySourceAndCountsTheGames) {
 
 TEST(CreateBook, TheDefaultBookOpensTheGameWithSeveralMoves) {
   ConsoleCapture console;
-  OpeningBook book(VELMORA_DEFAULT_BOOK);
+  OpeningBook book;
+  std::string error;
+  ASSERT_TRUE(book.Load(VELMORA_DEFAULT_BOOK, error)) << error;
   EXPECT_GT(book.entryCount, 500);
   EXPECT_GT(book.Probe(Board()).candidates, 2);
 }
@@ -142,7 +145,9 @@ TEST(CreateBook, BooksFromRealCollectionsAnswerOnlyLegalMoves) {
                             "Skipped 2 games that start from a set-up position\n");
 
   ConsoleCapture console;
-  OpeningBook book((directory.Path() / "book.bin").string());
+  OpeningBook book;
+  std::string error;
+  ASSERT_TRUE(book.Load((directory.Path() / "book.bin").string(), error)) << error;
   // Two plies after castling the book still answers.
   const std::vector<std::string> open = {"e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "f8c5",
                                          "e1g1", "g8f6", "d2d3", "d7d6", "c2c3"};
@@ -164,16 +169,16 @@ TEST(CreateBook, BooksFromRealCollectionsAnswerOnlyLegalMoves) {
 
   // Records whose move fields lie outside the board are a damaged file.
   const std::string file = (directory.Path() / "odd.bin").string();
-  ASSERT_TRUE(foreign.Save(file));
+  ASSERT_TRUE(foreign.Save(file, error));
   const std::string image = directory.Read("odd.bin");
   const std::size_t record = image.find('\x00', 4);
   for (std::size_t field : {13u, 17u, 29u, 33u, 41u}) {  // captured, to, flags, piece, from
     std::string damaged = image;
     damaged.replace(record + field, 4, std::string("\x24\x00\x85\x00", 4));
     StreamCapture errors(std::cerr);
-    OpeningBook bad(directory.Write("bad.bin", damaged).string());
+    const auto bad = ReadOpeningBook(directory.Write("bad.bin", damaged).string());
     EXPECT_EQ(errors.Take(), "OpeningBook file is damaged!\n") << field;
-    EXPECT_EQ(bad.entryCount, 0);
+    EXPECT_EQ(bad->entryCount, 0);
   }
 }
 

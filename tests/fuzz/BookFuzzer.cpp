@@ -8,7 +8,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Prepare();
   OpeningBook book;
-  if (!book.Load(fuzz::AsFile(data, size))) return 0;
+  if (std::string error; !book.Load(fuzz::AsFile(data, size), error)) return 0;
   Board board;
   for (int ply = 0; ply < 4; ++ply) {
     const Move* move = book.Probe(board).move;
