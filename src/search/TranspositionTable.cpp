@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <iomanip>
@@ -108,8 +109,9 @@ int TranspositionTable::WriteStatistics(std::ostream& out) const {
   for (const TTEntry* entry = entries_; entries_ && entry != entries_ + size_; ++entry) {
     if (entry->type == TT_EMPTY) continue;
     ++occupied;
-    if (entry->ply < 0 || entry->ply >= HISTOGRAM_SIZE || entry->depth < -DEPTH_OFFSET ||
-        entry->depth >= HISTOGRAM_SIZE - DEPTH_OFFSET) {
+    // Every depth an entry can hold fits the histogram; only the ply can be out of range.
+    static_assert(-DEPTH_OFFSET <= INT8_MIN && INT8_MAX < HISTOGRAM_SIZE - DEPTH_OFFSET);
+    if (entry->ply < 0 || entry->ply >= HISTOGRAM_SIZE) {
       ++corrupted;
       continue;
     }
