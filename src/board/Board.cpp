@@ -71,7 +71,7 @@ void Board::Clear() {
   castled[WHITE] = castled[BLACK] = false;
 }
 
-bool Board::Reset() {
+void Board::Reset() {
   Clear();
   constexpr int backRank[8] = {WR, WN, WB, WQ, WK, WB, WN, WR};
   for (int file = 0; file < 8; ++file) {
@@ -81,7 +81,6 @@ bool Board::Reset() {
     AddPiece(backRank[file], A1 + file);
   }
   for (bool& right : castleRights) right = true;
-  return true;
 }
 
 int Board::PieceAt(Square square, int* color) const {

@@ -31,27 +31,25 @@ class Board {
   Board() { Reset(); }
 
   // The initial position.
-  bool Reset();
+  void Reset();
   // No piece, no right, White to move at move 1.
   void Clear();
-  bool AddPiece(int piece, Square square) {
+  void AddPiece(int piece, Square square) {
     const Bitboard mask = MaskOf(square);
     if (!(bitboards[piece] & mask)) ToggleHashes(piece, square);
     bitboards[piece] |= mask;
     bitboards[ALL_WHITE + piece % 2] |= mask;
     material[piece % 2] += PieceValue[static_cast<std::size_t>(piece)];
     if (piece <= BP) pawnCount[piece] += 1;
-    return true;
   }
   // Only for a piece that stands there: exclusive-or would put an absent piece there.
-  bool RemovePiece(int piece, Square square) {
+  void RemovePiece(int piece, Square square) {
     const Bitboard mask = MaskOf(square);
     ToggleHashes(piece, square);
     bitboards[piece] ^= mask;
     bitboards[ALL_WHITE + piece % 2] ^= mask;
     material[piece % 2] -= PieceValue[static_cast<std::size_t>(piece)];
     pawnCount[piece % 2] -= piece <= BP;  // without a branch: captures take every kind
-    return true;
   }
 
   // The white (black) piece on the square, tested king first, or NO_PIECE.

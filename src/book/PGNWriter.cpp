@@ -63,7 +63,7 @@ void PGNWriter::StartFrom(const Board& start) {
   startFen = fen == WriteFen(Board()) ? "" : fen;
 }
 
-bool PGNWriter::AddMove(const Move& move) {
+void PGNWriter::AddMove(const Move& move) {
   recordedMoves.push_back(move);
   ++plyCount;
   roundTag = plyCount / 2;
@@ -82,7 +82,6 @@ bool PGNWriter::AddMove(const Move& move) {
       break;
   }
   recordSide = recordSide == WHITE ? BLACK : WHITE;
-  return true;
 }
 
 bool PGNWriter::RemoveLastMove() {

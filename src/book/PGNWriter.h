@@ -42,8 +42,8 @@ class PGNWriter {
   void StartFrom(const Board& start);
 
   // Records one move made in the game, including the final resignation, stalemate or checkmate
-  // record, which decides the result. Always true.
-  bool AddMove(const Move& move);
+  // record, which decides the result.
+  void AddMove(const Move& move);
 
   // Takes back the last recorded move; the game goes on, so the result goes back to "*". False
   // when no move is recorded.

@@ -10,7 +10,7 @@ ComputerPlayer::ComputerPlayer(Color color, std::unique_ptr<NegaScout> engine,
                                const OpeningBook* book)
     : Player(color), engine_(std::move(engine)), book_(book) {}
 
-bool ComputerPlayer::GetMove(Board& board, Move& move) {
+void ComputerPlayer::GetMove(Board& board, Move& move) {
   SearchRequest request;
   // The engine's own limits and budget: the console game's are fixed.
   request.limits = engine_->Limits();
@@ -25,7 +25,6 @@ bool ComputerPlayer::GetMove(Board& board, Move& move) {
     after.MakeMove(&move);
     if (StandingOf(after) == Standing::CHECKMATE) move.flags = MOVE_CHECKMATE;
   }
-  return true;
 }
 
 std::istream& ComputerPlayer::LoadState(std::istream& in) { return engine_->LoadState(in); }

@@ -16,7 +16,7 @@ class ComputerPlayer : public Player {
 
   // The engine's move; a move that mates becomes the game's final move, MOVE_CHECKMATE. A move
   // that stalemates stays a board move: the opponent's turn ends the game as a draw.
-  bool GetMove(Board& board, Move& move) override;
+  void GetMove(Board& board, Move& move) override;
   std::istream& LoadState(std::istream& in) override;
   std::ostream& SaveState(std::ostream& out) override;
   void PrintStatistics() override;

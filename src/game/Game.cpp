@@ -134,7 +134,7 @@ void Game::RecordChanged() {
     SetInterruptRecord("", "");
 }
 
-bool Game::Run() {
+void Game::Run() {
   RestartRecord();
   Move move;
   for (;;) {
@@ -160,7 +160,6 @@ bool Game::Run() {
     gameLog->Finish();
   }
   *ConsoleOut << "GAME OVER.  Thanks for playing!" << std::endl;
-  return true;
 }
 
 bool Game::SaveToFile(const std::string& name) {

@@ -23,7 +23,7 @@ class Game {
   Game& operator=(const Game&) = delete;
 
   // Plays the game to its end: a resignation, a stalemate or a checkmate.
-  bool Run();
+  void Run();
 
   // Stores the board and both players' states; asks before overwriting any file but the
   // take-back file.

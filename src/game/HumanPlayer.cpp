@@ -62,20 +62,20 @@ bool HumanPlayer::ReadInput(Move& move, int& promotion) {
   }
 }
 
-bool HumanPlayer::GetMove(Board& board, Move& move) {
+void HumanPlayer::GetMove(Board& board, Move& move) {
   // Stalemated, the player has nothing to enter: the game ends as a draw, as it does when the
   // engine finds itself stalemated.
   if (StandingOf(board) == Standing::STALEMATE) {
     move = Move{};
     move.piece = WK + board.sideToMove;
     move.flags = MOVE_STALEMATE;
-    return true;
+    return;
   }
   for (;;) {
     int promotion = -1;
     while (!ReadInput(move, promotion)) {
     }
-    if (move.flags == MOVE_RESIGN) return true;
+    if (move.flags == MOVE_RESIGN) return;
     if (move.from < 0 || move.from > 63) {
       *ConsoleOut << "Sorry, illegal source square " << move.from << "\n";
       continue;
@@ -88,7 +88,7 @@ bool HumanPlayer::GetMove(Board& board, Move& move) {
     const bool promotes = (move.piece == WP && move.to < 8) || (move.piece == BP && move.to > 55);
     if (promotes && !AskPromotion(promotion, move)) {
       Resign(move);
-      return true;
+      return;
     }
 
     legalMoves.Generate(board);
@@ -101,7 +101,7 @@ bool HumanPlayer::GetMove(Board& board, Move& move) {
       *ConsoleOut << "Sorry, this move leaves your king in check: \n" << move.Line() << std::flush;
       continue;
     }
-    return true;
+    return;
   }
 }
 

@@ -8,7 +8,7 @@ class HumanPlayer : public Player {
  public:
   using Player::Player;
 
-  bool GetMove(Board& board, Move& move) override;
+  void GetMove(Board& board, Move& move) override;
 
   // Reads one console line: performs a console command (and reads again), or sets the move's
   // squares from move text, or marks the move as a resignation. False when the line must be

@@ -17,7 +17,7 @@ class Player {
 
   // Fills `move` with the move for the board's side to move, or with a move that ends the
   // game (resignation, stalemate, checkmate). `board` is the game's board.
-  virtual bool GetMove(Board& board, Move& move) = 0;
+  virtual void GetMove(Board& board, Move& move) = 0;
   // What a position file keeps of the player (nothing, unless the player has an engine).
   virtual std::istream& LoadState(std::istream& in) { return in; }
   virtual std::ostream& SaveState(std::ostream& out) { return out; }
