@@ -174,19 +174,19 @@ void UciSession::OnGo(const std::string& arguments) {
   }
   if (infinite) limits = SearchLimits::Unlimited();
 
-  SearchRequest request;
-  request.limits = limits;
-  request.budget = infinite ? SearchControl() : BudgetFor(clock);
-  request.budget.maxNodes = nodes;
-  request.book = infinite ? nullptr : Book();
-  request.stop = &stop_;
-  request.listen = [this] { Poll(); };
-  request.onIteration = [this](const IterationReport& report) { SendInfo(report); };
   stop_ = false;
   if (game_.Outcome() != Standing::PLAY_ON) {
     channel_.Send("bestmove 0000");
     return;
   }
+  SearchRequest request;
+  request.limits = limits;
+  request.budget = infinite ? SearchControl() : BudgetFor(clock);
+  request.budget.maxNodes = nodes;
+  request.book = infinite ? nullptr : Book();  // read when first asked
+  request.stop = &stop_;
+  request.listen = [this] { Poll(); };
+  request.onIteration = [this](const IterationReport& report) { SendInfo(report); };
   const Move move = game_.Think(std::move(request)).move;
   if (infinite && !stop_ && !quit_) WaitForStop();
   channel_.Send("bestmove " + BestMoveText(move));
