@@ -11,7 +11,6 @@
 #include "book/BookLocation.h"
 #include "book/OpeningBook.h"
 #include "console/Console.h"
-#include "game/BookReading.h"
 #include "game/ComputerPlayer.h"
 #include "game/Game.h"
 #include "game/HumanPlayer.h"
@@ -70,9 +69,13 @@ int PlayUnderFrontEnd() {
   std::ofstream consoleLog("VelmoraConsole.txt", std::ios::out | std::ios::trunc);
   ConsoleOut = &consoleLog;
   {
-    const std::unique_ptr<OpeningBook> book = ReadOpeningBook(FindOpeningBook(BOOK_FILE));
+    OpeningBook book;
+    if (std::string error; book.Load(FindOpeningBook(BOOK_FILE), error))
+      *ConsoleOut << book.EntriesLine() << std::flush;
+    else
+      std::cerr << error << std::endl;
     *ConsoleOut << NegaScout::ParametersReport() << std::flush;
-    XboardSession session(connection, book.get(), GAME_LOG_FILE);
+    XboardSession session(connection, &book, GAME_LOG_FILE);
     session.Run();
     ConsoleOut = &std::cout;
     if (session.Logged())

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iomanip>
+#include <sstream>
 
 #include "board/LittleEndian.h"
 #include "board/MoveList.h"
@@ -110,6 +112,12 @@ bool OpeningBook::Load(const std::string& fileName, std::string& error) {
   blackTable = std::move(black);
   entryCount = count;
   return true;
+}
+
+std::string OpeningBook::EntriesLine() const {
+  std::ostringstream line;
+  line << "OpeningsBook =       " << std::setw(7) << entryCount << " entries\n";
+  return line.str();
 }
 
 bool OpeningBook::Save(const std::string& fileName, std::string& error) const {

@@ -44,6 +44,8 @@ class OpeningBook {
   // says why.
   bool Load(const std::string& fileName, std::string& error);
   bool Save(const std::string& fileName, std::string& error) const;
+  // The console line of a book read: "OpeningsBook =      1234 entries", with its line end.
+  std::string EntriesLine() const;
 
   // Enters one observation: `move` played in the position with these hash values and this
   // side to move, with the outcome for the mover. Moves of lost games are not entered.

@@ -4,7 +4,7 @@
 
 #include "board/Rules.h"
 #include "console/Console.h"
-#include "game/SearchDriver.h"
+#include "search/SearchDriver.h"
 
 ComputerPlayer::ComputerPlayer(Color color, std::unique_ptr<NegaScout> engine,
                                const OpeningBook* book)
@@ -16,6 +16,7 @@ void ComputerPlayer::GetMove(Board& board, Move& move) {
   request.limits = engine_->Limits();
   request.budget = engine_->Control();
   request.book = book_;
+  request.console = [](const std::string& line) { *ConsoleOut << line << std::flush; };
   move = ChooseMove(*engine_, board, std::move(request)).move;
   if (move.score >= SCORE_MATE_FOUND) engine_->ClearTables();
   // A resignation or stalemate already ends the game; they are not board moves to look behind.

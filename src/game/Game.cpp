@@ -14,7 +14,6 @@
 #include "board/BoardImage.h"
 #include "board/Rules.h"
 #include "console/Console.h"
-#include "game/BookReading.h"
 #include "game/ConsoleInput.h"
 #include "search/Evaluate.h"
 
@@ -105,7 +104,11 @@ void AppendGameOnInterrupt() {
 Game::Game(const std::string& bookFileName, const std::string& gameLogFileName) {
   board.Reset();
   CurrentGame = this;
-  book = ReadOpeningBook(bookFileName);
+  book = std::make_unique<OpeningBook>();
+  if (std::string error; book->Load(bookFileName, error))
+    *ConsoleOut << book->EntriesLine() << std::flush;
+  else
+    std::cerr << error << std::endl;
   board.Reset();
   gameLog = std::make_unique<PGNWriter>();
   if (!gameLog->Open(gameLogFileName)) {

@@ -9,9 +9,9 @@
 #include "board/Board.h"
 #include "board/BoardText.h"
 #include "board/Move.h"
+#include "book/GameRecord.h"
 #include "book/OpeningBook.h"
 #include "book/PGNWriter.h"
-#include "game/GameRecord.h"
 #include "game/Player.h"
 
 class Game {

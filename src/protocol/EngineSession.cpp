@@ -6,6 +6,7 @@
 #include "board/Fen.h"
 #include "board/MoveList.h"
 #include "book/PGNWriter.h"
+#include "console/Console.h"
 
 std::string ResultLine(Standing standing, Color sideToMove) {
   switch (standing) {
@@ -64,6 +65,7 @@ bool EngineSession::TakeBack(int plies) {
 
 SearchAnswer EngineSession::Think(SearchRequest request) {
   request.budget.maxNodes = std::min(request.budget.maxNodes, nodeCap_);
+  request.console = [](const std::string& line) { *ConsoleOut << line << std::flush; };
   return ChooseMove(*engine_, Position(), std::move(request));
 }
 

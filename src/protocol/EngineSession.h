@@ -10,10 +10,10 @@
 #include "board/Board.h"
 #include "board/Move.h"
 #include "board/Rules.h"
-#include "game/GameRecord.h"
-#include "game/SearchDriver.h"
+#include "book/GameRecord.h"
 #include "search/NegaScout.h"
 #include "search/SearchControl.h"
+#include "search/SearchDriver.h"
 
 class EngineSession {
  public:

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <iostream>
 #include <sstream>
 #include <vector>
 
 #include "board/Fen.h"
 #include "book/OpeningBook.h"
-#include "game/BookReading.h"
+#include "console/Console.h"
 #include "search/TimeBudget.h"
 
 namespace {
@@ -29,7 +30,12 @@ UciSession::~UciSession() = default;
 
 const OpeningBook* UciSession::Book() {
   if (!ownBook_) return nullptr;
-  if (!book_) book_ = ReadOpeningBook(bookFile_);
+  if (book_) return book_.get();
+  book_ = std::make_unique<OpeningBook>();
+  if (std::string error; book_->Load(bookFile_, error))
+    *ConsoleOut << book_->EntriesLine() << std::flush;
+  else
+    std::cerr << error << std::endl;
   return book_.get();
 }
 

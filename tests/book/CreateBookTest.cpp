@@ -9,8 +9,8 @@
 #include "board/SquareText.h"
 #include "book/OpeningBook.h"
 #include "book/Outcome.h"
-#include "game/BookReading.h"
 #include "support/ConsoleCapture.h"
+#include "support/ReadBook.h"
 #include "support/RunProgram.h"
 #include "support/TestBoards.h"
 

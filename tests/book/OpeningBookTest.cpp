@@ -7,8 +7,8 @@
 
 #include "book/OpeningBook.h"
 #include "book/Outcome.h"
-#include "game/BookReading.h"
 #include "support/ConsoleCapture.h"
+#include "support/ReadBook.h"
 #include "support/TemporaryDirectory.h"
 #include "support/TestBoards.h"
 

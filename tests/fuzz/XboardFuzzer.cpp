@@ -3,14 +3,18 @@
 // nodes.
 #include "FuzzSupport.h"
 #include "book/OpeningBook.h"
-#include "game/BookReading.h"
 #include "protocol/XboardConnection.h"
 #include "protocol/XboardSession.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Prepare();
   fuzz::ClearScratch();
-  static const std::unique_ptr<OpeningBook> book = ReadOpeningBook(fuzz::BOOK_FILE);
+  static const std::unique_ptr<OpeningBook> book = [] {
+    auto read = std::make_unique<OpeningBook>();
+    std::string error;
+    read->Load(fuzz::BOOK_FILE, error);
+    return read;
+  }();
   fuzz::OverCommandPipe(data, size, [](ProtocolInput& in) {
     XboardConnection connection(in, fuzz::Silent(), "ConnTrace.txt");
     std::string error;

@@ -5,9 +5,9 @@
 #include <tuple>
 #include <vector>
 
-#include "game/SearchDriver.h"
 #include "protocol/XboardSession.h"
 #include "search/NegaScout.h"
+#include "search/SearchDriver.h"
 #include "support/ConsoleCapture.h"
 #include "support/TestBoards.h"
 
@@ -33,6 +33,7 @@ std::vector<int> IterationDepths(const std::string& console) {
 Move Choose(NegaScout& engine, const Board& board, std::vector<std::string>* thinking = nullptr) {
   SearchRequest request;
   request.limits = engine.Limits();
+  request.console = [](const std::string& line) { *ConsoleOut << line; };
   if (thinking)
     request.onIteration = [thinking](const IterationReport& report) {
       thinking->push_back(ThinkingLine(report));

@@ -1,12 +1,13 @@
 // The one way every mode has the computer choose a move: the opening book first when it may
-// answer, else the search under the request's limits, clock budget and stop request. The
-// console lines of a search come out here; each finished iteration is handed to the caller,
-// who shows it in its own way (the xboard thinking line, UCI's info).
+// answer, else the search under the request's limits, clock budget and stop request. Each
+// finished iteration is handed to the caller, who shows it in its own way (the xboard thinking
+// line, UCI's info), and so are the console lines of the search: nothing is printed here.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "board/Board.h"
 #include "board/Move.h"
@@ -29,14 +30,26 @@ struct SearchRequest {
   std::function<void()> listen;
   // Receives every finished iteration.
   std::function<void(const IterationReport&)> onIteration;
+  // Receives the console lines of the search as they come (see IterationLine and
+  // ThinkingTimeLine), for the layer that owns the console to print.
+  std::function<void(const std::string&)> console;
 };
 
 struct SearchAnswer {
   Move move;
-  BookChoice book;       // its move is not null when the book answered
-  bool stopped = false;  // the search was cut short by its budget or the stop request
+  BookChoice book;        // its move is not null when the book answered
+  bool searched = false;  // the engine searched (no book move)
+  bool stopped = false;   // the search was cut short by its budget or the stop request
+  std::int64_t nodes = 0;
+  std::int64_t elapsedMs = 0;
 };
 
 // Chooses the move for the side to move of `board` with `engine`. The engine's control is
 // what it was before, afterwards.
 SearchAnswer ChooseMove(NegaScout& engine, const Board& board, SearchRequest request);
+
+// The console lines of a search, each with its line end: "Iteration of depth 3; best move =
+// WR - d1d8" after every iteration, and "AI thought 0.5 seconds! ( 1234.5 KNodes / sec )" after
+// a search.
+std::string IterationLine(const IterationReport& report);
+std::string ThinkingTimeLine(const SearchAnswer& answer);

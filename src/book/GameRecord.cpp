@@ -1,4 +1,4 @@
-#include "game/GameRecord.h"
+#include "book/GameRecord.h"
 
 #include "board/BoardImage.h"
 #include "board/Rules.h"

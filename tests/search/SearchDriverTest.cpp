@@ -6,43 +6,11 @@
 
 #include "board/Rules.h"
 #include "book/Outcome.h"
-#include "game/GameRecord.h"
-#include "game/SearchDriver.h"
+#include "search/SearchDriver.h"
 #include "support/ConsoleCapture.h"
 #include "support/TestBoards.h"
 
 namespace {
-
-// Moves played leave no castling path behind; take-backs restore the positions and the
-// result; the record written has the moves and the result decided outside the board.
-TEST(GameRecord, MovesTakeBacksAndTheRecordWritten) {
-  GameRecord record;
-  const Board start = FromFen("r3k3/8/8/8/8/8/8/4K2R w K - 0 1");
-  record.Restart(start);
-  record.Play(GeneratedMove(record.Position(), "e1g1"));
-  EXPECT_EQ(record.Position().castlePath[WHITE], 0u);
-  EXPECT_EQ(record.Position().bitboards[WK], MaskOf(At("g1")));
-  const Board castled = record.Position();
-  record.Play(GeneratedMove(record.Position(), "a8a1"));
-  const std::vector<int> plies = {record.LastPlyAt(start), record.LastPlyAt(castled),
-                                  record.LastPlyAt(record.Position())};
-  EXPECT_EQ(plies, (std::vector<int>{0, 1, -1}));
-
-  record.SetResult("0-1");
-  PGNWriter writer;
-  record.WriteInto(writer);
-  const std::string text = writer.GameText(writer.resultText);
-  EXPECT_NE(text.find("  1.  Ke1g1  Ra8a1  0-1\n"), std::string::npos) << text;
-
-  EXPECT_FALSE(record.TakeBack(3));
-  EXPECT_EQ(record.Plies(), 2);
-  ASSERT_TRUE(record.TakeBack(1));
-  EXPECT_TRUE(SamePosition(record.Position(), castled));
-  EXPECT_EQ(record.Result(), "*");
-  ASSERT_TRUE(record.TakeBack(1));
-  EXPECT_TRUE(SamePosition(record.Position(), start));
-  EXPECT_TRUE(record.Moves().empty());
-}
 
 // The book answers before any search; a stop request set while the engine thinks ends the
 // search with a legal move, every finished iteration is reported, and the engine's own control
@@ -73,6 +41,7 @@ TEST(SearchDriver, TheBookFirstThenTheSearchUntilItIsStopped) {
   request.stop = &stop;
   request.listen = [&] { stop = ++polls == 4; };
   request.onIteration = [&](const IterationReport& report) { reports.push_back(report); };
+  request.console = [](const std::string& line) { *ConsoleOut << line; };
   const Board board = FromFen("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3");
   answer = ChooseMove(engine, board, request);
   EXPECT_TRUE(answer.stopped);

@@ -1,9 +1,7 @@
-#include "game/SearchDriver.h"
+#include "search/SearchDriver.h"
 
 #include <algorithm>
-#include <ostream>
-
-#include "console/Console.h"
+#include <sstream>
 
 SearchAnswer ChooseMove(NegaScout& engine, const Board& board, SearchRequest request) {
   SearchAnswer answer;
@@ -25,20 +23,31 @@ SearchAnswer ChooseMove(NegaScout& engine, const Board& board, SearchRequest req
   engine.SetLimits(request.limits);
   engine.SetControl(std::move(control));
   engine.SetIterationOutput([&request](const IterationReport& report) {
-    *ConsoleOut << "Iteration of depth " << report.depth << "; best move = " << report.best.Line()
-                << std::flush;
+    if (request.console) request.console(IterationLine(report));
     if (request.onIteration) request.onIteration(report);
   });
   engine.Think(board, &answer.move);
   engine.SetControl(kept);
   engine.SetIterationOutput(nullptr);
+  answer.searched = true;
   answer.stopped = engine.Stopped();
-
-  // A search faster than the clock's resolution counts as one millisecond for the rate.
-  const std::int64_t elapsed = engine.ElapsedMs();
-  *ConsoleOut << "AI thought " << static_cast<float>(elapsed) / 1000.0f << " seconds! ( "
-              << static_cast<float>(engine.TotalNodes()) /
-                     static_cast<float>(std::max<std::int64_t>(elapsed, 1))
-              << " KNodes / sec )" << std::endl;
+  answer.nodes = engine.TotalNodes();
+  answer.elapsedMs = engine.ElapsedMs();
+  if (request.console) request.console(ThinkingTimeLine(answer));
   return answer;
+}
+
+std::string IterationLine(const IterationReport& report) {
+  return "Iteration of depth " + std::to_string(report.depth) +
+         "; best move = " + report.best.Line();
+}
+
+std::string ThinkingTimeLine(const SearchAnswer& answer) {
+  // A search faster than the clock's resolution counts as one millisecond for the rate.
+  std::ostringstream line;
+  line << "AI thought " << static_cast<float>(answer.elapsedMs) / 1000.0f << " seconds! ( "
+       << static_cast<float>(answer.nodes) /
+              static_cast<float>(std::max<std::int64_t>(answer.elapsedMs, 1))
+       << " KNodes / sec )\n";
+  return line.str();
 }
