@@ -38,6 +38,19 @@ void PlayMove(Board& board, const Move& move) {
   board.RemoveCastlePaths();
 }
 
+bool FirstLegalMove(const Board& board, Move& move) {
+  Board position = board;
+  MoveList moves;
+  if (!moves.Generate(position)) return false;
+  for (const Move& candidate : moves) {
+    if (IsLegal(position, candidate)) {
+      move = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
 bool KingCanBeTaken(const Board& board) {
   Board probe = board;
   MoveList moves;

@@ -25,6 +25,8 @@ bool IsLegalMove(const Board& board, const Move& move);
 bool HasPlayableMove(const Board& board, const MoveList& moves);
 // Whether the side to move has a legal move.
 bool HasLegalMove(const Board& board);
+// The first legal move in generation order; false when there is none.
+bool FirstLegalMove(const Board& board, Move& move);
 
 // Whether the side to move could capture the other side's king: the side that has just moved
 // left it in check, which no game allows. Every reader of positions refuses such a position.

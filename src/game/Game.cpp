@@ -13,9 +13,11 @@
 
 #include "board/BoardImage.h"
 #include "board/Rules.h"
+#include "board/San.h"
 #include "console/Console.h"
 #include "game/ConsoleInput.h"
 #include "search/Evaluate.h"
+#include "search/SearchDriver.h"
 
 Game* CurrentGame = nullptr;
 std::string LastMoveFile = "LastMove.bin";
@@ -262,6 +264,21 @@ bool Game::TakeBack() {
   record.TakeBack(record.Plies() - ply);
   RecordChanged();
   return true;
+}
+
+void Game::ShowHint() {
+  NegaScout engine;
+  SearchRequest request;
+  request.book = book.get();
+  Move hint = ChooseMove(engine, board, std::move(request)).move;
+  // An engine that would resign still names a move: any legal one.
+  if ((hint.Kind() == MOVE_RESIGN || hint.Kind() == MOVE_STALEMATE) &&
+      !FirstLegalMove(board, hint)) {
+    *ConsoleOut << "Hint: there is no legal move." << std::endl;
+    return;
+  }
+  *ConsoleOut << "Hint: " << SanText(board, hint) << " ( " << CoordinateText(hint) << " )"
+              << std::endl;
 }
 
 void Game::ReplacePlayer(Color color, std::unique_ptr<Player> player) {

@@ -36,6 +36,9 @@ class Game {
   // Starts from a hand-written text position file, after showing what its reading found. A
   // file that cannot be read leaves the initial position; the last two statuses end the program.
   TextPositionStatus LoadAtStart(const std::string& name);
+  // Shows the move the computer would play for the side to move, in both notations, without
+  // playing it. A fresh engine finds it, so that the computer's own search state is untouched.
+  void ShowHint();
   // Puts `player` in for `color`. The player it replaces may be the one whose turn is running,
   // so it is kept until the game ends.
   void ReplacePlayer(Color color, std::unique_ptr<Player> player);

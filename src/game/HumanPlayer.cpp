@@ -5,6 +5,7 @@
 
 #include "board/Coordinates.h"
 #include "board/Rules.h"
+#include "board/San.h"
 #include "console/Console.h"
 #include "game/ConsoleInput.h"
 #include "game/Game.h"
@@ -21,19 +22,91 @@ std::string Argument(const std::string& line) {
 
 void Resign(Move& move) { move.flags = MOVE_RESIGN; }
 
+constexpr const char* HELP =
+    "Moves: coordinates (e2e4, e2-e4, e7e8q) or standard notation (Nf3, exd5, O-O, e8=Q).\n"
+    "Commands: save FILE, load FILE, back (take back your last move), hint, help,\n"
+    "          resign (also quit, exit).\n";
+
+// Only the first four characters name a command: "resign" is resi, "store" is stor.
+bool IsCommand(const std::string& line) {
+  if (line.size() < 4) return false;
+  const std::string command = line.substr(0, 4);
+  for (const char* known : {"load", "save", "stor", "last", "back", "resi", "quit", "exit"})
+    if (command == known) return true;
+  return false;
+}
+
+// Coordinate text as the console has always read it ("e2e4", "e2-e4"), or with a promotion
+// letter ("e7e8q").
+bool IsCoordinateText(const std::string& line) {
+  int from = -1, to = -1;
+  std::string error;
+  if (CoordToSquares(line, from, to, error)) return true;
+  return line.size() == 5 && CoordToSquares(line.substr(0, 4), from, to, error) && line[4] >= 'a' &&
+         line[4] <= 'z';
+}
+
+std::string WithoutOuterBlanks(const std::string& text) {
+  const auto begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos) return "";
+  return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
+}
+
 }  // namespace
 
-bool HumanPlayer::ReadInput(Move& move, int& promotion) {
+bool HumanPlayer::ReadInput(const Board& board, Move& move, int& promotion) {
   for (;;) {
     *ConsoleOut << "Your move, " << name << " ( e.g. e2e4 ) ?  " << std::flush;
     promotion = -1;
-    std::string line;
-    if (!ReadConsoleLine(line)) {  // the end of input: the player has left the game
+    std::string typed;
+    if (!ReadConsoleLine(typed)) {  // the end of input: the player has left the game
       *ConsoleOut << std::endl;
       Resign(move);
       return true;
     }
+    typed = WithoutOuterBlanks(typed);
+    std::string line = typed;
     for (char& c : line) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (line == "help" || line == "?") {
+      *ConsoleOut << HELP << std::flush;
+      continue;
+    }
+    if (line == "hint") {
+      CurrentGame->ShowHint();
+      continue;
+    }
+    if (!IsCommand(line) && !IsCoordinateText(line)) {
+      std::vector<Move> candidates;
+      Move named;
+      switch (ReadSan(board, typed, named, candidates)) {
+        case SanReading::MOVE:
+          move.from = named.from;
+          move.to = named.to;
+          if (const PromotionPiece* piece = PromotionOfFlags(named.flags))
+            promotion = piece->letter;
+          return true;
+        case SanReading::AMBIGUOUS: {
+          *ConsoleOut << "Ambiguous move " << typed << ": it can be";
+          for (std::size_t i = 0; i < candidates.size(); ++i)
+            *ConsoleOut << (i == 0 ? " " : ", ") << SanText(board, candidates[i]);
+          *ConsoleOut << std::endl;
+          return false;
+        }
+        case SanReading::ILLEGAL:
+          *ConsoleOut << "Illegal move: " << typed << std::endl;
+          return false;
+        case SanReading::NOT_SAN:
+          break;
+      }
+    }
+    std::string refused;  // why the plain coordinate form does not apply; not shown here
+    if (int from = -1, to = -1;
+        line.size() == 5 && IsCoordinateText(line) && !CoordToSquares(line, from, to, refused)) {
+      // Coordinate text with its promotion letter: the piece is not asked for.
+      CoordToSquares(line.substr(0, 4), move.from, move.to, refused);
+      promotion = static_cast<unsigned char>(line[4]);
+      return true;
+    }
     if (line.size() < 4) {
       *ConsoleOut << "Sorry, no legal syntax !" << std::endl;
       return false;
@@ -73,7 +146,7 @@ void HumanPlayer::GetMove(Board& board, Move& move) {
   }
   for (;;) {
     int promotion = -1;
-    while (!ReadInput(move, promotion)) {
+    while (!ReadInput(board, move, promotion)) {
     }
     if (move.flags == MOVE_RESIGN) return;
     if (move.from < 0 || move.from > 63) {

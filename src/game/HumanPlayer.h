@@ -10,10 +10,11 @@ class HumanPlayer : public Player {
 
   void GetMove(Board& board, Move& move) override;
 
-  // Reads one console line: performs a console command (and reads again), or sets the move's
-  // squares from move text, or marks the move as a resignation. False when the line must be
-  // asked for again. `promotion` gets the fifth character of five-character move text, else -1.
-  virtual bool ReadInput(Move& move, int& promotion);
+  // Reads one console line for `board`: performs a console command (and reads again), or sets
+  // the move's squares from move text in coordinates or standard notation, or marks the move as
+  // a resignation. False when the line must be asked for again. `promotion` gets the piece
+  // letter a move text names (the fifth character of five-character coordinate text), else -1.
+  virtual bool ReadInput(const Board& board, Move& move, int& promotion);
 
  protected:
   MoveList legalMoves;

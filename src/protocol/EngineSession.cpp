@@ -39,19 +39,6 @@ bool EngineSession::SetUp(const std::string& fen, std::string& error, bool sameE
   return true;
 }
 
-bool EngineSession::FirstLegalMove(Move& move) const {
-  Board position = Position();
-  MoveList moves;
-  if (!moves.Generate(position)) return false;
-  for (const Move& candidate : moves) {
-    if (IsLegal(position, candidate)) {
-      move = candidate;
-      return true;
-    }
-  }
-  return false;
-}
-
 void EngineSession::Play(const Move& move) {
   record_.Play(move);
   written_ = false;

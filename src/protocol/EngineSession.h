@@ -37,7 +37,7 @@ class EngineSession {
     return FindCoordinateMove(Position(), text, move);
   }
   // The first legal move in generation order; false when there is none.
-  bool FirstLegalMove(Move& move) const;
+  bool FirstLegalMove(Move& move) const { return ::FirstLegalMove(Position(), move); }
   // Makes a move found by FindMove or chosen by the engine.
   void Play(const Move& move);
   // Takes back `plies` moves; false, and nothing taken back, when fewer were played.

@@ -80,6 +80,26 @@ TEST_F(GameTest, TypedMovesAreCheckedAndRefusedWithTheirReason) {
   EXPECT_NE(text.find("Sorry, you can't capture your own piece in square 4\n"), std::string::npos);
 }
 
+// Moves in standard notation beside coordinates, outer blanks passed over, a promotion letter
+// that saves the question, and the commands that only answer: help and hint.
+TEST_F(GameTest, StandardNotationPromotionLettersHelpAndHint) {
+  std::string text = Play("4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", "Nd2\nNd5\n Nbd2 \nexit\n");
+  EXPECT_NE(text.find("Ambiguous move Nd2: it can be Nbd2, Nfd2\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Illegal move: Nd5\n"), std::string::npos);
+  EXPECT_NE(text.find("Whity selects move: WN - b1d2\n"), std::string::npos);
+
+  NewGame();
+  text = Play("7k/P7/8/8/8/8/8/K7 w - - 0 1", "help\n?\na7a8n\nexit\n");
+  EXPECT_EQ(text.find("Promote the pawn"), std::string::npos);
+  EXPECT_NE(text.find("Commands: save FILE, load FILE, back"), std::string::npos);
+  EXPECT_NE(Log().find("a7a8=N"), std::string::npos);
+
+  NewGame();
+  text = Play("6k1/5ppp/8/8/8/8/8/3RK3 w - - 0 1", "hint\nexit\n");
+  EXPECT_NE(text.find("Hint: Rd8# ( d1d8 )\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Whity selects move: WR"), std::string::npos);
+}
+
 TEST_F(GameTest, EnPassantCastlingAndPromotionAreClassifiedFromTheBoard) {
   // After e5xd6 e.p. and O-O the game ends by White's resignation; the log has the moves.
   Play("4k3/8/8/3pP3/8/8/8/4K2R w K d6 0 2", "e5d6\ne1g1\nexit\n");
