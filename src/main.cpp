@@ -45,7 +45,9 @@ void PrintUsage() {
   std::cout << "Usage: velmora [MODE]\n"
                "\n"
                "  velmora                         a console game: you play White\n"
+               "  velmora black                   a console game: you play Black\n"
                "  velmora load FILE               a console game from a text position file\n"
+               "  velmora pgn FILE...             the games of PGN files as standard PGN\n"
                "  velmora xboard                  the engine of a front end (xboard protocol)\n"
                "  velmora uci                     the engine of a front end (UCI)\n"
                "  velmora createbook BOOK DEPTH PGN...\n"
@@ -181,10 +183,12 @@ int main(int argc, char** argv) {
     }
   }
 
-  game.players[WHITE] = std::make_unique<HumanPlayer>(WHITE);
+  // The person takes the seat asked for, the computer the other; the names are the seats'.
+  const Color person = mode == "black" ? BLACK : WHITE;
+  game.players[person] = std::make_unique<HumanPlayer>(person);
+  game.players[1 - person] =
+      std::make_unique<ComputerPlayer>(1 - person, std::make_unique<NegaScout>(), game.book.get());
   game.players[WHITE]->name = "Whity";
-  game.players[BLACK] =
-      std::make_unique<ComputerPlayer>(BLACK, std::make_unique<NegaScout>(), game.book.get());
   game.players[BLACK]->name = "Blacky";
   AppendGameOnInterrupt();
   if (game.gameLog) {

@@ -210,6 +210,11 @@ bool Board::MakeMove(const Move* move) {
       if (white != NO_PIECE) RemovePiece(white, to);
       AddPiece(piece, to);
       RemovePiece(piece, from);
+      // A mate by promotion leaves the new piece on the board.
+      if (const PromotionPiece* promotion = PromotionOfFlags(move->flags)) {
+        RemovePiece(piece, to);
+        AddPiece(promotion->kind + c, to);
+      }
       return true;
     }
     default:  // MOVE_RESIGN and unknown kinds move no piece

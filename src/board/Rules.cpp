@@ -1,5 +1,7 @@
 #include "board/Rules.h"
 
+#include <algorithm>
+#include <bit>
 #include <string_view>
 
 #include "board/SquareText.h"
@@ -66,6 +68,50 @@ bool InCheck(const Board& board) {
 Standing StandingOf(const Board& board) {
   if (HasLegalMove(board)) return Standing::PLAY_ON;
   return InCheck(board) ? Standing::CHECKMATE : Standing::STALEMATE;
+}
+
+bool IsDeadPosition(const Board& board) {
+  const Bitboard* sets = board.bitboards;
+  if (sets[WP] | sets[BP] | sets[WR] | sets[BR] | sets[WQ] | sets[BQ]) return false;
+  const Bitboard knights = sets[WN] | sets[BN];
+  const Bitboard bishops = sets[WB] | sets[BB];
+  const int minors = std::popcount(knights | bishops);
+  if (minors <= 1) return true;
+  constexpr Bitboard DARK_SQUARES = 0x55AA55AA55AA55AAULL;  // a1 is dark
+  return knights == 0 && ((bishops & DARK_SQUARES) == 0 || (bishops & ~DARK_SQUARES) == 0);
+}
+
+namespace {
+
+// The en passant square when a pawn of the side to move can take there legally, else 0.
+Bitboard UsableEnPassant(const Board& board) {
+  if (!board.enPassant) return 0;
+  Board position = board;
+  MoveList moves;
+  if (!moves.Generate(position)) return 0;
+  for (const Move& move : moves)
+    if (move.Kind() == MOVE_EN_PASSANT && IsLegal(position, move)) return board.enPassant;
+  return 0;
+}
+
+}  // namespace
+
+bool SameForRepetition(const Board& a, const Board& b) {
+  for (int piece = WP; piece <= BK; ++piece) {
+    // A castling path still on a board is no piece.
+    const Color color = piece % 2;
+    const Bitboard pathA = piece >= WK ? a.castlePath[color] : 0;
+    const Bitboard pathB = piece >= WK ? b.castlePath[color] : 0;
+    if ((a.bitboards[piece] & ~pathA) != (b.bitboards[piece] & ~pathB)) return false;
+  }
+  return a.sideToMove == b.sideToMove &&
+         std::equal(a.castleRights, a.castleRights + 4, b.castleRights) &&
+         UsableEnPassant(a) == UsableEnPassant(b);
+}
+
+bool IsIrreversible(const Move& move) {
+  return move.Kind() == MOVE_CAPTURE || move.Kind() == MOVE_EN_PASSANT || move.piece == WP ||
+         move.piece == BP;
 }
 
 std::string CoordinateText(const Move& move) {

@@ -43,6 +43,16 @@ void PlayMove(Board& board, const Move& move);
 enum class Standing { PLAY_ON, CHECKMATE, STALEMATE };
 Standing StandingOf(const Board& board);
 
+// Whether neither side can ever mate, whatever is played: king against king, king and one
+// knight or bishop against king, or kings and bishops only, all bishops on squares of one colour.
+bool IsDeadPosition(const Board& board);
+// Whether two positions are the same for the repetition rule: the same placement, side to move
+// and castling rights, and the same en passant capture possible (a skipped square that no
+// pawn can take on does not count).
+bool SameForRepetition(const Board& a, const Board& b);
+// Whether the move resets the fifty-move count: a capture or a pawn move.
+bool IsIrreversible(const Move& move);
+
 // A move as coordinate text, as front ends and the move lists read it: "e2e4", castling as the
 // king's move "e1g1", a promotion with its lower-case letter "e7e8q".
 std::string CoordinateText(const Move& move);

@@ -34,6 +34,19 @@ int GameRecord::LastPlyAt(const Board& position) const {
   return -1;
 }
 
+GameRecord::Draw GameRecord::DrawByRule() const {
+  if (IsDeadPosition(position_)) return Draw::DEAD_POSITION;
+  // Only the positions since the last capture or pawn move can repeat.
+  std::size_t since = moves_.size();
+  while (since > 0 && !IsIrreversible(moves_[since - 1])) --since;
+  int occurrences = 1;
+  for (std::size_t ply = since; ply < before_.size(); ++ply)
+    if (SameForRepetition(before_[ply], position_)) ++occurrences;
+  if (occurrences >= 3) return Draw::REPETITION;
+  if (moves_.size() - since >= 100) return Draw::FIFTY_MOVES;
+  return Draw::NONE;
+}
+
 void GameRecord::WriteInto(PGNWriter& writer) const {
   writer.StartFrom(start_);
   for (const Move& move : moves_) writer.AddMove(move);

@@ -33,6 +33,12 @@ class GameRecord {
   // images), counting only positions before a recorded move; -1 when there is none.
   int LastPlyAt(const Board& position) const;
 
+  // The draw rule that ends the game in the position now, if any: the third occurrence of the
+  // position (see SameForRepetition), 100 plies since the record's start or its last capture or
+  // pawn move, or a dead position. The record's start counts as a capture.
+  enum class Draw { NONE, REPETITION, FIFTY_MOVES, DEAD_POSITION };
+  Draw DrawByRule() const;
+
   // A result decided outside the board ("1-0", "0-1", "1/2-1/2"); "*" lets the moves decide.
   void SetResult(const std::string& result) { result_ = result; }
   const std::string& Result() const { return result_; }

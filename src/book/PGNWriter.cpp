@@ -68,7 +68,7 @@ void PGNWriter::AddMove(const Move& move) {
   ++plyCount;
   roundTag = plyCount / 2;
 
-  switch (move.flags) {
+  switch (move.Kind()) {
     case MOVE_CHECKMATE:  // the side making the mating move wins
       resultText = recordSide == WHITE ? "1-0" : "0-1";
       break;

@@ -66,6 +66,9 @@ class PGNWriter {
   bool WriteTags();
   bool WriteMoves();
 
+  // Whether the log is open (between Open and Finish).
+  bool IsOpen() const { return file != nullptr; }
+
   // The name given to Open.
   const std::string& LogFileName() const { return logFileName; }
 

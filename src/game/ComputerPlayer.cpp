@@ -24,7 +24,8 @@ void ComputerPlayer::GetMove(Board& board, Move& move) {
   if (kind != MOVE_RESIGN && kind != MOVE_STALEMATE && kind != MOVE_CHECKMATE) {
     Board after = board;
     after.MakeMove(&move);
-    if (StandingOf(after) == Standing::CHECKMATE) move.flags = MOVE_CHECKMATE;
+    // A mating promotion keeps its piece.
+    if (StandingOf(after) == Standing::CHECKMATE) move.flags = MOVE_CHECKMATE | move.Promotion();
   }
 }
 

@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -25,7 +26,22 @@ std::string LastMoveFile = "LastMove.bin";
 namespace {
 
 bool EndsGame(const Move& move) {
-  return move.flags == MOVE_RESIGN || move.flags == MOVE_STALEMATE || move.flags == MOVE_CHECKMATE;
+  return move.Kind() == MOVE_RESIGN || move.Kind() == MOVE_STALEMATE ||
+         move.Kind() == MOVE_CHECKMATE;
+}
+
+// The line that names a draw rule ending the game, or null for none.
+const char* DrawLine(GameRecord::Draw draw) {
+  switch (draw) {
+    case GameRecord::Draw::REPETITION:
+      return "Draw by threefold repetition - Game is a draw.";
+    case GameRecord::Draw::FIFTY_MOVES:
+      return "Draw by the fifty-move rule - Game is a draw.";
+    case GameRecord::Draw::DEAD_POSITION:
+      return "Draw: neither side can mate any more - Game is a draw.";
+    default:
+      return nullptr;
+  }
 }
 
 // How many bytes a player's state takes in a position file.
@@ -121,7 +137,7 @@ Game::Game(const std::string& bookFileName, const std::string& gameLogFileName) 
 
 Game::~Game() {
   SetInterruptRecord("", "");
-  if (gameLog) *ConsoleOut << "Game-Log written to " << gameLog->LogFileName() << "!" << std::endl;
+  if (logged) *ConsoleOut << "Game-Log written to " << gameLog->LogFileName() << "!" << std::endl;
   if (CurrentGame == this) CurrentGame = nullptr;
 }
 
@@ -140,7 +156,16 @@ void Game::RecordChanged() {
 }
 
 void Game::Run() {
+  while (PlayOneGame()) {
+    *ConsoleOut << "A new game begins." << std::endl;
+    board.Reset();
+  }
+  *ConsoleOut << "GAME OVER.  Thanks for playing!" << std::endl;
+}
+
+bool Game::PlayOneGame() {
   RestartRecord();
+  newGameRequested = false;
   Move move;
   for (;;) {
     DiscardTypedAhead();
@@ -149,22 +174,42 @@ void Game::Run() {
                 << std::noshowpos << std::endl;
 
     players[board.sideToMove]->GetMove(board, move);
+    if (newGameRequested) {
+      AppendToLog();  // unfinished
+      return true;
+    }
     // The player may have loaded another position: the side to move is read again.
     *ConsoleOut << players[board.sideToMove]->name << " selects move: " << move.Line()
                 << std::flush;
     if (!EndsGame(move) && board.sideToMove == WHITE) SaveToFile(LastMoveFile);
     record.Play(move);
     if (const char* line = GameEndLine(move)) *ConsoleOut << line << std::endl;
-    RecordChanged();
     if (EndsGame(move)) break;
+    if (const char* draw = DrawLine(record.DrawByRule())) {
+      *ConsoleOut << draw << std::endl;
+      record.SetResult("1/2-1/2");
+      break;
+    }
+    RecordChanged();
   }
-  if (gameLog) {
-    // The finished game is written once: an interruption now waits until it is.
-    InterruptsHeld held;
-    SetInterruptRecord("", "");
-    gameLog->Finish();
-  }
-  *ConsoleOut << "GAME OVER.  Thanks for playing!" << std::endl;
+  AppendToLog();
+  return false;
+}
+
+void Game::AppendToLog() {
+  if (!gameLog) return;
+  // The finished game is written once: an interruption now waits until it is.
+  InterruptsHeld held;
+  SetInterruptRecord("", "");
+  const auto madeOnTheBoard = [](const Move& move) {
+    return move.Kind() != MOVE_RESIGN && move.Kind() != MOVE_STALEMATE;
+  };
+  if (std::none_of(record.Moves().begin(), record.Moves().end(), madeOnTheBoard)) return;
+  // The log is closed after every game: a later one opens it again.
+  if (!gameLog->IsOpen() && !gameLog->Open(gameLog->LogFileName())) return;
+  record.WriteInto(*gameLog);
+  if (newGameRequested) gameLog->SetResult("*");
+  logged = gameLog->Finish() || logged;
 }
 
 bool Game::SaveToFile(const std::string& name) {
@@ -253,6 +298,12 @@ bool Game::TakeBack() {
   if (board.moveNumber == 1) {
     *ConsoleOut << "Nervous ? Tired ?? Stupid ???" << std::endl;
     return false;
+  }
+  if (record.Plies() >= 2) {
+    record.TakeBack(2);
+    RecordChanged();
+    *ConsoleOut << std::endl << "Restored board:" << std::endl << BoardPicture(board) << std::flush;
+    return true;
   }
   if (!RestorePosition(LastMoveFile)) return false;
   // The file may be an earlier run's: only a position of this game shortens the record.

@@ -22,7 +22,8 @@ class Game {
   Game(const Game&) = delete;
   Game& operator=(const Game&) = delete;
 
-  // Plays the game to its end: a resignation, a stalemate or a checkmate.
+  // Plays the game to its end: a resignation, a stalemate, a checkmate or a draw by rule; a
+  // new game from the initial position follows when the person asks for one.
   void Run();
 
   // Stores the board and both players' states; asks before overwriting any file but the
@@ -30,9 +31,13 @@ class Game {
   bool SaveToFile(const std::string& name);
   // Restores a position file written by SaveToFile; the game record starts again from there.
   bool LoadFromFile(const std::string& name);
-  // Back to the position before White's latest move; the retracted moves leave the record (a
-  // position that is not one of this game's restarts it).
+  // Takes back the person's latest move and the reply to it, from the game's own record: each
+  // call goes one move pair further back. Without two moves in the record, back to the position
+  // before White's latest move kept in the take-back file; the retracted moves leave the record
+  // (a position that is not one of this game's restarts it).
   bool TakeBack();
+  // Ends the running game at once, unfinished, for a new one from the initial position.
+  void RequestNewGame() { newGameRequested = true; }
   // Starts from a hand-written text position file, after showing what its reading found. A
   // file that cannot be read leaves the initial position; the last two statuses end the program.
   TextPositionStatus LoadAtStart(const std::string& name);
@@ -58,6 +63,13 @@ class Game {
   void RestartRecord();
   // Called after every change of the record.
   void RecordChanged();
+  // Plays one game; true when the person asked for a new one.
+  bool PlayOneGame();
+  // Appends the game to the log, unless no move was made in it.
+  void AppendToLog();
+
+  bool newGameRequested = false;
+  bool logged = false;  // whether a game was appended to the log
 
   std::vector<std::unique_ptr<Player>> replacedPlayers;
 };

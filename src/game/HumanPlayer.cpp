@@ -24,8 +24,8 @@ void Resign(Move& move) { move.flags = MOVE_RESIGN; }
 
 constexpr const char* HELP =
     "Moves: coordinates (e2e4, e2-e4, e7e8q) or standard notation (Nf3, exd5, O-O, e8=Q).\n"
-    "Commands: save FILE, load FILE, back (take back your last move), hint, help,\n"
-    "          resign (also quit, exit).\n";
+    "Commands: save FILE, load FILE, back (take back a move pair), hint, help,\n"
+    "          new (a new game), resign (also quit, exit).\n";
 
 // Only the first four characters name a command: "resign" is resi, "store" is stor.
 bool IsCommand(const std::string& line) {
@@ -74,6 +74,11 @@ bool HumanPlayer::ReadInput(const Board& board, Move& move, int& promotion) {
     if (line == "hint") {
       CurrentGame->ShowHint();
       continue;
+    }
+    if (line == "new") {
+      CurrentGame->RequestNewGame();
+      Resign(move);  // ends the turn; the game does not record it
+      return true;
     }
     if (!IsCommand(line) && !IsCoordinateText(line)) {
       std::vector<Move> candidates;

@@ -73,7 +73,8 @@ TEST(ConsoleGame, InterruptingSignalsKeepTheGameSoFar) {
   }
 }
 
-TEST(ConsoleGame, ResigningAtOnceLogsTheGameAndNothingElse) {
+// A game in which no move was made leaves nothing in the log; every other game is appended.
+TEST(ConsoleGame, ResigningAtOnceLogsNothing) {
   TemporaryDirectory directory;
   const ProgramRun first = RunIn(directory, VELMORA_BINARY, "", "e2e\ne7e5\nexit\n");
   EXPECT_EQ(first.status, 0);
@@ -93,14 +94,17 @@ TEST(ConsoleGame, ResigningAtOnceLogsTheGameAndNothingElse) {
                 "Your move, Whity ( e.g. e2e4 ) ?  Sorry, no legal syntax !\n"
                 "Your move, Whity ( e.g. e2e4 ) ?  Sorry, You don't have a piece at square 12\n"
                 "Your move, Whity ( e.g. e2e4 ) ?  Whity selects move: RESIGNATION!\n"
-                "GAME OVER.  Thanks for playing!\nGame-Log written to games.pgn!\n"),
+                "GAME OVER.  Thanks for playing!\n"),
             std::string::npos)
       << first.output;
+  EXPECT_EQ(first.output.find("Game-Log written"), std::string::npos);
+  EXPECT_EQ(directory.Read("games.pgn"), "");
   EXPECT_FALSE(std::filesystem::exists(directory.Path() / "LastMove.bin"));
   EXPECT_EQ(std::filesystem::file_size(directory.Path() / "NegaScout.log"), 0u);
 
   // The end of input resigns as well; the second game starts on a line of its own.
-  EXPECT_EQ(RunIn(directory, VELMORA_BINARY, "Xboard", "").status, 0);
+  EXPECT_EQ(RunIn(directory, VELMORA_BINARY, "", "e2e4\n").status, 0);
+  EXPECT_EQ(RunIn(directory, VELMORA_BINARY, "Xboard", "e2e4\n").status, 0);
   const std::string log = directory.Read("games.pgn");
   const auto second = log.find("[Event \" Casual Game\" ]", 1);
   ASSERT_NE(second, std::string::npos);

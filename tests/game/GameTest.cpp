@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <tuple>
+#include <vector>
 
+#include "board/Fen.h"
 #include "board/Rules.h"
 #include "game/ComputerPlayer.h"
 #include "game/ConsoleInput.h"
@@ -38,6 +42,12 @@ class GameTest : public ::testing::Test {
     game.reset();
     ConsoleIn = &std::cin;
     LastMoveFile = "LastMove.bin";
+  }
+
+  // Both seats taken by people, for games whose every move the test types.
+  void TwoPeople() {
+    game->players[BLACK] = std::make_unique<HumanPlayer>(BLACK);
+    game->players[BLACK]->name = "Blacky";
   }
 
   // Plays from `fen` with `typed` as the whole input; the console text.
@@ -256,6 +266,103 @@ TEST_F(GameTest, TheRecordFollowsTheGameOnTheBoard) {
   EXPECT_EQ(log.find("g1f3"), std::string::npos) << log;
   EXPECT_NE(log.find("[FEN \"7k/8/8/8/8/8/8/R3K3 w - - 0 1\"]\n\n  1.  Ra1a2 "), std::string::npos)
       << log;
+}
+
+// Each draw rule ends the game at once with its line and a drawn result; one move short of
+// each, the game goes on.
+TEST_F(GameTest, DrawRulesEndTheGame) {
+  const auto drawn = [&](const std::string& fen, const std::string& typed, bool people) {
+    std::filesystem::remove(File("games.pgn"));
+    NewGame();
+    if (people) TwoPeople();
+    const std::string text = Play(fen, typed);
+    const bool draw = text.find(" - Game is a draw.\n") != std::string::npos;
+    EXPECT_EQ(draw, Log().find("[Result \" 1/2-1/2\" ]") != std::string::npos) << text;
+    return draw ? text.substr(text.rfind("selects move: ")) : std::string();
+  };
+  const std::string knights = "Ng1f3\nNg8f6\nNf3g1\nNf6g8\nNg1f3\nNg8f6\nNf3g1\n";
+  EXPECT_NE(drawn("", knights + "Nf6g8\nexit\n", true).find("Draw by threefold repetition"),
+            std::string::npos);
+  EXPECT_EQ(drawn("", knights + "exit\n", true), "");
+
+  // 100 plies of piece moves that never capture or repeat a position, from a position without
+  // a history: the count starts there.
+  const Board start = FromFen("rn2k3/8/8/8/8/8/8/RN2K3 w - - 0 1");
+  std::vector<Board> seen{start};
+  std::string walk;
+  Board board = start;
+  for (int ply = 0; ply < 100; ++ply) {
+    MoveList moves;
+    Board generated = board;
+    moves.Generate(generated);
+    for (const Move& move : moves) {
+      Board next = board;
+      PlayMove(next, move);
+      const auto repeats = [&](const Board& old) { return SameForRepetition(old, next); };
+      if (IsIrreversible(move) || !IsLegal(board, move) ||
+          std::any_of(seen.begin(), seen.end(), repeats))
+        continue;
+      walk += CoordinateText(move) + "\n";
+      seen.push_back(board = next);
+      break;
+    }
+  }
+  ASSERT_EQ(seen.size(), 101u);
+  const std::string fen = WriteFen(start);
+  EXPECT_NE(drawn(fen, walk + "exit\n", true).find("Draw by the fifty-move rule"),
+            std::string::npos);
+  EXPECT_EQ(drawn(fen, walk.substr(0, walk.rfind('\n', walk.size() - 2) + 1) + "exit\n", true), "");
+
+  // Captures that leave no mating material, and near misses that still have some.
+  for (const auto& [fen, move, dead] : std::vector<std::tuple<const char*, const char*, bool>>{
+           {"n3k3/8/8/8/8/8/4r3/4K3 w - - 0 1", "Kxe2", true},      // knight alone
+           {"4k3/8/8/8/8/8/4r3/4K3 w - - 0 1", "Kxe2", true},       // kings alone
+           {"4k3/8/8/2b5/8/8/4r3/B3K3 w - - 0 1", "Kxe2", true},    // bishops, dark squares
+           {"nn2k3/8/8/8/8/8/4r3/4K3 w - - 0 1", "Kxe2", false},    // two knights
+           {"4k3/8/8/3b4/8/8/4r3/B3K3 w - - 0 1", "Kxe2", false},   // bishops on both colours
+           {"4k3/8/8/8/8/8/4r2p/4K3 w - - 0 1", "Kxe2", false}}) {  // a pawn
+    EXPECT_EQ(drawn(fen, std::string(move) + "\nexit\n", false).find("neither side can mate") !=
+                  std::string::npos,
+              dead)
+        << fen;
+  }
+}
+
+// The person as Black against the computer, to the end; a new game; three move pairs taken back
+// from the game's own record; a mate by promotion recorded with its piece.
+TEST_F(GameTest, EitherColourNewGamesTakeBacksAndTheLog) {
+  game->players[WHITE] = std::make_unique<ComputerPlayer>(
+      WHITE, std::make_unique<NegaScout>(SearchLimits::FixedDepth(3)), nullptr);
+  game->players[BLACK] = std::make_unique<HumanPlayer>(BLACK);
+  std::string text = Play("6k1/8/8/8/8/1r6/r7/7K w - - 0 1", "Rb1\n");
+  EXPECT_NE(text.find("selects move: WK - h1g1\n"), std::string::npos) << text;
+  EXPECT_NE(Log().find("  1.  Kh1g1  Rb3b1   2.    0-1\n"), std::string::npos) << Log();
+
+  std::filesystem::remove(File("games.pgn"));
+  NewGame();
+  TwoPeople();
+  text = Play("", "e2e4\nnew\nd2d4\nd7d5\nexit\n");
+  EXPECT_NE(text.find("A new game begins.\n"), std::string::npos);
+  std::string log = Log();
+  EXPECT_NE(log.find("[Result \" *\" ]\n\n  1.  e2e4  *\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("  1.  d2d4  d7d5   2.    0-1\n"), std::string::npos) << log;
+
+  std::filesystem::remove(File("games.pgn"));
+  NewGame();
+  TwoPeople();
+  Play("", "e4\ne5\nNf3\nNc6\nBb5\na6\nBa4\nNf6\nback\nback\nback\nexit\n");
+  log = Log();
+  EXPECT_NE(log.find("\n  1.  e2e4  e7e5   2.    0-1\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("SetUp"), std::string::npos);
+
+  std::filesystem::remove(File("games.pgn"));
+  NewGame();
+  game->players[WHITE] = std::make_unique<ComputerPlayer>(
+      WHITE, std::make_unique<NegaScout>(SearchLimits::FixedDepth(3)), nullptr);
+  Play("k7/2P5/1K6/8/8/8/8/8 w - - 0 1", "");
+  log = Log();
+  EXPECT_NE(log.find("  1.  c7c8="), std::string::npos) << log;
+  EXPECT_NE(log.find("[Result \" 1-0\" ]"), std::string::npos);
 }
 
 TEST(ComputerPlayer, AMoveThatLeavesNoLegalReplyEndsTheGame) {
