@@ -7,9 +7,12 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "book/BookLocation.h"
 #include "book/OpeningBook.h"
+#include "book/PGNParser.h"
+#include "book/PgnExport.h"
 #include "console/Console.h"
 #include "game/ComputerPlayer.h"
 #include "game/Game.h"
@@ -146,6 +149,54 @@ int CreateBook(int argc, char** argv) {
   return 0;
 }
 
+// pgn FILE...: every game of the files in PGN's export format on standard output. A game that
+// cannot be read is named on standard error, with the reason, and left out; 1 then.
+int ExportPgn(int argc, char** argv) {
+  if (argc < 3) {
+    std::cerr << "Usage: velmora pgn FILE..." << std::endl;
+    return 1;
+  }
+  int status = 0;
+  for (int i = 2; i < argc; ++i) {
+    std::ifstream source(argv[i]);
+    if (source.is_open()) source.peek();
+    if (!source.is_open() || source.bad()) {
+      std::cerr << "velmora pgn: can't open " << argv[i] << std::endl;
+      status = 1;
+      continue;
+    }
+    PGNParser reader(source);
+    while (reader.getNextMatch()) {
+      const std::string game = std::string(argv[i]) + ", game " + std::to_string(reader.MatchNo());
+      if (!reader.StartError().empty()) {
+        std::cerr << "velmora pgn: " << game << ": bad FEN: " << reader.StartError() << std::endl;
+        status = 1;
+        continue;
+      }
+      const Board start = reader.CurrentBoard();
+      std::vector<Move> moves;
+      const Move* move = nullptr;
+      int outcome = 0;
+      while (reader.getNextMove(move, outcome)) moves.push_back(*move);
+      if (reader.Failed()) {
+        // The reader's own words, on one line.
+        std::string reason = reader.Notes() + reader.Error();
+        for (char& c : reason) c = c == '\n' ? ' ' : c;
+        reason.erase(0, reason.find_first_not_of(' '));
+        reason.erase(reason.find_last_not_of(' ') + 1);
+        std::cerr << "velmora pgn: " << game << ", ply " << reader.MoveNo()
+                  << " cannot be read: " << reason << std::endl;
+        status = 1;
+        reader.Recover();
+        continue;
+      }
+      std::cout << ExportGame(reader.Tags(), start, moves) << '\n';
+    }
+  }
+  std::cout << std::flush;
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -162,6 +213,8 @@ int main(int argc, char** argv) {
     std::cout << "Velmora " << VELMORA_VERSION << std::endl;
     return 0;
   }
+  // Standard output carries only the games.
+  if (mode == "pgn") return ExportPgn(argc, argv);
   OpenSearchTrace();
   if (mode == "uci") return PlayUciEngine();
   PrintBanner();

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "board/Coordinates.h"
+#include "board/Fen.h"
 #include "board/Rules.h"
 #include "board/SquareText.h"
 
@@ -55,6 +56,19 @@ bool PGNParser::getNextMatch() {
   moveNo = 0;
   setUpPosition = false;
   variationDepth = 0;
+  tags.clear();
+  startError.clear();
+  if (!ReadTags()) return false;
+  // A game set up from another position starts there.
+  for (const auto& [name, value] : tags) {
+    if (name != "FEN") continue;
+    Board start;
+    if (ReadFen(value, start, startError)) board = start;
+  }
+  return true;
+}
+
+bool PGNParser::ReadTags() {
   std::string token;
   bool tagSeen = false;
 
@@ -132,6 +146,16 @@ bool PGNParser::getNextMatch() {
 void PGNParser::InterpretTag(std::string token) {
   // A game set up from another position cannot be replayed from the initial one.
   if (token.starts_with("SetUp\"1\"") || token.starts_with("FEN\"")) setUpPosition = true;
+  // Every tag by its name, the value without the blanks around it (the log writes
+  // [Result " 1-0" ]).
+  if (const std::size_t open = token.find('"'); open != std::string::npos && open > 0) {
+    const std::size_t close = token.find('"', open + 1);
+    std::string value =
+        token.substr(open + 1, close == std::string::npos ? close : close - open - 1);
+    value.erase(0, value.find_first_not_of(' '));
+    value.erase(value.find_last_not_of(' ') + 1);
+    tags.emplace_back(token.substr(0, open), value);
+  }
   constexpr std::string_view RESULT = "Result";
   if (const std::size_t at = FindWord(token, RESULT, "result"); at != std::string::npos) {
     token.erase(0, at + RESULT.size());
@@ -141,6 +165,8 @@ void PGNParser::InterpretTag(std::string token) {
       const std::size_t close = token.find('"');
       if (close != std::string::npos) {
         token.erase(close);
+        token.erase(0, token.find_first_not_of(' '));
+        token.erase(token.find_last_not_of(' ') + 1);
         if (token == "*") result = RESULT_UNKNOWN;
         if (token == "1-0") result = RESULT_WHITE_WINS;
         if (token == "0-1") result = RESULT_BLACK_WINS;
@@ -154,6 +180,8 @@ void PGNParser::InterpretTag(std::string token) {
     token.erase(0, at + word.size());
     DropThroughQuote(token);
     name = token.substr(0, token.find('"'));
+    name.erase(0, name.find_first_not_of(' '));
+    name.erase(name.find_last_not_of(' ') + 1);
   };
   takeName("White", "white", whiteName);
   takeName("Black", "black", blackName);
@@ -293,6 +321,12 @@ bool PGNParser::ProcessToken(std::string token, Move*& move, int& outcome) {
   return true;
 }
 
+void PGNParser::Recover() {
+  failed = false;
+  notes.clear();
+  error.clear();
+}
+
 bool PGNParser::Fail(const std::string& reason) {
   failed = true;
   error += reason;
@@ -386,6 +420,11 @@ bool PGNParser::Promotion(const std::string& token, std::string& coordinates) co
 
 bool PGNParser::PawnCapture(const std::string& token, const std::string& prefix,
                             std::string& coordinates) {
+  // The program's own log writes pawn moves in full: e2e4, e5xd6.
+  if (prefix.size() == 2 && IsDigit(prefix[1])) {
+    coordinates = prefix + token.substr(token.size() - 2);
+    return true;
+  }
   // "exd5": the prefix is the file the pawn comes from.
   if (prefix.size() != 1) return Fail("watt is datt ?\n");
   // A non-empty prefix leaves at least two characters in the token.

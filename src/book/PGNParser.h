@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <istream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "board/Board.h"
 #include "board/Move.h"
@@ -60,14 +62,24 @@ class PGNParser {
   // Whether the current game's tags say it starts from a set-up position (SetUp "1" or a FEN).
   bool StartsFromSetUpPosition() const { return setUpPosition; }
 
-  // Whether the reading ended on input it cannot go on with; it reads nothing more then.
+  // The tags of the current game in their order, by name, each value without the blanks
+  // around it; and why its FEN tag, if it has a bad one, was not used (the game then starts
+  // from the initial position).
+  const std::vector<std::pair<std::string, std::string>>& Tags() const { return tags; }
+  const std::string& StartError() const { return startError; }
+
+  // Whether the reading ended on input it cannot go on with; it reads nothing more then, unless
+  // the caller recovers: the reading goes on with the next game.
   bool Failed() const { return failed; }
+  void Recover();
   // What the reader has to say about bad move text, for standard output, in order, and the
   // reason the reading failed, for standard error; said in this order.
   const std::string& Notes() const { return notes; }
   const std::string& Error() const { return error; }
 
  private:
+  // Reads the tags up to the game's move text; false at the end of the input.
+  bool ReadTags();
   void InterpretTag(std::string token);
   // The forms of SAN, each into coordinate text: "e4", "e8=Q", "exd5", "Nbd2".
   bool PawnAdvance(const std::string& token, std::string& coordinates) const;
@@ -94,6 +106,8 @@ class PGNParser {
   std::int32_t moveNo = 0;   // +1 at every getNextMove, 0 at the start of a game
   std::string whiteName;
   std::string blackName;
+  std::vector<std::pair<std::string, std::string>> tags;
+  std::string startError;
   bool failed = false;
   std::string notes;
   std::string error;

@@ -190,7 +190,9 @@ std::string FatalMessage(const std::string& text) {
 TEST(PGNParserTest, FatalErrorsEndTheReading) {
   EXPECT_EQ(FatalMessage("e4 ] e5"), "Error found in PGNParser::getNextMove...");
   // The messages of an unresolvable move are checked through the real program in CreateBookTest.
-  EXPECT_EQ(FatalMessage("e2e4"), "watt is datt ?\n");
+  EXPECT_EQ(FatalMessage("e2e3e4"), "watt is datt ?\n");
+  // The log's own long form of a pawn move is read.
+  EXPECT_EQ(FatalMessage("e2e4 e7e5 Ng1f3 Ng8f6 Bf1c4 Bf8c5 Ke1g1"), "");
   // A promotion names a knight, bishop, rook or queen.
   for (const char* promotion : {"g8", "g8=K"})
     EXPECT_EQ(FatalMessage(std::string("h4 g5 2. hxg5 Nf6 3. g6 e6 4. g7 Be7 5. ") + promotion),
