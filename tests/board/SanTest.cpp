@@ -59,6 +59,14 @@ TEST(San, ReadingFindsTheMoveOrSaysWhyNot) {
   const Board castling = FromFen(CASTLING);
   ASSERT_EQ(ReadSan(castling, "0-0-0", move, candidates), SanReading::MOVE);
   EXPECT_EQ(CoordinateText(move), "e1c1");
+  // Black's moves read alike.
+  Board black = castling;
+  black.sideToMove = BLACK;
+  for (const auto& [text, coordinates] : std::vector<std::pair<const char*, const char*>>{
+           {"O-O", "e8g8"}, {"O-O-O", "e8c8"}, {"Rxa1+", "a8a1"}, {"Kd7", "e8d7"}}) {
+    ASSERT_EQ(ReadSan(black, text, move, candidates), SanReading::MOVE) << text;
+    EXPECT_EQ(CoordinateText(move), coordinates) << text;
+  }
   EXPECT_EQ(ReadSan(board, "O-O-O", move, candidates), SanReading::ILLEGAL);  // b1 is taken
 
   // Without its piece a promotion is named by its squares alone.

@@ -271,11 +271,14 @@ TEST_F(GameTest, TheRecordFollowsTheGameOnTheBoard) {
 // Each draw rule ends the game at once with its line and a drawn result; one move short of
 // each, the game goes on.
 TEST_F(GameTest, DrawRulesEndTheGame) {
-  const auto drawn = [&](const std::string& fen, const std::string& typed, bool people) {
+  // The game from a FEN, or from a hand-written position file (NAME.txt).
+  const auto drawn = [&](const std::string& position, const std::string& typed, bool people) {
     std::filesystem::remove(File("games.pgn"));
     NewGame();
     if (people) TwoPeople();
-    const std::string text = Play(fen, typed);
+    const bool file = position.ends_with(".txt");
+    if (file) EXPECT_EQ(game->LoadAtStart(File(position)), TextPositionStatus::READ);
+    const std::string text = Play(file ? "" : position, typed);
     const bool draw = text.find(" - Game is a draw.\n") != std::string::npos;
     EXPECT_EQ(draw, Log().find("[Result \" 1/2-1/2\" ]") != std::string::npos) << text;
     return draw ? text.substr(text.rfind("selects move: ")) : std::string();
@@ -285,9 +288,12 @@ TEST_F(GameTest, DrawRulesEndTheGame) {
             std::string::npos);
   EXPECT_EQ(drawn("", knights + "exit\n", true), "");
 
-  // 100 plies of piece moves that never capture or repeat a position, from a position without
-  // a history: the count starts there.
-  const Board start = FromFen("rn2k3/8/8/8/8/8/8/RN2K3 w - - 0 1");
+  // 100 plies of piece moves that never capture or repeat a position, from a hand-written
+  // position: the count starts there.
+  directory.Write("rooks.txt", "wk e1\nwr a1\nwn b1\nbk e8\nbr a8\nbn b8\n?w\n");
+  Board start;
+  std::string messages;
+  ASSERT_EQ(ReadTextPosition(File("rooks.txt"), start, messages), TextPositionStatus::READ);
   std::vector<Board> seen{start};
   std::string walk;
   Board board = start;
@@ -308,10 +314,10 @@ TEST_F(GameTest, DrawRulesEndTheGame) {
     }
   }
   ASSERT_EQ(seen.size(), 101u);
-  const std::string fen = WriteFen(start);
-  EXPECT_NE(drawn(fen, walk + "exit\n", true).find("Draw by the fifty-move rule"),
+  EXPECT_NE(drawn("rooks.txt", walk + "exit\n", true).find("Draw by the fifty-move rule"),
             std::string::npos);
-  EXPECT_EQ(drawn(fen, walk.substr(0, walk.rfind('\n', walk.size() - 2) + 1) + "exit\n", true), "");
+  const std::string shorter = walk.substr(0, walk.rfind('\n', walk.size() - 2) + 1);
+  EXPECT_EQ(drawn("rooks.txt", shorter + "exit\n", true), "");
 
   // Captures that leave no mating material, and near misses that still have some.
   for (const auto& [fen, move, dead] : std::vector<std::tuple<const char*, const char*, bool>>{
