@@ -17,6 +17,7 @@
 #include "board/San.h"
 #include "console/Console.h"
 #include "game/ConsoleInput.h"
+#include "game/HumanPlayer.h"
 #include "search/Evaluate.h"
 #include "search/SearchDriver.h"
 
@@ -295,7 +296,9 @@ bool Game::RestorePosition(const std::string& name) {
 }
 
 bool Game::TakeBack() {
-  if (board.moveNumber == 1) {
+  // The take-back file holds positions before White's moves: it serves only a person as White.
+  const bool whiteIsAPerson = dynamic_cast<HumanPlayer*>(players[WHITE].get()) != nullptr;
+  if (board.moveNumber == 1 || (record.Plies() < 2 && !whiteIsAPerson)) {
     *ConsoleOut << "Nervous ? Tired ?? Stupid ???" << std::endl;
     return false;
   }

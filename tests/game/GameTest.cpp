@@ -277,7 +277,9 @@ TEST_F(GameTest, DrawRulesEndTheGame) {
     NewGame();
     if (people) TwoPeople();
     const bool file = position.ends_with(".txt");
-    if (file) EXPECT_EQ(game->LoadAtStart(File(position)), TextPositionStatus::READ);
+    if (file) {
+      EXPECT_EQ(game->LoadAtStart(File(position)), TextPositionStatus::READ);
+    }
     const std::string text = Play(file ? "" : position, typed);
     const bool draw = text.find(" - Game is a draw.\n") != std::string::npos;
     EXPECT_EQ(draw, Log().find("[Result \" 1/2-1/2\" ]") != std::string::npos) << text;
@@ -340,7 +342,8 @@ TEST_F(GameTest, EitherColourNewGamesTakeBacksAndTheLog) {
   game->players[WHITE] = std::make_unique<ComputerPlayer>(
       WHITE, std::make_unique<NegaScout>(SearchLimits::FixedDepth(3)), nullptr);
   game->players[BLACK] = std::make_unique<HumanPlayer>(BLACK);
-  std::string text = Play("6k1/8/8/8/8/1r6/r7/7K w - - 0 1", "Rb1\n");
+  std::string text = Play("6k1/8/8/8/8/1r6/r7/7K w - - 0 1", "back\nRb1\n");
+  EXPECT_NE(text.find("Nervous ? Tired ?? Stupid ???\n"), std::string::npos) << text;
   EXPECT_NE(text.find("selects move: WK - h1g1\n"), std::string::npos) << text;
   EXPECT_NE(Log().find("  1.  Kh1g1  Rb3b1   2.    0-1\n"), std::string::npos) << Log();
 
