@@ -1,6 +1,7 @@
 #include "protocol/UciSession.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdlib>
 #include <iostream>
@@ -29,7 +30,7 @@ UciSession::UciSession(ProtocolChannel& channel, std::string bookFile)
 UciSession::~UciSession() = default;
 
 const OpeningBook* UciSession::Book() {
-  if (!ownBook_) return nullptr;
+  if (!ownBook_ || bookFile_.empty()) return nullptr;
   if (book_) return book_.get();
   book_ = std::make_unique<OpeningBook>();
   if (std::string error; book_->Load(bookFile_, error))
@@ -114,23 +115,38 @@ void UciSession::OnPosition(const std::string& arguments) {
 }
 
 void UciSession::OnSetOption(const std::string& arguments) {
-  // setoption name NAME [value VALUE]; the name may hold blanks.
-  const auto nameAt = arguments.find("name ");
-  const auto valueAt = arguments.find(" value ");
-  if (nameAt == std::string::npos) {
+  // setoption name NAME [value VALUE]: the name may hold blanks and is read in any case; the
+  // value is everything after the word value, and may be empty.
+  std::string name, value;
+  bool inValue = false, named = false;
+  std::istringstream in(arguments);
+  for (std::string word; in >> word;) {
+    std::string lower = word;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (!named) {
+      if (lower != "name") break;
+      named = true;
+    } else if (!inValue && lower == "value") {
+      inValue = true;
+      std::getline(in >> std::ws, value);
+      break;
+    } else {
+      name += (name.empty() ? "" : " ") + word;
+    }
+  }
+  std::string key = name;
+  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (!named || name.empty()) {
     Report("setoption needs a name");
     return;
   }
-  const std::string name = arguments.substr(
-      nameAt + 5, valueAt == std::string::npos ? std::string::npos : valueAt - nameAt - 5);
-  const std::string value = valueAt == std::string::npos ? "" : arguments.substr(valueAt + 7);
-  if (name == "OwnBook") {
+  if (key == "ownbook") {
     if (value != "true" && value != "false") {
       Report("OwnBook is true or false");
       return;
     }
     ownBook_ = value == "true";
-  } else if (name == "BookFile") {
+  } else if (key == "bookfile") {
     bookFile_ = value;
     book_.reset();
   } else {
@@ -145,13 +161,19 @@ void UciSession::OnGo(const std::string& arguments) {
   GameClock clock;
   std::int64_t nodes = SearchControl::NO_LIMIT;
   bool infinite = false;
+  // A search given by depth, nodes, time or without end analyses: the book does not answer it.
+  bool analysis = false;
   for (std::size_t i = 0; i < words.size(); ++i) {
     const std::string& word = words[i];
     if (word == "infinite") {
-      infinite = true;
+      infinite = analysis = true;
       continue;
     }
-    if (word == "ponder") continue;
+    if (word == "ponder") {
+      analysis = true;
+      continue;
+    }
+    if (word == "depth" || word == "nodes" || word == "movetime" || word == "mate") analysis = true;
     std::int64_t value = 0;
     const bool numbered = word == "wtime" || word == "btime" || word == "winc" || word == "binc" ||
                           word == "movestogo" || word == "movetime" || word == "depth" ||
@@ -181,7 +203,10 @@ void UciSession::OnGo(const std::string& arguments) {
   if (infinite) limits = SearchLimits::Unlimited();
 
   stop_ = false;
-  if (game_.Outcome() != Standing::PLAY_ON) {
+  // A finished game answers at once: mated (mate 0) or stalemated (a draw).
+  if (const Standing standing = game_.Outcome(); standing != Standing::PLAY_ON) {
+    channel_.Send(std::string("info depth 0 score ") +
+                  (standing == Standing::CHECKMATE ? "mate 0" : "cp 0"));
     channel_.Send("bestmove 0000");
     return;
   }
@@ -189,11 +214,16 @@ void UciSession::OnGo(const std::string& arguments) {
   request.limits = limits;
   request.budget = infinite ? SearchControl() : BudgetFor(clock);
   request.budget.maxNodes = nodes;
-  request.book = infinite ? nullptr : Book();  // read when first asked
+  request.book = analysis ? nullptr : Book();  // read when first asked
   request.stop = &stop_;
   request.listen = [this] { Poll(); };
   request.onIteration = [this](const IterationReport& report) { SendInfo(report); };
-  const Move move = game_.Think(std::move(request)).move;
+  const SearchAnswer answer = game_.Think(std::move(request));
+  const Move& move = answer.move;
+  if (answer.book.move) {
+    Report("book move " + CoordinateText(move) + " (" + std::to_string(answer.book.choice) + "/" +
+           std::to_string(answer.book.candidates) + ")");
+  }
   if (infinite && !stop_ && !quit_) WaitForStop();
   channel_.Send("bestmove " + BestMoveText(move));
 }

@@ -1,5 +1,7 @@
 #include "protocol/XboardConnection.h"
 
+#include <utility>
+
 XboardConnection::XboardConnection(ProtocolInput& in, std::ostream& out,
                                    const std::string& traceFileName)
     : ProtocolChannel(in, out, traceFileName) {}
@@ -12,19 +14,30 @@ bool XboardConnection::Handshake(std::string& error) {
     error = "'xboard' command expected";
     return false;
   }
-  ReadLine(line);
-  SplitCommand(line, word, rest);
-  if (word != "protover") {
+  if (!ReadLine(line)) {
     error = "'protover' command expected";
     return false;
   }
-  SendFeatures();
+  SplitCommand(line, word, rest);
+  if (word == "protover") {
+    SendFeatures();
+  } else {
+    // A front end of protocol version 1 (gnome-chess starts with "xboard", "random") knows no
+    // features: its second line is a command of the game.
+    heldLine_ = line;
+  }
+  return true;
+}
+
+bool XboardConnection::TakeHeldLine(std::string& line) {
+  if (heldLine_.empty()) return false;
+  line = std::exchange(heldLine_, std::string());
   return true;
 }
 
 void XboardConnection::SendFeatures() {
   const std::string features =
-      " ping=1 setboard=1 playother=0 san=0 usermove=1 time=1 draw=0 sigint=0 sigterm=0 reuse=0 "
+      " ping=1 setboard=1 playother=1 san=0 usermove=1 time=1 draw=0 sigint=0 sigterm=0 reuse=0 "
       "analyze=1"
       " myname=\"Velmora\" variants=\"normal\" color=0 ics=0 name=0 pause=0 done=1";
   out_ << "feature" << features << '\n' << std::flush;

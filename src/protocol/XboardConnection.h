@@ -12,9 +12,16 @@ class XboardConnection : public ProtocolChannel {
   XboardConnection(ProtocolInput& in, std::ostream& out,
                    const std::string& traceFileName = CONNECTION_TRACE_FILE);
 
-  // The handshake: the front end's first two lines must begin with xboard and protover; the
-  // engine answers with its features. False, with the reason, for anything else.
+  // The handshake: the front end's first line must begin with xboard. A second line protover
+  // is answered with the features; any other second line is held for the session, as a front
+  // end of protocol version 1 sends no protover. False, with the reason, for a first line that
+  // is no xboard or an input that ends before the second line.
   bool Handshake(std::string& error);
+  // The line held by the handshake, once.
+  bool TakeHeldLine(std::string& line);
 
   void SendFeatures();
+
+ private:
+  std::string heldLine_;
 };

@@ -70,6 +70,7 @@ XboardSession::XboardSession(XboardConnection& connection, const OpeningBook* bo
 }
 
 void XboardSession::Run() {
+  if (std::string held; connection_.TakeHeldLine(held)) Dispatch(held);
   while (!quit_) {
     const bool enginesTurn =
         !analyzing_ && !gameOver_ && !awaitingGo_ && engineSide_ == game_.Position().sideToMove;
@@ -378,7 +379,13 @@ void XboardSession::EngineMove() {
 }
 
 void XboardSession::Analyze() {
-  if (game_.Outcome() != Standing::PLAY_ON) return;
+  // A finished game is analysed at once: one thinking line with its result.
+  if (const Standing standing = game_.Outcome(); standing != Standing::PLAY_ON) {
+    const bool mated = standing == Standing::CHECKMATE;
+    SendThinking(std::string("0\t") + (mated ? "-100000" : "0") + "\t0\t0\t" +
+                 ResultLine(standing, game_.Position().sideToMove));
+    return;
+  }
   SearchRequest request;
   request.limits = SearchLimits::Unlimited();
   std::atomic<bool> stopRequested = false;

@@ -25,12 +25,14 @@ struct LoggedGame {
 // (here the program's own) reads; createbook reads the log itself.
 TEST(PgnExport, TheLogRoundTripsThroughStandardPgn) {
   const std::vector<LoggedGame> games = {
-      {"", {"e2e4", "g8f6", "e4e5", "d7d5", "e5d6", "e7d6", "g1f3", "f8e7", "f1e2", "e8g8"}},
+      {"", {"e2e4", "g8f6", "e4e5", "d7d5", "e5d6", "e7d6", "g1f3", "f8e7", "f1e2", "e8g8"}, 0, {}},
       {"",
-       {"d2d4", "d7d5", "b1c3", "b8c6", "c1f4", "c8f5", "d1d2", "d8d7", "e1c1", "e8c8", "a2a3"}},
-      {"8/P6k/8/8/8/8/6K1/8 w - - 0 40", {"a7a8n", "h7g6"}},
+       {"d2d4", "d7d5", "b1c3", "b8c6", "c1f4", "c8f5", "d1d2", "d8d7", "e1c1", "e8c8", "a2a3"},
+       0,
+       {}},
+      {"8/P6k/8/8/8/8/6K1/8 w - - 0 40", {"a7a8n", "h7g6"}, 0, {}},
       {"", {"e2e4", "e7e5", "g1f3", "b8c6"}, 2, {"f1c4", "f8c5"}},
-      {"k7/2P5/1K6/8/8/8/8/8 w - - 0 1", {"c7c8q"}},
+      {"k7/2P5/1K6/8/8/8/8/8 w - - 0 1", {"c7c8q"}, 0, {}},
   };
   TemporaryDirectory directory;
   const std::string log = (directory.Path() / "games.pgn").string();

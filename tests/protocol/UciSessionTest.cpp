@@ -44,11 +44,16 @@ TEST(UciSession, HandshakeAndTheSearchOfTheConsoleEngine) {
   EXPECT_EQ(engine.session.ReadLine(), "option name OwnBook type check default true");
   EXPECT_TRUE(engine.session.ReadLine().starts_with("option name BookFile type string default "));
   EXPECT_EQ(engine.session.ReadLine(), "uciok");
-  // With the book, the opening reply comes from it at once: no search, no info line.
+  // With the book, the opening reply of a game comes from it at once: no search, only the
+  // book's word. An analysis (a depth, nodes, a time, without end) is searched all the same.
   engine.session.Send("isready\nucinewgame\nposition startpos moves e2e4\ngo");
   EXPECT_EQ(engine.session.ReadLine(), "readyok");
-  const std::string bookReply = engine.session.ReadLine();
-  EXPECT_TRUE(bookReply.starts_with("bestmove ")) << bookReply;
+  const std::string bookLine = engine.session.ReadLine();
+  ASSERT_TRUE(bookLine.starts_with("info string book move ")) << bookLine;
+  EXPECT_EQ(engine.session.ReadLine(), "bestmove " + bookLine.substr(22, 4));
+  engine.session.Send("go depth 3");
+  EXPECT_TRUE(engine.session.ReadLine().starts_with("info depth 2 "));
+  EXPECT_TRUE(engine.Until("bestmove").starts_with("bestmove "));
 
   // Without it, the same move and node count as the console's engine searching to depth 5.
   engine.session.Send(
@@ -87,9 +92,11 @@ TEST(UciSession, PositionsWithCastlingEnPassantAndTheEndOfTheGame) {
   EXPECT_NE(engine.lastInfo.find(" pv a7b8q "), std::string::npos) << engine.lastInfo;
   // Mated and stalemated sides have no move to give.
   engine.session.Send("position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1 moves a1a8\ngo");
-  EXPECT_EQ(engine.Until("bestmove"), "bestmove 0000");
+  EXPECT_EQ(engine.session.ReadLine(), "info depth 0 score mate 0");
+  EXPECT_EQ(engine.session.ReadLine(), "bestmove 0000");
   engine.session.Send("position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1\ngo movetime 100");
-  EXPECT_EQ(engine.Until("bestmove"), "bestmove 0000");
+  EXPECT_EQ(engine.session.ReadLine(), "info depth 0 score cp 0");
+  EXPECT_EQ(engine.session.ReadLine(), "bestmove 0000");
 }
 
 TEST(UciSession, StopIsReadyAndTheClockDuringTheSearch) {
@@ -128,6 +135,12 @@ TEST(UciSession, BadInputIsReportedAndIgnored) {
   engine.session.Send("setoption name Hash value 64\nsetoption name OwnBook value maybe");
   EXPECT_EQ(engine.session.ReadLine(), "info string no option Hash");
   EXPECT_EQ(engine.session.ReadLine(), "info string OwnBook is true or false");
+  // Option names in any case; an empty value is a value (no book file: no book).
+  engine.session.Send(
+      "setoption name ownbook value true\nsetoption name BookFile value\n"
+      "position startpos\ngo wtime 2000 btime 2000");
+  EXPECT_TRUE(engine.session.ReadLine().starts_with("info depth 2 ")) << "searched, no book";
+  EXPECT_TRUE(engine.Until("bestmove").starts_with("bestmove "));
   // A "go" with a bad number is still answered.
   engine.session.Send("position startpos moves e2e4 e7e5\ngo depth x movetime -5 searchmoves");
   EXPECT_EQ(engine.session.ReadLine(), "info string go: depth needs a number");

@@ -15,7 +15,7 @@
 namespace {
 
 const std::string FEATURES =
-    "feature ping=1 setboard=1 playother=0 san=0 usermove=1 time=1 draw=0 sigint=0 sigterm=0 "
+    "feature ping=1 setboard=1 playother=1 san=0 usermove=1 time=1 draw=0 sigint=0 sigterm=0 "
     "reuse=0 analyze=1 myname=\"Velmora\" variants=\"normal\" color=0 ics=0 name=0 pause=0 done=1";
 
 // What xboard 4.9.1 sent when it started the engine for a match game (from its debug log):
@@ -193,6 +193,25 @@ TEST(XboardSession, AnalysisFollowsTheMovesUntilExit) {
   EXPECT_EQ(engine.session.ReadUntil("pong"), "pong 5");
   EXPECT_EQ(engine.Quit(), "");  // nothing was played
   EXPECT_EQ(engine.directory.Read("ConnTrace.txt").find("Out: move"), std::string::npos);
+}
+
+// A finished position is analysed at once, with its result; a front end of protocol version 1
+// (gnome-chess: xboard, random, no protover) gets no features and plays.
+TEST(XboardSession, FinishedPositionsAndProtocolVersionOne) {
+  Engine engine;
+  engine.session.Send("setboard 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\nusermove a1a8");
+  EXPECT_EQ(engine.session.ReadLine(), "1-0 {White mates}");
+  engine.session.Send("post\nanalyze");
+  EXPECT_EQ(engine.session.ReadLine(), "0\t-100000\t0\t0\t1-0 {White mates}");
+  engine.Quit();
+
+  TemporaryDirectory directory;
+  ProtocolSession gnome(directory.Path(), {VELMORA_BINARY, "xboard"});
+  gnome.Send("xboard\nrandom\nnew\ne2e4");
+  EXPECT_EQ(gnome.ReadUntil("move").substr(0, 5), "move ");
+  gnome.Send("quit");
+  EXPECT_EQ(gnome.Wait(), 0);
+  EXPECT_EQ(directory.Read("ConnTrace.txt").find("feature"), std::string::npos);
 }
 
 TEST(XboardSession, AClosedPipeEndsTheGameAndAWrongStartIsRefused) {
