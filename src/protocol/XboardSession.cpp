@@ -290,8 +290,9 @@ void XboardSession::SendThinking(const std::string& line) {
 
 std::string ThinkingLine(const IterationReport& report) {
   std::ostringstream line;
-  line << report.depth << '\t' << report.score << "\t0\t" << report.iterationNodes << '\t'
-       << report.variation;
+  // The time since the search began, in centiseconds.
+  line << report.depth << '\t' << report.score << '\t' << report.elapsedMs / 10 << '\t'
+       << report.iterationNodes << '\t' << report.variation;
   return line.str();
 }
 

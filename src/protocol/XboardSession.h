@@ -73,6 +73,6 @@ class XboardSession {
   int depthLimit_ = 0;
 };
 
-// The thinking line of a finished iteration: "depth\tscore\t0\tnodes\tvariation", with the
-// nodes of that iteration.
+// The thinking line of a finished iteration: "depth\tscore\ttime\tnodes\tvariation", with the
+// time since the search began in centiseconds and the nodes of that iteration.
 std::string ThinkingLine(const IterationReport& report);

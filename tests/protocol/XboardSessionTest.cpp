@@ -195,6 +195,13 @@ TEST(XboardSession, AnalysisFollowsTheMovesUntilExit) {
   EXPECT_EQ(engine.directory.Read("ConnTrace.txt").find("Out: move"), std::string::npos);
 }
 
+// The thinking line: depth, score, centiseconds since the search began, the iteration's nodes
+// and the variation.
+TEST(XboardSession, ThinkingLineLayout) {
+  const IterationReport report{3, 29999, 151, 200, 1234, Move{}, "d1d8"};
+  EXPECT_EQ(ThinkingLine(report), "3\t29999\t123\t151\td1d8");
+}
+
 // A finished position is analysed at once, with its result; a front end of protocol version 1
 // (gnome-chess: xboard, random, no protover) gets no features and plays.
 TEST(XboardSession, FinishedPositionsAndProtocolVersionOne) {
