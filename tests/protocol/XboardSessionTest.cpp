@@ -9,6 +9,7 @@
 #include "board/Fen.h"
 #include "board/MoveList.h"
 #include "protocol/EngineSession.h"
+#include "protocol/XboardSession.h"
 #include "support/ProtocolSession.h"
 #include "support/TemporaryDirectory.h"
 
