@@ -29,7 +29,6 @@ SearchAnswer ChooseMove(NegaScout& engine, const Board& board, SearchRequest req
   engine.Think(board, &answer.move);
   engine.SetControl(kept);
   engine.SetIterationOutput(nullptr);
-  answer.searched = true;
   answer.stopped = engine.Stopped();
   answer.nodes = engine.TotalNodes();
   answer.elapsedMs = engine.ElapsedMs();
