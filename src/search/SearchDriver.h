@@ -37,8 +37,8 @@ struct SearchRequest {
 
 struct SearchAnswer {
   Move move;
-  BookChoice book;        // its move is not null when the book answered
-  bool stopped = false;   // the search was cut short by its budget or the stop request
+  BookChoice book;       // its move is not null when the book answered
+  bool stopped = false;  // the search was cut short by its budget or the stop request
   std::int64_t nodes = 0;
   std::int64_t elapsedMs = 0;
 };
