@@ -209,7 +209,6 @@ void Game::AppendToLog() {
   // The log is closed after every game: a later one opens it again.
   if (!gameLog->IsOpen() && !gameLog->Open(gameLog->LogFileName())) return;
   record.WriteInto(*gameLog);
-  if (newGameRequested) gameLog->SetResult("*");
   logged = gameLog->Finish() || logged;
 }
 
