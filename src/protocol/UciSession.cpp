@@ -117,25 +117,25 @@ void UciSession::OnPosition(const std::string& arguments) {
 void UciSession::OnSetOption(const std::string& arguments) {
   // setoption name NAME [value VALUE]: the name may hold blanks and is read in any case; the
   // value is everything after the word value, and may be empty.
+  const auto lowerCase = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  };
   std::string name, value;
-  bool inValue = false, named = false;
+  bool named = false;
   std::istringstream in(arguments);
   for (std::string word; in >> word;) {
-    std::string lower = word;
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (!named) {
-      if (lower != "name") break;
+      if (lowerCase(word) != "name") break;
       named = true;
-    } else if (!inValue && lower == "value") {
-      inValue = true;
+    } else if (lowerCase(word) == "value") {
       std::getline(in >> std::ws, value);
       break;
     } else {
       name += (name.empty() ? "" : " ") + word;
     }
   }
-  std::string key = name;
-  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string key = lowerCase(name);
   if (!named || name.empty()) {
     Report("setoption needs a name");
     return;
