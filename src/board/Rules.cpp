@@ -114,6 +114,24 @@ bool IsIrreversible(const Move& move) {
          move.piece == BP;
 }
 
+std::uint64_t RepetitionKey(const Board& board) {
+  // The hashes count a castling path as king squares: a copy without it gives the placement.
+  std::uint64_t key = std::uint64_t{board.hashLock} << 32 | board.hashKey;
+  if (board.castlePath[WHITE] | board.castlePath[BLACK]) {
+    Board placed = board;
+    placed.RemoveCastlePaths();
+    key = std::uint64_t{placed.hashLock} << 32 | placed.hashKey;
+  }
+  // Side to move and castling rights, spread over the word by odd constants.
+  constexpr std::uint64_t SIDE = 0x9E3779B97F4A7C15ULL;
+  constexpr std::uint64_t RIGHT[4] = {0xC2B2AE3D27D4EB4FULL, 0x165667B19E3779F9ULL,
+                                      0xD6E8FEB86659FD93ULL, 0xFF51AFD7ED558CCDULL};
+  if (board.sideToMove == BLACK) key ^= SIDE;
+  for (int right = 0; right < 4; ++right)
+    if (board.castleRights[right]) key ^= RIGHT[right];
+  return key;
+}
+
 std::string CoordinateText(const Move& move) {
   const auto onBoard = [](int square) { return square >= 0 && square < 64; };
   std::string text;

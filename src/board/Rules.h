@@ -6,6 +6,7 @@
 // right after castling, so castling out of or through check is refused by the same test.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "board/Board.h"
@@ -52,6 +53,10 @@ bool IsDeadPosition(const Board& board);
 bool SameForRepetition(const Board& a, const Board& b);
 // Whether the move resets the fifty-move count: a capture or a pawn move.
 bool IsIrreversible(const Move& move);
+// A 64-bit summary of what SameForRepetition compares, but for the en passant square, for the
+// search to find repetitions by: positions after a capture or pawn move (the only ones with an
+// en passant square) are never compared with earlier ones.
+std::uint64_t RepetitionKey(const Board& board);
 
 // A move as coordinate text, as front ends and the move lists read it: "e2e4", castling as the
 // king's move "e1g1", a promotion with its lower-case letter "e7e8q".

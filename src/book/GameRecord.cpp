@@ -34,11 +34,16 @@ int GameRecord::LastPlyAt(const Board& position) const {
   return -1;
 }
 
+int GameRecord::ReversiblePlies() const {
+  std::size_t since = moves_.size();
+  while (since > 0 && !IsIrreversible(moves_[since - 1])) --since;
+  return static_cast<int>(moves_.size() - since);
+}
+
 GameRecord::Draw GameRecord::DrawByRule() const {
   if (IsDeadPosition(position_)) return Draw::DEAD_POSITION;
   // Only the positions since the last capture or pawn move can repeat.
-  std::size_t since = moves_.size();
-  while (since > 0 && !IsIrreversible(moves_[since - 1])) --since;
+  const std::size_t since = moves_.size() - static_cast<std::size_t>(ReversiblePlies());
   int occurrences = 1;
   for (std::size_t ply = since; ply < before_.size(); ++ply)
     if (SameForRepetition(before_[ply], position_)) ++occurrences;

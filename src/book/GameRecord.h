@@ -33,6 +33,11 @@ class GameRecord {
   // images), counting only positions before a recorded move; -1 when there is none.
   int LastPlyAt(const Board& position) const;
 
+  // The moves played since the last capture or pawn move, or since the record's start.
+  int ReversiblePlies() const;
+  // The position before the move of the given ply (0: the first move), for ply < Plies().
+  const Board& PositionBefore(int ply) const { return before_[static_cast<std::size_t>(ply)]; }
+
   // The draw rule that ends the game in the position now, if any: the third occurrence of the
   // position (see SameForRepetition), 100 plies since the record's start or its last capture or
   // pawn move, or a dead position. The record's start counts as a capture.

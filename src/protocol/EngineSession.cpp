@@ -25,7 +25,10 @@ EngineSession::EngineSession(std::string logFileName) : logFileName_(std::move(l
 
 void EngineSession::Restart(const Board& start, bool sameEngine) {
   WriteRecord();
-  if (!sameEngine || !engine_) engine_ = std::make_unique<NegaScout>();
+  if (!sameEngine || !engine_) {
+    engine_ = std::make_unique<NegaScout>();
+    if (tableEntries_ != TT_SIZE) engine_->ResizeTables(tableEntries_);
+  }
   record_.Restart(start);
   written_ = false;
 }
@@ -54,6 +57,35 @@ SearchAnswer EngineSession::Think(SearchRequest request) {
   request.budget.maxNodes = std::min(request.budget.maxNodes, nodeCap_);
   request.console = [](const std::string& line) { *ConsoleOut << line << std::flush; };
   return ChooseMove(*engine_, Position(), std::move(request));
+}
+
+void EngineSession::SetHashMegabytes(int megabytes) {
+  const int entries = TableEntriesFor(std::min(megabytes, hashCap_));
+  if (entries == tableEntries_) return;
+  tableEntries_ = entries;
+  engine_->ResizeTables(entries);
+}
+
+SearchOptions EngineSession::GameOptions() const {
+  SearchOptions options;
+  options.gameRules = true;
+  options.reversiblePlies = record_.ReversiblePlies();
+  for (int ply = record_.Plies() - options.reversiblePlies; ply < record_.Plies(); ++ply)
+    options.earlierPositions.push_back(RepetitionKey(record_.PositionBefore(ply)));
+  return options;
+}
+
+std::string EngineSession::DrawClaim() const {
+  switch (record_.DrawByRule()) {
+    case GameRecord::Draw::REPETITION:
+      return "1/2-1/2 {3-fold repetition}";
+    case GameRecord::Draw::FIFTY_MOVES:
+      return "1/2-1/2 {50-move rule}";
+    case GameRecord::Draw::DEAD_POSITION:
+      return "1/2-1/2 {insufficient material}";
+    default:
+      return "";
+  }
 }
 
 bool EngineSession::WriteRecord() {

@@ -46,7 +46,18 @@ class EngineSession {
 
   // The engine's move for the side to move, through the search driver.
   SearchAnswer Think(SearchRequest request);
+  // The search options of this game: its draw rules and the positions played so far. The
+  // protocols add their own (lines, root moves, reports) to them.
+  SearchOptions GameOptions() const;
+  // The draw the rules give the game in its position now, as the result the engine claims:
+  // "1/2-1/2 {3-fold repetition}", "{50-move rule}" or "{insufficient material}"; empty
+  // when there is none.
+  std::string DrawClaim() const;
   NegaScout& Engine() { return *engine_; }
+  // The memory of the engine's tables, in megabytes, for this and every later engine.
+  void SetHashMegabytes(int megabytes);
+  // Keeps the tables at most this big, whatever the front end asks (for tools like CapNodes).
+  void CapHashMegabytes(int megabytes) { hashCap_ = megabytes; }
   // Ends every following search after this many nodes, whatever its limits and clock say. The
   // program never sets it; tools that drive many sessions keep their searches small with it.
   void CapNodes(std::int64_t nodes) { nodeCap_ = nodes; }
@@ -72,6 +83,8 @@ class EngineSession {
   bool written_ = false;
   bool logged_ = false;
   std::int64_t nodeCap_ = SearchControl::NO_LIMIT;
+  int tableEntries_ = TT_SIZE;
+  int hashCap_ = TT_MAX_MEGABYTES;
 };
 
 // The text of a result for the front end: "1-0 {White mates}" and the like; empty while the

@@ -22,6 +22,22 @@ std::vector<std::string> Words(const std::string& text) {
   return words;
 }
 
+// The words of "go" that take a number.
+bool TakesNumber(const std::string& word) {
+  return word == "wtime" || word == "btime" || word == "winc" || word == "binc" ||
+         word == "movestogo" || word == "movetime" || word == "depth" || word == "nodes" ||
+         word == "mate";
+}
+
+bool IsGoWord(const std::string& word) {
+  return TakesNumber(word) || word == "infinite" || word == "ponder" || word == "searchmoves";
+}
+
+// The score as UCI has it: centipawns, or moves to mate (negative: mated) from the side to move.
+std::string ScoreText(int score, int mateMoves) {
+  return mateMoves != 0 ? "mate " + std::to_string(mateMoves) : "cp " + std::to_string(score);
+}
+
 }  // namespace
 
 UciSession::UciSession(ProtocolChannel& channel, std::string bookFile)
@@ -64,6 +80,11 @@ void UciSession::Dispatch(const std::string& line) {
     channel_.Send("id author the Velmora developers");
     channel_.Send("option name OwnBook type check default true");
     channel_.Send("option name BookFile type string default " + bookFile_);
+    channel_.Send("option name Hash type spin default " + std::to_string(TT_DEFAULT_MEGABYTES) +
+                  " min 1 max " + std::to_string(TT_MAX_MEGABYTES));
+    channel_.Send("option name Clear Hash type button");
+    channel_.Send("option name MultiPV type spin default 1 min 1 max 8");
+    channel_.Send("option name Ponder type check default false");
     channel_.Send("uciok");
   } else if (word == "isready") {
     channel_.Send("readyok");
@@ -149,6 +170,21 @@ void UciSession::OnSetOption(const std::string& arguments) {
   } else if (key == "bookfile") {
     bookFile_ = value;
     book_.reset();
+  } else if (key == "hash" || key == "multipv") {
+    int number = 0;
+    const int most = key == "hash" ? TT_MAX_MEGABYTES : 8;
+    if (!ParseNumber(value, number) || number < 1 || number > most) {
+      Report(name + " is a number from 1 to " + std::to_string(most));
+      return;
+    }
+    if (key == "hash")
+      game_.SetHashMegabytes(number);
+    else
+      lines_ = number;
+  } else if (key == "clear hash") {
+    game_.Engine().ClearTables();
+  } else if (key == "ponder") {
+    if (value != "true" && value != "false") Report("Ponder is true or false");
   } else {
     Report("no option " + name);
   }
@@ -157,50 +193,48 @@ void UciSession::OnSetOption(const std::string& arguments) {
 void UciSession::OnGo(const std::string& arguments) {
   const std::vector<std::string> words = Words(arguments);
   const bool white = game_.Position().sideToMove == WHITE;
-  SearchLimits limits;
-  GameClock clock;
-  std::int64_t nodes = SearchControl::NO_LIMIT;
-  bool infinite = false;
-  // A search given by depth, nodes, time or without end analyses: the book does not answer it.
+  SearchOrder order;
+  bool ponder = false;
+  std::vector<Move> rootMoves;
+  // A search given by depth, nodes, time, moves or without end analyses: the book does not
+  // answer it.
   bool analysis = false;
   for (std::size_t i = 0; i < words.size(); ++i) {
     const std::string& word = words[i];
-    if (word == "infinite") {
-      infinite = analysis = true;
+    if (word == "infinite" || word == "ponder") {
+      (word == "ponder" ? ponder : order.infinite) = true;
+      analysis = true;
       continue;
     }
-    if (word == "ponder") {
+    if (word == "searchmoves") {
       analysis = true;
+      rootMoves = ReadSearchMoves(words, ++i);
+      --i;
+      continue;
+    }
+    if (!TakesNumber(word)) {
+      Report("go: " + word + " is not understood");
       continue;
     }
     if (word == "depth" || word == "nodes" || word == "movetime" || word == "mate") analysis = true;
     std::int64_t value = 0;
-    const bool numbered = word == "wtime" || word == "btime" || word == "winc" || word == "binc" ||
-                          word == "movestogo" || word == "movetime" || word == "depth" ||
-                          word == "nodes" || word == "mate";
-    if (!numbered) {
-      Report("go: " + word + " is not understood");
-      continue;
-    }
     if (i + 1 >= words.size() || !ParseNumber(words[i + 1], value) || value < 0 ||
         value > 1000000000000) {
       Report("go: " + word + " needs a number");
       continue;
     }
     ++i;
+    GameClock& clock = order.clock;
     if (word == (white ? "wtime" : "btime")) clock.remainingMs = value;
     if (word == (white ? "winc" : "binc")) clock.incrementMs = value;
     if (word == "movestogo")
       clock.movesToGo = static_cast<int>(std::min<std::int64_t>(value, 1000));
     if (word == "movetime") clock.fixedMoveMs = value;
     if (word == "depth")
-      limits = SearchLimits::FixedDepth(static_cast<int>(std::clamp<std::int64_t>(value, 2, 25)));
-    if (word == "nodes") {
-      nodes = std::max<std::int64_t>(value, 1);
-      limits = SearchLimits::Unlimited(2, limits.maxDepth);
-    }
+      order.depth = static_cast<int>(std::clamp<std::int64_t>(value, 1, MAX_SEARCH_DEPTH));
+    if (word == "nodes") order.nodes = std::max<std::int64_t>(value, 1);
+    if (word == "mate") order.mateMoves = static_cast<int>(std::clamp<std::int64_t>(value, 1, 100));
   }
-  if (infinite) limits = SearchLimits::Unlimited();
 
   stop_ = false;
   // A finished game answers at once: mated (mate 0) or stalemated (a draw).
@@ -210,10 +244,19 @@ void UciSession::OnGo(const std::string& arguments) {
     channel_.Send("bestmove 0000");
     return;
   }
+  // Pondering searches without end until the front end says whether its guess was played:
+  // then the clock of the order counts from that moment.
+  pondering_ = ponder;
+  ponderClock_ = order.clock;
+  const bool clocked = order.clock.remainingMs >= 0 || order.clock.fixedMoveMs >= 0;
   SearchRequest request;
-  request.limits = limits;
-  request.budget = infinite ? SearchControl() : BudgetFor(clock);
-  request.budget.maxNodes = nodes;
+  request.options = game_.GameOptions();
+  order.infinite = order.infinite || ponder;
+  ApplyOrder(order, request);
+  request.options.adaptTime = request.options.adaptTime || (ponder && clocked);
+  request.options.lines = lines_;
+  request.options.rootMoves = std::move(rootMoves);
+  request.options.progress = [this](const SearchProgress& progress) { SendProgress(progress); };
   request.book = analysis ? nullptr : Book();  // read when first asked
   request.stop = &stop_;
   request.listen = [this] { Poll(); };
@@ -224,8 +267,35 @@ void UciSession::OnGo(const std::string& arguments) {
     Report("book move " + CoordinateText(move) + " (" + std::to_string(answer.book.choice) + "/" +
            std::to_string(answer.book.candidates) + ")");
   }
-  if (infinite && !stop_ && !quit_) WaitForStop();
-  channel_.Send("bestmove " + BestMoveText(move));
+  // A search without end that ended by itself waits for "stop"; pondering for "ponderhit".
+  const bool untilStopped = order.infinite && !ponder;
+  while (!stop_ && !quit_ && (untilStopped || pondering_)) {
+    std::string line;
+    if (channel_.ReadLine(line))
+      WhileSearching(std::move(line));
+    else
+      quit_ = true;
+  }
+  pondering_ = false;
+  std::string best = BestMoveText(move);
+  // The reply the engine expects, for the front end to ponder on.
+  const std::vector<Move>& line = answer.variation;
+  if (line.size() >= 2 && best == CoordinateText(line[0]))
+    best += " ponder " + CoordinateText(line[1]);
+  channel_.Send("bestmove " + best);
+}
+
+std::vector<Move> UciSession::ReadSearchMoves(const std::vector<std::string>& words,
+                                              std::size_t& next) {
+  std::vector<Move> moves;
+  for (; next < words.size() && !IsGoWord(words[next]); ++next) {
+    Move move;
+    if (game_.FindMove(words[next], move))
+      moves.push_back(move);
+    else
+      Report("go: searchmoves: " + words[next] + " is no legal move");
+  }
+  return moves;
 }
 
 void UciSession::WhileSearching(std::string line) {
@@ -237,7 +307,14 @@ void UciSession::WhileSearching(std::string line) {
     stop_ = true;
   } else if (word == "quit") {
     stop_ = quit_ = true;
-  } else if (word != "ponderhit") {
+  } else if (word == "ponderhit") {
+    // The guess was played: the search goes on as the engine's own, on the clock; without a
+    // clock its move is wanted now.
+    const bool clocked = ponderClock_.remainingMs >= 0 || ponderClock_.fixedMoveMs >= 0;
+    if (pondering_ && clocked) game_.Engine().RestartClock(BudgetFor(ponderClock_));
+    if (pondering_ && !clocked) stop_ = true;
+    pondering_ = false;
+  } else {
     pending_.push_back(std::move(line));
   }
 }
@@ -247,32 +324,31 @@ void UciSession::Poll() {
   if (channel_.InputEnded()) stop_ = quit_ = true;
 }
 
-void UciSession::WaitForStop() {
-  std::string line;
-  while (!stop_ && !quit_) {
-    if (channel_.ReadLine(line)) {
-      WhileSearching(std::move(line));
-    } else {
-      quit_ = true;
-    }
-  }
-}
-
 void UciSession::SendInfo(const IterationReport& report) {
   std::ostringstream line;
-  line << "info depth " << report.depth << " score ";
-  if (report.score >= SCORE_MATE_FOUND || report.score <= -SCORE_MATE_FOUND) {
-    // The variation leads to the mate: its moves, counted for the side that mates.
-    const int plies = static_cast<int>(Words(report.variation).size());
-    const int moves = std::max(1, (plies + 1) / 2);
-    line << "mate " << (report.score > 0 ? moves : -moves);
-  } else {
-    line << "cp " << report.score;
-  }
+  line << "info depth " << report.depth << " seldepth " << report.selectiveDepth;
+  if (lines_ > 1) line << " multipv " << report.line;
   const std::int64_t time = report.elapsedMs;
-  line << " nodes " << report.nodes << " nps "
-       << report.nodes * 1000 / std::max<std::int64_t>(time, 1) << " time " << time;
+  line << " score " << ScoreText(report.score, report.mateMoves) << " nodes " << report.nodes
+       << " nps " << report.nodes * 1000 / std::max<std::int64_t>(time, 1) << " hashfull "
+       << report.hashFull << " time " << time;
   if (!report.variation.empty()) line << " pv " << report.variation;
+  channel_.Send(line.str());
+}
+
+void UciSession::SendProgress(const SearchProgress& progress) {
+  std::ostringstream line;
+  line << "info depth " << progress.depth;
+  if (progress.kind == SearchProgress::Kind::CURRENT_MOVE) {
+    line << " currmove " << CoordinateText(progress.move) << " currmovenumber "
+         << progress.moveNumber;
+  } else if (progress.kind == SearchProgress::Kind::PERIODIC) {
+    line << " seldepth " << progress.selectiveDepth << " nodes " << progress.nodes << " nps "
+         << progress.nodes * 1000 / std::max<std::int64_t>(progress.elapsedMs, 1) << " hashfull "
+         << progress.hashFull << " time " << progress.elapsedMs;
+  } else {
+    return;  // a new best move shows with its iteration
+  }
   channel_.Send(line.str());
 }
 

@@ -6,11 +6,13 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "protocol/EngineSession.h"
 #include "protocol/ProtocolChannel.h"
 #include "search/SearchControl.h"
 #include "search/SearchLimits.h"
+#include "search/TimeBudget.h"
 
 class OpeningBook;
 
@@ -24,6 +26,8 @@ class UciSession {
   void Run();
   // Ends every search after this many nodes (see EngineSession::CapNodes).
   void CapSearchNodes(std::int64_t nodes) { game_.CapNodes(nodes); }
+  // Keeps the tables at most this big (see EngineSession::CapHashMegabytes).
+  void CapHashMegabytes(int megabytes) { game_.CapHashMegabytes(megabytes); }
 
  private:
   void Dispatch(const std::string& line);
@@ -35,9 +39,10 @@ class UciSession {
   void WhileSearching(std::string line);
   // Takes the lines that have arrived; sets the stop request when the search is to stop.
   void Poll();
-  // After "go infinite" ended by itself: the answer waits for "stop".
-  void WaitForStop();
   void SendInfo(const IterationReport& report);
+  void SendProgress(const SearchProgress& progress);
+  // The words after "searchmoves" up to the next word of "go": the legal moves among them.
+  std::vector<Move> ReadSearchMoves(const std::vector<std::string>& words, std::size_t& next);
   // The move to announce: the engine's, or a legal one when it gave up; "0000" when the game
   // is over.
   std::string BestMoveText(const Move& move);
@@ -49,6 +54,10 @@ class UciSession {
   std::string bookFile_;
   std::unique_ptr<OpeningBook> book_;
   bool ownBook_ = true;
+  int lines_ = 1;  // MultiPV
+  // While "go ponder" searches: the clock that counts once the front end says "ponderhit".
+  bool pondering_ = false;
+  GameClock ponderClock_;
   bool quit_ = false;
   std::atomic<bool> stop_ = false;
   std::deque<std::string> pending_;

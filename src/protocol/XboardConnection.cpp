@@ -38,7 +38,7 @@ bool XboardConnection::TakeHeldLine(std::string& line) {
 void XboardConnection::SendFeatures() {
   const std::string features =
       " ping=1 setboard=1 playother=1 san=0 usermove=1 time=1 draw=0 sigint=0 sigterm=0 reuse=0 "
-      "analyze=1"
+      "analyze=1 memory=1 exclude=1"
       " myname=\"Velmora\" variants=\"normal\" color=0 ics=0 name=0 pause=0 done=1";
   out_ << "feature" << features << '\n' << std::flush;
   trace_ << "Out: feature" << features << '\n' << std::flush;

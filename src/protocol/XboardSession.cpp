@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <sstream>
 #include <string_view>
+#include <utility>
 
+#include "board/MoveList.h"
 #include "book/OpeningBook.h"
 #include "console/Console.h"
 
@@ -24,9 +26,9 @@ constexpr std::array<std::string_view, 10> PLAY_ON = {
     "go", "usermove", "new", "force", "playother", "setboard", "undo", "remove", "analyze", "exit"};
 
 // Commands that need no answer in this engine.
-constexpr std::array<std::string_view, 16> SILENT = {
-    "xboard", "protover", "accepted", "rejected", "random", "hard", "easy", "computer",
-    "rating", "ics",      "draw",     "hint",     "bk",     "otim", ".",    "?"};
+constexpr std::array<std::string_view, 14> SILENT = {
+    "xboard", "protover", "accepted", "rejected", "random", "computer", "rating",
+    "ics",    "draw",     "hint",     "bk",       "otim",   ".",        "?"};
 
 template <std::size_t N>
 bool OneOf(const std::array<std::string_view, N>& words, const std::string& word) {
@@ -55,6 +57,34 @@ bool LooksLikeMove(const std::string& word) {
          word[3] <= '8';
 }
 
+// The legal moves of the position, in generation order.
+std::vector<Move> LegalMoves(const Board& position) {
+  Board board = position;
+  MoveList moves;
+  std::vector<Move> legal;
+  if (!moves.Generate(board)) return legal;
+  for (const Move& move : moves)
+    if (IsLegal(board, move)) legal.push_back(move);
+  return legal;
+}
+
+// A thinking line for the root's new best move in the middle of an iteration.
+IterationReport NewBestReport(const SearchProgress& progress, const Board& root,
+                              const NegaScout& engine) {
+  IterationReport report;
+  report.depth = progress.depth;
+  report.score = progress.score;
+  report.iterationNodes = progress.nodes;
+  report.nodes = progress.nodes;
+  report.elapsedMs = progress.elapsedMs;
+  report.moves = NegaScout::LegalPrefix(root, progress.variation, &report.mateMoves);
+  if (report.mateMoves == 0)
+    report.mateMoves = engine.MateFromScore(progress.score, progress.depth);
+  for (const Move& move : report.moves)
+    report.variation += (report.variation.empty() ? "" : " ") + CoordinateText(move);
+  return report;
+}
+
 std::int64_t Milliseconds() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
@@ -81,12 +111,19 @@ void XboardSession::Run() {
       Analyze();
     }
     std::string line;
-    if (!connection_.ReadLine(line)) break;
+    if (!NextLine(line)) break;
     Dispatch(line);
   }
   // A game still running when the front end leaves is recorded unfinished.
   NameThePlayers();
   game_.WriteRecord();
+}
+
+bool XboardSession::NextLine(std::string& line) {
+  if (!pending_) return connection_.ReadLine(line);
+  line = std::move(*pending_);
+  pending_.reset();
+  return true;
 }
 
 void XboardSession::NameThePlayers() {
@@ -157,6 +194,19 @@ void XboardSession::Dispatch(const std::string& line) {
     }
   } else if (word == "ping") {
     connection_.Send("pong " + rest);
+  } else if (word == "hard") {
+    ponder_ = true;
+  } else if (word == "easy") {
+    ponder_ = false;
+  } else if (word == "memory") {
+    int megabytes = 0;
+    if (ParseNumber(rest, megabytes) && megabytes > 0) {
+      game_.SetHashMegabytes(megabytes);
+    } else {
+      connection_.Send("Error (bad memory size): " + line);
+    }
+  } else if (word == "exclude" || word == "include") {
+    OnExclude(word == "exclude", rest);
   } else if (word == "post") {
     post_ = true;
   } else if (word == "nopost") {
@@ -195,6 +245,7 @@ void XboardSession::OnNew() {
   firstCommand_ = true;
   depthLimit_ = 0;
   remainingMs_ = levelBaseMs_;
+  excluded_.clear();
 }
 
 void XboardSession::OnUserMove(const std::string& text) {
@@ -210,7 +261,24 @@ void XboardSession::OnUserMove(const std::string& text) {
   }
   *ConsoleOut << opponentName_ << " selects move: " << move.Line() << std::flush;
   game_.Play(move);
+  excluded_.clear();
   CheckGameEnd();
+}
+
+void XboardSession::OnExclude(bool exclude, const std::string& arguments) {
+  if (arguments == "all") {
+    excluded_ = exclude ? LegalMoves(game_.Position()) : std::vector<Move>();
+    return;
+  }
+  Move move;
+  if (!game_.FindMove(arguments, move)) {
+    connection_.Send(std::string("Error (illegal move): ") + (exclude ? "exclude " : "include ") +
+                     arguments);
+    return;
+  }
+  const auto listed = std::find(excluded_.begin(), excluded_.end(), move);
+  if (exclude && listed == excluded_.end()) excluded_.push_back(move);
+  if (!exclude && listed != excluded_.end()) excluded_.erase(listed);
 }
 
 void XboardSession::OnLevel(const std::string& arguments) {
@@ -258,6 +326,7 @@ void XboardSession::OnSetBoard(const std::string& fen) {
   }
   firstCommand_ = false;
   gameOver_ = false;
+  excluded_.clear();
 }
 
 void XboardSession::OnTakeBack(int plies, const std::string& command) {
@@ -267,12 +336,14 @@ void XboardSession::OnTakeBack(int plies, const std::string& command) {
     return;
   }
   gameOver_ = false;
+  excluded_.clear();
 }
 
 void XboardSession::CheckGameEnd() {
-  const Standing standing = game_.Outcome();
-  if (standing == Standing::PLAY_ON) return;
-  const std::string line = ResultLine(standing, game_.Position().sideToMove);
+  std::string line = ResultLine(game_.Outcome(), game_.Position().sideToMove);
+  // A draw by the rules is claimed by the engine while it plays a side.
+  if (line.empty() && engineSide_ != NEITHER) line = game_.DrawClaim();
+  if (line.empty()) return;
   connection_.Send(line);
   EndGame(line.substr(0, line.find(' ')));
 }
@@ -289,15 +360,14 @@ void XboardSession::SendThinking(const std::string& line) {
 }
 
 std::string ThinkingLine(const IterationReport& report) {
+  int score = report.score;
+  if (report.mateMoves > 0) score = 100000 + report.mateMoves;
+  if (report.mateMoves < 0) score = -100000 + report.mateMoves;
   std::ostringstream line;
   // The time since the search began, in centiseconds.
-  line << report.depth << '\t' << report.score << '\t' << report.elapsedMs / 10 << '\t'
+  line << report.depth << '\t' << score << '\t' << report.elapsedMs / 10 << '\t'
        << report.iterationNodes << '\t' << report.variation;
   return line.str();
-}
-
-void XboardSession::SendIteration(const IterationReport& report) {
-  SendThinking(ThinkingLine(report));
 }
 
 GameClock XboardSession::ClockForMove() const {
@@ -330,17 +400,42 @@ bool XboardSession::StopRequested(bool analyzing, std::string* firstStop) {
   return false;
 }
 
+SearchOrder XboardSession::ClockOrder() const {
+  SearchOrder order;
+  order.clock = ClockForMove();
+  order.depth = depthLimit_;
+  order.depthIsExact = false;
+  return order;
+}
+
+SearchRequest XboardSession::RequestFor(const SearchOrder& order) {
+  SearchRequest request;
+  request.options = game_.GameOptions();
+  ApplyOrder(order, request);
+  request.onIteration = [this](const IterationReport& report) {
+    SendThinking(ThinkingLine(report));
+  };
+  request.options.progress = [this](const SearchProgress& progress) {
+    if (progress.kind == SearchProgress::Kind::NEW_BEST)
+      SendThinking(ThinkingLine(NewBestReport(progress, game_.Position(), game_.Engine())));
+  };
+  return request;
+}
+
 void XboardSession::EngineMove() {
-  if (game_.Outcome() != Standing::PLAY_ON) {
+  if (game_.Outcome() != Standing::PLAY_ON || !game_.DrawClaim().empty()) {
     CheckGameEnd();
     return;
   }
-  SearchRequest request;
-  if (depthLimit_ > 0) {
-    request.limits.maxDepth = std::clamp(depthLimit_, 2, request.limits.maxDepth);
-    request.limits.minDepth = std::min(request.limits.minDepth, request.limits.maxDepth);
+  std::int64_t started = Milliseconds();
+  SearchAnswer answer;
+  if (!SearchMove(answer)) return;
+  while (PlayAnswer(answer, started) && Ponder(answer, started)) {
   }
-  request.budget = BudgetFor(ClockForMove());
+}
+
+bool XboardSession::SearchMove(SearchAnswer& answer) {
+  SearchRequest request = RequestFor(ClockOrder());
   request.book = book_;
   std::atomic<bool> stopRequested = false;
   std::string stop;
@@ -348,13 +443,14 @@ void XboardSession::EngineMove() {
   request.listen = [this, &stop, &stopRequested] {
     if (StopRequested(false, &stop)) stopRequested = true;
   };
-  request.onIteration = [this](const IterationReport& report) { SendIteration(report); };
-  const std::int64_t started = Milliseconds();
-  const SearchAnswer answer = game_.Think(std::move(request));
-  const Move& move = answer.move;
+  answer = game_.Think(std::move(request));
   // Only "?" wants the move; any other command changes the game, and the move is void.
-  if (answer.stopped && !stop.empty() && stop != "?") return;
-  if (connection_.InputEnded()) return;
+  return !answer.stopped || stop.empty() || stop == "?";
+}
+
+bool XboardSession::PlayAnswer(const SearchAnswer& answer, std::int64_t started) {
+  const Move& move = answer.move;
+  if (connection_.InputEnded()) return false;
   if (remainingMs_ >= 0)
     remainingMs_ = std::max<std::int64_t>(remainingMs_ - (Milliseconds() - started), 0);
 
@@ -367,16 +463,107 @@ void XboardSession::EngineMove() {
   if (move.Kind() == MOVE_RESIGN) {
     connection_.Send("resign");
     EndGame(game_.Position().sideToMove == WHITE ? "0-1" : "1-0");
-    return;
+    return false;
   }
   if (move.Kind() == MOVE_STALEMATE) {
     CheckGameEnd();
-    return;
+    return false;
   }
   connection_.Send("move " + CoordinateText(move));
   *ConsoleOut << "Velmora selects move: " << move.Line() << std::flush;
   game_.Play(move);
+  excluded_.clear();
   CheckGameEnd();
+  return !gameOver_;
+}
+
+bool XboardSession::Ponder(SearchAnswer& answer, std::int64_t& started) {
+  if (!ponder_ || analyzing_ || engineSide_ == NEITHER || answer.variation.size() < 2) return false;
+  const Board before = game_.Position();
+  Move guess;
+  if (!game_.FindMove(CoordinateText(answer.variation[1]), guess)) return false;
+  game_.Play(guess);
+  // A guess that ends the game leaves nothing to think about.
+  if (game_.Outcome() != Standing::PLAY_ON || !game_.DrawClaim().empty()) {
+    game_.TakeBack(1);
+    return false;
+  }
+
+  // How a line from the front end bears on the guess: time and otim are taken as they come,
+  // the expected reply turns the search into the engine's own, anything else ends it.
+  enum class Input { APPLY, HIT, MISS };
+  const auto judge = [&before, &guess](const std::string& line) {
+    std::string word, rest;
+    SplitCommand(line, word, rest);
+    if (word.empty() || word == "time" || word == "otim") return Input::APPLY;
+    const std::string text = word == "usermove" ? rest : LooksLikeMove(word) ? word : "";
+    Move move;
+    return !text.empty() && FindCoordinateMove(before, text, move) && move == guess ? Input::HIT
+                                                                                    : Input::MISS;
+  };
+  enum class State { PONDERING, HIT, MISSED } state = State::PONDERING;
+  const auto hit = [this, &state, &started, &guess] {
+    *ConsoleOut << opponentName_ << " selects move: " << guess.Line() << std::flush;
+    state = State::HIT;
+    started = Milliseconds();
+  };
+
+  SearchOrder order = ClockOrder();
+  order.infinite = true;
+  SearchRequest request = RequestFor(order);
+  std::atomic<bool> stopRequested = false;
+  std::string stop;
+  request.stop = &stopRequested;
+  request.listen = [&, this] {
+    if (state == State::HIT) {
+      if (StopRequested(false, &stop)) stopRequested = true;
+      return;
+    }
+    while (state == State::PONDERING && !connection_.Waiting().empty()) {
+      const Input input = judge(connection_.Waiting().front());
+      if (input == Input::MISS) {
+        state = State::MISSED;
+        break;
+      }
+      std::string line;
+      connection_.ReadLine(line);
+      if (input == Input::APPLY) {
+        Dispatch(line);
+      } else {
+        hit();
+        // Without a clock the reply gets a search of its own, as any other move does.
+        if (HasClock())
+          game_.Engine().RestartClock(BudgetFor(ClockForMove()));
+        else
+          stopRequested = true;
+      }
+    }
+    if (state == State::PONDERING && connection_.InputEnded()) state = State::MISSED;
+    if (state == State::MISSED) stopRequested = true;
+  };
+  const SearchAnswer pondered = game_.Think(std::move(request));
+
+  // A search that ended by itself (a mate found, the depth limit) waits for the reply.
+  while (state == State::PONDERING) {
+    std::string line;
+    if (!connection_.ReadLine(line)) {
+      state = State::MISSED;
+    } else if (const Input input = judge(line); input == Input::APPLY) {
+      Dispatch(line);
+    } else if (input == Input::HIT) {
+      hit();
+    } else {
+      pending_ = std::move(line);
+      state = State::MISSED;
+    }
+  }
+  if (state == State::MISSED) {
+    game_.TakeBack(1);
+    return false;
+  }
+  if (!HasClock()) return SearchMove(answer);
+  answer = pondered;
+  return !answer.stopped || stop.empty() || stop == "?";
 }
 
 void XboardSession::Analyze() {
@@ -387,13 +574,21 @@ void XboardSession::Analyze() {
                  ResultLine(standing, game_.Position().sideToMove));
     return;
   }
-  SearchRequest request;
-  request.limits = SearchLimits::Unlimited();
+  std::vector<Move> rootMoves;
+  if (!excluded_.empty()) {
+    for (const Move& move : LegalMoves(game_.Position()))
+      if (std::find(excluded_.begin(), excluded_.end(), move) == excluded_.end())
+        rootMoves.push_back(move);
+    if (rootMoves.empty()) return;  // every move is left out: nothing to analyse
+  }
+  SearchOrder order;
+  order.infinite = true;
+  SearchRequest request = RequestFor(order);
+  request.options.rootMoves = std::move(rootMoves);
   std::atomic<bool> stopRequested = false;
   request.stop = &stopRequested;
   request.listen = [this, &stopRequested] {
     if (StopRequested(true, nullptr)) stopRequested = true;
   };
-  request.onIteration = [this](const IterationReport& report) { SendIteration(report); };
   game_.Think(std::move(request));
 }

@@ -1,6 +1,9 @@
 #include "search/NegaScout.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstddef>
+#include <cstdlib>
 #include <iomanip>
 #include <limits>
 #include <sstream>
@@ -57,19 +60,38 @@ void NegaScout::Think(const Board& board, Move* out) {
   int depth = 1;
   const std::int64_t start = clock_();
   searchStart_ = start;
+  lastReportMs_ = start;
   pollCountdown_ = POLL_INTERVAL;
+  ply_ = 0;
+  selectiveDepth_ = 0;
+  rootBoard_ = root;
+  pathKeys_[0] = options_.gameRules ? RepetitionKey(root) : 0;
+  reversiblePlies_[0] = options_.reversiblePlies;
+  // A front end's game looks at no more lines than there are moves to choose from.
+  int rootChoices = 0;
+  if (options_.lines > 1 || options_.adaptTime) {
+    MoveList moves;
+    moves.Generate(root);
+    for (const Move& move : moves) rootChoices += IsLegal(root, move) && RootMayTry(move);
+  }
+  lines_ = std::clamp(std::min(options_.lines, rootChoices), 1, MAX_LINES);
   Move best;
+  int previousScore = 0;
   for (;;) {
     depth += 1;
+    iterationDepth_ = depth;
     stats_ = SearchStatistics();
     const std::int64_t iterationStart = clock_();
-    score = Iterate(root, depth, out, score);
+    score = SearchLines(root, depth, out, score);
     if (stopped_) {
       // The unfinished iteration proves nothing: the last finished one decides.
       *out = completedDepth_ > 0 ? best : FallbackMove(root);
       totalNodes_ += std::int64_t{stats_.regularNodes} + stats_.quiescenceNodes;
       break;
     }
+    const bool bestChanged = completedDepth_ > 0 && !(best == *out);
+    const int scoreDrop = completedDepth_ > 0 ? previousScore - score : 0;
+    previousScore = score;
     best = *out;
     completedDepth_ = depth;
     const std::int64_t iterationEnd = clock_();
@@ -83,17 +105,39 @@ void NegaScout::Think(const Board& board, Move* out) {
                        << "\tNumCutoffs: " << stats_.regularCutoffs << '\n';
     }
     if (iterationOutput_) {
-      std::string variation = PrincipalVariation(depth, root, *tables_[WHITE], *tables_[BLACK]);
-      iterationOutput_(
-          {depth, score, nodes, totalNodes_, iterationEnd - start, *out, std::move(variation)});
+      const int hashFull = options_.progress ? HashFull() : 0;
+      for (int line = 0; line < foundLines_; ++line) {
+        const RootLine& found = rootLines_[static_cast<std::size_t>(line)];
+        IterationReport report;
+        report.depth = depth;
+        report.score = found.score;
+        report.iterationNodes = nodes;
+        report.nodes = totalNodes_;
+        report.elapsedMs = iterationEnd - start;
+        report.best = line == 0 ? *out : found.move;
+        report.moves = found.variation;
+        for (const Move& move : found.variation)
+          report.variation += (report.variation.empty() ? "" : " ") + CoordinateText(move);
+        report.mateMoves = found.mateMoves;
+        report.line = line + 1;
+        report.selectiveDepth = std::max(selectiveDepth_, depth);
+        report.hashFull = hashFull;
+        iterationOutput_(report);
+      }
     }
 
     // The clock of a game and the front end may end the search before its usual depth.
-    if (control_.softMs != SearchControl::NO_LIMIT && clock_() - start >= control_.softMs) break;
+    if (control_.softMs != SearchControl::NO_LIMIT &&
+        ((options_.adaptTime && rootChoices == 1) ||
+         clock_() - start >= SoftLimit(bestChanged, scoreDrop)))
+      break;
     if (totalNodes_ >= control_.maxNodes || (control_.interrupted && control_.interrupted())) {
       stopped_ = true;
       break;
     }
+    const int mate = foundLines_ > 0 ? rootLines_[0].mateMoves : 0;
+    if (options_.mateMoves > 0 && mate > 0 && mate <= options_.mateMoves) break;
+    if (depth >= MAX_SEARCH_DEPTH) break;
     if (depth < limits_.minDepth) continue;
     if (nodes > limits_.maxNodes || depth >= limits_.maxDepth ||
         iterationTime > limits_.maxIterTimeMs || clock_() - start > limits_.maxTimeMs ||
@@ -101,6 +145,161 @@ void NegaScout::Think(const Board& board, Move* out) {
       break;
   }
   elapsedMs_ = clock_() - start;
+}
+
+std::int64_t NegaScout::SoftLimit(bool bestChanged, int scoreDrop) const {
+  if (!options_.adaptTime) return control_.softMs;
+  // An unsettled search gets more of its share, never more than the hard limit allows.
+  const std::int64_t soft = control_.softMs;
+  std::int64_t stretched = soft;
+  if (bestChanged) stretched += soft * 3 / 5;
+  if (scoreDrop >= 30) stretched += soft / 2;
+  return std::min(stretched, std::max(control_.hardMs / 2, soft));
+}
+
+void NegaScout::RestartClock(const SearchControl& budget) {
+  const std::int64_t elapsed = clock_() - searchStart_;
+  const auto from = [elapsed](std::int64_t limit) {
+    return limit == SearchControl::NO_LIMIT ? limit : elapsed + limit;
+  };
+  control_.softMs = from(budget.softMs);
+  control_.hardMs = from(budget.hardMs);
+}
+
+int NegaScout::SearchLines(Board& board, int depth, Move* out, int previous) {
+  excluded_.clear();
+  foundLines_ = 0;
+  const int score = Iterate(board, depth, out, previous);
+  if (stopped_) return score;
+  RootLine& first = rootLines_[0];
+  first.move = rootBest_;
+  first.score = score;
+  first.variation = RootVariation(board, rootBest_, &first.mateMoves);
+  if (first.mateMoves == 0) first.mateMoves = MateFromScore(score, depth);
+  foundLines_ = 1;
+  // Each further line is the best of the moves not yet in a line, in the full window.
+  while (foundLines_ < lines_) {
+    excluded_.push_back(rootLines_[static_cast<std::size_t>(foundLines_ - 1)].move);
+    Move other;
+    const int otherScore = SearchRoot(board, depth, &other, -SCORE_WINDOW, SCORE_WINDOW);
+    if (stopped_ || rootBest_.from < 0) break;
+    RootLine& line = rootLines_[static_cast<std::size_t>(foundLines_)];
+    line.move = rootBest_;
+    line.score = otherScore;
+    line.variation = RootVariation(board, rootBest_, &line.mateMoves);
+    if (line.mateMoves == 0) line.mateMoves = MateFromScore(otherScore, depth);
+    foundLines_ += 1;
+  }
+  excluded_.clear();
+  return score;
+}
+
+bool NegaScout::RootMayTry(const Move& move) const {
+  const auto listed = [&move](const std::vector<Move>& list) {
+    return std::find(list.begin(), list.end(), move) != list.end();
+  };
+  return (options_.rootMoves.empty() || listed(options_.rootMoves)) && !listed(excluded_);
+}
+
+void NegaScout::ExtendVariation(const Move& move) {
+  auto& row = variations_[static_cast<std::size_t>(ply_)];
+  row[0] = move;
+  const int length = std::min(variationLength_[static_cast<std::size_t>(ply_ + 1)], MAX_PLY - 1);
+  const auto& below = variations_[static_cast<std::size_t>(ply_ + 1)];
+  std::copy_n(below.begin(), length, row.begin() + 1);
+  variationLength_[static_cast<std::size_t>(ply_)] = length + 1;
+}
+
+std::vector<Move> NegaScout::RootVariation(const Board& root, const Move& best,
+                                           int* mateMoves) const {
+  const auto& row = variations_[0];
+  std::vector<Move> moves(row.begin(), row.begin() + variationLength_[0]);
+  // A root whose every move failed low has no variation of its own: its move starts one.
+  if (moves.empty() || !(moves[0] == best)) moves.assign(1, best);
+  return LegalPrefix(root, moves, mateMoves);
+}
+
+std::vector<Move> NegaScout::LegalPrefix(const Board& board, const std::vector<Move>& moves,
+                                         int* mateMoves) {
+  std::vector<Move> legal;
+  Board walk = board;
+  for (const Move& move : moves) {
+    Move found;
+    if (!FindCoordinateMove(walk, CoordinateText(move), found)) break;
+    PlayMove(walk, found);
+    legal.push_back(found);
+  }
+  int mate = 0;
+  if (!legal.empty() && StandingOf(walk) == Standing::CHECKMATE) {
+    const int plies = static_cast<int>(legal.size());
+    // An odd number of plies ends with the side to move giving mate.
+    mate = plies % 2 == 1 ? (plies + 1) / 2 : -plies / 2;
+  }
+  if (mateMoves) *mateMoves = mate;
+  return legal;
+}
+
+int NegaScout::MateFromScore(int score, int depth) const {
+  if (score < SCORE_MATE_FOUND && score > -SCORE_MATE_FOUND) return 0;
+  // A side mated at `ply` of an iteration of `depth` scores SCORE_NONE + (depth - ply), or,
+  // in a front end's game, -SCORE_WINDOW + ply.
+  const int plies = std::max(
+      options_.gameRules ? SCORE_WINDOW - std::abs(score) : std::abs(score) + SCORE_NONE + depth,
+      1);
+  return score > 0 ? (plies + 1) / 2 : -std::max(plies / 2, 1);
+}
+
+bool NegaScout::DrawnByRule(std::uint64_t key) const {
+  const int reversible = reversiblePlies_[static_cast<std::size_t>(ply_)];
+  if (reversible >= 100) return true;
+  const auto& earlier = options_.earlierPositions;
+  // The same side is to move every second ply.
+  for (int back = 2; back <= reversible; back += 2) {
+    const int at = ply_ - back;
+    if (at >= 0) {
+      if (pathKeys_[static_cast<std::size_t>(at)] == key) return true;
+    } else {
+      const auto index = static_cast<std::ptrdiff_t>(earlier.size()) + at;
+      if (index < 0) break;
+      if (earlier[static_cast<std::size_t>(index)] == key) return true;
+    }
+  }
+  return false;
+}
+
+int NegaScout::HashFull() const {
+  // The first thousand entries of each table stand for the rest.
+  const auto used = [](const TranspositionTable& table) {
+    int count = 0;
+    const int sample = std::min(table.Size(), 1000);
+    for (int index = 0; index < sample; ++index) count += table.EntryAt(index).type != TT_EMPTY;
+    return sample > 0 ? count * 1000 / sample : 0;
+  };
+  return (used(*tables_[WHITE]) + used(*tables_[BLACK])) / 2;
+}
+
+void NegaScout::Report(SearchProgress::Kind kind, const Move* move, int moveNumber, int score) {
+  const std::int64_t now = clock_();
+  if (kind == SearchProgress::Kind::PERIODIC)
+    lastReportMs_ = now;
+  else if (now - searchStart_ < 1000)
+    return;  // a quick search shows only its iterations
+  SearchProgress progress;
+  progress.kind = kind;
+  progress.depth = iterationDepth_;
+  progress.selectiveDepth = std::max(selectiveDepth_, ply_);
+  progress.nodes = NodesSoFar();
+  progress.elapsedMs = now - searchStart_;
+  progress.hashFull = HashFull();
+  if (move) progress.move = *move;
+  progress.moveNumber = moveNumber;
+  progress.score = score;
+  if (kind == SearchProgress::Kind::NEW_BEST) {
+    const auto& row = variations_[0];
+    progress.variation = LegalPrefix(
+        rootBoard_, std::vector<Move>(row.begin(), row.begin() + variationLength_[0]), nullptr);
+  }
+  options_.progress(progress);
 }
 
 void NegaScout::Poll() {
@@ -112,6 +311,8 @@ void NegaScout::Poll() {
     stopped_ = true;
   else if (control_.interrupted && control_.interrupted())
     stopped_ = true;
+  if (options_.progress && !stopped_ && clock_() - lastReportMs_ >= 1000)
+    Report(SearchProgress::Kind::PERIODIC);
 }
 
 Move NegaScout::FallbackMove(Board& board) const {
@@ -141,20 +342,37 @@ int NegaScout::SearchRoot(Board& board, int depth, Move* out, int alpha, int bet
   std::uint32_t lock;
   const TableSlot slot = SlotOf(board, lock);
 
-  MoveList moves;
-  if (!moves.Generate(board)) {
+  MoveList generated;
+  if (!generated.Generate(board)) {
     if constexpr (Tracing(10)) SearchTraceLog() << "illegal position\n";
     return -SCORE_ILLEGAL;
+  }
+  // The front end may leave root moves out; so do the lines already found.
+  MoveList chosen;
+  const bool choosing = !options_.rootMoves.empty() || !excluded_.empty();
+  if (choosing) {
+    for (const Move& move : generated)
+      if (RootMayTry(move)) chosen.Add(move);
+  }
+  MoveList& moves = choosing ? chosen : generated;
+  ply_ = 0;
+  variationLength_[0] = 0;
+  rootBest_ = Move();
+  if (moves.Empty()) {
+    out->piece = WK + board.sideToMove;
+    out->flags = GameEndFlags(board, generated);
+    return SCORE_NONE;
   }
   Node node{alpha, beta};
   TryMoves(board, moves, -1, -1, depth, SCORE_MATE_FOUND, node);
   if (stopped_) return 0;
 
   Move best = node.bestMove >= 0 ? moves[node.bestMove] : Move();
+  rootBest_ = best;
   // No acceptable move, or only moves that delay a mate found against the side to move.
   if (node.bestScore <= SCORE_GIVE_UP) {
     best.piece = WK + board.sideToMove;
-    best.flags = GameEndFlags(board, moves);
+    best.flags = GameEndFlags(board, generated);
   }
   *out = best;
   // The root also replaces an entry of depth 0.
@@ -214,13 +432,24 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
     Board child = board;
     child.MakeMove(&moves[index]);
     searched += 1;
+    if (ply_ == 0 && options_.progress)
+      Report(SearchProgress::Kind::CURRENT_MOVE, &moves[index], searched);
+    const std::size_t below = static_cast<std::size_t>(ply_ + 1);
+    variationLength_[below] = 0;
+    if (options_.gameRules)
+      reversiblePlies_[below] = IsIrreversible(moves[index]) ? 0 : reversiblePlies_[below - 1] + 1;
     const auto searchChild = [&](int childAlpha, int childBeta) {
-      return depth > 1 ? -Search(child, depth - 1, &reply, childAlpha, childBeta)
-                       : -Quiesce(child, childAlpha, childBeta, 0);
+      ply_ += 1;
+      const int childScore = depth > 1 ? -Search(child, depth - 1, &reply, childAlpha, childBeta)
+                                       : -Quiesce(child, childAlpha, childBeta, 0);
+      ply_ -= 1;
+      return childScore;
     };
     int score = searchChild(-nullBound, -node.alpha);
     if (node.alpha < score && score < node.beta) {
-      const int again = searchChild(-node.beta, -score);
+      // A front end's game searches again in the node's own window, so that a move whose
+      // score the null window found exactly brings its variation along.
+      const int again = searchChild(-node.beta, options_.gameRules ? -node.alpha : -score);
       if (again > score) score = again;
     }
     if (stopped_) return;
@@ -228,7 +457,13 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
       node.bestScore = score;
       node.bestIndex = searched;
       node.bestMove = index;
-      if (score > node.alpha) node.alpha = score;
+      if (score > node.alpha) {
+        node.alpha = score;
+        // A cut needs no variation, but for the root's own.
+        if (score < node.beta || ply_ == 0) ExtendVariation(moves[index]);
+        if (ply_ == 0 && options_.progress && excluded_.empty())
+          Report(SearchProgress::Kind::NEW_BEST, &moves[index], searched, score);
+      }
     }
     nullBound = node.alpha + 1;
   }
@@ -256,6 +491,15 @@ int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
   stats_.regularNodes += 1;
   if (--pollCountdown_ == 0) Poll();
   if (stopped_) return 0;
+  // Under a front end's game: a draw by rule ends the line, and a node of the principal
+  // variation is searched even when the table knows its result.
+  bool variationNode = false;
+  if (options_.gameRules) {
+    const std::uint64_t key = RepetitionKey(board);
+    if (DrawnByRule(key)) return 0;
+    pathKeys_[static_cast<std::size_t>(ply_)] = key;
+    variationNode = beta - alpha > 1;
+  }
   std::uint32_t lock;
   const TableSlot slot = SlotOf(board, lock);
   const TTEntry& entry = slot.Entry();
@@ -268,7 +512,10 @@ int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
   } else if (!slot.MayAnswer(lock)) {
     stats_.regularCollisions += 1;  // another position's entry, known from the mark alone
   } else if (entry.Answers(lock)) {
-    if (entry.depth >= depth) {
+    if (variationNode) {
+      hashFrom = entry.from;
+      hashTo = entry.to;
+    } else if (entry.depth >= depth) {
       stats_.regularTtHits += 1;
       const TableAnswer answer = Consult(entry, board.moveNumber, alpha, beta);
       if (answer.ends) {
@@ -299,8 +546,12 @@ int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
   TryMoves(board, moves, hashFrom, hashTo, depth, std::numeric_limits<int>::max(), node);
   if (stopped_) return 0;
 
-  // Every move was refused: mate when in check, else stalemate.
-  if (node.bestScore <= -SCORE_WINDOW) return InCheck(board) ? node.bestScore + depth : 0;
+  // Every move was refused: mate when in check, else stalemate. A front end's game scores a
+  // mate by its distance from the root, so that the quicker mate is the better one.
+  if (node.bestScore <= -SCORE_WINDOW) {
+    if (!InCheck(board)) return 0;
+    return options_.gameRules ? -SCORE_WINDOW + ply_ : node.bestScore + depth;
+  }
 
   if (node.bestMove >= 0) {
     bestFrom = moves[node.bestMove].from;
@@ -313,6 +564,7 @@ int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
 
 int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   stats_.quiescenceNodes += 1;
+  if (ply_ - qdepth > selectiveDepth_) selectiveDepth_ = ply_ - qdepth;
   if (--pollCountdown_ == 0) Poll();
   if (stopped_) return 0;
   std::uint32_t lock;
@@ -406,25 +658,6 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
     stats_.quiescenceBestIndexSum += bestIndex - 1;
   }
   return bestScore;
-}
-
-std::string NegaScout::PrincipalVariation(int depth, const Board& board,
-                                          const TranspositionTable& first,
-                                          const TranspositionTable& second) {
-  std::string text;
-  Board walk = board;
-  MoveList moves;
-  for (int round = 0; round < depth; ++round) {
-    const TTEntry& entry = (walk.sideToMove == WHITE ? first : second).Slot(walk);
-    if (!entry.Answers(walk.HashLock())) break;
-    moves.Generate(walk);
-    const Move* move = moves.Find(entry.from, entry.to);
-    if (!walk.MakeMove(move)) break;
-    // A promotion names its piece, so that front ends can read the move.
-    text += CoordinateText(*move);
-    if (round + 1 < depth) text += ' ';
-  }
-  return text;
 }
 
 std::string NegaScout::ParametersReport() {

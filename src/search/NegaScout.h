@@ -2,9 +2,11 @@
 // two transposition tables, history ordering and a capture-only quiescence search.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "board/Board.h"
 #include "board/Move.h"
@@ -12,6 +14,7 @@
 #include "search/SearchControl.h"
 #include "search/SearchEngine.h"
 #include "search/SearchLimits.h"
+#include "search/SearchOptions.h"
 
 // Scores of the search.
 inline constexpr int SCORE_NONE = -30001;   // no move accepted (yet)
@@ -24,15 +27,21 @@ inline constexpr int SCORE_GIVE_UP =
 inline constexpr int ASPIRATION_WINDOW = 40;
 
 // What a finished iteration tells: its depth, score and best move, its own nodes and those of
-// the whole search so far, the time since the search began and the principal variation.
+// the whole search so far, the time since the search began and the principal variation. With
+// several lines, one report per line, the best first.
 struct IterationReport {
-  int depth;
-  int score;
-  std::int64_t iterationNodes;
-  std::int64_t nodes;
-  std::int64_t elapsedMs;
+  int depth = 0;
+  int score = 0;
+  std::int64_t iterationNodes = 0;
+  std::int64_t nodes = 0;
+  std::int64_t elapsedMs = 0;
   Move best;
-  std::string variation;
+  std::string variation;    // the moves of `moves` as coordinate text
+  std::vector<Move> moves;  // the principal variation: legal moves, the first one `best`
+  int mateMoves = 0;        // > 0: the side to move mates in so many moves; < 0: is mated
+  int line = 1;             // which of the best lines this is, from 1
+  int selectiveDepth = 0;   // the deepest ply reached, the capture search included
+  int hashFull = 0;         // the tables' use in thousandths
 };
 
 class NegaScout : public SearchEngine {
@@ -57,6 +66,11 @@ class NegaScout : public SearchEngine {
   using IterationOutput = std::function<void(const IterationReport&)>;
   void SetIterationOutput(IterationOutput output) { iterationOutput_ = std::move(output); }
   void SetLimits(const SearchLimits& limits) { limits_ = limits; }
+  // What a front end's game adds to the following searches.
+  void SetOptions(SearchOptions options) { options_ = std::move(options); }
+  const SearchOptions& Options() const { return options_; }
+  // Gives the running search the budget from now on (when a pondered move was played).
+  void RestartClock(const SearchControl& budget);
   const SearchLimits& Limits() const { return limits_; }
   // The clock and the interruptions of the following searches; the default has neither.
   void SetControl(SearchControl control) { control_ = std::move(control); }
@@ -79,10 +93,15 @@ class NegaScout : public SearchEngine {
   int Search(Board& board, int depth, Move* out, int alpha, int beta);
   int Quiesce(Board& board, int alpha, int beta, int qdepth);
 
-  // The moves the tables remember from `board` on, as coordinate text ("e2e4 e7e5").
-  static std::string PrincipalVariation(int depth, const Board& board,
-                                        const TranspositionTable& first,
-                                        const TranspositionTable& second);
+  // The moves a variation takes as long as they are legal, and the mate it ends in: moves
+  // to mate from the side to move of `board`, negative when it is mated, 0 for none.
+  static std::vector<Move> LegalPrefix(const Board& board, const std::vector<Move>& moves,
+                                       int* mateMoves);
+  // The moves to mate that a mate score of an iteration of `depth` stands for (see
+  // IterationReport::mateMoves), when the variation does not reach the mate; 0 for others.
+  int MateFromScore(int score, int depth) const;
+  // The share of table entries in use, in thousandths, from a sample.
+  int HashFull() const;
 
  private:
   // The running state of a node of the full-width search.
@@ -128,8 +147,52 @@ class NegaScout : public SearchEngine {
   // The start of every search, and of a move answered without one.
   void Begin();
 
+  // Principal variations of the running iteration, one row per ply: a node's best line is its
+  // move and the line of the child below it.
+  static constexpr int MAX_PLY = MAX_SEARCH_DEPTH + 2;
+  void ExtendVariation(const Move& move);
+  // The root's variation, checked move by move, and its mate distance.
+  std::vector<Move> RootVariation(const Board& root, const Move& best, int* mateMoves) const;
+  // Draw by the fifty-move rule or a repetition of the game or the path (gameRules only).
+  bool DrawnByRule(std::uint64_t key) const;
+  // The reports while an iteration runs, when options_.progress asks for them.
+  void Report(SearchProgress::Kind kind, const Move* move = nullptr, int moveNumber = 0,
+              int score = 0);
+  std::int64_t NodesSoFar() const {
+    return totalNodes_ + std::int64_t{stats_.regularNodes} + stats_.quiescenceNodes;
+  }
+  // One pass over the root for each wanted line; the lines found go to `lines`.
+  struct RootLine {
+    Move move;
+    int score = 0;
+    std::vector<Move> variation;
+    int mateMoves = 0;
+  };
+  static constexpr int MAX_LINES = 8;
+  int SearchLines(Board& board, int depth, Move* out, int previous);
+  // Whether the root looks at the move (searchmoves, and moves of lines already found).
+  bool RootMayTry(const Move& move) const;
+  // The soft limit after an iteration, stretched when the search is unsettled.
+  std::int64_t SoftLimit(bool bestChanged, int scoreDrop) const;
+
   SearchLimits limits_;
+  SearchOptions options_;
   SearchControl control_;
+  int ply_ = 0;
+  int iterationDepth_ = 0;
+  int selectiveDepth_ = 0;
+  std::int64_t lastReportMs_ = 0;
+  std::vector<std::array<Move, MAX_PLY>> variations_ =
+      std::vector<std::array<Move, MAX_PLY>>(MAX_PLY + 1);
+  std::array<int, MAX_PLY + 1> variationLength_{};
+  std::array<std::uint64_t, MAX_PLY + 1> pathKeys_{};
+  std::array<int, MAX_PLY + 1> reversiblePlies_{};
+  std::vector<Move> excluded_;  // root moves of the lines already found in this iteration
+  Board rootBoard_;
+  Move rootBest_;  // the best move of the last root search, as generated
+  int lines_ = 1;
+  int foundLines_ = 0;
+  std::array<RootLine, MAX_LINES> rootLines_;
   std::int64_t searchStart_ = 0;
   int pollCountdown_ = POLL_INTERVAL;
   bool stopped_ = false;

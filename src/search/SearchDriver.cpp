@@ -20,20 +20,50 @@ SearchAnswer ChooseMove(NegaScout& engine, const Board& board, SearchRequest req
     };
   }
   const SearchControl kept = engine.Control();
+  SearchOptions keptOptions = engine.Options();
   engine.SetLimits(request.limits);
   engine.SetControl(std::move(control));
-  engine.SetIterationOutput([&request](const IterationReport& report) {
-    if (request.console) request.console(IterationLine(report));
+  engine.SetOptions(std::move(request.options));
+  engine.SetIterationOutput([&request, &answer](const IterationReport& report) {
+    if (report.line == 1) {
+      if (request.console) request.console(IterationLine(report));
+      answer.variation = report.moves;
+    }
     if (request.onIteration) request.onIteration(report);
   });
   engine.Think(board, &answer.move);
   engine.SetControl(kept);
+  engine.SetOptions(std::move(keptOptions));
   engine.SetIterationOutput(nullptr);
   answer.stopped = engine.Stopped();
   answer.nodes = engine.TotalNodes();
   answer.elapsedMs = engine.ElapsedMs();
   if (request.console) request.console(ThinkingTimeLine(answer));
   return answer;
+}
+
+void ApplyOrder(const SearchOrder& order, SearchRequest& request) {
+  const int maxDepth =
+      order.depth > 0 ? std::clamp(order.depth, 2, MAX_SEARCH_DEPTH) : MAX_SEARCH_DEPTH;
+  const bool clocked = order.clock.fixedMoveMs >= 0 || order.clock.remainingMs >= 0;
+  request.budget = order.infinite ? SearchControl() : BudgetFor(order.clock);
+  request.budget.maxNodes = order.nodes;
+  request.options.mateMoves = order.mateMoves;
+  request.options.adaptTime = clocked && !order.infinite;
+  if (clocked || order.infinite || order.mateMoves > 0) {
+    request.limits =
+        SearchLimits::Unlimited(std::min(SearchLimits::DEFAULT_MIN_DEPTH, maxDepth), maxDepth);
+  } else if (order.nodes != SearchControl::NO_LIMIT) {
+    request.limits = SearchLimits::Unlimited(2, maxDepth);
+  } else if (order.depth > 0 && order.depthIsExact) {
+    request.limits = SearchLimits::FixedDepth(maxDepth);
+  } else {
+    request.limits = SearchLimits();
+    if (order.depth > 0) {
+      request.limits.maxDepth = std::min(maxDepth, request.limits.maxDepth);
+      request.limits.minDepth = std::min(request.limits.minDepth, request.limits.maxDepth);
+    }
+  }
 }
 
 std::string IterationLine(const IterationReport& report) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "board/Board.h"
 #include "board/Move.h"
@@ -15,9 +16,13 @@
 #include "search/NegaScout.h"
 #include "search/SearchControl.h"
 #include "search/SearchLimits.h"
+#include "search/SearchOptions.h"
+#include "search/TimeBudget.h"
 
 struct SearchRequest {
   SearchLimits limits;
+  // What a front end's game adds to the search; the default adds nothing.
+  SearchOptions options;
   // The clock's soft and hard limits and the node cap; its interruption is the driver's.
   SearchControl budget;
   // Asked before the search when not null: a book move answers at once.
@@ -41,10 +46,28 @@ struct SearchAnswer {
   bool stopped = false;  // the search was cut short by its budget or the stop request
   std::int64_t nodes = 0;
   std::int64_t elapsedMs = 0;
+  // The principal variation of the last finished iteration, from the move on (when searched).
+  std::vector<Move> variation;
 };
 
-// Chooses the move for the side to move of `board` with `engine`. The engine's control is
-// what it was before, afterwards.
+// What a front end asks of the next search: its clock, a depth, a node count, a mate, or a
+// search without end (analysis and pondering).
+struct SearchOrder {
+  GameClock clock;
+  int depth = 0;             // 0: none given
+  bool depthIsExact = true;  // the search goes exactly this deep (else: at most)
+  std::int64_t nodes = SearchControl::NO_LIMIT;
+  int mateMoves = 0;      // a mate in this many moves ends the search
+  bool infinite = false;  // only the stop request ends the search
+};
+
+// Sets the request's limits, budget and time options for the order. When the order has a
+// clock (or no end), the console game's limits are off and the clock decides; a depth and a
+// node count are kept as given. An order of neither kind searches as the console game does.
+void ApplyOrder(const SearchOrder& order, SearchRequest& request);
+
+// Chooses the move for the side to move of `board` with `engine`. The engine's control and
+// options are what they were before, afterwards.
 SearchAnswer ChooseMove(NegaScout& engine, const Board& board, SearchRequest request);
 
 // The console lines of a search, each with its line end: "Iteration of depth 3; best move =

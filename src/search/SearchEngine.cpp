@@ -33,6 +33,11 @@ std::unique_ptr<SearchEngine> SearchEngine::Create(int kind) {
   return nullptr;
 }
 
+void SearchEngine::ResizeTables(int entries) {
+  whiteTable_.Resize(entries);
+  blackTable_.Resize(entries);
+}
+
 void SearchEngine::ClearTables() {
   whiteTable_.Clear();
   blackTable_.Clear();

@@ -61,6 +61,8 @@ class SearchEngine {
   const HistoryTable& CaptureHistory() const { return captureHistory_; }
   // Empties both transposition tables.
   void ClearTables();
+  // Gives each table `entries` entries, empty (allocated when the search first needs them).
+  void ResizeTables(int entries);
 
  protected:
   SearchStatistics stats_;

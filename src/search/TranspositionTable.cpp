@@ -92,6 +92,18 @@ void TranspositionTable::Clear() {
   std::fill_n(marks_.get(), static_cast<std::size_t>(size_), std::uint8_t{0});
 }
 
+int TableEntriesFor(int megabytes) {
+  if (megabytes == TT_DEFAULT_MEGABYTES) return TT_SIZE;
+  const std::int64_t bytes = std::int64_t{std::clamp(megabytes, 1, TT_MAX_MEGABYTES)} << 20;
+  return static_cast<int>(bytes / (2 * (sizeof(TTEntry) + 1)));
+}
+
+void TranspositionTable::Resize(int size) {
+  Release();
+  marks_.reset();
+  size_ = std::max(size, 1);
+}
+
 int TranspositionTable::SlotIndex(std::int64_t hashKey, int size) {
   return static_cast<int>(std::llabs(hashKey % size));
 }

@@ -13,6 +13,11 @@
 #include "board/Board.h"
 
 inline constexpr int TT_SIZE = 655360;  // entries per table (0xA0000)
+// The tables' memory as front ends set it, in megabytes: the usual size counts as this many.
+inline constexpr int TT_DEFAULT_MEGABYTES = 21;
+inline constexpr int TT_MAX_MEGABYTES = 4096;
+// Entries per table for a size in megabytes (both tables and their marks together).
+int TableEntriesFor(int megabytes);
 
 // Kinds of entry (TTEntry::type). An entry of all zero bytes is empty, so that fresh zeroed
 // memory is an empty table.
@@ -116,6 +121,10 @@ class TranspositionTable {
 
   // Empties every entry (nothing to do before the entries exist).
   void Clear();
+  // Gives the table `size` entries (at least one), all empty, allocated when first needed.
+  void Resize(int size);
+  // The entry at an index below Size(), to sample the table's use; empty before allocation.
+  const TTEntry& EntryAt(int index) const { return entries_ ? entries_[index] : EMPTY_ENTRY; }
   // Whether the entries have been allocated.
   bool Allocated() const { return entries_ != nullptr; }
 

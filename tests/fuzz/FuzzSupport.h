@@ -33,6 +33,8 @@ inline constexpr const char* BOOK_FILE = "book.bin";
 // The nodes a search may visit: a position full of captures takes millions of quiescence nodes
 // even two plies deep, far too slow under the sanitizers.
 inline constexpr std::int64_t SEARCH_NODES = 3000;
+// The most the engine protocols may give the tables: "Hash" or "memory" may ask for gigabytes.
+inline constexpr int HASH_MEGABYTES = 32;
 
 // An engine two plies deep and at most SEARCH_NODES nodes per search.
 inline std::unique_ptr<NegaScout> CappedEngine() {

@@ -1,5 +1,6 @@
 // The UCI command stream, read through a pipe as from a front end. The input is followed by
-// "quit", as a front end ends; every search stops after a few thousand nodes.
+// "quit", as a front end ends; every search stops after a few thousand nodes, and the tables
+// stay small whatever "Hash" asks.
 #include "FuzzSupport.h"
 #include "protocol/ProtocolChannel.h"
 #include "protocol/UciSession.h"
@@ -12,6 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ProtocolChannel channel(in, fuzz::Silent(), "ConnTrace.txt");
     UciSession session(channel, fuzz::BOOK_FILE);
     session.CapSearchNodes(fuzz::SEARCH_NODES);
+    session.CapHashMegabytes(fuzz::HASH_MEGABYTES);
     session.Run();
   });
   return 0;

@@ -2,7 +2,10 @@
 // it. Each test replays one kind of session and judges the order and content of the replies.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,7 +20,8 @@ namespace {
 
 const std::string FEATURES =
     "feature ping=1 setboard=1 playother=1 san=0 usermove=1 time=1 draw=0 sigint=0 sigterm=0 "
-    "reuse=0 analyze=1 myname=\"Velmora\" variants=\"normal\" color=0 ics=0 name=0 pause=0 done=1";
+    "reuse=0 analyze=1 memory=1 exclude=1 myname=\"Velmora\" variants=\"normal\" color=0 ics=0 "
+    "name=0 pause=0 done=1";
 
 // What xboard 4.9.1 sent when it started the engine for a match game (from its debug log):
 // it rejects "color", sets the clock, then waits for the opponent before it says who moves.
@@ -83,6 +87,36 @@ bool IsLegalMoveLine(const std::string& line, const std::string& fen) {
          CoordinateText(move) == line.substr(5);
 }
 
+// Field `index` of a thinking line (0 depth, 1 score, ... 4 the variation).
+std::string Field(const std::string& line, int index) {
+  std::istringstream fields(line);
+  std::string field;
+  for (int i = 0; i <= index; ++i) std::getline(fields, field, '\t');
+  return field;
+}
+
+// The moves of a thinking line's variation.
+std::vector<std::string> Variation(const std::string& line) {
+  std::istringstream words(Field(line, 4));
+  std::vector<std::string> moves;
+  for (std::string move; words >> move;) moves.push_back(move);
+  return moves;
+}
+
+bool IsThinking(const std::string& line) {
+  return !line.empty() && std::isdigit(static_cast<unsigned char>(line[0])) &&
+         line.find('\t') != std::string::npos;
+}
+
+// Reads up to the engine's move or resignation; the thinking lines before it go to `thinking`.
+std::string ReadMove(ProtocolSession& session, std::vector<std::string>& thinking) {
+  std::string line = session.ReadLine();
+  for (; !line.starts_with("move ") && line != "resign" && line != "<timeout>" && line != "<end>";
+       line = session.ReadLine())
+    if (IsThinking(line)) thinking.push_back(line);
+  return line;
+}
+
 TEST(XboardSession, XboardStartUpThenGamesToMateInBothColours) {
   Engine engine;
   engine.StartLikeXboard();
@@ -94,10 +128,14 @@ TEST(XboardSession, XboardStartUpThenGamesToMateInBothColours) {
   engine.session.Send("ping 2");
   EXPECT_EQ(engine.session.ReadLine(), "pong 2");
 
-  // The engine, as White, mates in one with a promotion: sent with its letter.
+  // The engine, as White, mates in one with a promotion: sent with its letter, and scored as a
+  // mate in one.
   engine.session.Send("new\nforce\nsetboard 7k/P5R1/7K/8/8/8/8/8 w - - 0 50\ngo");
-  const std::string promotion = engine.session.ReadUntil("move");
+  std::vector<std::string> thinking;
+  const std::string promotion = ReadMove(engine.session, thinking);
   EXPECT_TRUE(promotion == "move a7a8q" || promotion == "move a7a8r") << promotion;
+  ASSERT_FALSE(thinking.empty());
+  EXPECT_EQ(Field(thinking.back(), 1), "100001") << thinking.back();
   EXPECT_EQ(engine.session.ReadLine(), "1-0 {White mates}");
   engine.session.Send("result 1-0 {White mates}");
 
@@ -199,15 +237,34 @@ TEST(XboardSession, AnalysisFollowsTheMovesUntilExit) {
 // The thinking line: depth, score, centiseconds since the search began, the iteration's nodes
 // and the variation.
 TEST(XboardSession, ThinkingLineLayout) {
-  const IterationReport report{3, 29999, 151, 200, 1234, Move{}, "d1d8"};
-  EXPECT_EQ(ThinkingLine(report), "3\t29999\t123\t151\td1d8");
+  IterationReport report;
+  report.depth = 3;
+  report.score = 47;
+  report.iterationNodes = 151;
+  report.nodes = 200;
+  report.elapsedMs = 1234;
+  report.variation = "d1d8";
+  EXPECT_EQ(ThinkingLine(report), "3\t47\t123\t151\td1d8");
+  // Mates count moves from 100000, whatever the score: the side to move mates in 2, or is
+  // mated in 3.
+  report.mateMoves = 2;
+  EXPECT_EQ(ThinkingLine(report), "3\t100002\t123\t151\td1d8");
+  report.mateMoves = -3;
+  EXPECT_EQ(ThinkingLine(report), "3\t-100003\t123\t151\td1d8");
 }
 
-// A finished position is analysed at once, with its result; a front end of protocol version 1
-// (gnome-chess: xboard, random, no protover) gets no features and plays.
-TEST(XboardSession, FinishedPositionsAndProtocolVersionOne) {
+// Mated in one, the engine says so and resigns; a finished position is analysed at once, with
+// its result; a front end of protocol version 1 (gnome-chess: xboard, random, no protover) gets
+// no features and plays.
+TEST(XboardSession, MatedFinishedPositionsAndProtocolVersionOne) {
   Engine engine;
-  engine.session.Send("setboard 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\nusermove a1a8");
+  // White's only move is met by mate.
+  engine.session.Send("force\nsetboard 6k1/8/8/8/8/1r6/r7/7K w - - 0 1\ngo");
+  std::vector<std::string> thinking;
+  EXPECT_EQ(ReadMove(engine.session, thinking), "resign");
+  ASSERT_FALSE(thinking.empty());
+  EXPECT_EQ(Field(thinking.back(), 1), "-100001") << thinking.back();
+  engine.session.Send("new\nsetboard 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\nusermove a1a8");
   EXPECT_EQ(engine.session.ReadLine(), "1-0 {White mates}");
   engine.session.Send("post\nanalyze");
   EXPECT_EQ(engine.session.ReadLine(), "0\t-100000\t0\t0\t1-0 {White mates}");
@@ -217,9 +274,149 @@ TEST(XboardSession, FinishedPositionsAndProtocolVersionOne) {
   ProtocolSession gnome(directory.Path(), {VELMORA_BINARY, "xboard"});
   gnome.Send("xboard\nrandom\nnew\ne2e4");
   EXPECT_EQ(gnome.ReadUntil("move").substr(0, 5), "move ");
+  gnome.Send("g1f3");  // legal after any first move of Black
+  EXPECT_EQ(gnome.ReadUntil("move").substr(0, 5), "move ");
   gnome.Send("quit");
   EXPECT_EQ(gnome.Wait(), 0);
   EXPECT_EQ(directory.Read("ConnTrace.txt").find("feature"), std::string::npos);
+}
+
+// The game as the test plays it along: coordinate moves made on a record of its own.
+struct Replay {
+  explicit Replay(const std::string& fen) : game(""), start(fen) {
+    std::string error;
+    game.SetUp(fen, error);
+  }
+  // Plays a move the test knows to be legal.
+  void Play(const std::string& text) {
+    Move move;
+    ASSERT_TRUE(game.FindMove(text, move)) << text;
+    game.Play(move);
+    moves.push_back(text);
+  }
+  // A legal move other than any of `others`.
+  std::string MoveOtherThan(const std::vector<std::string>& others) const {
+    Board board = game.Position();
+    MoveList list;
+    list.Generate(board);
+    for (const Move& move : list)
+      if (IsLegal(board, move) &&
+          std::find(others.begin(), others.end(), CoordinateText(move)) == others.end())
+        return CoordinateText(move);
+    return "";
+  }
+  // The record the engine's log should hold for these moves, from the FEN tag on.
+  std::string Log(const std::string& white, const std::string& black) const {
+    TemporaryDirectory directory;
+    EngineSession record((directory.Path() / "games.pgn").string());
+    std::string error;
+    record.SetUp(start, error);
+    for (const std::string& text : moves) {
+      Move move;
+      record.FindMove(text, move);
+      record.Play(move);
+    }
+    record.whiteName = white;
+    record.blackName = black;
+    record.WriteRecord();
+    const std::string log = directory.Read("games.pgn");
+    return log.substr(log.find("[FEN"));
+  }
+  EngineSession game;
+  std::string start;
+  std::vector<std::string> moves;
+};
+
+// With "hard" the engine thinks on the reply its variation expects. That reply goes on with the
+// same search (its depths keep rising); any other reply is searched afresh; "easy" ends it. The
+// log holds exactly the moves played, never the guess.
+TEST(XboardSession, PonderingOnTheExpectedReplyAndOnAnyOther) {
+  Engine engine(false);
+  const std::string start = "r2q1rk1/pp2bppp/2n1bn2/3p4/3P4/2NBBN2/PP3PPP/R2Q1RK1 w - - 0 10";
+  Replay replay(start);
+  engine.session.Send("new\nhard\npost\nlevel 40 0:10 0\nsetboard " + start);
+  std::vector<std::string> thinking;
+  // The front end's move as xboard sends it, and the engine's answer.
+  const auto exchange = [&](const std::string& reply) {
+    replay.Play(reply);
+    engine.session.Send("time 1000\notim 1000\nusermove " + reply);
+    const std::string move = ReadMove(engine.session, thinking);
+    ASSERT_TRUE(move.starts_with("move ")) << move;
+    replay.Play(move.substr(5));
+  };
+  exchange("a2a3");
+  ASSERT_FALSE(thinking.empty());
+  const std::vector<std::string> expected = Variation(thinking.back());
+  ASSERT_GE(expected.size(), 2u) << thinking.back();
+  // Pondering shows its thinking before the reply comes; the reply arrives at depth 3.
+  thinking = {engine.session.ReadLine()};
+  while (IsThinking(thinking.back()) && std::stoi(Field(thinking.back(), 0)) < 3)
+    thinking.push_back(engine.session.ReadLine());
+  ASSERT_TRUE(IsThinking(thinking.back())) << thinking.back();
+  exchange(expected[1]);
+  for (std::size_t i = 1; i < thinking.size(); ++i)
+    EXPECT_LE(std::stoi(Field(thinking[i - 1], 0)), std::stoi(Field(thinking[i], 0)))
+        << thinking[i];
+
+  // Another reply than any the variations expected.
+  std::vector<std::string> guesses;
+  for (const std::string& line : thinking)
+    if (Variation(line).size() > 1) guesses.push_back(Variation(line)[1]);
+  EXPECT_TRUE(IsThinking(engine.session.ReadLine()));
+  exchange(replay.MoveOtherThan(guesses));
+
+  // Pondering ends with "easy": after the next move nothing more is thought.
+  engine.session.Send("easy");
+  exchange(replay.MoveOtherThan({}));
+  engine.session.Send("ping 1");
+  EXPECT_EQ(engine.session.ReadLine(), "pong 1");
+  // Quit while the engine ponders: the guess is no move of the game.
+  engine.session.Send("hard");
+  exchange(replay.MoveOtherThan({}));
+  EXPECT_TRUE(IsThinking(engine.session.ReadLine()));
+  const std::string log = engine.Quit();
+  ASSERT_NE(log.find("[FEN"), std::string::npos) << log;
+  EXPECT_EQ(log.substr(log.find("[FEN")), replay.Log("Winboard - Human", "Velmora"));
+}
+
+// After a move that repeats a position for the third time the engine, when it plays a side,
+// claims the draw; in force mode the second time passes without a word.
+TEST(XboardSession, ARepetitionIsClaimed) {
+  Engine engine(false);
+  engine.session.Send("new\nforce\nsetboard 4k1n1/4p3/8/8/8/8/4P3/4K1N1 w - - 0 1");
+  engine.session.Send("usermove g1f3\nusermove g8f6\nusermove f3g1\nusermove f6g8");
+  engine.session.Send("usermove g1f3\nusermove g8f6\nusermove f3g1\nplayother\nusermove f6g8");
+  engine.session.Send("ping 1");
+  EXPECT_EQ(engine.session.ReadLine(), "1/2-1/2 {3-fold repetition}");
+  EXPECT_EQ(engine.session.ReadLine(), "pong 1");
+  engine.session.Send("result 1/2-1/2 {3-fold repetition}\nping 2");
+  EXPECT_EQ(engine.session.ReadLine(), "pong 2");
+  const std::string log = engine.Quit();
+  EXPECT_NE(log.find("Ng8f6   4.  Nf3g1  Nf6g8  1/2-1/2"), std::string::npos) << log;
+}
+
+// "memory" sizes the tables; excluded moves stay out of the analysis until the position changes.
+TEST(XboardSession, MemoryAndExcludedMovesInAnalysis) {
+  Engine engine(false);
+  const std::string middlegame = "r2q1rk1/pp2bppp/2n1bn2/3p4/3P4/2NBBN2/PP3PPP/R2Q1RK1 w - - 0 10";
+  engine.session.Send("memory 8\nnew\nforce\nsetboard " + middlegame);
+  engine.session.Send("post\nanalyze\nexclude all\ninclude d1b3\nexclude e2e5\nping 1");
+  EXPECT_EQ(engine.session.ReadUntil("Error"), "Error (illegal move): exclude e2e5");
+  EXPECT_EQ(engine.session.ReadUntil("pong"), "pong 1");
+  for (int line = 0; line < 2; ++line) {
+    const std::string thinking = engine.session.ReadLine();
+    EXPECT_TRUE(IsThinking(thinking) && Field(thinking, 4).starts_with("d1b3")) << thinking;
+  }
+  // With every move left out there is nothing to analyse.
+  engine.session.Send("exclude all\nping 2\nping 3");
+  EXPECT_EQ(engine.session.ReadUntil("pong"), "pong 2");
+  EXPECT_EQ(engine.session.ReadLine(), "pong 3");
+  // A move and its take-back clear the set.
+  engine.session.Send("usermove a2a3\nundo\nping 4");
+  EXPECT_EQ(engine.session.ReadUntil("pong"), "pong 4");
+  EXPECT_TRUE(IsThinking(engine.session.ReadLine()));
+  engine.session.Send("exit");
+  EXPECT_EQ(engine.Quit(), "");
 }
 
 TEST(XboardSession, AClosedPipeEndsTheGameAndAWrongStartIsRefused) {
