@@ -496,7 +496,10 @@ int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
   bool variationNode = false;
   if (options_.gameRules) {
     const std::uint64_t key = RepetitionKey(board);
-    if (DrawnByRule(key)) return 0;
+    // Only a lawful position is drawn (a move into check stays refused), and the fiftieth
+    // move may still mate.
+    if (DrawnByRule(key) && !KingCanBeTaken(board) && (!InCheck(board) || HasLegalMove(board)))
+      return 0;
     pathKeys_[static_cast<std::size_t>(ply_)] = key;
     variationNode = beta - alpha > 1;
   }

@@ -1,11 +1,10 @@
 // The search as the engine modes run it: the front end's clock, depth and node orders, the
-// principal variation with its mates, several best lines, root moves, reports while an
-// iteration runs and pondering's change of clock. Clocks are fake: they step with every look.
+// principal variation with its mates, root moves, reports while an iteration runs and
+// pondering's change of clock. Clocks are fake: they step with every look.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -108,35 +107,25 @@ TEST(GameSearch, VariationsEndAtTheMate) {
   EXPECT_EQ(two.reports.back().moves.size(), 3u);
 }
 
-// Several lines: each depth reports them best first with different first moves; root moves
-// given by the front end are the only ones searched; a mate order ends the search by itself.
-TEST(GameSearch, LinesRootMovesAndMateOrders) {
+// The fifty-move rule draws only lawful positions: with 99 plies gone, a king move into the
+// rook's file stays refused (a game was forfeited that way), and the hundredth ply may mate.
+TEST(GameSearch, TheFiftyMoveRuleDrawsOnlyLawfulPositions) {
   SearchOrder order;
-  order.depth = 3;
-  SearchOptions options;
-  options.lines = 3;
-  const Searched three = Search(MIDDLE_GAME, order, 0, options);
-  ASSERT_EQ(three.reports.size(), 6u);  // depths 2 and 3
-  for (std::size_t depth = 0; depth < 2; ++depth) {
-    std::set<std::string> firsts;
-    for (std::size_t line = 0; line < 3; ++line) {
-      const IterationReport& report = three.reports[depth * 3 + line];
-      EXPECT_EQ(report.line, static_cast<int>(line) + 1);
-      firsts.insert(CoordinateText(report.moves.at(0)));
-      if (line > 0) {
-        EXPECT_LE(report.score, three.reports[depth * 3 + line - 1].score);
-      }
-    }
-    EXPECT_EQ(firsts.size(), 3u);
-  }
-  EXPECT_EQ(three.reports[3].best, three.answer.move);
-  // More lines than moves: as many lines as there are moves.
-  EXPECT_EQ(Search("7k/8/8/8/8/8/6q1/K7 w - - 0 1", order, 0, options).reports.size(), 2u);
+  order.depth = 4;
+  SearchOptions late;
+  late.reversiblePlies = 99;
+  const char* rookEnding = "8/8/k7/3K4/8/1R6/8/4r3 b - - 99 133";
+  const Searched searched = Search(rookEnding, order, 0, late);
+  EXPECT_TRUE(IsLegalMove(FromFen(rookEnding), searched.answer.move))
+      << CoordinateText(searched.answer.move);
+  EXPECT_EQ(searched.reports.back().score, 0);
+  const Searched mate = Search("k7/8/1K6/8/8/8/8/7R w - - 99 80", order, 0, late);
+  EXPECT_EQ(CoordinateText(mate.answer.move), "h1h8");
+  EXPECT_EQ(mate.reports.back().mateMoves, 1);
+}
 
-  SearchOptions only;
-  only.rootMoves = {GeneratedMove(FromFen(MIDDLE_GAME), "a2a3")};
-  EXPECT_EQ(CoordinateText(Search(MIDDLE_GAME, order, 0, only).answer.move), "a2a3");
-
+// A mate order ends a search without end by itself, once the mate is short enough.
+TEST(GameSearch, AMateOrderEndsTheSearch) {
   SearchOrder mate;
   mate.mateMoves = 2;
   mate.infinite = true;
