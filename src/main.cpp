@@ -54,7 +54,9 @@ void PrintUsage() {
                "  velmora xboard                  the engine of a front end (xboard protocol)\n"
                "  velmora uci                     the engine of a front end (UCI)\n"
                "  velmora createbook BOOK DEPTH PGN...\n"
-               "                                  builds an opening book from PGN files\n"
+               "                                  builds an opening book from PGN files; an\n"
+               "                                  existing BOOK is replaced only by a complete\n"
+               "                                  new one\n"
                "  velmora --help | --version\n"
                "\n"
                "The program works in its current folder: it writes games.pgn and its trace\n"
@@ -104,8 +106,10 @@ int PlayUciEngine() {
 }
 
 // createbook <destination file> <max_depth> <source file>...: the book from the first plies of
-// every game of the sources. Nothing is written when the arguments are too few or a source
-// holds a move that cannot be resolved; 1 then, and when the book cannot be written.
+// every game of the sources. The book is written beside the destination and takes its place
+// only when complete: when the arguments are too few, no game could be read, a source holds a
+// move that cannot be resolved, the build is interrupted or the book cannot be written, an
+// existing book stays as it was; 1 then, unless a signal ended the build.
 int CreateBook(int argc, char** argv) {
   if (argc < 5) {
     std::cerr << "Not enough parameters for openingbookcreation !" << std::endl
@@ -115,14 +119,22 @@ int CreateBook(int argc, char** argv) {
               << "Parameter 4..n: <source file>" << std::endl;
     return 1;
   }
+  BookFileReplacement destination;
+  if (std::string error; !destination.Begin(argv[2], error)) {
+    std::cerr << error << std::endl;
+    return 1;
+  }
   OpeningBook book;
   book.maxDepth = std::atoi(argv[3]);
   int total = 0;
   for (int i = 4; i < argc; ++i) {
     *ConsoleOut << "Open source file ( " << argv[i] << " ) for creation... " << std::endl;
+    const int setUpBefore = book.setUpGamesSkipped;
     const OpeningBook::SourceRead read = book.Create(argv[i]);
     if (!read.opened) {
       std::cerr << "Can't open source file ( " << argv[i] << " ) for creation...!" << std::endl;
+    } else if (!read.failed && read.games == 0 && book.setUpGamesSkipped == setUpBefore) {
+      std::cerr << "Warning: no game found in source file ( " << argv[i] << " )!" << std::endl;
     }
     *ConsoleOut << read.notes << std::flush;
     if (read.failed) {
@@ -142,7 +154,12 @@ int CreateBook(int argc, char** argv) {
   if (book.setUpGamesSkipped > 0)
     *ConsoleOut << "Skipped " << book.setUpGamesSkipped
                 << " games that start from a set-up position" << std::endl;
-  if (std::string error; !book.Save(argv[2], error)) {
+  if (total == 0) {
+    std::cerr << "No game read from the source files: the book ( " << argv[2]
+              << " ) is not written!" << std::endl;
+    return 1;
+  }
+  if (std::string error; !destination.Commit(book, error)) {
     std::cerr << error << std::endl;
     return 1;
   }

@@ -1,10 +1,48 @@
-// Building an opening book from PGN game collections.
+// Building an opening book from PGN game collections, and replacing a book file by a new one.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <iterator>
 
 #include "board/Rules.h"
 #include "book/OpeningBook.h"
 #include "book/Outcome.h"
 #include "book/PGNParser.h"
+#include "console/Console.h"
+
+namespace {
+
+struct sigaction previousActions[std::size(INTERRUPTING_SIGNALS)];
+bool handlersInstalled = false;
+
+// The temporary book file the handler removes; null when none is pending.
+std::atomic<const char*> pendingFile{nullptr};
+static_assert(std::atomic<const char*>::is_always_lock_free);
+
+// Removes the pending file, then lets the signal end the program as it would have without the
+// handler (installed to run once, so the signal raised again takes its default action as soon
+// as the handler returns).
+extern "C" void RemovePendingBookAndResignal(int signal) {
+  if (const char* file = pendingFile.load()) unlink(file);
+  raise(signal);
+}
+
+// The permissions of a new book file: those of the book it replaces, else the usual ones.
+mode_t NewFileMode(const std::string& destination) {
+  if (struct stat old{}; stat(destination.c_str(), &old) == 0) return old.st_mode & 07777;
+  const mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
 
 OpeningBook::SourceRead OpeningBook::Create(const std::string& sourceFileName) {
   SourceRead read;
@@ -42,3 +80,81 @@ OpeningBook::SourceRead OpeningBook::Create(const std::string& sourceFileName) {
   read.error = reader.Error();
   return read;
 }
+
+bool BookFileReplacement::Begin(const std::string& destinationName, std::string& error) {
+  destination = destinationName;
+  const auto fail = [&](int number) {
+    error = "Can't write OpeningBook file " + destination + " (" + std::strerror(number) + ")!";
+    Abandon();
+    return false;
+  };
+  if (struct stat old{}; stat(destination.c_str(), &old) == 0 && S_ISDIR(old.st_mode))
+    return fail(EISDIR);
+
+  // The signals wait until the handler knows the file it removes.
+  sigset_t held, previousMask;
+  sigemptyset(&held);
+  for (int signal : INTERRUPTING_SIGNALS) sigaddset(&held, signal);
+  sigprocmask(SIG_BLOCK, &held, &previousMask);
+  struct sigaction action {};
+  action.sa_handler = RemovePendingBookAndResignal;
+  action.sa_mask = held;
+  action.sa_flags = SA_RESETHAND;
+  for (std::size_t i = 0; i < std::size(INTERRUPTING_SIGNALS); ++i) {
+    sigaction(INTERRUPTING_SIGNALS[i], nullptr, &previousActions[i]);
+    // A signal the program was started to ignore (nohup) stays ignored.
+    if (previousActions[i].sa_handler != SIG_IGN)
+      sigaction(INTERRUPTING_SIGNALS[i], &action, nullptr);
+  }
+  handlersInstalled = true;
+  std::string name = destination + ".tmp-XXXXXX";
+  descriptor = mkstemp(name.data());
+  const int number = errno;
+  if (descriptor >= 0) {
+    temporary = name;
+    pendingFile.store(temporary.c_str());
+  }
+  sigprocmask(SIG_SETMASK, &previousMask, nullptr);
+  if (descriptor < 0) return fail(number);
+  return true;
+}
+
+bool BookFileReplacement::Commit(const OpeningBook& book, std::string& error) {
+  if (temporary.empty()) {
+    error = "Can't write OpeningBook file " + destination + "!";
+    return false;
+  }
+  if (!book.Save(temporary, error)) {
+    error = "Can't write OpeningBook file " + destination + "!";
+    Abandon();
+    return false;
+  }
+  // On the disk, and with the permissions of the old book, before it takes the old book's place.
+  if (fchmod(descriptor, NewFileMode(destination)) != 0 || fsync(descriptor) != 0 ||
+      std::rename(temporary.c_str(), destination.c_str()) != 0) {
+    const int number = errno;
+    error = "Can't write OpeningBook file " + destination + " (" + std::strerror(number) + ")!";
+    Abandon();
+    return false;
+  }
+  pendingFile.store(nullptr);  // the name is the book's now
+  temporary.clear();
+  Abandon();
+  return true;
+}
+
+void BookFileReplacement::Abandon() {
+  if (!temporary.empty()) unlink(temporary.c_str());
+  // The handlers go only after the file, so that no signal in between leaves it behind.
+  pendingFile.store(nullptr);
+  temporary.clear();
+  if (descriptor >= 0) close(descriptor);
+  descriptor = -1;
+  if (handlersInstalled) {
+    for (std::size_t i = 0; i < std::size(INTERRUPTING_SIGNALS); ++i)
+      sigaction(INTERRUPTING_SIGNALS[i], &previousActions[i], nullptr);
+    handlersInstalled = false;
+  }
+}
+
+BookFileReplacement::~BookFileReplacement() { Abandon(); }

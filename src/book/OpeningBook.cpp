@@ -45,21 +45,29 @@ bool IsBoardMove(const Move& m) {
          (IsPieceCode(m.captured) || m.captured == NO_PIECE) && kindOk && promotionOk;
 }
 
-bool ReadEntry(std::istream& in, BookEntry& entry) {
+// The record after its marker. Books hold millions of records: they are read straight from the
+// stream's buffer, a record at a time.
+bool ReadEntry(std::streambuf& in, BookEntry& entry) {
+  std::uint8_t bytes[11 * sizeof(std::int32_t)];
+  if (in.sgetn(reinterpret_cast<char*>(bytes), sizeof bytes) != sizeof bytes) return false;
   std::int32_t lock = 0;
   Move& m = entry.move;
+  const std::uint8_t* next = bytes;
   for (std::int32_t* field : {&entry.goodCount, &entry.neutralCount, &lock, &m.captured, &m.to,
-                              &m.score, &m.scoreType, &m.flags, &m.piece, &m.depth, &m.from})
-    if (!GetInt(in, *field)) return false;
+                              &m.score, &m.scoreType, &m.flags, &m.piece, &m.depth, &m.from}) {
+    *field = GetLittleEndian<std::int32_t>(next);
+    next += sizeof(std::int32_t);
+  }
   entry.hashLock = static_cast<std::uint32_t>(lock);
   return IsBoardMove(m);
 }
 
 // One side's buckets up to the marker that ends the section; false for a damaged section.
 template <typename Table>
-bool ReadSection(std::istream& in, Table& table, std::uint8_t endMarker, std::int32_t& entryCount) {
+bool ReadSection(std::streambuf& in, Table& table, std::uint8_t endMarker,
+                 std::int32_t& entryCount) {
   std::size_t bucket = 0;
-  for (int c = in.get(); c != std::char_traits<char>::eof(); c = in.get()) {
+  for (int c = in.sbumpc(); c != std::char_traits<char>::eof(); c = in.sbumpc()) {
     if (c == endMarker) return true;
     if (c == MARKER_NEXT_BUCKET) {
       if (++bucket >= table.size()) return false;
@@ -71,6 +79,45 @@ bool ReadSection(std::istream& in, Table& table, std::uint8_t endMarker, std::in
     }  // any other byte is skipped
   }
   return false;  // the end of the file came first
+}
+
+// A bucket's index: an open-addressed hash table of places, each the index of an entry in the
+// bucket plus one; zero is a free place. An entry's home is hashed from its lock alone,
+// collisions take the next free place, and places are never freed: the entries of one lock
+// therefore come up in the order of the bucket when the table is walked from their home, which
+// is the order a walk down the bucket meets them. The table is at most half full.
+using Places = std::vector<std::uint32_t>;
+
+std::size_t Home(std::uint32_t lock, const Places& places) {
+  return static_cast<std::size_t>((std::uint64_t{lock} * 0x9E3779B97F4A7C15u) >> 32) &
+         (places.size() - 1);
+}
+
+void Place(Places& places, std::uint32_t lock, std::size_t index) {
+  std::size_t at = Home(lock, places);
+  while (places[at] != 0) at = (at + 1) & (places.size() - 1);
+  places[at] = static_cast<std::uint32_t>(index + 1);
+}
+
+// Indexes the bucket afresh, with room for one more entry; in the bucket's order, as above.
+void IndexBucket(Places& places, const std::vector<BookEntry>& bucket) {
+  std::size_t size = 4;
+  while (size < 2 * (bucket.size() + 1)) size *= 2;
+  places.assign(size, 0);
+  for (std::size_t index = 0; index < bucket.size(); ++index)
+    Place(places, bucket[index].hashLock, index);
+}
+
+// Calls `visit` with the index of every entry of the bucket under `lock`, in the bucket's order,
+// until it returns true.
+template <typename Visit>
+void ForEachOfLock(const Places& places, const std::vector<BookEntry>& bucket, std::uint32_t lock,
+                   const Visit& visit) {
+  if (places.empty()) return;
+  for (std::size_t at = Home(lock, places); places[at] != 0; at = (at + 1) & (places.size() - 1)) {
+    const std::size_t index = places[at] - 1;
+    if (bucket[index].hashLock == lock && visit(index)) return;
+  }
 }
 
 }  // namespace
@@ -103,13 +150,17 @@ bool OpeningBook::Load(const std::string& fileName, std::string& error) {
   }
   Table white, black;
   std::int32_t count = 0;
-  if (!ReadSection(in, white, MARKER_END_WHITE, count) ||
-      !ReadSection(in, black, MARKER_END_BLACK, count)) {
+  if (!ReadSection(*in.rdbuf(), white, MARKER_END_WHITE, count) ||
+      !ReadSection(*in.rdbuf(), black, MARKER_END_BLACK, count)) {
     error = "OpeningBook file is damaged!";
     return false;
   }
   whiteTable = std::move(white);
   blackTable = std::move(black);
+  for (std::size_t bucket = 0; bucket < TABLE_SIZE; ++bucket) {
+    IndexBucket(whitePlaces[bucket], whiteTable[bucket]);
+    IndexBucket(blackPlaces[bucket], blackTable[bucket]);
+  }
   entryCount = count;
   return true;
 }
@@ -147,44 +198,50 @@ bool OpeningBook::Save(const std::string& fileName, std::string& error) const {
 void OpeningBook::AddMove(const Move& move, std::int64_t hashKey, std::uint32_t hashLock,
                           int outcome, Color side) {
   if (outcome == OUTCOME_BAD) return;
-  std::vector<BookEntry>& bucket =
-      (side == WHITE ? whiteTable : blackTable)[static_cast<std::size_t>(BucketIndex(hashKey))];
-  BookEntry* found = nullptr;
-  std::int32_t passed = 0;
-  for (BookEntry& entry : bucket) {
-    if (entry.hashLock == hashLock && entry.move == move) {
-      found = &entry;
-      break;
-    }
-    if (maxCollisions < ++passed) maxCollisions = passed;
-  }
-  if (!found) {
+  const auto at = static_cast<std::size_t>(BucketIndex(hashKey));
+  std::vector<BookEntry>& bucket = (side == WHITE ? whiteTable : blackTable)[at];
+  Places& places = (side == WHITE ? whitePlaces : blackPlaces)[at];
+  std::size_t index = bucket.size();
+  ForEachOfLock(places, bucket, hashLock, [&](std::size_t candidate) {
+    if (!(bucket[candidate].move == move)) return false;
+    index = candidate;
+    return true;
+  });
+  // The collisions are the entries in front of it in its bucket.
+  if (std::int64_t{maxCollisions} < static_cast<std::int64_t>(index))
+    maxCollisions = static_cast<std::int32_t>(index);
+  if (index == bucket.size()) {
     ++entryCount;
+    if (places.size() < 2 * (bucket.size() + 1)) IndexBucket(places, bucket);
     BookEntry entry;
     entry.hashLock = hashLock;
     entry.move = move;
     bucket.push_back(entry);
-    found = &bucket.back();
+    Place(places, hashLock, index);
   }
-  if (outcome == OUTCOME_GOOD) found->goodCount += 1;
-  if (outcome == OUTCOME_NEUTRAL) found->neutralCount += 1;
+  BookEntry& found = bucket[index];
+  if (outcome == OUTCOME_GOOD) found.goodCount += 1;
+  if (outcome == OUTCOME_NEUTRAL) found.neutralCount += 1;
 }
 
 BookChoice OpeningBook::Probe(const Board& board) const {
   std::int64_t key;
   std::uint32_t lock;
   board.Hashes(key, lock);
-  const std::vector<BookEntry>& bucket =
-      (board.sideToMove == WHITE ? whiteTable
-                                 : blackTable)[static_cast<std::size_t>(BucketIndex(key))];
+  const auto at = static_cast<std::size_t>(BucketIndex(key));
+  const bool white = board.sideToMove == WHITE;
+  const std::vector<BookEntry>& bucket = (white ? whiteTable : blackTable)[at];
   std::vector<const BookEntry*> candidates;
   std::int64_t total = 0;
-  for (const BookEntry& entry : bucket) {
+  ForEachOfLock((white ? whitePlaces : blackPlaces)[at], bucket, lock, [&](std::size_t index) {
     // A lock can be shared by another position, and a foreign file may hold anything.
-    if (entry.hashLock != lock || !IsLegalMove(board, entry.move)) continue;
-    candidates.push_back(&entry);
-    total += entry.Weight();
-  }
+    const BookEntry& entry = bucket[index];
+    if (IsLegalMove(board, entry.move)) {
+      candidates.push_back(&entry);
+      total += entry.Weight();
+    }
+    return false;
+  });
   if (candidates.empty()) return BookChoice();
 
   // Draw a candidate uniformly and keep it with a chance proportional to its weight. Without

@@ -1,6 +1,8 @@
 // The opening book: for positions from the openings of recorded games, the moves played there
 // and how those games went. Two hash tables, one per side to move, keyed by the position's hash
-// values; stored in a binary file and asked by the engine before every search.
+// values; stored in a binary file and asked by the engine before every search. Beside every
+// bucket an index finds the entries of a position without walking the bucket, so that books of
+// millions of entries are made and read as quickly per entry as small ones.
 #pragma once
 
 #include <array>
@@ -81,4 +83,34 @@ class OpeningBook {
   // Buckets keep their entries in the order they were entered, which is the file's order.
   Table whiteTable;
   Table blackTable;
+  // Beside every bucket its index: where in the bucket the entries of each lock are (see
+  // OpeningBook.cpp).
+  using Index = std::array<std::vector<std::uint32_t>, TABLE_SIZE>;
+  Index whitePlaces;
+  Index blackPlaces;
+};
+
+// The file of a book being built: a temporary file beside the destination, which takes the
+// destination's place only once the book is complete, so an existing book is never lost to a
+// failed or interrupted build. While it is pending, Ctrl-C, SIGTERM and SIGHUP remove it before
+// they end the program as usual; dropped unfinished, it is removed as well. One at a time.
+class BookFileReplacement {
+ public:
+  BookFileReplacement() = default;
+  ~BookFileReplacement();
+  BookFileReplacement(const BookFileReplacement&) = delete;
+  BookFileReplacement& operator=(const BookFileReplacement&) = delete;
+
+  // Creates the temporary file and installs the signal handlers; false, with the reason, when
+  // the file cannot be created.
+  bool Begin(const std::string& destination, std::string& error);
+  // Writes the book into the temporary file and renames it over the destination.
+  bool Commit(const OpeningBook& book, std::string& error);
+
+ private:
+  void Abandon();  // removes a pending temporary file and gives the signals back
+
+  std::string destination;
+  std::string temporary;  // empty when nothing is pending
+  int descriptor = -1;
 };

@@ -75,6 +75,7 @@ bool PGNParser::ReadTags() {
   char byte;
   while (stream.get(byte)) {
     const unsigned char c = static_cast<unsigned char>(byte);
+    if (OpensEscapeLine(c)) continue;
     if (c == 0xFF) continue;
     if (lineComment) {
       lineComment = c != '\n' && c != '\r';
@@ -206,6 +207,7 @@ bool PGNParser::getNextMove(Move*& move, int& outcome) {
     const bool atEnd = !stream.get(byte);
     const unsigned char c = atEnd ? ' ' : static_cast<unsigned char>(byte);
     if (!atEnd) {
+      if (OpensEscapeLine(c)) continue;
       if (c == 0xFF) return false;
       if (lineComment) {
         lineComment = c != '\n' && c != '\r';
@@ -318,6 +320,14 @@ bool PGNParser::ProcessToken(std::string token, Move*& move, int& outcome) {
     return Fail("\n>> Fehler in PGNParser::getNextMove ( 2 ) MatchNo: " + std::to_string(matchNo) +
                 " MoveNo:" + std::to_string(moveNo) + "\n");
   }
+  return true;
+}
+
+bool PGNParser::OpensEscapeLine(unsigned char c) {
+  const bool first = lineStart;
+  lineStart = c == '\n' || c == '\r';
+  if (!first || c != '%' || commentDepth > 0 || inQuotes || escaped) return false;
+  lineComment = true;
   return true;
 }
 

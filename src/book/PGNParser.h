@@ -2,8 +2,9 @@
 // moves, each with the outcome for the side that made it. Only the subset of PGN found in
 // ordinary collections and downloads is understood: tag pairs (Result, White, Black, SetUp and
 // FEN are interpreted), brace and line comments, variations (skipped), numeric annotation glyphs
-// (skipped), move numbers, SAN moves with check, mate and annotation marks, and the
-// game-termination markers.
+// (skipped), move numbers, SAN moves with check, mate and annotation marks, the
+// game-termination markers, and escape lines (a line that begins with "%" is passed over, except
+// inside a brace comment or a tag's quotes, where it is text).
 //
 // The reader is a character-level state machine, not a tokenizer with a grammar. Its bracket,
 // brace, quote and escape state belongs to the reader, not to a game, and carries over from one
@@ -88,6 +89,9 @@ class PGNParser {
   bool PieceMove(const std::string& prefix, const std::string& target, std::string& coordinates);
   // Turns a complete move-text token into the next move; see getNextMove.
   bool ProcessToken(std::string token, Move*& move, int& outcome);
+  // Notes where `c`, the byte just read, stands in its line; true when it opens an escape line
+  // outside comments and quotes, which is then skipped like a line comment.
+  bool OpensEscapeLine(unsigned char c);
   // Ends the reading for `reason`; false, for the caller to answer.
   bool Fail(const std::string& reason);
 
@@ -97,7 +101,8 @@ class PGNParser {
   std::int32_t commentDepth = 0;
   bool inQuotes = false;
   bool escaped = false;             // the previous byte was a backslash
-  bool lineComment = false;         // inside a comment from ";" to the end of the line
+  bool lineComment = false;         // inside a comment from ";", or an escape line, to its end
+  bool lineStart = true;            // the next byte is the first of a line
   std::int32_t variationDepth = 0;  // nesting depth of ( ) in move text
   bool setUpPosition = false;
   MoveList moves;  // the moves of board, regenerated for every move read

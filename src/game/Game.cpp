@@ -64,8 +64,6 @@ struct InterruptRecord {
 InterruptRecord interruptRecords[2];
 volatile std::sig_atomic_t interruptCurrent = 0;
 
-constexpr int INTERRUPTING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
-
 void SetInterruptRecord(const std::string& logName, const std::string& text) {
   const int next = 1 - interruptCurrent;
   interruptRecords[next].logName = logName;

@@ -1,6 +1,12 @@
 // The createbook command of the real program, and the default book that the build makes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -92,6 +98,104 @@ TEST(CreateBook, ReadsEverySourceAndCountsTheGames) {
   EXPECT_EQ(run.output,
             WELCOME + e4 + "0\n>> Maxcollisions: 0\n>> Size ( kb ):     0\n\nMatches: 3\n");
   EXPECT_EQ(directory.Read("empty.bin").size(), 2052u);
+}
+
+// The temporary files a build left in the directory.
+std::string Leftovers(const TemporaryDirectory& directory) {
+  std::string names;
+  for (const auto& file : std::filesystem::directory_iterator(directory.Path()))
+    if (file.path().filename().string().find(".tmp-") != std::string::npos)
+      names += file.path().filename().string() + " ";
+  return names;
+}
+
+const std::string OLD_BOOK = std::string("an old book\0\x01", 13);
+
+// A build that reads no game, or fails, leaves an existing book as it was and no temporary file.
+TEST(CreateBook, AFailedBuildKeepsTheOldBook) {
+  TemporaryDirectory directory;
+  directory.Write("keep.bin", OLD_BOOK);
+  std::filesystem::create_directory(directory.Path() / "folder");
+  directory.Write("empty.pgn", "");
+  directory.Write("binary.pgn", std::string("\x7F\x45LF\x02\x01\x01\0\0\xFF\xFE{\x90", 13));
+  directory.Write("bad.pgn", Game("1-0", "1. e4 e5 2. Ke3"));
+  directory.Write("good.pgn", Game("1-0", "1. e4 e5"));
+  const std::string none =
+      "No game read from the source files: the book ( keep.bin ) is not written!\n";
+  const struct {
+    const char* arguments;
+    std::string message;
+  } cases[] = {
+      {"keep.bin 16 missing.pgn",
+       "Can't open source file ( missing.pgn ) for creation...!\nMatches: 0\n" + none},
+      {"keep.bin 16 folder",
+       "Can't open source file ( folder ) for creation...!\nMatches: 0\n" + none},
+      {"keep.bin 16 empty.pgn",
+       "Warning: no game found in source file ( empty.pgn )!\n>> Entries:       0\n"
+       ">> Maxcollisions: 0\n>> Size ( kb ):     0\n\nMatches: 0\n" +
+           none},
+      {"keep.bin 16 binary.pgn missing.pgn",
+       "Warning: no game found in source file ( binary.pgn )!\n"},
+      {"keep.bin 16 bad.pgn", ">> Fehler in PGNParser::getNextMove MatchNo: 1 MoveNo:3\n"},
+      {"folder 16 good.pgn", "Can't write OpeningBook file folder (Is a directory)!\n"},
+      {"nowhere/keep.bin 16 good.pgn",
+       "Can't write OpeningBook file nowhere/keep.bin (No such file or directory)!\n"},
+  };
+  for (const auto& c : cases) {
+    const ProgramRun run = CreateBook(directory, c.arguments);
+    EXPECT_EQ(run.status, 1) << c.arguments;
+    EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+    EXPECT_EQ(directory.Read("keep.bin"), OLD_BOOK) << c.arguments;
+    EXPECT_EQ(Leftovers(directory), "") << c.arguments;
+  }
+  // A source without a game is named, and the others make the book; it keeps the old permissions.
+  std::filesystem::permissions(directory.Path() / "keep.bin", std::filesystem::perms(0604));
+  const ProgramRun run = CreateBook(directory, "keep.bin 16 empty.pgn good.pgn");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.output.find("Warning: no game found in source file ( empty.pgn )!\n"),
+            std::string::npos);
+  EXPECT_EQ(Entries(directory.Read("keep.bin")), "W e2e4 1/0 ");
+  EXPECT_EQ(std::filesystem::status(directory.Path() / "keep.bin").permissions(),
+            std::filesystem::perms(0604));
+  EXPECT_EQ(Leftovers(directory), "");
+}
+
+// Ctrl-C, SIGTERM or SIGHUP in the middle of a build end it and leave the old book as it was,
+// without a temporary file. The source is a pipe the test writes, so the program is surely
+// still reading it when the signal comes.
+TEST(CreateBook, AnInterruptedBuildKeepsTheOldBook) {
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    TemporaryDirectory directory;
+    directory.Write("keep.bin", OLD_BOOK);
+    const std::string pipe = (directory.Path() / "games.pgn").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+      const int null = open("/dev/null", O_WRONLY);
+      dup2(null, STDOUT_FILENO);
+      dup2(null, STDERR_FILENO);
+      if (chdir(directory.Path().c_str()) == 0)
+        execl(VELMORA_BINARY, VELMORA_BINARY, "createbook", "keep.bin", "16", "games.pgn", nullptr);
+      _exit(127);
+    }
+    // The program opens its source after it has created its temporary file.
+    int writer = -1;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while ((writer = open(pipe.c_str(), O_WRONLY | O_NONBLOCK)) < 0 &&
+           waitpid(child, nullptr, WNOHANG) == 0 && std::chrono::steady_clock::now() < deadline)
+      usleep(10000);
+    ASSERT_GE(writer, 0) << "the program never opened its source";
+    const std::string games = Game("1-0", "1. e4 e5") + "[Event \"t\"]\n\n1. d4 d5 2. c4 ";
+    EXPECT_EQ(write(writer, games.data(), games.size()), static_cast<ssize_t>(games.size()));
+    EXPECT_NE(Leftovers(directory), "");
+    kill(child, signal);
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(writer);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal << " " << status;
+    EXPECT_EQ(directory.Read("keep.bin"), OLD_BOOK) << signal;
+    EXPECT_EQ(Leftovers(directory), "") << signal;
+  }
 }
 
 TEST(CreateBook, TheDefaultBookOpensTheGameWithSeveralMoves) {

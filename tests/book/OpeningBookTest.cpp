@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <tuple>
 
 #include "book/OpeningBook.h"
@@ -27,6 +28,33 @@ void Enter(OpeningBook& book, const Board& board, const char* text, int outcome)
 
 std::tuple<bool, int, int> Summary(const BookChoice& probe) {
   return {probe.move != nullptr, probe.choice, probe.candidates};
+}
+
+std::string Word(std::int32_t value) {
+  std::string bytes(4, '\0');
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>(value >> (8 * i));
+  return bytes;
+}
+
+// An entry record as the file holds it.
+std::string Record(int good, int neutral, std::uint32_t lock, const Move& m) {
+  std::string record(1, '\0');
+  for (std::int32_t value : {good, neutral, static_cast<std::int32_t>(lock), m.captured, m.to,
+                             m.score, m.scoreType, m.flags, m.piece, m.depth, m.from})
+    record += Word(value);
+  return record;
+}
+
+// A book file: the records of the buckets named, all others empty.
+std::string Image(const std::map<int, std::string>& white,
+                  const std::map<int, std::string>& black) {
+  std::string image = Word(TABLE_SIZE);
+  for (const auto* side : {&white, &black})
+    for (int bucket = 0; bucket < TABLE_SIZE; ++bucket) {
+      if (const auto records = side->find(bucket); records != side->end()) image += records->second;
+      image += bucket + 1 < TABLE_SIZE ? '\x02' : side == &white ? '\x03' : '\x01';
+    }
+  return image;
 }
 
 TEST(OpeningBook, OutcomesAreCountedPerMoveAndLostGamesLeaveNoTrace) {
@@ -131,10 +159,9 @@ TEST(OpeningBook, RecordLayoutAndTheReportOfTheChosenCandidate) {
   std::string error;
   ASSERT_TRUE(book.Save(file, error));
   const std::string image = ReadFile(file);
-  const auto word = [](int value) { return std::string{static_cast<char>(value), 0, 0, 0}; };
-  const std::string record = std::string(1, '\0') + word(2) + word(3) + "\x0D\x0C\x0B\x0A" +
-                             word(BN) + word(21) + std::string("\x08\x07\0\0", 4) + word(9) +
-                             std::string("\x81\x00\0\0", 4) + word(WN) + word(13) + word(11);
+  const std::string record = std::string(1, '\0') + Word(2) + Word(3) + "\x0D\x0C\x0B\x0A" +
+                             Word(BN) + Word(21) + std::string("\x08\x07\0\0", 4) + Word(9) +
+                             std::string("\x81\x00\0\0", 4) + Word(WN) + Word(13) + Word(11);
   // White's 1024 buckets, then Black's first five.
   EXPECT_EQ(image.substr(4 + 1024 + 5, 45), record);
   ASSERT_TRUE(ReadOpeningBook(file)->Save(file, error));  // read, then written again
@@ -154,6 +181,72 @@ TEST(OpeningBook, RecordLayoutAndTheReportOfTheChosenCandidate) {
     secondChosen += place == 2;
   }
   EXPECT_GT(secondChosen, 0);
+}
+
+// Keys 7, 1031 and -7 share bucket 7, where only the lock tells positions apart; each move of a
+// position has one entry, which keeps the place where it was first seen.
+TEST(OpeningBook, PositionsSharingABucketKeepTheirOwnEntriesInTheOrderFirstSeen) {
+  const Board start;
+  const Move e4 = GeneratedMove(start, "e2e4"), d4 = GeneratedMove(start, "d2d4");
+  Move scored = e4;  // the same move for the book: the search's fields do not count
+  std::tie(scored.score, scored.scoreType, scored.depth) = std::tuple(55, 1, 3);
+  OpeningBook book;
+  const std::tuple<std::int64_t, std::uint32_t, Move, int, Color> observations[] = {
+      {7, 1, e4, OUTCOME_GOOD, WHITE},          {1031, 2, e4, OUTCOME_NEUTRAL, WHITE},
+      {-7, 1, d4, OUTCOME_NEUTRAL, WHITE},      {7, 2, scored, OUTCOME_GOOD, WHITE},
+      {7, 1, e4, OUTCOME_GOOD, BLACK},          {7, 1, e4, OUTCOME_BAD, WHITE},
+      {1031, 1, d4, OUTCOME_GOOD, WHITE},       {8, 1, e4, OUTCOME_NEUTRAL, WHITE},
+      {1031, 1, scored, OUTCOME_NEUTRAL, WHITE}};
+  for (const auto& [key, lock, move, outcome, side] : observations)
+    book.AddMove(move, key, lock, outcome, side);
+  EXPECT_EQ(book.entryCount, 5);
+  EXPECT_EQ(book.maxCollisions, 2);  // d4 stands behind both e4 entries of its bucket
+  std::map<int, std::string> white = {
+      {7, Record(1, 1, 1, e4) + Record(1, 1, 2, e4) + Record(1, 1, 1, d4)},
+      {8, Record(0, 1, 1, e4)}};
+  const std::string expected = Image(white, {{7, Record(1, 0, 1, e4)}});
+
+  TemporaryDirectory directory;
+  ConsoleCapture console;
+  const std::string file = (directory.Path() / "book.bin").string();
+  std::string error;
+  ASSERT_TRUE(book.Save(file, error));
+  EXPECT_EQ(ReadFile(file), expected);
+  // A book read from a file goes on counting in its entries.
+  const std::unique_ptr<OpeningBook> again = ReadOpeningBook(file);
+  again->AddMove(d4, 7, 1, OUTCOME_NEUTRAL, WHITE);
+  again->AddMove(d4, 7, 3, OUTCOME_NEUTRAL, WHITE);
+  EXPECT_EQ(again->entryCount, 6);
+  EXPECT_EQ(again->maxCollisions, 3);
+  ASSERT_TRUE(again->Save(file, error));
+  white[7] = Record(1, 1, 1, e4) + Record(1, 1, 2, e4) + Record(1, 2, 1, d4) + Record(0, 1, 3, d4);
+  EXPECT_EQ(ReadFile(file), Image(white, {{7, Record(1, 0, 1, e4)}}));
+
+  // A probe offers the moves of the bucket under the position's lock, in the bucket's order:
+  // another lock in the bucket or the lock in another bucket is another position.
+  const std::int64_t key = start.HashKey();
+  const std::uint32_t lock = start.HashLock();
+  const int bucket = OpeningBook::BucketIndex(key);
+  OpeningBook probed;
+  const std::tuple<std::int64_t, std::uint32_t, const char*, int> entries[] = {
+      {key, lock, "g1f3", OUTCOME_NEUTRAL},
+      {bucket + 1024, lock + 1, "b1c3", OUTCOME_GOOD},
+      {key, lock, "e2e4", OUTCOME_GOOD},
+      {bucket + 1, lock, "a2a3", OUTCOME_GOOD},
+      {bucket + 2048, lock, "h2h3", OUTCOME_NEUTRAL},
+      {key, lock, "d2d4", OUTCOME_NEUTRAL},
+      {key, lock, "g1f3", OUTCOME_GOOD}};
+  for (const auto& [k, l, text, outcome] : entries)
+    probed.AddMove(GeneratedMove(start, text), k, l, outcome, WHITE);
+  std::srand(99);
+  std::map<int, std::string> places;
+  for (int i = 0; i < 400; ++i) {
+    const BookChoice probe = probed.Probe(start);
+    ASSERT_EQ(probe.candidates, 4);
+    places[probe.choice] = CoordinateText(*probe.move);
+  }
+  EXPECT_EQ(places,
+            (std::map<int, std::string>{{1, "g1f3"}, {2, "e2e4"}, {3, "h2h3"}, {4, "d2d4"}}));
 }
 
 }  // namespace

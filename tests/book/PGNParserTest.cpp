@@ -100,6 +100,8 @@ TEST(PGNParserTest, MoveTextAndEndOfInput) {
        {"e2e4", "e7e5", "g1f3", "b8c6", "f1b5", "a7a6"}},
       {"1. e4 a6 2. e5 d5 3. exd6 e.p. Nf6 *", {"e2e4", "a7a6", "e4e5", "d7d5", "e5d6", "g8f6"}},
       {"e4 e5 Nf3 *", {"e2e4", "e7e5", "g1f3"}},  // no move numbers at all
+      // A line that begins with % is passed over, but not in a comment.
+      {"1. e4 {a\n%b} e5\n%2. d4 ( {\r\n%\n2. Nf3 *", {"e2e4", "e7e5", "g1f3"}},
   };
   for (const auto& c : cases) {
     Pgn pgn(std::string("[E \"x\"]\n") + c.text);
@@ -108,6 +110,12 @@ TEST(PGNParserTest, MoveTextAndEndOfInput) {
   }
   for (const char* text : {"", "[Event \"x", "[Event \"x\"]", "{ [a]"})
     EXPECT_FALSE(Pgn(text).parser.getNextMatch()) << text;
+  // Escape lines before, between and after the tags, and in the place of a game.
+  Pgn escaped(
+      "%Made by x. [E \"x\"]\n[Result \"0-1\"]\n%[Result \"1-0\"]\n%v1.0\n1. d4 0-1\n%[E \"y\"]\n");
+  EXPECT_EQ(escaped.Next(), Moves{"d2d4"});
+  EXPECT_EQ(escaped.parser.Result(), RESULT_BLACK_WINS);
+  EXPECT_FALSE(escaped.parser.getNextMatch());
   // A stray } leaves the comment depth below zero for this game and the next, until a {.
   Pgn pgn("[E \"a\"]\n1. e4 } e5 *\n[E \"b\"]\n[S \"c\"]\n1. d4 {e4 e5 *\n");
   EXPECT_EQ(pgn.Next(), Moves{"e2e4"});
