@@ -40,6 +40,16 @@ void PlayMove(Board& board, const Move& move) {
   board.RemoveCastlePaths();
 }
 
+std::vector<Move> LegalMoves(const Board& board) {
+  Board position = board;
+  MoveList moves;
+  std::vector<Move> legal;
+  if (!moves.Generate(position)) return legal;
+  for (const Move& move : moves)
+    if (IsLegal(position, move)) legal.push_back(move);
+  return legal;
+}
+
 bool FirstLegalMove(const Board& board, Move& move) {
   Board position = board;
   MoveList moves;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "board/Board.h"
 #include "board/Move.h"
@@ -28,6 +29,8 @@ bool HasPlayableMove(const Board& board, const MoveList& moves);
 bool HasLegalMove(const Board& board);
 // The first legal move in generation order; false when there is none.
 bool FirstLegalMove(const Board& board, Move& move);
+// Every legal move of the side to move, in generation order.
+std::vector<Move> LegalMoves(const Board& board);
 
 // Whether the side to move could capture the other side's king: the side that has just moved
 // left it in check, which no game allows. Every reader of positions refuses such a position.

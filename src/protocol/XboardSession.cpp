@@ -10,7 +10,6 @@
 #include <string_view>
 #include <utility>
 
-#include "board/MoveList.h"
 #include "book/OpeningBook.h"
 #include "console/Console.h"
 
@@ -55,17 +54,6 @@ bool LooksLikeMove(const std::string& word) {
   return (word.size() == 4 || word.size() == 5) && word[0] >= 'a' && word[0] <= 'h' &&
          word[1] >= '1' && word[1] <= '8' && word[2] >= 'a' && word[2] <= 'h' && word[3] >= '1' &&
          word[3] <= '8';
-}
-
-// The legal moves of the position, in generation order.
-std::vector<Move> LegalMoves(const Board& position) {
-  Board board = position;
-  MoveList moves;
-  std::vector<Move> legal;
-  if (!moves.Generate(board)) return legal;
-  for (const Move& move : moves)
-    if (IsLegal(board, move)) legal.push_back(move);
-  return legal;
 }
 
 // A thinking line for the root's new best move in the middle of an iteration.

@@ -70,9 +70,7 @@ void NegaScout::Think(const Board& board, Move* out) {
   // A front end's game looks at no more lines than there are moves to choose from.
   int rootChoices = 0;
   if (options_.lines > 1 || options_.adaptTime) {
-    MoveList moves;
-    moves.Generate(root);
-    for (const Move& move : moves) rootChoices += IsLegal(root, move) && RootMayTry(move);
+    for (const Move& move : LegalMoves(root)) rootChoices += RootMayTry(move);
   }
   lines_ = std::clamp(std::min(options_.lines, rootChoices), 1, MAX_LINES);
   Move best;

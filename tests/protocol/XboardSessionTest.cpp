@@ -296,12 +296,8 @@ struct Replay {
   }
   // A legal move other than any of `others`.
   std::string MoveOtherThan(const std::vector<std::string>& others) const {
-    Board board = game.Position();
-    MoveList list;
-    list.Generate(board);
-    for (const Move& move : list)
-      if (IsLegal(board, move) &&
-          std::find(others.begin(), others.end(), CoordinateText(move)) == others.end())
+    for (const Move& move : LegalMoves(game.Position()))
+      if (std::find(others.begin(), others.end(), CoordinateText(move)) == others.end())
         return CoordinateText(move);
     return "";
   }
