@@ -7,12 +7,14 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "book/BookLocation.h"
 #include "book/OpeningBook.h"
 #include "book/PGNParser.h"
 #include "book/PgnExport.h"
+#include "book/PolyglotBook.h"
 #include "console/Console.h"
 #include "game/ComputerPlayer.h"
 #include "game/Game.h"
@@ -53,15 +55,15 @@ void PrintUsage() {
                "  velmora pgn FILE...             the games of PGN files as standard PGN\n"
                "  velmora xboard                  the engine of a front end (xboard protocol)\n"
                "  velmora uci                     the engine of a front end (UCI)\n"
-               "  velmora createbook BOOK DEPTH PGN...\n"
-               "                                  builds an opening book from PGN files; an\n"
-               "                                  existing BOOK is replaced only by a complete\n"
-               "                                  new one\n"
+               "  velmora createbook [--polyglot] BOOK DEPTH PGN...\n"
+               "                                  builds an opening book from PGN files, in the\n"
+               "                                  polyglot format with --polyglot; an existing\n"
+               "                                  BOOK is replaced only by a complete new one\n"
                "  velmora --help | --version\n"
                "\n"
                "The program works in its current folder: it writes games.pgn and its trace\n"
                "files there. It reads openingbook.bin from there, else the book beside the\n"
-               "program, else the installed one.\n";
+               "program, else the installed one; a book in the polyglot format is read too.\n";
 }
 
 // The engine under a front end: standard output carries the protocol, the console text goes
@@ -105,48 +107,35 @@ int PlayUciEngine() {
   return 0;
 }
 
-// createbook <destination file> <max_depth> <source file>...: the book from the first plies of
-// every game of the sources. The book is written beside the destination and takes its place
-// only when complete: when the arguments are too few, no game could be read, a source holds a
-// move that cannot be resolved, the build is interrupted or the book cannot be written, an
-// existing book stays as it was; 1 then, unless a signal ended the build.
-int CreateBook(int argc, char** argv) {
-  if (argc < 5) {
-    std::cerr << "Not enough parameters for openingbookcreation !" << std::endl
-              << "Parameter 1: \"createbook\"" << std::endl
-              << "Parameter 2: <destination file>" << std::endl
-              << "Parameter 3: <max_depth>" << std::endl
-              << "Parameter 4..n: <source file>" << std::endl;
-    return 1;
-  }
-  BookFileReplacement destination;
-  if (std::string error; !destination.Begin(argv[2], error)) {
-    std::cerr << error << std::endl;
-    return 1;
-  }
-  OpeningBook book;
-  book.maxDepth = std::atoi(argv[3]);
+// The first plies of every game of the sources into `book`, with the progress on the console;
+// the number of games read, or -1 when a source holds a move that cannot be resolved.
+template <typename Book>
+int ReadSources(Book& book, const std::vector<std::string>& sources) {
   int total = 0;
-  for (int i = 4; i < argc; ++i) {
-    *ConsoleOut << "Open source file ( " << argv[i] << " ) for creation... " << std::endl;
+  for (const std::string& source : sources) {
+    *ConsoleOut << "Open source file ( " << source << " ) for creation... " << std::endl;
     const int setUpBefore = book.setUpGamesSkipped;
-    const OpeningBook::SourceRead read = book.Create(argv[i]);
+    const BookSourceRead read = book.Create(source);
     if (!read.opened) {
-      std::cerr << "Can't open source file ( " << argv[i] << " ) for creation...!" << std::endl;
+      std::cerr << "Can't open source file ( " << source << " ) for creation...!" << std::endl;
     } else if (!read.failed && read.games == 0 && book.setUpGamesSkipped == setUpBefore) {
-      std::cerr << "Warning: no game found in source file ( " << argv[i] << " )!" << std::endl;
+      std::cerr << "Warning: no game found in source file ( " << source << " )!" << std::endl;
     }
     *ConsoleOut << read.notes << std::flush;
     if (read.failed) {
       std::cerr << read.error << std::flush;
-      return 1;
+      return -1;
     }
     if (read.opened) {
-      *ConsoleOut << ">> Entries:       " << book.entryCount << std::endl
-                  << ">> Maxcollisions: " << book.maxCollisions << std::endl
-                  << ">> Size ( kb ):     " << static_cast<unsigned>(book.entryCount) * 37u / 1024u
-                  << std::endl
-                  << std::endl;
+      *ConsoleOut << ">> Entries:       " << book.entryCount << std::endl;
+      if constexpr (std::is_same_v<Book, OpeningBook>)
+        *ConsoleOut << ">> Maxcollisions: " << book.maxCollisions << std::endl
+                    << ">> Size ( kb ):     "
+                    << static_cast<unsigned>(book.entryCount) * 37u / 1024u << std::endl;
+      else
+        *ConsoleOut << ">> Size ( kb ):     "
+                    << static_cast<unsigned>(book.entryCount) * 16u / 1024u << std::endl;
+      *ConsoleOut << std::endl;
     }
     total += read.games;
     *ConsoleOut << "Matches: " << total << std::endl;
@@ -154,12 +143,47 @@ int CreateBook(int argc, char** argv) {
   if (book.setUpGamesSkipped > 0)
     *ConsoleOut << "Skipped " << book.setUpGamesSkipped
                 << " games that start from a set-up position" << std::endl;
+  return total;
+}
+
+// createbook [--polyglot] <destination file> <max_depth> <source file>...: the book from the
+// first plies of every game of the sources, in the program's own format or, with --polyglot,
+// in the polyglot format. The book is written beside the destination and takes its place
+// only when complete: when the arguments are too few, no game could be read, a source holds a
+// move that cannot be resolved, the build is interrupted or the book cannot be written, an
+// existing book stays as it was; 1 then, unless a signal ended the build.
+int CreateBook(int argc, char** argv) {
+  const bool polyglot = argc > 2 && std::string(argv[2]) == "--polyglot";
+  const int first = polyglot ? 3 : 2;  // the destination's argument
+  if (argc < first + 3) {
+    std::cerr << "Not enough parameters for openingbookcreation !" << std::endl
+              << "Parameter 1: \"createbook\"" << std::endl
+              << "Parameter 2: <destination file>" << std::endl
+              << "Parameter 3: <max_depth>" << std::endl
+              << "Parameter 4..n: <source file>" << std::endl;
+    return 1;
+  }
+  const std::string destinationName = argv[first];
+  BookFileReplacement destination;
+  if (std::string error; !destination.Begin(destinationName, error)) {
+    std::cerr << error << std::endl;
+    return 1;
+  }
+  const std::vector<std::string> sources(argv + first + 2, argv + argc);
+  OpeningBook book;
+  PolyglotBook polyglotBook;
+  book.maxDepth = polyglotBook.maxDepth = std::atoi(argv[first + 1]);
+  const int total = polyglot ? ReadSources(polyglotBook, sources) : ReadSources(book, sources);
+  if (total < 0) return 1;
   if (total == 0) {
-    std::cerr << "No game read from the source files: the book ( " << argv[2]
+    std::cerr << "No game read from the source files: the book ( " << destinationName
               << " ) is not written!" << std::endl;
     return 1;
   }
-  if (std::string error; !destination.Commit(book, error)) {
+  const auto save = [&](const std::string& file, std::string& error) {
+    return polyglot ? polyglotBook.Save(file, error) : book.Save(file, error);
+  };
+  if (std::string error; !destination.Commit(save, error)) {
     std::cerr << error << std::endl;
     return 1;
   }

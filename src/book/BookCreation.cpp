@@ -15,6 +15,7 @@
 #include "book/OpeningBook.h"
 #include "book/Outcome.h"
 #include "book/PGNParser.h"
+#include "book/PolyglotBook.h"
 #include "console/Console.h"
 
 namespace {
@@ -44,8 +45,15 @@ mode_t NewFileMode(const std::string& destination) {
 
 }  // namespace
 
-OpeningBook::SourceRead OpeningBook::Create(const std::string& sourceFileName) {
-  SourceRead read;
+namespace {
+
+// Reads the first maxDepth plies of every game of a PGN file, handing `enter` every position
+// with the move played there and the outcome for its mover. Games set up from another position
+// are skipped and counted in setUpGamesSkipped.
+template <typename Enter>
+BookSourceRead ReadOpenings(const std::string& sourceFileName, int maxDepth,
+                            std::int32_t& setUpGamesSkipped, const Enter& enter) {
+  BookSourceRead read;
   std::ifstream source(sourceFileName);
   // A source whose first read fails (a directory, a device error) is no more readable than a
   // missing one; the stream reports the failure in its state and never throws.
@@ -67,10 +75,7 @@ OpeningBook::SourceRead OpeningBook::Create(const std::string& sourceFileName) {
     int outcome = OUTCOME_NEUTRAL;
     while (reader.getNextMove(move, outcome)) {
       if (reader.MoveNo() > maxDepth) break;  // the rest of the game is skipped with the next one
-      std::int64_t key;
-      std::uint32_t lock;
-      board.Hashes(key, lock);
-      AddMove(*move, key, lock, outcome, board.sideToMove);
+      enter(board, *move, outcome);
       // As the game plays a move, so that the book knows the position as the game asks for it.
       PlayMove(board, *move);
     }
@@ -79,6 +84,24 @@ OpeningBook::SourceRead OpeningBook::Create(const std::string& sourceFileName) {
   read.notes = reader.Notes();
   read.error = reader.Error();
   return read;
+}
+
+}  // namespace
+
+OpeningBook::SourceRead OpeningBook::Create(const std::string& sourceFileName) {
+  return ReadOpenings(sourceFileName, maxDepth, setUpGamesSkipped,
+                      [&](const Board& board, const Move& move, int outcome) {
+                        std::int64_t key;
+                        std::uint32_t lock;
+                        board.Hashes(key, lock);
+                        AddMove(move, key, lock, outcome, board.sideToMove);
+                      });
+}
+
+BookSourceRead PolyglotBook::Create(const std::string& sourceFileName) {
+  return ReadOpenings(
+      sourceFileName, maxDepth, setUpGamesSkipped,
+      [&](const Board& board, const Move& move, int outcome) { AddMove(board, move, outcome); });
 }
 
 bool BookFileReplacement::Begin(const std::string& destinationName, std::string& error) {
@@ -119,12 +142,12 @@ bool BookFileReplacement::Begin(const std::string& destinationName, std::string&
   return true;
 }
 
-bool BookFileReplacement::Commit(const OpeningBook& book, std::string& error) {
+bool BookFileReplacement::Commit(const Save& save, std::string& error) {
   if (temporary.empty()) {
     error = "Can't write OpeningBook file " + destination + "!";
     return false;
   }
-  if (!book.Save(temporary, error)) {
+  if (!save(temporary, error)) {
     error = "Can't write OpeningBook file " + destination + "!";
     Abandon();
     return false;

@@ -1,5 +1,8 @@
 #include "book/OpeningBook.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iomanip>
@@ -145,8 +148,15 @@ bool OpeningBook::Load(const std::string& fileName, std::string& error) {
     return false;
   }
   if (size != TABLE_SIZE) {
-    error = "TABLE_SIZE of file is not correct";
-    return false;
+    // Not the program's own book: a polyglot book, if it is a sound one.
+    auto other = std::make_unique<PolyglotBook>();
+    if (!other->Load(fileName)) {
+      error = "TABLE_SIZE of file is not correct";
+      return false;
+    }
+    polyglot = std::move(other);
+    entryCount = static_cast<std::int32_t>(std::min<std::int64_t>(polyglot->Size(), INT32_MAX));
+    return true;
   }
   Table white, black;
   std::int32_t count = 0;
@@ -155,6 +165,7 @@ bool OpeningBook::Load(const std::string& fileName, std::string& error) {
     error = "OpeningBook file is damaged!";
     return false;
   }
+  polyglot.reset();
   whiteTable = std::move(white);
   blackTable = std::move(black);
   for (std::size_t bucket = 0; bucket < TABLE_SIZE; ++bucket) {
@@ -224,25 +235,29 @@ void OpeningBook::AddMove(const Move& move, std::int64_t hashKey, std::uint32_t 
   if (outcome == OUTCOME_NEUTRAL) found.neutralCount += 1;
 }
 
-BookChoice OpeningBook::Probe(const Board& board) const {
+std::vector<BookCandidate> OpeningBook::Candidates(const Board& board) const {
+  if (polyglot) return polyglot->Candidates(board);
   std::int64_t key;
   std::uint32_t lock;
   board.Hashes(key, lock);
   const auto at = static_cast<std::size_t>(BucketIndex(key));
   const bool white = board.sideToMove == WHITE;
   const std::vector<BookEntry>& bucket = (white ? whiteTable : blackTable)[at];
-  std::vector<const BookEntry*> candidates;
-  std::int64_t total = 0;
+  std::vector<BookCandidate> candidates;
   ForEachOfLock((white ? whitePlaces : blackPlaces)[at], bucket, lock, [&](std::size_t index) {
     // A lock can be shared by another position, and a foreign file may hold anything.
     const BookEntry& entry = bucket[index];
-    if (IsLegalMove(board, entry.move)) {
-      candidates.push_back(&entry);
-      total += entry.Weight();
-    }
+    if (IsLegalMove(board, entry.move)) candidates.push_back({entry.move, entry.Weight()});
     return false;
   });
+  return candidates;
+}
+
+BookChoice OpeningBook::Probe(const Board& board) const {
+  const std::vector<BookCandidate> candidates = Candidates(board);
   if (candidates.empty()) return BookChoice();
+  std::int64_t total = 0;
+  for (const BookCandidate& candidate : candidates) total += candidate.weight;
 
   // Draw a candidate uniformly and keep it with a chance proportional to its weight. Without
   // any weight (only a foreign file can hold such entries) the uniform draw stands.
@@ -251,10 +266,9 @@ BookChoice OpeningBook::Probe(const Board& board) const {
   for (;;) {
     chosen = std::rand() % n;
     if (total == 0) break;
-    const double share =
-        static_cast<double>(candidates[static_cast<std::size_t>(chosen)]->Weight()) /
-        static_cast<double>(total);
+    const double share = static_cast<double>(candidates[static_cast<std::size_t>(chosen)].weight) /
+                         static_cast<double>(total);
     if (share > (std::rand() % 10000) / 10000.0) break;
   }
-  return {&candidates[static_cast<std::size_t>(chosen)]->move, chosen + 1, n};
+  return {candidates[static_cast<std::size_t>(chosen)].move, chosen + 1, n};
 }

@@ -2,16 +2,22 @@
 // and how those games went. Two hash tables, one per side to move, keyed by the position's hash
 // values; stored in a binary file and asked by the engine before every search. Beside every
 // bucket an index finds the entries of a position without walking the bucket, so that books of
-// millions of entries are made and read as quickly per entry as small ones.
+// millions of entries are made and read as quickly per entry as small ones. A book file in the
+// polyglot format is read as well, and answers the same way.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "board/Board.h"
 #include "board/Move.h"
+#include "book/BookSource.h"
+#include "book/PolyglotBook.h"
 
 // Buckets per side; also the first field of a book file.
 inline constexpr int TABLE_SIZE = 1024;
@@ -27,10 +33,10 @@ struct BookEntry {
   std::int64_t Weight() const;
 };
 
-// What a probe found: the chosen move (null when the book knows none), its 1-based place
+// What a probe found: the chosen move (none when the book knows none), its 1-based place
 // among the candidates and their number, for the front end's report of a book move.
 struct BookChoice {
-  const Move* move = nullptr;
+  std::optional<Move> move;
   std::int32_t choice = 0;
   std::int32_t candidates = 0;
 };
@@ -42,8 +48,8 @@ class OpeningBook {
   OpeningBook(const OpeningBook&) = delete;
   OpeningBook& operator=(const OpeningBook&) = delete;
 
-  // Reads a book file. A missing, foreign or damaged file leaves the book as it was; `error`
-  // says why.
+  // Reads a book file, in the program's own format or the polyglot format, told apart by the
+  // contents. A missing, foreign or damaged file leaves the book as it was; `error` says why.
   bool Load(const std::string& fileName, std::string& error);
   bool Save(const std::string& fileName, std::string& error) const;
   // The console line of a book read: "OpeningsBook =      1234 entries", with its line end.
@@ -56,17 +62,10 @@ class OpeningBook {
 
   // A book move for the position, drawn at random by weight.
   BookChoice Probe(const Board& board) const;
+  // The legal moves the book knows for the position with their weights, in the file's order.
+  std::vector<BookCandidate> Candidates(const Board& board) const;
 
-  // What reading one PGN file into the book found.
-  struct SourceRead {
-    bool opened = true;  // false: the file could not be opened or read, nothing was entered
-    int games = 0;       // games read
-    // The reader gave up on a move it cannot resolve: what it says on standard output (notes)
-    // and standard error (error), in that order. The book is then unfinished.
-    bool failed = false;
-    std::string notes;
-    std::string error;
-  };
+  using SourceRead = BookSourceRead;
   // Reads one PGN file into the book, the first maxDepth plies of every game. Games set up from
   // another position are skipped and counted in setUpGamesSkipped.
   SourceRead Create(const std::string& sourceFileName);
@@ -88,6 +87,8 @@ class OpeningBook {
   using Index = std::array<std::vector<std::uint32_t>, TABLE_SIZE>;
   Index whitePlaces;
   Index blackPlaces;
+  // A book read from a polyglot file answers from there.
+  std::unique_ptr<PolyglotBook> polyglot;
 };
 
 // The file of a book being built: a temporary file beside the destination, which takes the
@@ -104,8 +105,10 @@ class BookFileReplacement {
   // Creates the temporary file and installs the signal handlers; false, with the reason, when
   // the file cannot be created.
   bool Begin(const std::string& destination, std::string& error);
-  // Writes the book into the temporary file and renames it over the destination.
-  bool Commit(const OpeningBook& book, std::string& error);
+  // Writes the book into the temporary file and renames it over the destination; `save`
+  // writes a book of either kind into the file it is given.
+  using Save = std::function<bool(const std::string& file, std::string& error)>;
+  bool Commit(const Save& save, std::string& error);
 
  private:
   void Abandon();  // removes a pending temporary file and gives the signals back

@@ -215,7 +215,7 @@ std::vector<std::string> BookAnswers(const OpeningBook& book,
   Board board;
   for (const std::string& text : moves) {
     if (board.moveNumber > 1) {
-      const Move* answer = book.Probe(board).move;
+      const std::optional<Move> answer = book.Probe(board).move;
       answers.push_back(answer ? CoordinateText(*answer) : "-");
     }
     const Move move = GeneratedMove(board, text);
@@ -266,7 +266,7 @@ TEST(CreateBook, BooksFromRealCollectionsAnswerOnlyLegalMoves) {
   Move pinned = GeneratedMove(start, "e2e4");
   pinned.to = At("e5");
   foreign.AddMove(pinned, start.HashKey(), start.HashLock(), OUTCOME_GOOD, WHITE);
-  EXPECT_EQ(foreign.Probe(start).move, nullptr);
+  EXPECT_FALSE(foreign.Probe(start).move);
   foreign.AddMove(GeneratedMove(start, "d2d4"), start.HashKey(), start.HashLock(), OUTCOME_NEUTRAL,
                   WHITE);
   for (int i = 0; i < 20; ++i) EXPECT_EQ(CoordinateText(*foreign.Probe(start).move), "d2d4");

@@ -27,7 +27,7 @@ void Enter(OpeningBook& book, const Board& board, const char* text, int outcome)
 }
 
 std::tuple<bool, int, int> Summary(const BookChoice& probe) {
-  return {probe.move != nullptr, probe.choice, probe.candidates};
+  return {probe.move.has_value(), probe.choice, probe.candidates};
 }
 
 std::string Word(std::int32_t value) {
@@ -66,7 +66,7 @@ TEST(OpeningBook, OutcomesAreCountedPerMoveAndLostGamesLeaveNoTrace) {
   OpeningBook book;
   const Board start;
   // Counts of entries from whole games are checked in CreateBookTest.
-  EXPECT_EQ(book.Probe(start).move, nullptr);
+  EXPECT_FALSE(book.Probe(start).move);
   Enter(book, start, "e2e4", OUTCOME_GOOD);
   Enter(book, start, "e2e4", OUTCOME_NEUTRAL);
   EXPECT_EQ(Summary(book.Probe(start)), std::tuple(true, 1, 1));
@@ -120,8 +120,8 @@ TEST(OpeningBook, SavedBooksLoadAgainAndDamagedFilesLeaveTheBookEmpty) {
   EXPECT_EQ(again->entryCount, 8);
   board = Board();
   for (const char* move : moves) {
-    const Move* answer = again->Probe(board).move;
-    ASSERT_NE(answer, nullptr) << move;
+    const std::optional<Move> answer = again->Probe(board).move;
+    ASSERT_TRUE(answer) << move;
     EXPECT_EQ(*answer, GeneratedMove(board, move));
     Play(board, {move});
   }

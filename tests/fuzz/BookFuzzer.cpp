@@ -11,9 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (std::string error; !book.Load(fuzz::AsFile(data, size), error)) return 0;
   Board board;
   for (int ply = 0; ply < 4; ++ply) {
-    const Move* move = book.Probe(board).move;
-    if (move == nullptr) break;
-    board.MakeMove(move);
+    const std::optional<Move> move = book.Probe(board).move;
+    if (!move) break;
+    board.MakeMove(&*move);
     MoveList replies;
     // The book only gives moves that are legal where it is asked.
     if (!replies.Generate(board) || KingCanBeTaken(board)) std::abort();

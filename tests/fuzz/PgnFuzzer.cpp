@@ -13,6 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   OpeningBook reread;
   if (!reread.Load("created.bin", error) || reread.entryCount != book.entryCount) std::abort();
   Board board;
-  if (const Move* move = reread.Probe(board).move) board.MakeMove(move);
+  if (const std::optional<Move> move = reread.Probe(board).move) board.MakeMove(&*move);
   return 0;
 }
