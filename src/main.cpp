@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -66,17 +67,19 @@ void PrintUsage() {
                "program, else the installed one; a book in the polyglot format is read too.\n";
 }
 
-// The engine under a front end: standard output carries the protocol, the console text goes
-// to a file.
+// The engine under a front end: standard output carries only the protocol, the console text
+// goes to a file.
 int PlayUnderFrontEnd() {
+  std::ofstream consoleLog("VelmoraConsole.txt", std::ios::out | std::ios::trunc);
+  ConsoleOut = &consoleLog;
+  PrintBanner();
   ProtocolInput input(STDIN_FILENO);
   XboardConnection connection(input, std::cout);
   if (std::string error; !connection.Handshake(error)) {
     std::cerr << error << std::flush;
+    ConsoleOut = &std::cout;
     return 1;
   }
-  std::ofstream consoleLog("VelmoraConsole.txt", std::ios::out | std::ios::trunc);
-  ConsoleOut = &consoleLog;
   {
     OpeningBook book;
     if (std::string error; book.Load(FindOpeningBook(BOOK_FILE), error))
@@ -86,10 +89,10 @@ int PlayUnderFrontEnd() {
     *ConsoleOut << NegaScout::ParametersReport() << std::flush;
     XboardSession session(connection, &book, GAME_LOG_FILE);
     session.Run();
-    ConsoleOut = &std::cout;
     if (session.Logged())
       *ConsoleOut << "Game-Log written to " << GAME_LOG_FILE << "!" << std::endl;
   }
+  ConsoleOut = &std::cout;
   return 0;
 }
 
@@ -243,6 +246,9 @@ int ExportPgn(int argc, char** argv) {
 int main(int argc, char** argv) {
   // The opening book's random choice draws from this generator.
   std::srand(MillisecondTicks());
+  // A front end that closes its end of the pipe is noticed as a failed write, not by a signal
+  // that ends the engine before it has written the game.
+  std::signal(SIGPIPE, SIG_IGN);
   InstallOutOfMemoryHandler(OutOfMemoryHandler);
   ConsoleOut = &std::cout;
   const std::string mode = argc > 1 ? argv[1] : "";
@@ -258,21 +264,23 @@ int main(int argc, char** argv) {
   if (mode == "pgn") return ExportPgn(argc, argv);
   OpenSearchTrace();
   if (mode == "uci") return PlayUciEngine();
+  if (mode == "xboard") return PlayUnderFrontEnd();
   PrintBanner();
 
-  if (mode == "xboard") return PlayUnderFrontEnd();
   if (mode == "createbook") return CreateBook(argc, argv);
 
   Game game(FindOpeningBook(BOOK_FILE), GAME_LOG_FILE);
-  // Without a file name the game starts from the initial position. A position that cannot be
-  // played ends the program unplayed: nothing of the game is written.
+  // Without a file name the game starts from the initial position. A file that cannot be read
+  // or a position that cannot be played ends the program unplayed: nothing of the game is
+  // written.
   if (mode == "load" && argc > 2) {
     switch (game.LoadAtStart(argv[2])) {
       case TextPositionStatus::NO_KING:
         std::exit(-1);
       case TextPositionStatus::SIDE_NOT_TO_MOVE_IN_CHECK:
+      case TextPositionStatus::UNREADABLE:
         std::exit(1);
-      default:
+      case TextPositionStatus::READ:
         break;
     }
   }

@@ -157,8 +157,8 @@ bool FindCoordinateMove(const Board& board, const std::string& text, Move& move)
   const Square to = ParseSquare(std::string_view(coords).substr(2, 2));
   int promotion = 0;
   if (coords.size() == 5) {
-    // "k" is the console's knight.
-    const char letter = coords[4] == 'k' ? 'n' : coords[4];
+    // In the protocols "k" is a king, which no pawn becomes.
+    const char letter = coords[4];
     const PromotionPiece* piece = letter >= 'a' ? PromotionOfLetter(letter) : nullptr;
     promotion = piece ? piece->flag : -1;
   }

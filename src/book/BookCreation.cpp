@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 
 #include "board/Rules.h"
@@ -17,6 +18,7 @@
 #include "book/PGNParser.h"
 #include "book/PolyglotBook.h"
 #include "console/Console.h"
+#include "console/Files.h"
 
 namespace {
 
@@ -54,11 +56,17 @@ template <typename Enter>
 BookSourceRead ReadOpenings(const std::string& sourceFileName, int maxDepth,
                             std::int32_t& setUpGamesSkipped, const Enter& enter) {
   BookSourceRead read;
-  std::ifstream source(sourceFileName);
-  // A source whose first read fails (a directory, a device error) is no more readable than a
-  // missing one; the stream reports the failure in its state and never throws.
-  if (source.is_open()) source.peek();
-  if (!source.is_open() || source.bad()) {
+  // "-" is standard input, for a collection that comes through a pipe. Otherwise only regular
+  // files are opened: a named FIFO would hold the build until some writer came, and a
+  // directory or device is no collection.
+  std::ifstream file;
+  if (sourceFileName != "-" && IsRegularFile(sourceFileName)) file.open(sourceFileName);
+  std::istream& source = sourceFileName == "-" ? std::cin : file;
+  // A source whose first read fails (a device error) is no more readable than a missing one;
+  // the stream reports the failure in its state and never throws.
+  const bool opened = sourceFileName == "-" || file.is_open();
+  if (opened) source.peek();
+  if (!opened || source.bad()) {
     read.opened = false;
     return read;
   }

@@ -13,6 +13,7 @@
 #include "board/Rules.h"
 #include "book/Outcome.h"
 #include "book/PGNParser.h"
+#include "console/Files.h"
 
 namespace {
 
@@ -137,7 +138,9 @@ int OpeningBook::BucketIndex(std::int64_t hashKey) {
 }
 
 bool OpeningBook::Load(const std::string& fileName, std::string& error) {
-  std::ifstream in(fileName, std::ios::binary);
+  // Only a regular file: a FIFO would hold the engine until some writer came.
+  std::ifstream in;
+  if (IsRegularFile(fileName)) in.open(fileName, std::ios::binary);
   if (!in.is_open()) {
     error = "Can't load OpeningBook!";
     return false;

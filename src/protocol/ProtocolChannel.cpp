@@ -21,7 +21,36 @@ ProtocolChannel::ProtocolChannel(ProtocolInput& in, std::ostream& out,
   trace_ << "Trace started...\n\n";
 }
 
+namespace {
+
+// The line with every byte outside printable ASCII (tabs kept) shown as \xNN: what the front
+// end sent is echoed in replies, and a NUL or a stray byte of UTF-8 is no text to send back.
+std::string Printable(const std::string& line) {
+  constexpr char HEX[] = "0123456789abcdef";
+  std::string shown;
+  shown.reserve(line.size());
+  for (const char c : line) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 0x20 && byte < 0x7F) || byte == '\t') {
+      shown += c;
+    } else {
+      shown += "\\x";
+      shown += HEX[byte >> 4];
+      shown += HEX[byte & 0xF];
+    }
+  }
+  return shown;
+}
+
+}  // namespace
+
 bool ProtocolChannel::ReadLine(std::string& line) {
+  // A front end that no longer reads has ended the session as surely as one that no longer
+  // writes.
+  if (outputClosed_) {
+    line.clear();
+    return false;
+  }
   if (!in_.ReadLine(line)) {
     line.clear();
     trace_ << "In: (end of input)\n" << std::flush;
@@ -38,8 +67,14 @@ std::deque<std::string> ProtocolChannel::TakeWaiting() {
   return lines;
 }
 
-void ProtocolChannel::Send(const std::string& line) {
+void ProtocolChannel::Send(const std::string& text) {
+  const std::string line = Printable(text);
   trace_ << "Out: " << line << '\n' << std::flush;
   *ConsoleOut << line << std::endl;
+  if (outputClosed_) return;
   out_ << line << std::endl;
+  if (!out_) {
+    outputClosed_ = true;
+    trace_ << "Out: (the front end no longer reads)\n" << std::flush;
+  }
 }

@@ -26,16 +26,20 @@ class ProtocolChannel {
   const std::deque<std::string>& Waiting() { return in_.Waiting(); }
   // Takes the waiting lines (traced), without waiting for more.
   std::deque<std::string> TakeWaiting();
-  // Whether the front end has closed its end of the pipe and every line has been read.
-  bool InputEnded() { return in_.Waiting().empty() && in_.Ended(); }
-  // One line to the front end, with copies to the console text and the trace.
-  void Send(const std::string& line);
+  // Whether the front end has closed its end of the pipe and every line has been read, or no
+  // longer reads what the engine sends: the session ends either way.
+  bool InputEnded() { return outputClosed_ || (in_.Waiting().empty() && in_.Ended()); }
+  // One line to the front end, with copies to the console text and the trace; bytes outside
+  // printable ASCII are shown as \xNN. When the front end's end of the pipe is closed nothing
+  // more is sent, and the next ReadLine reports the end of input.
+  void Send(const std::string& text);
 
  protected:
   std::ostream& out_;
   std::ofstream trace_;
 
  private:
+  bool outputClosed_ = false;
   ProtocolInput& in_;
 };
 

@@ -90,6 +90,7 @@ void UciSession::Dispatch(const std::string& line) {
     channel_.Send("readyok");
   } else if (word == "ucinewgame") {
     game_.NewGame();
+    noPosition_ = false;
   } else if (word == "position") {
     OnPosition(rest);
   } else if (word == "go") {
@@ -123,8 +124,10 @@ void UciSession::OnPosition(const std::string& arguments) {
   std::string error;
   if (!game_.SetUp(fen, error, true)) {
     Report("illegal position: " + error);
+    noPosition_ = true;
     return;
   }
+  noPosition_ = false;
   for (++next; next < words.size(); ++next) {
     Move move;
     if (!game_.FindMove(words[next], move)) {
@@ -218,11 +221,14 @@ void UciSession::OnGo(const std::string& arguments) {
     }
     if (word == "depth" || word == "nodes" || word == "movetime" || word == "mate") analysis = true;
     std::int64_t value = 0;
-    if (i + 1 >= words.size() || !ParseNumber(words[i + 1], value) || value < 0 ||
-        value > 1000000000000) {
+    // Some front ends send a negative time left after an overstep: none is left.
+    const bool clockTime = word == "wtime" || word == "btime" || word == "winc" || word == "binc";
+    if (i + 1 >= words.size() || !ParseNumber(words[i + 1], value) ||
+        value < (clockTime ? -1000000000000 : 0) || value > 1000000000000) {
       Report("go: " + word + " needs a number");
       continue;
     }
+    value = std::max<std::int64_t>(value, 0);
     ++i;
     GameClock& clock = order.clock;
     if (word == (white ? "wtime" : "btime")) clock.remainingMs = value;
@@ -237,6 +243,12 @@ void UciSession::OnGo(const std::string& arguments) {
   }
 
   stop_ = false;
+  // After a refused position the front end's position is unknown: no move is right for it.
+  if (noPosition_) {
+    Report("no legal position: go");
+    channel_.Send("bestmove 0000");
+    return;
+  }
   // A finished game answers at once: mated (mate 0) or stalemated (a draw).
   if (const Standing standing = game_.Outcome(); standing != Standing::PLAY_ON) {
     channel_.Send(std::string("info depth 0 score ") +

@@ -59,6 +59,7 @@ class UciSession {
   bool pondering_ = false;
   GameClock ponderClock_;
   bool quit_ = false;
+  bool noPosition_ = false;  // a position was refused: no search until the next one
   std::atomic<bool> stop_ = false;
   std::deque<std::string> pending_;
 };

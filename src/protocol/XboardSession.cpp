@@ -90,11 +90,11 @@ XboardSession::XboardSession(XboardConnection& connection, const OpeningBook* bo
 void XboardSession::Run() {
   if (std::string held; connection_.TakeHeldLine(held)) Dispatch(held);
   while (!quit_) {
-    const bool enginesTurn =
-        !analyzing_ && !gameOver_ && !awaitingGo_ && engineSide_ == game_.Position().sideToMove;
+    const bool enginesTurn = !analyzing_ && !gameOver_ && !awaitingGo_ && !noPosition_ &&
+                             engineSide_ == game_.Position().sideToMove;
     if (enginesTurn) {
       EngineMove();
-    } else if (analyzing_ && needAnalysis_) {
+    } else if (analyzing_ && needAnalysis_ && !noPosition_) {
       needAnalysis_ = false;
       Analyze();
     }
@@ -125,6 +125,14 @@ void XboardSession::Dispatch(const std::string& line) {
   SplitCommand(line, word, rest);
   if (analyzing_ && word != ".") needAnalysis_ = true;
   if (word.empty() || OneOf(SILENT, word)) return;
+  // After a refused setboard the front end's position is unknown: nothing is played or
+  // analysed until a position is set.
+  const bool needsPosition = word == "go" || word == "playother" || word == "analyze" ||
+                             word == "usermove" || LooksLikeMove(word);
+  if (noPosition_ && needsPosition) {
+    connection_.Send("Error (no legal position): " + word);
+    return;
+  }
   // After "white" or "black" the engine waits for a command that says to play on.
   if (OneOf(PLAY_ON, word) || LooksLikeMove(word)) awaitingGo_ = false;
 
@@ -230,6 +238,7 @@ void XboardSession::OnNew() {
   game_.NewGame();
   engineSide_ = BLACK;
   gameOver_ = false;
+  noPosition_ = false;
   firstCommand_ = true;
   depthLimit_ = 0;
   remainingMs_ = levelBaseMs_;
@@ -310,10 +319,12 @@ void XboardSession::OnSetBoard(const std::string& fen) {
   if (!game_.SetUp(fen, error)) {
     *ConsoleOut << "setboard " << fen << ": " << error << std::endl;
     connection_.Send("tellusererror Illegal position");
+    noPosition_ = true;
     return;
   }
   firstCommand_ = false;
   gameOver_ = false;
+  noPosition_ = false;
   excluded_.clear();
 }
 

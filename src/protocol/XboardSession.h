@@ -77,6 +77,7 @@ class XboardSession {
   int engineSide_ = BLACK;
   int lastEngineSide_ = BLACK;
   bool gameOver_ = false;
+  bool noPosition_ = false;  // a setboard was refused: no position until the next one or new
   bool analyzing_ = false;
   bool post_ = true;
   bool quit_ = false;

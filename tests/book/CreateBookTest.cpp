@@ -161,41 +161,59 @@ TEST(CreateBook, AFailedBuildKeepsTheOldBook) {
 }
 
 // Ctrl-C, SIGTERM or SIGHUP in the middle of a build end it and leave the old book as it was,
-// without a temporary file. The source is a pipe the test writes, so the program is surely
-// still reading it when the signal comes.
+// without a temporary file. The source is standard input ("-"), a pipe the test writes, so the
+// program is surely still reading it when the signal comes.
 TEST(CreateBook, AnInterruptedBuildKeepsTheOldBook) {
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
     TemporaryDirectory directory;
     directory.Write("keep.bin", OLD_BOOK);
-    const std::string pipe = (directory.Path() / "games.pgn").string();
-    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
     const pid_t child = fork();
     if (child == 0) {
       const int null = open("/dev/null", O_WRONLY);
+      dup2(pipeEnds[0], STDIN_FILENO);
+      close(pipeEnds[1]);
       dup2(null, STDOUT_FILENO);
       dup2(null, STDERR_FILENO);
       if (chdir(directory.Path().c_str()) == 0)
-        execl(VELMORA_BINARY, VELMORA_BINARY, "createbook", "keep.bin", "16", "games.pgn", nullptr);
+        execl(VELMORA_BINARY, VELMORA_BINARY, "createbook", "keep.bin", "16", "-", nullptr);
       _exit(127);
     }
-    // The program opens its source after it has created its temporary file.
-    int writer = -1;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while ((writer = open(pipe.c_str(), O_WRONLY | O_NONBLOCK)) < 0 &&
-           waitpid(child, nullptr, WNOHANG) == 0 && std::chrono::steady_clock::now() < deadline)
-      usleep(10000);
-    ASSERT_GE(writer, 0) << "the program never opened its source";
+    close(pipeEnds[0]);
     const std::string games = Game("1-0", "1. e4 e5") + "[Event \"t\"]\n\n1. d4 d5 2. c4 ";
-    EXPECT_EQ(write(writer, games.data(), games.size()), static_cast<ssize_t>(games.size()));
-    EXPECT_NE(Leftovers(directory), "");
+    EXPECT_EQ(write(pipeEnds[1], games.data(), games.size()), static_cast<ssize_t>(games.size()));
+    // The temporary file is made once the signals would remove it.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (Leftovers(directory).empty() && waitpid(child, nullptr, WNOHANG) == 0 &&
+           std::chrono::steady_clock::now() < deadline)
+      usleep(10000);
+    ASSERT_NE(Leftovers(directory), "") << "the program never began its book";
     kill(child, signal);
     int status = 0;
     waitpid(child, &status, 0);
-    close(writer);
+    close(pipeEnds[1]);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal << " " << status;
     EXPECT_EQ(directory.Read("keep.bin"), OLD_BOOK) << signal;
     EXPECT_EQ(Leftovers(directory), "") << signal;
   }
+}
+
+// A collection piped to standard input makes a book; a named FIFO, which would hold the build
+// until some writer came, is refused at once like a missing file.
+TEST(CreateBook, StandardInputIsASourceAndAFifoIsNot) {
+  TemporaryDirectory directory;
+  ASSERT_EQ(mkfifo((directory.Path() / "fifo.pgn").c_str(), 0600), 0);
+  const ProgramRun fifo = CreateBook(directory, "book.bin 16 fifo.pgn");
+  EXPECT_EQ(fifo.status, 1);
+  EXPECT_NE(fifo.output.find("Can't open source file ( fifo.pgn ) for creation...!\n"),
+            std::string::npos)
+      << fifo.output;
+  EXPECT_FALSE(std::filesystem::exists(directory.Path() / "book.bin"));
+  const ProgramRun piped =
+      RunIn(directory, VELMORA_BINARY, "createbook book.bin 16 -", Game("1-0", "1. e4 e5"), true);
+  EXPECT_EQ(piped.status, 0) << piped.output;
+  EXPECT_NE(piped.output.find(">> Entries:       1\n"), std::string::npos) << piped.output;
 }
 
 TEST(CreateBook, TheDefaultBookOpensTheGameWithSeveralMoves) {

@@ -1,6 +1,7 @@
 // The engine under a UCI front end, driven through pipes as tournament managers and analysis
 // boards drive it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <set>
 #include <string>
@@ -234,6 +235,41 @@ TEST(UciSession, BadInputIsReportedAndIgnored) {
                                      engine.Until("bestmove")));
   engine.session.Send("quit");
   EXPECT_EQ(engine.session.Wait(), 0);
+}
+
+// What front ends really send at the edges: a negative time left after an overstep (the
+// engine moves after its first iteration), a refused position (no move is right for the
+// front end's position until a legal one comes), k as a promotion (a king), bytes that are no
+// text, a FIFO as the book file, and a front end that stops reading during an analysis.
+TEST(UciSession, OddValuesRefusedPositionsAndAClosedOutput) {
+  UciEngine engine;
+  ASSERT_EQ(mkfifo((engine.directory.Path() / "fifo.bin").c_str(), 0600), 0);
+  engine.session.Send(
+      "setoption name BookFile value fifo.bin\nposition startpos moves e2e4 c7c5 g1f3\n"
+      "go wtime -5 btime -5 winc 0 binc 0");
+  EXPECT_TRUE(engine.session.ReadLine().starts_with("info depth 2 "));
+  EXPECT_TRUE(engine.BestMoveIsLegal("rnbqkbnr/pp1ppppp/8/2p5/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq -",
+                                     engine.session.ReadLine()));
+  EXPECT_EQ(engine.directory.Read("stderr.txt"), "Can't load OpeningBook!\n");
+
+  engine.session.Send("position fen 8/8/8/8 w - - 0 1\ngo depth 3\ngo infinite");
+  EXPECT_TRUE(engine.session.ReadLine().starts_with("info string illegal position: "));
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(engine.session.ReadLine(), "info string no legal position: go");
+    EXPECT_EQ(engine.session.ReadLine(), "bestmove 0000");
+  }
+  engine.session.Send("position fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8k\nfoo\x01\xff");
+  EXPECT_EQ(engine.session.ReadLine(),
+            "info string illegal move a7a8k: the moves from it on are left out");
+  EXPECT_EQ(engine.session.ReadLine(), "info string unknown command: foo\\x01\\xff");
+
+  // The record of the moves is all an analysis has; the engine ends as at the end of input.
+  engine.session.Send("position startpos\ngo infinite");
+  EXPECT_TRUE(engine.session.ReadLine().starts_with("info depth "));
+  engine.session.CloseOutput();
+  EXPECT_EQ(engine.session.Wait(false), 0);
+  EXPECT_NE(engine.directory.Read("ConnTrace.txt").find("(the front end no longer reads)"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -58,8 +58,6 @@ struct Engine {
                           : false,
                  directory.Path()),
                 {VELMORA_BINARY, "xboard"}) {
-    EXPECT_EQ(session.ReadLine(), "            Welcome to Chess!");
-    session.ReadLine();
     session.Send("xboard\nprotover 2");
     EXPECT_EQ(session.ReadLine(), FEATURES);
   }
@@ -421,8 +419,11 @@ TEST(XboardSession, AClosedPipeEndsTheGameAndAWrongStartIsRefused) {
     engine.session.Send("usermove e2e4");
     EXPECT_TRUE(engine.session.ReadUntil("move").starts_with("move "));
     engine.session.CloseInput();
-    EXPECT_EQ(engine.session.ReadUntil("Game-Log"), "Game-Log written to games.pgn!");
     EXPECT_EQ(engine.session.Wait(), 0);
+    // Standard output carries only protocol lines: the rest is console text.
+    const std::string console = engine.directory.Read("VelmoraConsole.txt");
+    EXPECT_TRUE(console.starts_with("            Welcome to Chess!\n")) << console;
+    EXPECT_TRUE(console.ends_with("Game-Log written to games.pgn!\n")) << console;
     EXPECT_NE(engine.directory.Read("games.pgn").find("  1.  e2e4  "), std::string::npos);
     EXPECT_TRUE(engine.directory.Read("ConnTrace.txt")
                     .starts_with("Trace started...\n\nIn: xboard\nIn: protover 2\nOut: " +
@@ -433,6 +434,35 @@ TEST(XboardSession, AClosedPipeEndsTheGameAndAWrongStartIsRefused) {
   wrong.Send("protover 2");
   EXPECT_EQ(wrong.Wait(), 1);
   EXPECT_EQ(directory.Read("stderr.txt"), "'xboard' command expected");
+}
+
+// After a refused setboard nothing is played or analysed until a position is set; k is no
+// promotion; bytes that are no text are shown, not echoed.
+TEST(XboardSession, ARefusedPositionIsNoPositionAndKIsNoPromotion) {
+  Engine engine;
+  engine.session.Send("new\nforce\nsetboard 8/8/8 w - -\ngo\nusermove e2e4\ne2e4\nanalyze");
+  EXPECT_EQ(engine.session.ReadLine(), "tellusererror Illegal position");
+  EXPECT_EQ(engine.session.ReadLine(), "Error (no legal position): go");
+  EXPECT_EQ(engine.session.ReadLine(), "Error (no legal position): usermove");
+  EXPECT_EQ(engine.session.ReadLine(), "Error (no legal position): e2e4");
+  EXPECT_EQ(engine.session.ReadLine(), "Error (no legal position): analyze");
+  engine.session.Send("setboard 4k3/P7/8/8/8/8/8/4K3 w - - 0 1\nusermove a7a8k\nfoo\x01\xff");
+  EXPECT_EQ(engine.session.ReadLine(), "Illegal move: a7a8k");
+  EXPECT_EQ(engine.session.ReadLine(), "Error (unknown command): foo\\x01\\xff");
+  engine.session.Send("new\nusermove e2e4");
+  EXPECT_TRUE(engine.session.ReadUntil("move").starts_with("move "));
+  engine.Quit();
+}
+
+// A front end that stops reading during an analysis ends the session as the end of input
+// does: the game is recorded and the engine exits normally.
+TEST(XboardSession, AClosedOutputDuringAnalysisKeepsTheRecord) {
+  Engine engine(false);
+  engine.session.Send("new\nforce\nusermove e2e4\npost\nanalyze");
+  EXPECT_TRUE(IsThinking(engine.session.ReadLine()));
+  engine.session.CloseOutput();
+  EXPECT_EQ(engine.session.Wait(false), 0);
+  EXPECT_NE(engine.directory.Read("games.pgn").find("  1.  e2e4  "), std::string::npos);
 }
 
 }  // namespace

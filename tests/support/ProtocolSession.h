@@ -56,11 +56,16 @@ class ProtocolSession {
   void CloseInput() {
     if (in_ >= 0) close(std::exchange(in_, -1));
   }
+  // Closes the test's end of the program's standard output, as a front end that stops reading.
+  void CloseOutput() {
+    if (out_ >= 0) close(std::exchange(out_, -1));
+  }
 
   // The next line of standard output, or "<timeout>" after a minute / "<end>".
   std::string ReadLine() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
     std::size_t end;
+    if (out_ < 0) return "<end>";
     while ((end = buffer_.find('\n')) == std::string::npos) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
           deadline - std::chrono::steady_clock::now());
@@ -83,9 +88,10 @@ class ProtocolSession {
     return line;
   }
 
-  // The exit status, once the program has ended (after its input is closed), or -1 on timeout.
-  int Wait() {
-    CloseInput();
+  // The exit status, once the program has ended (after its input is closed, unless asked to
+  // keep it open), or -1 on timeout.
+  int Wait(bool closeInput = true) {
+    if (closeInput) CloseInput();
     for (std::string line; line != "<end>"; line = ReadLine())
       if (line == "<timeout>") return -1;
     // Output closed: the program has a minute to end, or the test fails (the destructor kills it).
