@@ -8,6 +8,7 @@
 #include "board/Castling.h"
 #include "board/Coordinates.h"
 #include "board/Rules.h"
+#include "console/Files.h"
 
 namespace {
 
@@ -99,12 +100,15 @@ std::string BoardPicture(const Board& board) {
 
 TextPositionStatus ReadTextPosition(const std::string& fileName, Board& board,
                                     std::string& messages) {
+  // Only a regular file is opened: a FIFO would block the open, and a directory or a device is
+  // no position file.
+  if (!IsRegularFile(fileName)) return TextPositionStatus::UNREADABLE;
   // Binary mode: a CR LF line end is handled below, so a file written on any system reads alike.
   std::ifstream file(fileName, std::ios::binary);
   if (!file.is_open()) return TextPositionStatus::UNREADABLE;
-  // A read that fails (a directory, a device error) counts as a file that cannot be opened; the
-  // stream reports it in its state and never throws. One byte more than a position file may hold
-  // is read to notice a longer one.
+  // A read that fails (a device error) counts as a file that cannot be opened; the stream
+  // reports it in its state and never throws. One byte more than a position file may hold is
+  // read to notice a longer one.
   std::string text(MAX_TEXT_POSITION_SIZE + 1, '\0');
   file.read(text.data(), static_cast<std::streamsize>(text.size()));
   if (file.bad()) return TextPositionStatus::UNREADABLE;

@@ -12,13 +12,15 @@ std::string BoardPicture(const Board& board);
 // How reading a text position file ended.
 enum class TextPositionStatus {
   READ,        // the board holds the position; bad lines were skipped and counted
-  UNREADABLE,  // the file cannot be opened or read, or is too long: the board is unchanged
+  UNREADABLE,  // the file is no regular file, cannot be opened or read, or is too long: the
+               // board is unchanged
   NO_KING,     // a side has no king: the program cannot go on (exit status -1)
   SIDE_NOT_TO_MOVE_IN_CHECK,  // the side that has just moved is in check (exit status 1)
 };
 
 // Reads a hand-written position file ("wk e1", "?b", "# comment") into `board`. `messages` gets
 // the lines the console shows about it: each bad square, the count of bad lines and, for the
-// last two statuses, why the position cannot be played. A missing file gives no message.
+// last two statuses, why the position cannot be played. A file that cannot be opened gives no
+// message.
 TextPositionStatus ReadTextPosition(const std::string& fileName, Board& board,
                                     std::string& messages);

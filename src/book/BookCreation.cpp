@@ -37,14 +37,6 @@ extern "C" void RemovePendingBookAndResignal(int signal) {
   raise(signal);
 }
 
-// The permissions of a new book file: those of the book it replaces, else the usual ones.
-mode_t NewFileMode(const std::string& destination) {
-  if (struct stat old{}; stat(destination.c_str(), &old) == 0) return old.st_mode & 07777;
-  const mode_t mask = umask(0);
-  umask(mask);
-  return 0666 & ~mask;
-}
-
 }  // namespace
 
 namespace {
@@ -161,7 +153,7 @@ bool BookFileReplacement::Commit(const Save& save, std::string& error) {
     return false;
   }
   // On the disk, and with the permissions of the old book, before it takes the old book's place.
-  if (fchmod(descriptor, NewFileMode(destination)) != 0 || fsync(descriptor) != 0 ||
+  if (fchmod(descriptor, ReplacementMode(destination)) != 0 || fsync(descriptor) != 0 ||
       std::rename(temporary.c_str(), destination.c_str()) != 0) {
     const int number = errno;
     error = "Can't write OpeningBook file " + destination + " (" + std::strerror(number) + ")!";

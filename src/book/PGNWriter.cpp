@@ -1,8 +1,18 @@
 #include "book/PGNWriter.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdarg>
+#include <cstdio>
+#include <cstring>
 
 #include "board/Fen.h"
+#include "console/Files.h"
 
 namespace {
 
@@ -28,22 +38,26 @@ namespace {
 // The result of a game that goes on.
 const std::string UNDECIDED = "*";
 
-bool Write(std::FILE* file, const std::string& text) {
-  return file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+std::string WriteError(const std::string& fileName, int number) {
+  return "Can't write the game to logfile '" + fileName + "' (" + std::strerror(number) +
+         ")! The log is left as it was.";
 }
 
 }  // namespace
 
 PGNWriter::~PGNWriter() {
   // A game that never finished leaves nothing of itself in the log.
-  if (file != nullptr) std::fclose(file);
+  if (descriptor >= 0) close(descriptor);
 }
 
 bool PGNWriter::Open(const std::string& fileName) {
-  std::FILE* opened = std::fopen(fileName.c_str(), "a");
-  if (opened == nullptr) return false;
-  if (file != nullptr) std::fclose(file);
-  file = opened;
+  const int opened = open(fileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  if (opened < 0) {
+    error = WriteError(fileName, errno);
+    return false;
+  }
+  if (descriptor >= 0) close(descriptor);
+  descriptor = opened;
   logFileName = fileName;
   recordedMoves.clear();
   plyCount = 0;
@@ -135,15 +149,16 @@ std::string PGNWriter::GameText(const std::string& result) const {
   return TagText(result) + MoveText() + " " + result + "\n\n";
 }
 
-bool PGNWriter::WriteTags() { return Write(file, TagText(resultText)); }
-
-bool PGNWriter::WriteMoves() { return Write(file, MoveText()); }
-
 bool PGNWriter::Finish() {
-  if (file == nullptr) return false;
-  const bool written = Write(file, GameText(resultText));
-  // Buffered text that cannot be written shows only when the file is closed.
-  const bool closed = std::fclose(file) == 0;
-  file = nullptr;
-  return written && closed;
+  if (descriptor < 0) {
+    error = WriteError(logFileName, EBADF);
+    return false;
+  }
+  const std::string text = GameText(resultText);
+  const int failure = AppendWhole(descriptor, text.data(), text.size());
+  // The text is on the disk (or taken out again): closing has nothing left to report.
+  close(descriptor);
+  descriptor = -1;
+  if (failure != 0) error = WriteError(logFileName, failure);
+  return failure == 0;
 }

@@ -1,5 +1,6 @@
 // The game log: every move of a game is recorded while it is played, and the whole game (seven
-// tags, the numbered move text and the result) is appended to a PGN file when it ends.
+// tags, the numbered move text and the result) is appended to a PGN file when it ends, in one
+// piece: a record that cannot be written completely is taken out of the file again.
 //
 // The log is a PGN dialect of its own: tag values carry a leading blank and a blank stands
 // before the closing bracket, move numbers carry an extra blank, and the moves are written in
@@ -8,7 +9,7 @@
 // after the seven tags of the dialect.
 #pragma once
 
-#include <cstdio>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -33,8 +34,8 @@ class PGNWriter {
   PGNWriter(const PGNWriter&) = delete;
   PGNWriter& operator=(const PGNWriter&) = delete;
 
-  // Opens the log for appending (created when missing) and starts an empty record; false when
-  // the file cannot be opened.
+  // Opens the log for appending (created when missing) and starts an empty record; false, with
+  // the reason in Error(), when the file cannot be opened.
   bool Open(const std::string& fileName);
 
   // The record (re)starts at `start`: no moves, result "*", the side to move and the move number
@@ -57,20 +58,20 @@ class PGNWriter {
   // The whole game as Finish writes it, but with `result` in the Result tag and after the moves.
   std::string GameText(const std::string& result) const;
 
-  // Writes the game and closes the log; false when no log is open or a write fails (what was
-  // written up to then stays in the file).
+  // Appends the game to the log with AppendWhole and closes the log. False when no log is open or
+  // the game could not be written completely; the log then is as it was before, and Error()
+  // tells why.
   bool Finish();
 
-  // The two halves of Finish: the tag lines with the empty line after them, and the move text.
-  // False when no log is open or a write fails.
-  bool WriteTags();
-  bool WriteMoves();
-
   // Whether the log is open (between Open and Finish).
-  bool IsOpen() const { return file != nullptr; }
+  bool IsOpen() const { return descriptor >= 0; }
 
   // The name given to Open.
   const std::string& LogFileName() const { return logFileName; }
+
+  // Why the last Open or Finish failed, as a line for the person: "Can't write the game to
+  // logfile 'games.pgn' (File too large)! The log is left as it was."
+  const std::string& Error() const { return error; }
 
  private:
   std::string TagText(const std::string& result) const;
@@ -83,5 +84,6 @@ class PGNWriter {
   Color recordSide = WHITE;  // the side whose move is recorded next
   int plyCount = 0;          // number of recorded moves
   std::vector<Move> recordedMoves;
-  std::FILE* file = nullptr;  // open between Open and Finish
+  int descriptor = -1;  // the log, open between Open and Finish
+  std::string error;
 };

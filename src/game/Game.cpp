@@ -2,20 +2,26 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <sstream>
+#include <system_error>
 #include <vector>
 
 #include "board/BoardImage.h"
 #include "board/Rules.h"
 #include "board/San.h"
 #include "console/Console.h"
+#include "console/Files.h"
 #include "game/ConsoleInput.h"
 #include "game/HumanPlayer.h"
 #include "search/Evaluate.h"
@@ -75,18 +81,13 @@ void SetInterruptRecord(const std::string& logName, const std::string& text) {
 
 extern "C" void AppendGameAndExit(int signal) {
   const InterruptRecord& record = interruptRecords[interruptCurrent];
-  const char* data = record.text.data();
-  std::size_t size = record.text.size();
-  if (size > 0 && !record.logName.empty()) {
-    const int log = open(record.logName.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0644);
-    while (log >= 0 && size > 0) {
-      const ssize_t written = write(log, data, size);
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) break;
-      data += written;
-      size -= static_cast<std::size_t>(written);
+  if (!record.text.empty() && !record.logName.empty()) {
+    const int log = open(record.logName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (log >= 0) {
+      // Whole or not at all, as every record of the log.
+      AppendWhole(log, record.text.data(), record.text.size());
+      close(log);
     }
-    if (log >= 0) close(log);
   }
   _exit(128 + signal);
 }
@@ -136,7 +137,9 @@ Game::Game(const std::string& bookFileName, const std::string& gameLogFileName) 
 
 Game::~Game() {
   SetInterruptRecord("", "");
-  if (logged) *ConsoleOut << "Game-Log written to " << gameLog->LogFileName() << "!" << std::endl;
+  // Said only when every game of the run is in the log completely.
+  if (logged && !logFailed)
+    *ConsoleOut << "Game-Log written to " << gameLog->LogFileName() << "!" << std::endl;
   if (CurrentGame == this) CurrentGame = nullptr;
 }
 
@@ -205,9 +208,18 @@ void Game::AppendToLog() {
   };
   if (std::none_of(record.Moves().begin(), record.Moves().end(), madeOnTheBoard)) return;
   // The log is closed after every game: a later one opens it again.
-  if (!gameLog->IsOpen() && !gameLog->Open(gameLog->LogFileName())) return;
-  record.WriteInto(*gameLog);
-  logged = gameLog->Finish() || logged;
+  bool written = gameLog->IsOpen() || gameLog->Open(gameLog->LogFileName());
+  if (written) {
+    record.WriteInto(*gameLog);
+    written = gameLog->Finish();
+  }
+  if (written) {
+    logged = true;
+    return;
+  }
+  logFailed = true;
+  *ConsoleOut << gameLog->Error() << std::endl;
+  std::cerr << gameLog->Error() << std::endl;
 }
 
 bool Game::SaveToFile(const std::string& name) {
@@ -215,10 +227,13 @@ bool Game::SaveToFile(const std::string& name) {
     *ConsoleOut << "Please enter a valid filename ( e.g.: 'save mygame' ) !" << std::endl;
     return false;
   }
-  positionFile.clear();
-  positionFile.open(name, std::ios::in | std::ios::binary);
-  if (positionFile.is_open()) {
-    positionFile.close();
+  // Whether the name is taken is asked without opening it: a FIFO would block the open.
+  std::error_code error;
+  if (std::filesystem::exists(name, error)) {
+    if (!IsRegularFile(name)) {
+      *ConsoleOut << "Couldn't write '" << name << "'!" << std::endl;
+      return false;
+    }
     if (name != LastMoveFile) {
       *ConsoleOut << "File: '" << name << "' already exists. Overwrite  ? ( yes / no ) "
                   << std::flush;
@@ -227,18 +242,20 @@ bool Game::SaveToFile(const std::string& name) {
     }
   }
 
-  positionFile.clear();
-  positionFile.open(name, std::ios::out | std::ios::binary | std::ios::trunc);
-  if (positionFile.is_open()) {
-    const BoardImage image = ToImage(board);
-    positionFile.write(reinterpret_cast<const char*>(image.data()),
-                       static_cast<std::streamsize>(image.size()));
-    for (const auto& player : players)
-      if (player) player->SaveState(positionFile);
-    positionFile.close();
+  std::ostringstream content;
+  const BoardImage image = ToImage(board);
+  content.write(reinterpret_cast<const char*>(image.data()),
+                static_cast<std::streamsize>(image.size()));
+  for (const auto& player : players)
+    if (player) player->SaveState(content);
+  int failure = 0;
+  {
+    // An interruption waits, so that it leaves no unfinished file beside the destination.
+    InterruptsHeld held;
+    failure = ReplaceFile(name, content.str());
   }
-  if (positionFile.fail()) {
-    positionFile.clear();
+  if (name == LastMoveFile) lastMoveBytes = failure == 0 ? content.str() : std::string();
+  if (failure != 0) {
     *ConsoleOut << "Couldn't write '" << name << "'!" << std::endl;
     return false;
   }
@@ -256,26 +273,35 @@ bool Game::RestorePosition(const std::string& name) {
     *ConsoleOut << "Please enter a valid filename ( e.g.: 'load mygame' ) !" << std::endl;
     return false;
   }
+  std::string bytes;
+  return ReadPositionFile(name, bytes) && RestoreFrom(name, bytes);
+}
+
+bool Game::ReadPositionFile(const std::string& name, std::string& bytes) const {
   // Nothing changes unless the whole file is sound: the board and exactly what both players
   // need. One byte more than that is read to notice a longer file.
   const std::size_t needed =
       BOARD_IMAGE_SIZE + StateSize(players[WHITE].get()) + StateSize(players[BLACK].get());
-  std::vector<char> bytes(needed + 1);
-  positionFile.clear();
-  positionFile.open(name, std::ios::in | std::ios::binary);
-  if (positionFile.is_open()) {
-    // A read that fails (a directory, a device error) sets the stream's bad state; it never
-    // throws, as no exceptions are asked of the stream.
-    positionFile.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(positionFile.gcount()));
+  bytes.assign(needed + 1, '\0');
+  bool readable = false;
+  if (IsRegularFile(name)) {
+    std::ifstream file(name, std::ios::binary);
+    // A read that fails (a device error) sets the stream's bad state; it never throws, as no
+    // exceptions are asked of the stream.
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(file.gcount()));
+    readable = file.is_open() && !file.bad();
   }
-  const bool readable = positionFile.is_open() && !positionFile.bad();
-  positionFile.close();
-  positionFile.clear();
   if (!readable) {
     *ConsoleOut << "Couldn't open '" << name << "'! File doesn't exist ?" << std::endl;
     return false;
   }
+  return true;
+}
+
+bool Game::RestoreFrom(const std::string& name, const std::string& bytes) {
+  const std::size_t needed =
+      BOARD_IMAGE_SIZE + StateSize(players[WHITE].get()) + StateSize(players[BLACK].get());
   Board restored = board;
   if (bytes.size() != needed ||
       !FromImage(reinterpret_cast<const std::uint8_t*>(bytes.data()), restored)) {
@@ -284,7 +310,7 @@ bool Game::RestorePosition(const std::string& name) {
     return false;
   }
   board = restored;
-  std::istringstream states(std::string(bytes.begin() + BOARD_IMAGE_SIZE, bytes.end()));
+  std::istringstream states(bytes.substr(BOARD_IMAGE_SIZE));
   for (const auto& player : players)
     if (player) player->LoadState(states);
 
@@ -292,21 +318,40 @@ bool Game::RestorePosition(const std::string& name) {
   return true;
 }
 
+void Game::TakeBackPlies(int plies) {
+  record.TakeBack(plies);
+  RecordChanged();
+  *ConsoleOut << std::endl << "Restored board:" << std::endl << BoardPicture(board) << std::flush;
+}
+
 bool Game::TakeBack() {
   // The take-back file holds positions before White's moves: it serves only a person as White.
   const bool whiteIsAPerson = dynamic_cast<HumanPlayer*>(players[WHITE].get()) != nullptr;
+  const char* refusal = "Nervous ? Tired ?? Stupid ???";
   if (board.moveNumber == 1 || (record.Plies() < 2 && !whiteIsAPerson)) {
-    *ConsoleOut << "Nervous ? Tired ?? Stupid ???" << std::endl;
+    *ConsoleOut << refusal << std::endl;
     return false;
   }
   if (record.Plies() >= 2) {
-    record.TakeBack(2);
-    RecordChanged();
-    *ConsoleOut << std::endl << "Restored board:" << std::endl << BoardPicture(board) << std::flush;
+    TakeBackPlies(2);
     return true;
   }
-  if (!RestorePosition(LastMoveFile)) return false;
-  // The file may be an earlier run's: only a position of this game shortens the record.
+  std::string bytes;
+  if (!ReadPositionFile(LastMoveFile, bytes)) return false;
+  if (lastMoveBytes.empty() || bytes != lastMoveBytes) {
+    *ConsoleOut << "The take-back file '" << LastMoveFile
+                << "' was changed by another game; it is not used." << std::endl;
+    // The record holds White's latest move only when it is its single move.
+    if (record.Plies() == 1 && record.PositionBefore(0).sideToMove == WHITE) {
+      TakeBackPlies(1);
+      return true;
+    }
+    *ConsoleOut << refusal << std::endl;
+    return false;
+  }
+  if (!RestoreFrom(LastMoveFile, bytes)) return false;
+  // The file may hold a position from before a load: only a position of this game shortens the
+  // record.
   const int ply = record.LastPlyAt(board);
   if (ply < 0) {
     RestartRecord();
@@ -340,6 +385,8 @@ void Game::ReplacePlayer(Color color, std::unique_ptr<Player> player) {
 TextPositionStatus Game::LoadAtStart(const std::string& name) {
   std::string messages;
   const TextPositionStatus status = ReadTextPosition(name, board, messages);
+  if (status == TextPositionStatus::UNREADABLE && messages.empty())
+    messages = "Couldn't open '" + name + "'! File doesn't exist ?\n";
   *ConsoleOut << messages << std::flush;
   if (status == TextPositionStatus::READ)
     *ConsoleOut << "Loaded Board from file \"" << name << "\"." << std::endl;

@@ -1,7 +1,6 @@
 // One game between two players on one board, with its game log and position files.
 #pragma once
 
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,20 +25,26 @@ class Game {
   // new game from the initial position follows when the person asks for one.
   void Run();
 
-  // Stores the board and both players' states; asks before overwriting any file but the
-  // take-back file.
+  // Stores the board and both players' states. The file is written beside `name` and renamed
+  // over it when complete, keeping the permissions of the file it replaces; a failed save leaves
+  // `name` as it was. Asks before overwriting any file but the take-back file, and refuses a
+  // name that is something other than a regular file (a directory, a FIFO, a device).
   bool SaveToFile(const std::string& name);
   // Restores a position file written by SaveToFile; the game record starts again from there.
+  // Only regular files are read.
   bool LoadFromFile(const std::string& name);
   // Takes back the person's latest move and the reply to it, from the game's own record: each
   // call goes one move pair further back. Without two moves in the record, back to the position
   // before White's latest move kept in the take-back file; the retracted moves leave the record
-  // (a position that is not one of this game's restarts it).
+  // (a position that is not one of this game's restarts it). The take-back file is read back
+  // only while it holds what this game last wrote into it: another game in the same folder may
+  // have written it since, and then the record alone serves.
   bool TakeBack();
   // Ends the running game at once, unfinished, for a new one from the initial position.
   void RequestNewGame() { newGameRequested = true; }
-  // Starts from a hand-written text position file, after showing what its reading found. A
-  // file that cannot be read leaves the initial position; the last two statuses end the program.
+  // Starts from a hand-written text position file, after showing what its reading found (for a
+  // file that cannot be opened, "Couldn't open 'NAME'! File doesn't exist ?"). Every status but
+  // READ ends the program: the position asked for cannot be played.
   TextPositionStatus LoadAtStart(const std::string& name);
   // Shows the move the computer would play for the side to move, in both notations, without
   // playing it. A fresh engine finds it, so that the computer's own search state is untouched.
@@ -52,24 +57,36 @@ class Game {
   GameRecord record;
   Board& board = record.Position();    // the position the players move on
   std::unique_ptr<PGNWriter> gameLog;  // absent when the log file could not be opened
-  std::fstream positionFile;
   std::unique_ptr<Player> players[2];
 
  private:
   // Reads a position file into the board and the players; false (after saying why) when the file
   // cannot be read or is no sound position file.
   bool RestorePosition(const std::string& name);
+  // The contents of the position file `name`, read only as far as a sound one reaches (one byte
+  // more, to notice a longer file); false, after saying so, when it is no regular file or cannot
+  // be read.
+  bool ReadPositionFile(const std::string& name, std::string& bytes) const;
+  // Puts the position file's `bytes` into the board and the players; false, after saying so,
+  // when they are no sound position file.
+  bool RestoreFrom(const std::string& name, const std::string& bytes);
+  // Takes back `plies` moves of the record and shows the board.
+  void TakeBackPlies(int plies);
   // The record starts again from the board.
   void RestartRecord();
   // Called after every change of the record.
   void RecordChanged();
   // Plays one game; true when the person asked for a new one.
   bool PlayOneGame();
-  // Appends the game to the log, unless no move was made in it.
+  // Appends the game to the log, unless no move was made in it; a record that cannot be written
+  // completely is said on the console and on standard error.
   void AppendToLog();
 
   bool newGameRequested = false;
-  bool logged = false;  // whether a game was appended to the log
+  bool logged = false;     // whether a game was appended to the log
+  bool logFailed = false;  // whether a game could not be appended
+  // What this game last wrote into the take-back file; empty when it wrote none.
+  std::string lastMoveBytes;
 
   std::vector<std::unique_ptr<Player>> replacedPlayers;
 };

@@ -99,7 +99,13 @@ bool EngineSession::WriteRecord() {
   log.whiteName = whiteName;
   log.blackName = blackName;
   record_.WriteInto(log);
-  if (!log.Finish()) return false;
+  if (!log.Finish()) {
+    // The log is as it was; the front end's operator and the console log both hear why.
+    std::cerr << log.Error() << std::endl;
+    *ConsoleOut << log.Error() << std::endl;
+    logFailed_ = true;
+    return false;
+  }
   logged_ = true;
   return true;
 }

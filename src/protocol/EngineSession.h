@@ -69,10 +69,11 @@ class EngineSession {
   std::string whiteName = "White Player";
   std::string blackName = "Black Player";
   // Appends the game to the log, once; a game without a single move is not recorded. True
-  // when a record was written.
+  // when a record was written. A record that cannot be written completely leaves the log as it
+  // was and is said on standard error and on the console.
   bool WriteRecord();
-  // Whether any game has been written to the log.
-  bool Logged() const { return logged_; }
+  // Whether games have been written to the log, every one of them completely.
+  bool Logged() const { return logged_ && !logFailed_; }
 
  private:
   void Restart(const Board& start, bool sameEngine);
@@ -82,6 +83,7 @@ class EngineSession {
   GameRecord record_;
   bool written_ = false;
   bool logged_ = false;
+  bool logFailed_ = false;
   std::int64_t nodeCap_ = SearchControl::NO_LIMIT;
   int tableEntries_ = TT_SIZE;
   int hashCap_ = TT_MAX_MEGABYTES;

@@ -41,7 +41,8 @@ TEST(PGNWriterTest, WritesTheWholeGameAtTheEndAndAppendsTheNextOne) {
       "  1.  e2e4  e7e5   2.  Qd1h5  Nb8c6   3.  Bf1c4  Ng8f6   4.  Qh5f7  1-0\n\n";
   EXPECT_EQ(ReadAll(file), first);
   // The log is closed once the game is written.
-  EXPECT_FALSE(writer.WriteTags() || writer.WriteMoves() || writer.Finish());
+  EXPECT_FALSE(writer.IsOpen());
+  EXPECT_FALSE(writer.Finish());
 
   // Black resigns after 41 plies; the resignation record is written as two blanks. The first
   // line holds ten moves, every further line eleven.

@@ -15,33 +15,24 @@ namespace {
 // White's move for the `prompts`th time, sends `signal` and returns the exit status.
 int InterruptedGame(const TemporaryDirectory& directory, const std::string& typed, int prompts,
                     int signal) {
-  int input[2], output[2];
-  if (pipe(input) != 0 || pipe(output) != 0) return -1;
-  const pid_t child = fork();
-  if (child == 0) {
-    dup2(input[0], STDIN_FILENO);
-    dup2(output[1], STDOUT_FILENO);
-    for (int end : {input[0], input[1], output[0], output[1]}) close(end);
-    if (chdir(directory.Path().c_str()) == 0) execl(VELMORA_BINARY, VELMORA_BINARY, nullptr);
-    _exit(127);
-  }
-  close(input[0]);
-  close(output[1]);
-  if (write(input[1], typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) return -1;
+  int in = -1, out = -1;
+  const pid_t child = StartConsoleGame(directory, in, out);
+  if (child < 0) return -1;
+  if (write(in, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) return -1;
   const std::string prompt = "Your move, Whity ( e.g. e2e4 ) ?  ";
   std::string text;
   int seen = 0;
   char buffer[4096];
-  for (ssize_t n; seen < prompts && (n = read(output[0], buffer, sizeof buffer)) > 0;) {
+  for (ssize_t n; seen < prompts && (n = read(out, buffer, sizeof buffer)) > 0;) {
     text.append(buffer, static_cast<std::size_t>(n));
     for (std::size_t at = 0; (at = text.find(prompt)) != std::string::npos; ++seen)
       text.erase(0, at + prompt.size());
   }
   kill(child, signal);
-  while (read(output[0], buffer, sizeof buffer) > 0) {
+  while (read(out, buffer, sizeof buffer) > 0) {
   }
-  close(input[1]);
-  close(output[0]);
+  close(in);
+  close(out);
   int status = 0;
   waitpid(child, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -1,0 +1,391 @@
+// The files of the program: what it writes is whole or left as it was, and it reads only regular
+// files. Limits on the file size stand in for a full disk.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <thread>
+
+#include "book/PGNWriter.h"
+#include "protocol/EngineSession.h"
+#include "support/ConsoleCapture.h"
+#include "support/RunProgram.h"
+#include "support/TemporaryDirectory.h"
+#include "support/TestBoards.h"
+
+namespace {
+
+const std::string PROMPT = "Your move, Whity ( e.g. e2e4 ) ?  ";
+
+// A log that holds one game already, which must survive every failed append byte for byte.
+const std::string OLD_LOG =
+    "[Event \" Casual Game\" ]\n[Site \" \" ]\n[Date \" 2010.03.07\" ]\n[Round \"  1\" ]\n"
+    "[White \" Whity\" ]\n[Black \" Blacky\" ]\n[Result \" 0-1\" ]\n\n"
+    "  1.  e2e4  e7e5   2.    0-1\n\n";
+
+// While it lives, files this process writes cannot grow beyond `bytes`, and a write beyond that
+// fails (EFBIG) instead of ending the process with SIGXFSZ.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGXFSZ, &ignore, &savedAction_);
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    sigaction(SIGXFSZ, &savedAction_, nullptr);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit saved_{};
+  struct sigaction savedAction_ {};
+};
+
+// The console game run in the directory with `input` on standard input, as RunIn does, but with
+// the size of the files it writes limited to `limit` bytes and SIGXFSZ at its default action,
+// which ends a program that does not guard its writes. Standard output and standard error.
+ProgramRun RunWithFileSizeLimit(const TemporaryDirectory& directory, const std::string& input,
+                                rlim_t limit) {
+  const auto inputFile = directory.Write(".stdin", input);
+  ProgramRun run;
+  int output[2];
+  if (pipe(output) != 0) return run;
+  const pid_t child = fork();
+  if (child == 0) {
+    const int in = open(inputFile.c_str(), O_RDONLY);
+    dup2(in, STDIN_FILENO);
+    dup2(output[1], STDOUT_FILENO);
+    dup2(output[1], STDERR_FILENO);
+    close(output[0]);
+    close(output[1]);
+    signal(SIGXFSZ, SIG_DFL);
+    rlimit fileSize{};
+    getrlimit(RLIMIT_FSIZE, &fileSize);
+    fileSize.rlim_cur = limit;
+    if (setrlimit(RLIMIT_FSIZE, &fileSize) == 0 && chdir(directory.Path().c_str()) == 0)
+      execl(VELMORA_BINARY, VELMORA_BINARY, nullptr);
+    _exit(127);
+  }
+  close(output[1]);
+  char buffer[4096];
+  for (ssize_t n; (n = read(output[0], buffer, sizeof buffer)) > 0;)
+    run.output.append(buffer, static_cast<std::size_t>(n));
+  close(output[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::filesystem::remove(inputFile);
+  return run;
+}
+
+// The console game running in a directory, typed into one line at a time.
+class RunningGame {
+ public:
+  explicit RunningGame(const TemporaryDirectory& directory) {
+    // A program that ended early makes the next line fail, not the test process.
+    signal(SIGPIPE, SIG_IGN);
+    child_ = StartConsoleGame(directory, in_, out_);
+  }
+  ~RunningGame() {
+    Finish();
+    signal(SIGPIPE, SIG_DFL);
+  }
+  RunningGame(const RunningGame&) = delete;
+  RunningGame& operator=(const RunningGame&) = delete;
+
+  bool Started() const { return child_ > 0; }
+
+  // What the program says up to its next question for White's move (or to its end).
+  std::string UntilPrompt() {
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n;
+         text.find(PROMPT) == std::string::npos && (n = read(out_, buffer, sizeof buffer)) > 0;)
+      text.append(buffer, static_cast<std::size_t>(n));
+    return text;
+  }
+  // Types a line; what the program says in answer, up to its next question.
+  std::string Type(const std::string& line) {
+    const std::string typed = line + "\n";
+    if (write(in_, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) return "";
+    return UntilPrompt();
+  }
+  // Ends the input, which resigns the game; the exit status.
+  int Finish() {
+    if (child_ <= 0) return -1;
+    close(in_);
+    char buffer[4096];
+    while (read(out_, buffer, sizeof buffer) > 0) {
+    }
+    close(out_);
+    int status = 0;
+    waitpid(child_, &status, 0);
+    child_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+ private:
+  pid_t child_ = -1;
+  int in_ = -1;
+  int out_ = -1;
+};
+
+// A FIFO that nobody writes into: a program that opened it for reading would wait for a writer
+// for ever. While the guard lives, a thread opens and closes the FIFO from both ends again and
+// again, so that such a program meets an empty file (or a reader that is gone) and ends; the
+// test then fails by what the program says, instead of hanging. A program that leaves the FIFO
+// alone never notices the guard. `readersMet` counts the times someone had it open for reading.
+class FifoGuard {
+ public:
+  explicit FifoGuard(const std::filesystem::path& fifo)
+      : name_(fifo.string()), thread_([this] {
+          while (!stop_) {
+            if (const int reader = open(name_.c_str(), O_RDONLY | O_NONBLOCK); reader >= 0)
+              close(reader);
+            if (const int writer = open(name_.c_str(), O_WRONLY | O_NONBLOCK); writer >= 0) {
+              close(writer);
+              ++readersMet;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+          }
+        }) {}
+  ~FifoGuard() {
+    stop_ = true;
+    thread_.join();
+  }
+  FifoGuard(const FifoGuard&) = delete;
+  FifoGuard& operator=(const FifoGuard&) = delete;
+
+  std::atomic<int> readersMet{0};
+
+ private:
+  std::string name_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+Move MoveOf(int piece, const char* from, const char* to, int flags = MOVE_NORMAL) {
+  return Move{piece, NO_PIECE, At(from), At(to), flags};
+}
+
+// A record that does not fit leaves the log as it was, says why, and a later one that fits is
+// appended whole after the old games: in the writer itself and in an engine game.
+TEST(Files, ARecordThatCannotBeWrittenWholeLeavesTheLogAsItWas) {
+  TemporaryDirectory directory;
+  const std::string file = directory.Write("games.pgn", OLD_LOG).string();
+  const std::string error =
+      "Can't write the game to logfile '" + file + "' (File too large)! The log is left as it was.";
+  PGNWriter writer;
+  writer.date = Date{2010, 3, 7};
+  ASSERT_TRUE(writer.Open(file));
+  writer.AddMove(MoveOf(WP, "d2", "d4"));
+  writer.AddMove(MoveOf(BP, "d7", "d5"));
+  const std::string record = writer.GameText("*");
+  bool finished = true;
+  {
+    // Room for half of the record.
+    FileSizeLimit limit(OLD_LOG.size() + record.size() / 2);
+    finished = writer.Finish();
+  }
+  EXPECT_FALSE(finished);
+  EXPECT_EQ(writer.Error(), error);
+  EXPECT_EQ(directory.Read("games.pgn"), OLD_LOG);
+  EXPECT_FALSE(writer.IsOpen());
+  ASSERT_TRUE(writer.Open(file));
+  writer.AddMove(MoveOf(WP, "d2", "d4"));
+  writer.AddMove(MoveOf(BP, "d7", "d5"));
+  EXPECT_TRUE(writer.Finish());
+  EXPECT_EQ(directory.Read("games.pgn"), OLD_LOG + record);
+
+  // An engine game: the failure on standard error and in the console log, and no success
+  // reported for the session even after a later game was written.
+  directory.Write("games.pgn", OLD_LOG);
+  ConsoleCapture console;
+  StreamCapture standardError(std::cerr);
+  EngineSession session(file);
+  for (const char* text : {"e2e4", "e7e5"}) {
+    Move move;
+    ASSERT_TRUE(session.FindMove(text, move));
+    session.Play(move);
+  }
+  bool written = true;
+  {
+    FileSizeLimit limit(OLD_LOG.size() + 50);
+    written = session.WriteRecord();
+  }
+  EXPECT_FALSE(written);
+  EXPECT_EQ(directory.Read("games.pgn"), OLD_LOG);
+  const std::string engineError = "Can't write the game to logfile '" + file +
+                                  "' (File too large)! The log is left as it was.\n";
+  EXPECT_EQ(standardError.Take(), engineError);
+  EXPECT_EQ(console.Take(), engineError);
+  EXPECT_FALSE(session.Logged());
+  session.NewGame();  // the failed record is not tried again
+  Move move;
+  ASSERT_TRUE(session.FindMove("g1f3", move));
+  session.Play(move);
+  EXPECT_TRUE(session.WriteRecord());
+  const std::string log = directory.Read("games.pgn");
+  EXPECT_TRUE(log.starts_with(OLD_LOG + "[Event \" Casual Game\" ]\n")) << log;
+  EXPECT_TRUE(log.ends_with("  1.  Ng1f3  *\n\n")) << log;
+  EXPECT_FALSE(session.Logged());
+  EXPECT_EQ(standardError.Take() + console.Take(), "");
+}
+
+// The console game under a file-size limit: the record that does not fit is reported on the
+// console and on standard error, the log stays as it was and no success is claimed; without the
+// limit the same game is appended.
+TEST(Files, TheConsoleGameSaysWhenItsRecordCannotBeWritten) {
+  TemporaryDirectory directory;
+  // The book answers at once.
+  std::filesystem::copy_file(VELMORA_DEFAULT_BOOK, directory.Path() / "openingbook.bin");
+  directory.Write("games.pgn", OLD_LOG);
+  // Room for the take-back file and a few bytes more of the log.
+  const ProgramRun limited = RunWithFileSizeLimit(directory, "e2e4\nquit\n", OLD_LOG.size() + 60);
+  EXPECT_EQ(limited.status, 0) << limited.output;
+  const std::string error =
+      "Can't write the game to logfile 'games.pgn' (File too large)! The log is left as it was.\n";
+  const auto first = limited.output.find(error);
+  ASSERT_NE(first, std::string::npos) << limited.output;
+  EXPECT_NE(limited.output.find(error, first + 1), std::string::npos) << limited.output;
+  EXPECT_EQ(limited.output.find("Game-Log written"), std::string::npos);
+  EXPECT_EQ(directory.Read("games.pgn"), OLD_LOG);
+
+  const ProgramRun run = RunIn(directory, VELMORA_BINARY, "", "e2e4\nquit\n");
+  EXPECT_TRUE(
+      run.output.ends_with("GAME OVER.  Thanks for playing!\n"
+                           "Game-Log written to games.pgn!\n"))
+      << run.output;
+  const std::string log = directory.Read("games.pgn");
+  EXPECT_TRUE(log.starts_with(OLD_LOG + "[Event \" Casual Game\" ]\n")) << log;
+  EXPECT_TRUE(log.ends_with(" 0-1\n\n")) << log;
+}
+
+// A save takes the place of the old file only when it is complete, with the old file's
+// permissions; a failed one leaves the old file and no temporary file.
+TEST(Files, ASaveReplacesTheOldFileOnlyWhenComplete) {
+  TemporaryDirectory directory;
+  const std::string old = "an old file, not a position";
+  directory.Write("g1", old);
+  namespace fs = std::filesystem;
+  fs::permissions(directory.Path() / "g1",
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const auto others = [&] {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(directory.Path()))
+      count += entry.path().filename().string().starts_with("g1.") ? 1 : 0;
+    return count;
+  };
+  // Too little room for a position file (180 bytes).
+  const ProgramRun limited = RunWithFileSizeLimit(directory, "save g1\nyes\nsave g2\nquit\n", 100);
+  EXPECT_NE(limited.output.find("already exists. Overwrite  ? ( yes / no ) Couldn't write 'g1'!\n" +
+                                PROMPT + "Couldn't write 'g2'!\n"),
+            std::string::npos)
+      << limited.output;
+  EXPECT_EQ(directory.Read("g1"), old);
+  EXPECT_FALSE(fs::exists(directory.Path() / "g2"));
+  EXPECT_EQ(others(), 0);
+
+  const ProgramRun run = RunIn(directory, VELMORA_BINARY, "", "save g1\nyes\nload g1\nquit\n");
+  EXPECT_NE(run.output.find("\nRestored board:\n"), std::string::npos) << run.output;
+  EXPECT_EQ(fs::file_size(directory.Path() / "g1"), 180u);
+  EXPECT_EQ(fs::status(directory.Path() / "g1").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(others(), 0);
+}
+
+// A FIFO, a directory or a missing file named to `velmora load`, to `load` or to `save` is
+// answered at once with the usual message; the FIFO is never opened.
+TEST(Files, OnlyRegularFilesAreOpenedForReading) {
+  TemporaryDirectory directory;
+  ASSERT_EQ(mkfifo((directory.Path() / "fifo").c_str(), 0600), 0);
+  std::filesystem::create_directory(directory.Path() / "dir");
+  FifoGuard guard(directory.Path() / "fifo");
+
+  for (const std::string name : {"fifo", "dir", "missing"}) {
+    const ProgramRun run = RunIn(directory, VELMORA_BINARY, "load " + name, "quit\n");
+    EXPECT_EQ(run.status, 1) << name;
+    EXPECT_TRUE(run.output.ends_with("Couldn't open '" + name + "'! File doesn't exist ?\n"))
+        << run.output;
+    EXPECT_EQ(run.output.find("Game-Log written"), std::string::npos);
+  }
+
+  const ProgramRun run =
+      RunIn(directory, VELMORA_BINARY, "", "load fifo\nsave fifo\nload dir\nsave dir\nquit\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.output.find(PROMPT + "Couldn't open 'fifo'! File doesn't exist ?\n" + PROMPT +
+                            "Couldn't write 'fifo'!\n" + PROMPT +
+                            "Couldn't open 'dir'! File doesn't exist ?\n" + PROMPT +
+                            "Couldn't write 'dir'!\n" + PROMPT),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(guard.readersMet, 0);
+  EXPECT_TRUE(std::filesystem::is_fifo(directory.Path() / "fifo"));
+}
+
+// Two console games in one folder share the take-back file: each takes back its own moves, and
+// a game reads the file back only while it holds what the game itself wrote.
+TEST(Files, TwoGamesInOneFolderTakeBackTheirOwnMoves) {
+  TemporaryDirectory directory;
+  std::filesystem::copy_file(VELMORA_DEFAULT_BOOK, directory.Path() / "openingbook.bin");
+  // The other game: White mates at once, from a position of its own it keeps for taking back,
+  // and the computer resigns.
+  directory.Write("mate.txt", "wk g1\nwr a1\nbk g8\nbp f7\nbp g7\nbp h7\n?w\n");
+  const auto otherGame = [&] {
+    const ProgramRun other = RunIn(directory, VELMORA_BINARY, "load mate.txt", "a1a8\n");
+    EXPECT_NE(other.output.find("Whity selects move: WR - a1a8\n"), std::string::npos)
+        << other.output;
+  };
+  const std::string initialPosition = "2 WP | WP | WP | WP | WP | WP | WP | WP 2";
+  const std::string otherPosition = "1    |    |    |    |    |    | WK |    1";
+  const std::string changed =
+      "The take-back file 'LastMove.bin' was changed by another game; it is not used.\n";
+
+  RunningGame game(directory);
+  ASSERT_TRUE(game.Started());
+  ASSERT_NE(game.UntilPrompt().find(PROMPT), std::string::npos);
+  // From the game's own record, whatever the other game wrote.
+  EXPECT_NE(game.Type("e2e4").find("Blacky selects move: "), std::string::npos);
+  otherGame();
+  std::string text = game.Type("back");
+  EXPECT_NE(text.find("Restored board:"), std::string::npos) << text;
+  EXPECT_NE(text.find(initialPosition), std::string::npos) << text;
+  EXPECT_EQ(text.find(changed), std::string::npos) << text;
+
+  // After a load the record is empty: the take-back file the game wrote itself serves.
+  game.Type("e2e4");
+  game.Type("save a1");
+  EXPECT_NE(game.Type("load a1").find("Restored board:"), std::string::npos);
+  text = game.Type("back");
+  EXPECT_NE(text.find(initialPosition), std::string::npos) << text;
+  EXPECT_EQ(text.find(changed), std::string::npos) << text;
+
+  // Written by the other game since, it is refused, and the empty record has nothing to give.
+  game.Type("e2e4");
+  game.Type("save a2");
+  game.Type("load a2");
+  otherGame();
+  text = game.Type("back");
+  EXPECT_EQ(text, changed + "Nervous ? Tired ?? Stupid ???\n" + PROMPT);
+  EXPECT_EQ(text.find(otherPosition), std::string::npos);
+  EXPECT_EQ(game.Finish(), 0);
+}
+
+}  // namespace
