@@ -1,10 +1,10 @@
 // What every fuzz target shares: a scratch directory as the working directory, silent output
-// streams, the input as a file or as a front end's pipe, and a small opening book.
+// streams, the input as a file or as a front end's commands, and a small opening book.
 #pragma once
 
 #include <unistd.h>
 
-#include <array>
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "FrontEnd.h"
 #include "console/Console.h"
 #include "protocol/ProtocolInput.h"
 #include "search/NegaScout.h"
@@ -70,11 +71,15 @@ inline void ClearScratch() {
   }
 }
 
-// Whether the input names a file outside the scratch directory; such inputs are left out, so
-// that a fuzzed "save" never writes anywhere else.
+// Whether the input may name a file outside the scratch directory: a path that starts at the
+// root or goes up ("/tmp/x", "../x", "\"/x"). Such inputs are left out, so that a fuzzed "save"
+// never writes anywhere else. A FEN's slashes, each after a letter or digit, are no such path.
 inline bool NamesOtherDirectory(const std::uint8_t* data, std::size_t size) {
-  return std::string_view(reinterpret_cast<const char*>(data), size).find('/') !=
-         std::string_view::npos;
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  if (text.find("..") != std::string_view::npos) return true;
+  for (std::size_t at = text.find('/'); at != std::string_view::npos; at = text.find('/', at + 1))
+    if (at == 0 || !std::isalnum(static_cast<unsigned char>(text[at - 1]))) return true;
+  return false;
 }
 
 // Writes the input to the file "input" in the scratch directory and returns its name.
@@ -84,21 +89,37 @@ inline std::string AsFile(const std::uint8_t* data, std::size_t size) {
   return "input";
 }
 
-// Runs `session` on a pipe that holds the input followed by "quit", as a front end ends, and
-// stays open for writing, so that the engine reads it as a front end's commands. Inputs longer
-// than the pipe's buffer are left out.
+// Where a target tells what an input does: nowhere, or, when VELMORA_FUZZ_TRACE is set (to run
+// one reproducer by hand), standard error. The protocol targets write the conversation there
+// (the front end's lines after "> "), the console target the console, the clock target a line
+// per search.
+inline bool Tracing() {
+  static const bool tracing = std::getenv("VELMORA_FUZZ_TRACE") != nullptr;
+  return tracing;
+}
+inline std::ostream& Conversation() {
+  static std::ofstream toStandardError;
+  if (!Tracing()) return Silent();
+  if (!toStandardError.is_open()) toStandardError.open("/dev/stderr");
+  return toStandardError;
+}
+
+// Runs `session` on the pipe of a front end that sends the input in bursts (see FrontEnd.h)
+// and ends with "quit". Inputs that do not fit the pipe are left out.
 template <typename Session>
-void OverCommandPipe(const std::uint8_t* data, std::size_t size, Session session) {
-  const std::string input = std::string(reinterpret_cast<const char*>(data), size) + "\nquit\n";
-  std::array<int, 2> ends{};
-  if (input.size() > 32768) return;
-  if (pipe(ends.data()) != 0 ||
-      write(ends[1], input.data(), input.size()) != static_cast<ssize_t>(input.size()))
+void FromFrontEnd(const std::uint8_t* data, std::size_t size, Session session) {
+  static const bool seesLooks = FrontEnd::SeesTheEngineLook();
+  if (!seesLooks) {
+    static const char message[] = "fuzz target: the front end does not see the engine's poll(2)\n";
+    (void)!write(STDERR_FILENO, message, sizeof message - 1);
     std::abort();
-  ProtocolInput in(ends[0]);
-  session(in);
-  close(ends[0]);
-  close(ends[1]);
+  }
+  std::ostream& conversation = Conversation();
+  FrontEnd frontEnd(std::string_view(reinterpret_cast<const char*>(data), size),
+                    Tracing() ? &conversation : nullptr);
+  if (!frontEnd.Ready()) return;
+  ProtocolInput in(frontEnd.EngineEnd());
+  session(in, conversation);
 }
 
 }  // namespace fuzz

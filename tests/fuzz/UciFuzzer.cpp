@@ -1,6 +1,6 @@
-// The UCI command stream, read through a pipe as from a front end. The input is followed by
-// "quit", as a front end ends; every search stops after a few thousand nodes, and the tables
-// stay small whatever "Hash" asks.
+// The UCI command stream, sent by a front end that waits for the engine's answers (see
+// FrontEnd.h) and ends with "quit". Every search stops after a few thousand nodes, and the
+// tables stay small whatever "Hash" asks.
 #include "FuzzSupport.h"
 #include "protocol/ProtocolChannel.h"
 #include "protocol/UciSession.h"
@@ -9,8 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::Prepare();
   if (fuzz::NamesOtherDirectory(data, size)) return 0;
   fuzz::ClearScratch();
-  fuzz::OverCommandPipe(data, size, [](ProtocolInput& in) {
-    ProtocolChannel channel(in, fuzz::Silent(), "ConnTrace.txt");
+  fuzz::FromFrontEnd(data, size, [](ProtocolInput& in, std::ostream& out) {
+    ProtocolChannel channel(in, out, "ConnTrace.txt");
     UciSession session(channel, fuzz::BOOK_FILE);
     session.CapSearchNodes(fuzz::SEARCH_NODES);
     session.CapHashMegabytes(fuzz::HASH_MEGABYTES);

@@ -1,6 +1,6 @@
-// The xboard command stream, handshake included, read through a pipe as from a front end. The
-// input is followed by "quit", as a front end ends; every search stops after a few thousand
-// nodes.
+// The xboard command stream, handshake included, sent by a front end that waits for the
+// engine's answers (see FrontEnd.h) and ends with "quit". Every search stops after a few
+// thousand nodes.
 #include "FuzzSupport.h"
 #include "book/OpeningBook.h"
 #include "protocol/XboardConnection.h"
@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     read->Load(fuzz::BOOK_FILE, error);
     return read;
   }();
-  fuzz::OverCommandPipe(data, size, [](ProtocolInput& in) {
-    XboardConnection connection(in, fuzz::Silent(), "ConnTrace.txt");
+  fuzz::FromFrontEnd(data, size, [](ProtocolInput& in, std::ostream& out) {
+    XboardConnection connection(in, out, "ConnTrace.txt");
     std::string error;
     if (!connection.Handshake(error)) return;  // the program ends here with its message
     XboardSession session(connection, book.get(), "games.pgn");
