@@ -1,6 +1,8 @@
 // velmora-bench [DEPTH]: searches a fixed set of positions to exactly DEPTH plies with a fresh,
 // book-less engine each. The node total is the signature of the search's behaviour: it must be
 // the same on every run and every machine.
+// velmora-bench --full [DEPTH]: the same with the engine modes' full-strength search, whose node
+// total is its own signature.
 // velmora-bench --reply-to-e4: how long the computer takes, under the program's own limits and
 // without a book, to answer 1. e4.
 #include <chrono>
@@ -39,10 +41,11 @@ constexpr const char* POSITIONS[] = {
 };
 
 int Usage() {
-  std::cerr << "Usage: velmora-bench [DEPTH]\n"
+  std::cerr << "Usage: velmora-bench [--full] [DEPTH]\n"
                "  Searches the built-in positions to exactly DEPTH plies (2 to 12, default "
             << DEFAULT_DEPTH
-            << ").\n"
+            << "),\n"
+               "  with --full by the engine modes' full-strength search.\n"
                "       velmora-bench --reply-to-e4\n"
                "  Times the computer's answer to 1. e4 under the program's own search limits.\n";
   return 2;
@@ -73,12 +76,16 @@ int ReplyToE4() {
 
 int main(int argc, char** argv) {
   int depth = DEFAULT_DEPTH;
-  if (argc > 2) return Usage();
   if (argc == 2 && std::string(argv[1]) == "--reply-to-e4") return ReplyToE4();
-  if (argc == 2) {
+  int next = 1;
+  const bool full = argc > 1 && std::string(argv[1]) == "--full";
+  next += full;
+  if (argc > next + 1) return Usage();
+  if (argc == next + 1) {
+    const char* text = argv[next];
     char* end = nullptr;
-    const long value = std::strtol(argv[1], &end, 10);
-    if (*argv[1] == '\0' || *end != '\0' || value < 2 || value > 12) return Usage();
+    const long value = std::strtol(text, &end, 10);
+    if (*text == '\0' || *end != '\0' || value < 2 || value > 12) return Usage();
     depth = static_cast<int>(value);
   }
 
@@ -92,6 +99,11 @@ int main(int argc, char** argv) {
       return 1;
     }
     NegaScout engine(SearchLimits::FixedDepth(depth));
+    if (full) {
+      SearchOptions options;
+      options.full = true;
+      engine.SetOptions(options);
+    }
     Move best;
     engine.Think(board, &best);
     const std::string coords = CoordinateText(best).substr(0, 4);

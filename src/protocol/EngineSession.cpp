@@ -1,7 +1,9 @@
 #include "protocol/EngineSession.h"
 
 #include <algorithm>
+#include <cctype>
 #include <iostream>
+#include <string_view>
 
 #include "board/Fen.h"
 #include "board/MoveList.h"
@@ -66,9 +68,22 @@ void EngineSession::SetHashMegabytes(int megabytes) {
   engine_->ResizeTables(entries);
 }
 
+bool EngineSession::SetStrength(const std::string& name) {
+  const auto named = [&name](std::string_view wanted) {
+    return std::equal(name.begin(), name.end(), wanted.begin(), wanted.end(), [](char a, char b) {
+      return std::tolower(static_cast<unsigned char>(a)) ==
+             std::tolower(static_cast<unsigned char>(b));
+    });
+  };
+  if (!named(STRENGTH_SPECIFIED) && !named(STRENGTH_FULL)) return false;
+  fullStrength_ = named(STRENGTH_FULL);
+  return true;
+}
+
 SearchOptions EngineSession::GameOptions() const {
   SearchOptions options;
   options.gameRules = true;
+  options.full = fullStrength_;
   options.reversiblePlies = record_.ReversiblePlies();
   for (int ply = record_.Plies() - options.reversiblePlies; ply < record_.Plies(); ++ply)
     options.earlierPositions.push_back(RepetitionKey(record_.PositionBefore(ply)));

@@ -54,6 +54,13 @@ class EngineSession {
   // when there is none.
   std::string DrawClaim() const;
   NegaScout& Engine() { return *engine_; }
+  // The engine option "Strength": the search as the console game has it ("Specified", the
+  // default) or the full-strength search ("Full"). SetStrength takes either name in any case
+  // and answers false for any other text.
+  static constexpr const char* STRENGTH_SPECIFIED = "Specified";
+  static constexpr const char* STRENGTH_FULL = "Full";
+  bool SetStrength(const std::string& name);
+  bool FullStrength() const { return fullStrength_; }
   // The memory of the engine's tables, in megabytes, for this and every later engine.
   void SetHashMegabytes(int megabytes);
   // Keeps the tables at most this big, whatever the front end asks (for tools like CapNodes).
@@ -87,6 +94,7 @@ class EngineSession {
   std::int64_t nodeCap_ = SearchControl::NO_LIMIT;
   int tableEntries_ = TT_SIZE;
   int hashCap_ = TT_MAX_MEGABYTES;
+  bool fullStrength_ = false;
 };
 
 // The text of a result for the front end: "1-0 {White mates}" and the like; empty while the

@@ -85,6 +85,9 @@ void UciSession::Dispatch(const std::string& line) {
     channel_.Send("option name Clear Hash type button");
     channel_.Send("option name MultiPV type spin default 1 min 1 max 8");
     channel_.Send("option name Ponder type check default false");
+    channel_.Send(std::string("option name Strength type combo default ") +
+                  EngineSession::STRENGTH_SPECIFIED + " var " + EngineSession::STRENGTH_SPECIFIED +
+                  " var " + EngineSession::STRENGTH_FULL);
     channel_.Send("uciok");
   } else if (word == "isready") {
     channel_.Send("readyok");
@@ -188,6 +191,10 @@ void UciSession::OnSetOption(const std::string& arguments) {
     game_.Engine().ClearTables();
   } else if (key == "ponder") {
     if (value != "true" && value != "false") Report("Ponder is true or false");
+  } else if (key == "strength") {
+    if (!game_.SetStrength(value))
+      Report(std::string("Strength is ") + EngineSession::STRENGTH_SPECIFIED + " or " +
+             EngineSession::STRENGTH_FULL);
   } else {
     Report("no option " + name);
   }

@@ -1,6 +1,9 @@
 #include "protocol/XboardConnection.h"
 
+#include <string>
 #include <utility>
+
+#include "protocol/EngineSession.h"
 
 XboardConnection::XboardConnection(ProtocolInput& in, std::ostream& out,
                                    const std::string& traceFileName)
@@ -36,10 +39,19 @@ bool XboardConnection::TakeHeldLine(std::string& line) {
 }
 
 void XboardConnection::SendFeatures() {
-  const std::string features =
+  // xboard 4.9 takes an option only as a feature line of its own: within a line of other
+  // features, it crashes.
+  const std::string lines[] = {
       " ping=1 setboard=1 playother=1 san=0 usermove=1 time=1 draw=0 sigint=0 sigterm=0 reuse=0 "
       "analyze=1 memory=1 exclude=1"
-      " myname=\"Velmora\" variants=\"normal\" color=0 ics=0 name=0 pause=0 done=1";
-  out_ << "feature" << features << '\n' << std::flush;
-  trace_ << "Out: feature" << features << '\n' << std::flush;
+      " myname=\"Velmora\" variants=\"normal\" color=0 ics=0 name=0 pause=0",
+      std::string(" option=\"Strength -combo *") + EngineSession::STRENGTH_SPECIFIED + " /// " +
+          EngineSession::STRENGTH_FULL + "\"",
+      " done=1"};
+  for (const std::string& features : lines) {
+    out_ << "feature" << features << '\n';
+    trace_ << "Out: feature" << features << '\n';
+  }
+  out_ << std::flush;
+  trace_ << std::flush;
 }

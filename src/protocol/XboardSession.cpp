@@ -201,6 +201,14 @@ void XboardSession::Dispatch(const std::string& line) {
     } else {
       connection_.Send("Error (bad memory size): " + line);
     }
+  } else if (word == "option") {
+    // option NAME=VALUE, for the options the features named.
+    const std::size_t equals = rest.find('=');
+    const std::string name = rest.substr(0, equals);
+    if (name != "Strength")
+      connection_.Send("Error (unknown option): " + name);
+    else if (equals == std::string::npos || !game_.SetStrength(rest.substr(equals + 1)))
+      connection_.Send("Error (bad value): " + line);
   } else if (word == "exclude" || word == "include") {
     OnExclude(word == "exclude", rest);
   } else if (word == "post") {

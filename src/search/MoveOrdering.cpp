@@ -9,8 +9,8 @@ namespace {
 
 // A move's place in the sorted list as one number: its counter, highest first, then its place
 // in the list. No two moves share one, so any sort of the numbers is the stable sort.
-std::uint64_t SortKey(const Move& move, int index, const OrderingCounters& counters) {
-  const auto counter = static_cast<std::uint32_t>(counters[move.from][move.to]);
+std::uint64_t SortKey(std::int32_t priority, int index) {
+  const auto counter = static_cast<std::uint32_t>(priority);
   // Flipping the sign bit orders the counters as unsigned numbers; inverting puts them high first.
   const std::uint32_t descending = ~(counter ^ 0x80000000u);
   return std::uint64_t{descending} << 32 | static_cast<std::uint32_t>(index);
@@ -39,6 +39,18 @@ void ClearHistory(HistoryTable& table) {
 
 MoveOrder::MoveOrder(const MoveList& list, int first, const OrderingCounters* counters)
     : keys_(inline_), size_(list.Size()), first_(first) {
+  Fill([&](int i) {
+    return counters ? SortKey((*counters)[list[i].from][list[i].to], i) : std::uint64_t(i);
+  });
+}
+
+MoveOrder::MoveOrder(const MoveList& list, int first, Priorities priorities)
+    : keys_(inline_), size_(list.Size()), first_(first) {
+  Fill([&](int i) { return SortKey(priorities.values[i], i); });
+}
+
+template <typename KeyOf>
+void MoveOrder::Fill(KeyOf keyOf) {
   if (size_ == 1) {  // one move needs no counters
     keys_[0] = 0;
     return;
@@ -50,7 +62,7 @@ MoveOrder::MoveOrder(const MoveList& list, int first, const OrderingCounters* co
   // The lowest key is found on the way, which spares the first pick its own pass.
   std::uint64_t lowest = ~std::uint64_t{0};
   for (int i = 0; i < size_; ++i) {
-    const std::uint64_t key = counters ? SortKey(list[i], i, *counters) : std::uint64_t(i);
+    const std::uint64_t key = keyOf(i);
     keys_[i] = key;
     const bool lower = key < lowest;
     lowest = lower ? key : lowest;

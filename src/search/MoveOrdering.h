@@ -27,6 +27,11 @@ class MoveOrder {
   // Reads the counters now; null orders every move alike. `first` is the index of the move
   // to hand out first, -1 for none.
   MoveOrder(const MoveList& list, int first, const OrderingCounters* counters);
+  // The same by a priority for each move of the list, in list order, highest first.
+  struct Priorities {
+    const std::int32_t* values;
+  };
+  MoveOrder(const MoveList& list, int first, Priorities priorities);
   MoveOrder(const MoveOrder&) = delete;
   MoveOrder& operator=(const MoveOrder&) = delete;
 
@@ -48,6 +53,10 @@ class MoveOrder {
 
  private:
   static constexpr int INLINE_ROOM = 128;
+
+  // Room for the keys, each from keyOf(index), and the lowest of them.
+  template <typename KeyOf>
+  void Fill(KeyOf keyOf);
 
   // The first call with a chosen move.
   int TakeChosen();

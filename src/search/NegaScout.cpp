@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <iomanip>
 #include <limits>
+#include <memory>
 #include <sstream>
 
 #include "board/MoveList.h"
@@ -53,8 +54,17 @@ void NegaScout::Think(const Board& board, Move* out) {
   Begin();
   Board root = board;
   engineColour_ = root.sideToMove;
-  ClearHistory(history_);
-  ClearTables();
+  // The full search scores by the game's rules, and keeps what it learnt while the engine
+  // plays the same side: the evaluation, and so every stored score, is the engine's side's.
+  if (options_.full) options_.gameRules = true;
+  if (options_.full && keptFor_ == root.sideToMove) {
+    AgeHistory();
+  } else {
+    ClearHistory(history_);
+    ClearTables();
+  }
+  keptFor_ = options_.full ? root.sideToMove : -1;
+  for (auto& killers : killers_) killers = {};
   totalNodes_ = 0;
   int score = 0;
   int depth = 1;
@@ -137,9 +147,12 @@ void NegaScout::Think(const Board& board, Move* out) {
     if (options_.mateMoves > 0 && mate > 0 && mate <= options_.mateMoves) break;
     if (depth >= MAX_SEARCH_DEPTH) break;
     if (depth < limits_.minDepth) continue;
+    // A mate ends the search; in the full search only once the iteration was deep enough to
+    // have seen any quicker one.
+    const bool mateFound =
+        out->score >= SCORE_MATE_FOUND && (!options_.full || SCORE_WINDOW - out->score <= depth);
     if (nodes > limits_.maxNodes || depth >= limits_.maxDepth ||
-        iterationTime > limits_.maxIterTimeMs || clock_() - start > limits_.maxTimeMs ||
-        out->score >= SCORE_MATE_FOUND)
+        iterationTime > limits_.maxIterTimeMs || clock_() - start > limits_.maxTimeMs || mateFound)
       break;
   }
   elapsedMs_ = clock_() - start;
@@ -362,7 +375,12 @@ int NegaScout::SearchRoot(Board& board, int depth, Move* out, int alpha, int bet
     return SCORE_NONE;
   }
   Node node{alpha, beta};
-  TryMoves(board, moves, -1, -1, depth, SCORE_MATE_FOUND, node);
+  inCheck_[0] = options_.full && InCheck(board);
+  afterNull_[0] = false;
+  // The first mate found ends the root's moves; the full search, whose kept tables may know a
+  // longer mate than the iteration sees, goes on to find the quickest.
+  TryMoves(board, moves, -1, -1, depth,
+           options_.full ? std::numeric_limits<int>::max() : SCORE_MATE_FOUND, node);
   if (stopped_) return 0;
 
   Move best = node.bestMove >= 0 ? moves[node.bestMove] : Move();
@@ -390,10 +408,23 @@ TableSlot NegaScout::SlotOf(const Board& board, std::uint32_t& lock) {
   return tables_[board.sideToMove]->PlaceAt(key);
 }
 
-NegaScout::TableAnswer NegaScout::Consult(const TTEntry& entry, int moveNumber, int& alpha,
-                                          int& beta) {
+int NegaScout::TableScore(const TTEntry& entry, int moveNumber, int nodePly) const {
+  if (!options_.full) return entry.CorrectedScore(moveNumber);
+  if (entry.score >= SCORE_MATE_FOUND) return entry.score - nodePly;
+  if (entry.score <= -SCORE_MATE_FOUND) return entry.score + nodePly;
+  return entry.score;
+}
+
+int NegaScout::StoredScore(int score, int nodePly) const {
+  if (!options_.full) return score;
+  if (score >= SCORE_MATE_FOUND) return score + nodePly;
+  if (score <= -SCORE_MATE_FOUND) return score - nodePly;
+  return score;
+}
+
+NegaScout::TableAnswer NegaScout::Consult(const TTEntry& entry, int score, int& alpha, int& beta) {
   TableAnswer answer;
-  answer.score = entry.CorrectedScore(moveNumber);
+  answer.score = score;
   if (entry.type == TT_EXACT || (entry.type == TT_LOWER && answer.score >= beta) ||
       (entry.type == TT_UPPER && answer.score <= alpha)) {
     answer.ends = true;
@@ -412,10 +443,24 @@ NegaScout::TableAnswer NegaScout::Consult(const TTEntry& entry, int moveNumber, 
 
 void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo, int depth,
                          int stopScore, Node& node) {
-  // The table's move first, then the others by their counters.
-  MoveOrder order(moves, hashFrom >= 0 ? FindFromTo(moves, hashFrom, hashTo) : -1,
-                  &history_[board.sideToMove]);
+  // The table's move first, then the others by their counters (the full search: by captures,
+  // killers and counters).
+  const bool full = options_.full;
+  const int hashIndex = hashFrom >= 0 ? FindFromTo(moves, hashFrom, hashTo) : -1;
+  std::int32_t inlinePriorities[INLINE_PRIORITIES];
+  std::unique_ptr<std::int32_t[]> heapPriorities;
+  std::int32_t* priorities = inlinePriorities;
+  if (full) {
+    if (moves.Size() > INLINE_PRIORITIES) {
+      heapPriorities = std::make_unique<std::int32_t[]>(static_cast<std::size_t>(moves.Size()));
+      priorities = heapPriorities.get();
+    }
+    Prioritise(moves, board.sideToMove, priorities);
+  }
+  MoveOrder order = full ? MoveOrder(moves, hashIndex, MoveOrder::Priorities{priorities})
+                         : MoveOrder(moves, hashIndex, &history_[board.sideToMove]);
   const TranspositionTable& childTable = *tables_[1 - board.sideToMove];
+  const bool inCheck = full && inCheck_[static_cast<std::size_t>(ply_)];
   int nullBound = node.beta;
   int searched = 0;
   Move reply;
@@ -436,18 +481,39 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
     variationLength_[below] = 0;
     if (options_.gameRules)
       reversiblePlies_[below] = IsIrreversible(moves[index]) ? 0 : reversiblePlies_[below - 1] + 1;
-    const auto searchChild = [&](int childAlpha, int childBeta) {
+    int childDepth = depth - 1;
+    bool givesCheck = false;
+    if (full) {
+      afterNull_[below] = false;
+      // A check is searched a ply deeper, as far as the rows of the variations reach.
+      givesCheck = InCheck(child);
+      if (givesCheck && ply_ + depth < MAX_SEARCH_DEPTH) childDepth += 1;
+    }
+    const auto searchChild = [&](int childAlpha, int childBeta, int searchDepth) {
       ply_ += 1;
-      const int childScore = depth > 1 ? -Search(child, depth - 1, &reply, childAlpha, childBeta)
-                                       : -Quiesce(child, childAlpha, childBeta, 0);
+      const int childScore = searchDepth >= 1
+                                 ? -Search(child, searchDepth, &reply, childAlpha, childBeta)
+                                 : -Quiesce(child, childAlpha, childBeta, 0);
       ply_ -= 1;
       return childScore;
     };
-    int score = searchChild(-nullBound, -node.alpha);
+    int score;
+    // The full search looks at a late quiet move less deep, and again at its full depth when
+    // it turns out better than the moves before it. Never the first moves, a check or a move
+    // out of check, the table's move or a killer.
+    if (full && depth >= 3 && k >= 3 && ply_ > 0 && !inCheck && !givesCheck &&
+        moves[index].flags == MOVE_NORMAL && index != hashIndex && !IsKiller(moves[index])) {
+      const int reduction = k >= 8 && depth >= 6 ? 2 : 1;
+      score = searchChild(-node.alpha - 1, -node.alpha, childDepth - reduction);
+      if (score > node.alpha) score = searchChild(-nullBound, -node.alpha, childDepth);
+    } else {
+      score = searchChild(-nullBound, -node.alpha, childDepth);
+    }
     if (node.alpha < score && score < node.beta) {
       // A front end's game searches again in the node's own window, so that a move whose
       // score the null window found exactly brings its variation along.
-      const int again = searchChild(-node.beta, options_.gameRules ? -node.alpha : -score);
+      const int again =
+          searchChild(-node.beta, options_.gameRules ? -node.alpha : -score, childDepth);
       if (again > score) score = again;
     }
     if (stopped_) return;
@@ -467,6 +533,83 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
   }
 }
 
+bool NegaScout::NullMoveCuts(const Board& board, int depth, int beta, int& score) {
+  const int side = board.sideToMove;
+  const Bitboard pieces = board.bitboards[WN + side] | board.bitboards[WB + side] |
+                          board.bitboards[WR + side] | board.bitboards[WQ + side];
+  const std::size_t here = static_cast<std::size_t>(ply_);
+  if (depth < 3 || ply_ == 0 || afterNull_[here] || inCheck_[here] || pieces == 0 ||
+      beta >= SCORE_MATE_FOUND || beta <= -SCORE_MATE_FOUND || ply_ + 1 >= MAX_PLY)
+    return false;
+  const int evaluation = Evaluate(board, engineColour_, pawnCache_, false);
+  if ((side == engineColour_ ? evaluation : -evaluation) < beta) return false;
+
+  Board passed = board;
+  passed.RemoveCastlePaths();
+  passed.sideToMove = 1 - side;
+  passed.enPassant = 0;
+  passed.moveNumber += 1;
+  const std::size_t below = here + 1;
+  variationLength_[below] = 0;
+  reversiblePlies_[below] = 0;  // no repetition reaches back across a pass
+  afterNull_[below] = true;
+  const int reduced = depth - 1 - (depth >= 6 ? 3 : 2);
+  Move reply;
+  ply_ += 1;
+  const int passScore = reduced >= 1 ? -Search(passed, reduced, &reply, -beta, -beta + 1)
+                                     : -Quiesce(passed, -beta, -beta + 1, 0);
+  ply_ -= 1;
+  if (stopped_ || passScore < beta) return false;
+  stats_.regularCutoffs += 1;
+  // A mate seen after a pass proves no mate.
+  score = passScore >= SCORE_MATE_FOUND ? beta : passScore;
+  return true;
+}
+
+void NegaScout::Prioritise(const MoveList& moves, int side, std::int32_t* priorities) const {
+  constexpr std::int32_t CAPTURES = 1 << 28;
+  constexpr std::int32_t KILLERS = 1 << 27;
+  const auto& counters = history_[side];
+  for (int i = 0; i < moves.Size(); ++i) {
+    const Move& move = moves[i];
+    const std::size_t mover = static_cast<std::size_t>(move.piece);
+    if (move.flags & (MOVE_CAPTURE | MOVE_EN_PASSANT | PROMOTION_MASK)) {
+      const int victim = move.captured >= 0 && move.captured < NO_PIECE
+                             ? PieceValue[static_cast<std::size_t>(move.captured)]
+                             : 0;
+      const int promotion = (move.flags & PROMOTE_QUEEN) ? PieceValue[WQ] : 0;
+      priorities[i] = CAPTURES + (victim + promotion) * 16 - PieceValue[mover] / 100;
+    } else if (IsKiller(move)) {
+      priorities[i] = KILLERS + (killers_[static_cast<std::size_t>(ply_)][0].from == move.from &&
+                                         killers_[static_cast<std::size_t>(ply_)][0].to == move.to
+                                     ? 1
+                                     : 0);
+    } else {
+      priorities[i] = std::min(counters[move.from][move.to], KILLERS - 1);
+    }
+  }
+}
+
+bool NegaScout::IsKiller(const Move& move) const {
+  for (const Killer& killer : killers_[static_cast<std::size_t>(ply_)])
+    if (killer.from == move.from && killer.to == move.to) return true;
+  return false;
+}
+
+void NegaScout::RememberKiller(const Move& move) {
+  if (move.flags != MOVE_NORMAL) return;
+  auto& killers = killers_[static_cast<std::size_t>(ply_)];
+  if (killers[0].from == move.from && killers[0].to == move.to) return;
+  killers[1] = killers[0];
+  killers[0] = Killer{move.from, move.to};
+}
+
+void NegaScout::AgeHistory() {
+  for (OrderingCounters& side : history_)
+    for (auto& row : side)
+      for (std::int32_t& counter : row) counter /= 2;
+}
+
 int NegaScout::Complete(const Board& board, const TableSlot& slot, std::uint32_t lock, int depth,
                         bool replace, int bestFrom, int bestTo, const MoveList& moves,
                         const Node& node) {
@@ -474,11 +617,12 @@ int NegaScout::Complete(const Board& board, const TableSlot& slot, std::uint32_t
   if (type == TT_LOWER) {
     stats_.regularCutoffs += 1;
     if (bestFrom >= 0) history_[board.sideToMove][bestFrom][bestTo] += depth * depth;
+    if (options_.full && node.bestMove >= 0) RememberKiller(moves[node.bestMove]);
   }
   if (replace || !slot.MayBeUsed() ||
       slot.Entry().TakesSearchResult(type, depth, lock, board.moveNumber)) {
-    slot.Store(type, node.bestScore, depth, lock, board.moveNumber, bestFrom, bestTo,
-               stats_.regularNodes);
+    slot.Store(type, StoredScore(node.bestScore, ply_), depth, lock, board.moveNumber, bestFrom,
+               bestTo, stats_.regularNodes);
   }
   stats_.regularMoveSum += moves.Size() - 1;
   stats_.regularBestIndexSum += node.bestIndex - 1;
@@ -518,7 +662,8 @@ int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
       hashTo = entry.to;
     } else if (entry.depth >= depth) {
       stats_.regularTtHits += 1;
-      const TableAnswer answer = Consult(entry, board.moveNumber, alpha, beta);
+      const TableAnswer answer =
+          Consult(entry, TableScore(entry, board.moveNumber, ply_), alpha, beta);
       if (answer.ends) {
         out->from = entry.from;
         out->to = entry.to;
@@ -541,6 +686,12 @@ int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
   if (!moves.Generate(board)) {
     if constexpr (Tracing(10)) SearchTraceLog() << "illegal position\n";
     return SCORE_ILLEGAL;
+  }
+  // The full search passes only in a lawful position: the generation above has shown it.
+  if (options_.full) {
+    inCheck_[static_cast<std::size_t>(ply_)] = InCheck(board);
+    int nullScore = 0;
+    if (!variationNode && NullMoveCuts(board, depth, beta, nullScore)) return nullScore;
   }
   Node node{alpha, beta};
   node.bestScore = bestScore;
@@ -595,7 +746,8 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   } else if (entry.Answers(lock)) {
     if (entry.depth >= 0) {
       stats_.quiescenceTtHits += 1;
-      const TableAnswer answer = Consult(entry, board.moveNumber, alpha, beta);
+      const TableAnswer answer =
+          Consult(entry, TableScore(entry, board.moveNumber, ply_ - qdepth), alpha, beta);
       if (answer.ends) {
         stats_.quiescenceCutoffs += 1;
         return answer.score;
@@ -652,8 +804,8 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   // The captures' searches may have filled the slot meanwhile. An entry of another lock is
   // not empty.
   if (!slot.MayBeUsed() || (slot.MayAnswer(lock) && entry.TakesQuiescenceResult()))
-    slot.Store(type, bestScore, qdepth, lock, board.moveNumber, bestFrom, bestTo,
-               stats_.regularNodes);
+    slot.Store(type, StoredScore(bestScore, ply_ - qdepth), qdepth, lock, board.moveNumber,
+               bestFrom, bestTo, stats_.regularNodes);
   if (bestIndex != 0) {
     stats_.quiescenceMoveSum += captures.Size() - 1;
     stats_.quiescenceBestIndexSum += bestIndex - 1;

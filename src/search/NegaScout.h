@@ -126,7 +126,14 @@ class NegaScout : public SearchEngine {
   };
   // The slot of the position in the table of its side to move, and the position's lock.
   TableSlot SlotOf(const Board& board, std::uint32_t& lock);
-  static TableAnswer Consult(const TTEntry& entry, int moveNumber, int& alpha, int& beta);
+  // `score` is the entry's score as seen from the node (TableScore).
+  static TableAnswer Consult(const TTEntry& entry, int score, int& alpha, int& beta);
+  // A table entry's score at a node `nodePly` plies from the root of `moveNumber`, and the
+  // score a node stores. The full search keeps its tables from one search to the next, so it
+  // stores a mate by its distance from the node itself; the others correct mate scores by the
+  // half-moves played since the entry was stored.
+  int TableScore(const TTEntry& entry, int moveNumber, int nodePly) const;
+  int StoredScore(int score, int nodePly) const;
 
   // Sorts the moves and tries them (the table's move first) while the best score stays
   // below beta and below `stopScore`.
@@ -138,11 +145,28 @@ class NegaScout : public SearchEngine {
   // The answer of a root where no move is acceptable: resignation, or stalemate.
   int GameEndFlags(const Board& board, const MoveList& moves) const;
 
+  // The full search's additions.
+  // The side to move passes, and a search of reduced depth still fails high: the node's
+  // result is then at least `beta`, which `score` gets. Only without check, with a piece
+  // besides king and pawns (so pawn endings, where passing is what zugzwang forbids, never
+  // do it), never twice in a row and never in the principal variation.
+  bool NullMoveCuts(const Board& board, int depth, int beta, int& score);
+  // Each move's place in the full search's order: captures and promotions by the most
+  // valuable victim and the least valuable attacker, then the killer moves of the ply, then
+  // the rest by their counters.
+  void Prioritise(const MoveList& moves, int side, std::int32_t* priorities) const;
+  bool IsKiller(const Move& move) const;
+  // A quiet move that cut the node off becomes the ply's first killer move.
+  void RememberKiller(const Move& move);
+  // Halves the move counters: a kept search trusts what it learnt before a little less.
+  void AgeHistory();
+
   // Every few thousand nodes: asks the control whether to stop.
   void Poll();
   // The move of a search stopped before its first iteration finished: the first legal move.
   Move FallbackMove(Board& board) const;
   static constexpr int POLL_INTERVAL = 2048;
+  static constexpr int INLINE_PRIORITIES = 256;  // moves a node orders without the heap
 
   // The start of every search, and of a move answered without one.
   void Begin();
@@ -187,6 +211,17 @@ class NegaScout : public SearchEngine {
   std::array<int, MAX_PLY + 1> variationLength_{};
   std::array<std::uint64_t, MAX_PLY + 1> pathKeys_{};
   std::array<int, MAX_PLY + 1> reversiblePlies_{};
+  // The full search's state per ply: the side to move is in check; the node follows a null
+  // move; the two quiet moves that last cut a node of the ply off.
+  struct Killer {
+    int from = -1;
+    int to = -1;
+  };
+  std::array<bool, MAX_PLY + 1> inCheck_{};
+  std::array<bool, MAX_PLY + 1> afterNull_{};
+  std::array<std::array<Killer, 2>, MAX_PLY + 1> killers_{};
+  // The side to move of the last full search's root, whose tables are kept (-1: none kept).
+  int keptFor_ = -1;
   std::vector<Move> excluded_;  // root moves of the lines already found in this iteration
   Board rootBoard_;
   Move rootBest_;  // the best move of the last root search, as generated

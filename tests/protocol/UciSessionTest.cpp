@@ -49,6 +49,8 @@ TEST(UciSession, HandshakeAndTheSearchOfTheConsoleEngine) {
   EXPECT_EQ(engine.session.ReadLine(), "option name Clear Hash type button");
   EXPECT_EQ(engine.session.ReadLine(), "option name MultiPV type spin default 1 min 1 max 8");
   EXPECT_EQ(engine.session.ReadLine(), "option name Ponder type check default false");
+  EXPECT_EQ(engine.session.ReadLine(),
+            "option name Strength type combo default Specified var Specified var Full");
   EXPECT_EQ(engine.session.ReadLine(), "uciok");
   // With the book, the opening reply of a game comes from it at once: no search, only the
   // book's word. An analysis (a depth, nodes, a time, without end) is searched all the same.
@@ -270,6 +272,25 @@ TEST(UciSession, OddValuesRefusedPositionsAndAClosedOutput) {
   EXPECT_EQ(engine.session.Wait(false), 0);
   EXPECT_NE(engine.directory.Read("ConnTrace.txt").find("(the front end no longer reads)"),
             std::string::npos);
+}
+
+// "Strength" chooses the full-strength search, in any case; it finds the mate in two and,
+// with the tables it kept, the mate that follows.
+TEST(UciSession, TheFullStrengthSearchIsAnOption) {
+  UciEngine engine;
+  engine.session.Send(
+      "setoption name Strength value Fast\nsetoption name strength value FULL\n"
+      "position fen k7/8/2K5/8/8/8/8/7R w - - 0 1\ngo depth 6");
+  EXPECT_EQ(engine.session.ReadLine(), "info string Strength is Specified or Full");
+  std::string info;
+  for (std::string line = engine.session.ReadLine(); !line.starts_with("bestmove");
+       line = engine.session.ReadLine())
+    info = line;
+  EXPECT_NE(info.find(" score mate 2 "), std::string::npos) << info;
+  engine.session.Send("position fen k7/8/2K5/8/8/8/8/7R w - - 0 1 moves c6b6 a8b8\ngo depth 4");
+  EXPECT_EQ(engine.Until("bestmove"), "bestmove h1h8");
+  engine.session.Send("quit");
+  EXPECT_EQ(engine.session.Wait(), 0);
 }
 
 }  // namespace

@@ -18,10 +18,12 @@
 
 namespace {
 
-const std::string FEATURES =
+// The features, the option on a line of its own, as xboard needs it.
+const std::string FEATURE_LINES[] = {
     "feature ping=1 setboard=1 playother=1 san=0 usermove=1 time=1 draw=0 sigint=0 sigterm=0 "
     "reuse=0 analyze=1 memory=1 exclude=1 myname=\"Velmora\" variants=\"normal\" color=0 ics=0 "
-    "name=0 pause=0 done=1";
+    "name=0 pause=0",
+    "feature option=\"Strength -combo *Specified /// Full\"", "feature done=1"};
 
 // What xboard 4.9.1 sent when it started the engine for a match game (from its debug log):
 // it rejects "color", sets the clock, then waits for the opponent before it says who moves.
@@ -59,7 +61,7 @@ struct Engine {
                  directory.Path()),
                 {VELMORA_BINARY, "xboard"}) {
     session.Send("xboard\nprotover 2");
-    EXPECT_EQ(session.ReadLine(), FEATURES);
+    for (const std::string& features : FEATURE_LINES) EXPECT_EQ(session.ReadLine(), features);
   }
   void StartLikeXboard() {
     for (const std::string& line : XBOARD_START) session.Send(line);
@@ -413,6 +415,24 @@ TEST(XboardSession, MemoryAndExcludedMovesInAnalysis) {
   EXPECT_EQ(engine.Quit(), "");
 }
 
+// The option the features name chooses the full-strength search; other options and values
+// are refused in protocol form.
+TEST(XboardSession, TheFullStrengthSearchIsAnOption) {
+  Engine engine(false);
+  engine.session.Send("option Strength=Fast\noption Colour=1\noption Strength");
+  EXPECT_EQ(engine.session.ReadLine(), "Error (bad value): option Strength=Fast");
+  EXPECT_EQ(engine.session.ReadLine(), "Error (unknown option): Colour");
+  EXPECT_EQ(engine.session.ReadLine(), "Error (bad value): option Strength");
+  engine.session.Send("option Strength=Full\nnew\nforce\nsetboard k7/8/2K5/8/8/8/8/7R w - - 0 1");
+  engine.session.Send("sd 6\ngo");
+  const std::string move = engine.session.ReadUntil("move");
+  EXPECT_TRUE(move == "move c6b6" || move == "move c6c7") << move;
+  engine.session.Send(move == "move c6b6" ? "usermove a8b8" : "usermove a8a7");
+  EXPECT_EQ(engine.session.ReadUntil("move"), move == "move c6b6" ? "move h1h8" : "move h1a1");
+  EXPECT_EQ(engine.session.ReadLine(), "1-0 {White mates}");
+  EXPECT_NE(engine.Quit(), "");
+}
+
 TEST(XboardSession, AClosedPipeEndsTheGameAndAWrongStartIsRefused) {
   {
     Engine engine;
@@ -427,7 +447,8 @@ TEST(XboardSession, AClosedPipeEndsTheGameAndAWrongStartIsRefused) {
     EXPECT_NE(engine.directory.Read("games.pgn").find("  1.  e2e4  "), std::string::npos);
     EXPECT_TRUE(engine.directory.Read("ConnTrace.txt")
                     .starts_with("Trace started...\n\nIn: xboard\nIn: protover 2\nOut: " +
-                                 FEATURES + "\nIn: usermove e2e4\n"));
+                                 FEATURE_LINES[0] + "\nOut: " + FEATURE_LINES[1] +
+                                 "\nOut: " + FEATURE_LINES[2] + "\nIn: usermove e2e4\n"));
   }
   TemporaryDirectory directory;
   ProtocolSession wrong(directory.Path(), {VELMORA_BINARY, "xboard"});

@@ -1,0 +1,141 @@
+// The full-strength search of the engine modes, judged by positions and moves: it finds what
+// the specified search finds (mates through checks and sacrifices, mated and forced lines), a
+// pass never replaces a move where passing is what the position forbids (zugzwang, check), a
+// repetition is a draw even where the kept tables know the position, and mate distances stay
+// true from one search of a game to the next.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "board/Rules.h"
+#include "book/GameRecord.h"
+#include "search/SearchDriver.h"
+#include "support/TestBoards.h"
+
+namespace {
+
+SearchOptions Options(bool full) {
+  SearchOptions options;
+  options.gameRules = true;
+  options.full = full;
+  return options;
+}
+
+// The last iteration of a search of `board` to `depth` by `engine`.
+IterationReport SearchTo(NegaScout& engine, const Board& board, int depth,
+                         SearchOptions options = Options(true)) {
+  engine.SetLimits(SearchLimits::FixedDepth(depth));
+  engine.SetOptions(std::move(options));
+  IterationReport last;
+  engine.SetIterationOutput([&last](const IterationReport& report) { last = report; });
+  Move move;
+  engine.Think(board, &move);
+  return last;
+}
+
+// The full search, by a fresh engine, sees every mate the specified search sees at the same
+// depth, and more: it neither passes in check nor reduces a check, its extension of checks
+// finds the smothered mate that the specified search needs more depth for, and its order
+// loses nothing.
+TEST(FullSearch, FindsTheMatesAndForcedLinesOfTheSpecifiedSearch) {
+  struct Case {
+    const char* fen;
+    int depth;
+    const char* move;
+    int mateMoves;
+    bool specifiedToo = true;  // the specified search finds it at this depth too
+  };
+  const Case cases[] = {
+      // b8=N mates, b8=Q stalemates.
+      {"K7/1P6/k7/6R1/8/8/5B2/8 w - - 0 1", 4, "b7b8n", 1},
+      // The king closes the seventh rank first: a quiet move, then the mate.
+      {"k7/8/2K5/8/8/8/8/7R w - - 0 1", 6, nullptr, 2},
+      // Philidor's smothered mate: four checks, a double check and a queen sacrifice.
+      {"r6k/6pp/8/6N1/8/1Q6/8/6K1 w - - 0 1", 8, "g5f7", 4, false},
+      // Mated whatever White does.
+      {"6k1/8/8/8/8/1r6/r7/7K w - - 0 1", 6, nullptr, -1},
+      // In check, with a single move that escapes.
+      {"4k3/8/8/8/8/8/3q4/4K3 w - - 0 1", 5, "e1d2", 0},
+  };
+  for (const Case& c : cases) {
+    for (const bool full : {false, true}) {
+      if (!full && !c.specifiedToo) continue;
+      NegaScout engine;
+      const IterationReport report = SearchTo(engine, FromFen(c.fen), c.depth, Options(full));
+      SCOPED_TRACE(std::string(c.fen) + (full ? " (full)" : " (specified)"));
+      EXPECT_EQ(report.mateMoves, c.mateMoves) << report.variation;
+      if (c.move) {
+        EXPECT_EQ(CoordinateText(report.best), c.move) << report.variation;
+      }
+      // A variation that ends in mate is all legal moves and as long as the mate says.
+      if (c.mateMoves > 0) {
+        EXPECT_EQ(static_cast<int>(report.moves.size()), 2 * c.mateMoves - 1);
+      }
+    }
+  }
+}
+
+// A mutual zugzwang of kings and pawns: whoever moves loses the pawn. A pass would see the
+// other side in zugzwang; the full search never passes with only pawns, so the side to move
+// sees its loss, and a spare pawn move that hands the move over is seen to win.
+TEST(FullSearch, NeverPassesWhereZugzwangDecides) {
+  for (const char* fen : {"8/8/3pK3/2kP4/8/8/8/8 w - - 0 1", "8/8/3pK3/2kP4/8/8/8/8 b - - 0 1"}) {
+    NegaScout engine;
+    const IterationReport report = SearchTo(engine, FromFen(fen), 10);
+    EXPECT_LT(report.score, -50) << fen << ": " << report.variation;
+  }
+  NegaScout engine;
+  const IterationReport tempo = SearchTo(engine, FromFen("8/8/3pK3/2kP4/8/8/P7/8 w - - 0 1"), 12);
+  EXPECT_EQ(CoordinateText(tempo.best).substr(0, 2), "a2") << tempo.variation;
+  EXPECT_GT(tempo.score, 50) << tempo.variation;
+}
+
+// A queen and a rook down, White can go back to a position of the game: that draw is its best
+// move, also when the kept tables hold the lost score of the same positions from a search that
+// did not know the game.
+TEST(FullSearch, ARepetitionIsADrawEvenWhereTheKeptTablesKnowTheLoss) {
+  GameRecord game;
+  game.Restart(FromFen("k7/8/8/8/2P5/1r6/q7/7K w - - 0 1"));
+  for (const char* text : {"h1g1", "a2a3", "g1h1", "a3a2"}) {
+    Move move;
+    ASSERT_TRUE(FindCoordinateMove(game.Position(), text, move)) << text;
+    game.Play(move);
+  }
+  NegaScout engine;
+  const IterationReport unaware = SearchTo(engine, game.Position(), 6);
+  EXPECT_LT(unaware.score, -500);
+
+  SearchOptions options = Options(true);
+  options.reversiblePlies = game.ReversiblePlies();
+  for (int ply = game.Plies() - options.reversiblePlies; ply < game.Plies(); ++ply)
+    options.earlierPositions.push_back(RepetitionKey(game.PositionBefore(ply)));
+  const IterationReport aware = SearchTo(engine, game.Position(), 6, options);
+  EXPECT_EQ(aware.score, 0) << aware.variation;
+  EXPECT_EQ(CoordinateText(aware.best), "h1g1");
+}
+
+// The attacker keeps its tables from move to move; each search announces the mate one move
+// nearer, with the score of exactly that distance, and the game ends in that mate.
+TEST(FullSearch, MateDistancesStayTrueThroughTheKeptTables) {
+  Board board = FromFen("k7/8/2K5/8/8/8/8/7Q w - - 0 1");
+  NegaScout attacker;
+  int announced = 0;
+  for (int move = 0; move < 6 && StandingOf(board) == Standing::PLAY_ON; ++move) {
+    const IterationReport report = SearchTo(attacker, board, 8);
+    ASSERT_GT(report.mateMoves, 0) << report.variation;
+    if (announced > 0) {
+      EXPECT_EQ(report.mateMoves, announced - 1);
+    }
+    announced = report.mateMoves;
+    EXPECT_EQ(report.score, SCORE_WINDOW - (2 * announced - 1));
+    PlayMove(board, report.moves[0]);
+    if (StandingOf(board) != Standing::PLAY_ON) break;
+    NegaScout defender;
+    PlayMove(board, SearchTo(defender, board, 6).moves.at(0));
+  }
+  EXPECT_EQ(StandingOf(board), Standing::CHECKMATE);
+  EXPECT_EQ(announced, 1);
+}
+
+}  // namespace
