@@ -270,8 +270,10 @@ void UciSession::OnGo(const std::string& arguments) {
   const bool clocked = order.clock.remainingMs >= 0 || order.clock.fixedMoveMs >= 0;
   SearchRequest request;
   request.options = game_.GameOptions();
+  const bool analysisWithoutEnd = order.infinite && !ponder;
   order.infinite = order.infinite || ponder;
   ApplyOrder(order, request);
+  request.limits.endAtMate = !analysisWithoutEnd;
   request.options.adaptTime = request.options.adaptTime || (ponder && clocked);
   request.options.lines = lines_;
   request.options.rootMoves = std::move(rootMoves);

@@ -591,6 +591,7 @@ void XboardSession::Analyze() {
   SearchOrder order;
   order.infinite = true;
   SearchRequest request = RequestFor(order);
+  request.limits.endAtMate = false;
   request.options.rootMoves = std::move(rootMoves);
   std::atomic<bool> stopRequested = false;
   request.stop = &stopRequested;

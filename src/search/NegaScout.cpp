@@ -149,8 +149,8 @@ void NegaScout::Think(const Board& board, Move* out) {
     if (depth < limits_.minDepth) continue;
     // A mate ends the search; in the full search only once the iteration was deep enough to
     // have seen any quicker one.
-    const bool mateFound =
-        out->score >= SCORE_MATE_FOUND && (!options_.full || SCORE_WINDOW - out->score <= depth);
+    const bool mateFound = out->score >= SCORE_MATE_FOUND && limits_.endAtMate &&
+                           (!options_.full || SCORE_WINDOW - out->score <= depth);
     if (nodes > limits_.maxNodes || depth >= limits_.maxDepth ||
         iterationTime > limits_.maxIterTimeMs || clock_() - start > limits_.maxTimeMs || mateFound)
       break;

@@ -11,6 +11,9 @@ struct SearchLimits {
   std::int64_t maxIterTimeMs = 2500;  // no new iteration after one that took longer
   int minDepth = DEFAULT_MIN_DEPTH;   // depths up to this one are always searched
   int maxDepth = DEFAULT_MAX_DEPTH;   // the deepest iteration
+  // A mate found ends the search. An analysis without end goes on deepening after one, as
+  // the front ends that wait for its deeper lines expect.
+  bool endAtMate = true;
 
   static constexpr int DEFAULT_MIN_DEPTH = 4;
   static constexpr int DEFAULT_MAX_DEPTH = 25;

@@ -289,6 +289,11 @@ TEST(UciSession, TheFullStrengthSearchIsAnOption) {
   EXPECT_NE(info.find(" score mate 2 "), std::string::npos) << info;
   engine.session.Send("position fen k7/8/2K5/8/8/8/8/7R w - - 0 1 moves c6b6 a8b8\ngo depth 4");
   EXPECT_EQ(engine.Until("bestmove"), "bestmove h1h8");
+  // An analysis without end goes on after the mate, until the front end stops it.
+  engine.session.Send("position fen k7/8/2K5/8/8/8/8/7R w - - 0 1\ngo infinite");
+  EXPECT_NE(engine.Until("info depth 7").find(" score mate 2 "), std::string::npos);
+  engine.session.Send("stop");
+  EXPECT_TRUE(engine.Until("bestmove").starts_with("bestmove c6"));
   engine.session.Send("quit");
   EXPECT_EQ(engine.session.Wait(), 0);
 }

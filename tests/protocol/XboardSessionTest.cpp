@@ -433,6 +433,20 @@ TEST(XboardSession, TheFullStrengthSearchIsAnOption) {
   EXPECT_NE(engine.Quit(), "");
 }
 
+// An analysis goes on deepening after it found a mate: a front end may wait for a depth.
+TEST(XboardSession, AnAnalysisGoesOnAfterAMate) {
+  Engine engine(false);
+  engine.session.Send("new\nforce\nsetboard k7/8/2K5/8/8/8/8/7R w - - 0 1\npost\nanalyze");
+  std::string thinking;
+  do {
+    thinking = engine.session.ReadLine();
+  } while (IsThinking(thinking) && std::stoi(Field(thinking, 0)) < 6);
+  EXPECT_TRUE(IsThinking(thinking)) << thinking;
+  EXPECT_EQ(Field(thinking, 1), "100002") << thinking;
+  engine.session.Send("exit");
+  EXPECT_EQ(engine.Quit(), "");
+}
+
 TEST(XboardSession, AClosedPipeEndsTheGameAndAWrongStartIsRefused) {
   {
     Engine engine;
