@@ -580,10 +580,8 @@ void NegaScout::Prioritise(const MoveList& moves, int side, std::int32_t* priori
       const int promotion = (move.flags & PROMOTE_QUEEN) ? PieceValue[WQ] : 0;
       priorities[i] = CAPTURES + (victim + promotion) * 16 - PieceValue[mover] / 100;
     } else if (IsKiller(move)) {
-      priorities[i] = KILLERS + (killers_[static_cast<std::size_t>(ply_)][0].from == move.from &&
-                                         killers_[static_cast<std::size_t>(ply_)][0].to == move.to
-                                     ? 1
-                                     : 0);
+      const Killer& first = killers_[static_cast<std::size_t>(ply_)][0];
+      priorities[i] = KILLERS + (first.from == move.from && first.to == move.to ? 1 : 0);
     } else {
       priorities[i] = std::min(counters[move.from][move.to], KILLERS - 1);
     }

@@ -1,5 +1,5 @@
 // The full-strength search of the engine modes, judged by positions and moves: it finds what
-// the specified search finds (mates through checks and sacrifices, mated and forced lines), a
+// the console game's search finds (mates through checks and sacrifices, mated and forced lines), a
 // pass never replaces a move where passing is what the position forbids (zugzwang, check), a
 // repetition is a draw even where the kept tables know the position, and mate distances stay
 // true from one search of a game to the next.
@@ -34,17 +34,17 @@ IterationReport SearchTo(NegaScout& engine, const Board& board, int depth,
   return last;
 }
 
-// The full search, by a fresh engine, sees every mate the specified search sees at the same
+// The full search, by a fresh engine, sees every mate the console game's search sees at the same
 // depth, and more: it neither passes in check nor reduces a check, its extension of checks
-// finds the smothered mate that the specified search needs more depth for, and its order
+// finds the smothered mate that the console game's search needs more depth for, and its order
 // loses nothing.
-TEST(FullSearch, FindsTheMatesAndForcedLinesOfTheSpecifiedSearch) {
+TEST(FullSearch, FindsTheMatesAndForcedLinesOfTheConsoleSearch) {
   struct Case {
     const char* fen;
     int depth;
     const char* move;
     int mateMoves;
-    bool specifiedToo = true;  // the specified search finds it at this depth too
+    bool consoleSearchToo = true;  // the console game's search finds it at this depth too
   };
   const Case cases[] = {
       // b8=N mates, b8=Q stalemates.
@@ -60,10 +60,10 @@ TEST(FullSearch, FindsTheMatesAndForcedLinesOfTheSpecifiedSearch) {
   };
   for (const Case& c : cases) {
     for (const bool full : {false, true}) {
-      if (!full && !c.specifiedToo) continue;
+      if (!full && !c.consoleSearchToo) continue;
       NegaScout engine;
       const IterationReport report = SearchTo(engine, FromFen(c.fen), c.depth, Options(full));
-      SCOPED_TRACE(std::string(c.fen) + (full ? " (full)" : " (specified)"));
+      SCOPED_TRACE(std::string(c.fen) + (full ? " (full)" : " (console)"));
       EXPECT_EQ(report.mateMoves, c.mateMoves) << report.variation;
       if (c.move) {
         EXPECT_EQ(CoordinateText(report.best), c.move) << report.variation;
