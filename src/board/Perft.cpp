@@ -3,6 +3,7 @@
 #include <bit>
 
 #include "board/Attacks.h"
+#include "board/Exchange.h"
 #include "board/MoveList.h"
 #include "board/MoveTables.h"
 #include "board/Rules.h"
@@ -19,28 +20,9 @@ constexpr Bitboard THIRD_ROW[2] = {0xFFULL << 40, 0xFFULL << 16};
 constexpr std::int64_t ILLEGAL = -1;  // the side to move can capture the enemy king
 constexpr std::int64_t UNUSUAL = -2;  // a position the counting below does not handle
 
-// The squares the pawns of `color` on `pawns` attack.
-Bitboard PawnAttacks(Bitboard pawns, Color color) {
-  return color == WHITE ? ((pawns & ~FILE_H) >> 7) | ((pawns & ~FILE_A) >> 9)
-                        : ((pawns & ~FILE_H) << 9) | ((pawns & ~FILE_A) << 7);
-}
-
 Bitboard Forward(Bitboard set, Color color) { return color == WHITE ? set >> 8 : set << 8; }
 
 int Count(Bitboard set) { return std::popcount(set); }
-
-// The pieces of `by` that could capture on the square, as its move generation sees them:
-// pawns only from the second to the seventh rank, the king from its lowest square.
-Bitboard AttackersOf(const Board& board, Color by, Square square, Bitboard occupied) {
-  const Bitboard* sets = board.bitboards;
-  const Bitboard queens = sets[WQ + by];
-  const Bitboard kings = sets[WK + by];
-  return (PawnAttacks(MaskOf(square), 1 - by) & sets[WP + by] & PAWN_SQUARES) |
-         (KnightMask[static_cast<std::size_t>(square)] & sets[WN + by]) |
-         (kings ? KingMask[static_cast<std::size_t>(square)] & MaskOf(LowestSquare(kings)) : 0) |
-         (BishopAttacks(square, occupied) & (sets[WB + by] | queens)) |
-         (RookAttacks(square, occupied) & (sets[WR + by] | queens));
-}
 
 // Every square `by` attacks with the occupation given.
 Bitboard AttackMap(const Board& board, Color by, Bitboard occupied) {

@@ -4,6 +4,7 @@
 #include <bit>
 #include <string_view>
 
+#include "board/Exchange.h"
 #include "board/SquareText.h"
 
 bool GenerateReplies(Board& after, MoveList& replies) {
@@ -70,6 +71,13 @@ bool KingCanBeTaken(const Board& board) {
 }
 
 bool InCheck(const Board& board) {
+  // With one king a side and no castling path, the attackers of the king's square say what
+  // the enemy's generation would find; other positions ask the generation itself.
+  const Color side = board.sideToMove;
+  const Bitboard kings = board.bitboards[WK + side];
+  if ((board.castlePath[WHITE] | board.castlePath[BLACK]) == 0 && std::popcount(kings) == 1 &&
+      std::popcount(board.bitboards[WK + 1 - side]) == 1)
+    return AttackersOf(board, 1 - side, LowestSquare(kings), board.Occupied()) != 0;
   Board turned = board;
   turned.sideToMove = 1 - turned.sideToMove;
   return KingCanBeTaken(turned);

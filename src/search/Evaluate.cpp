@@ -417,6 +417,12 @@ int Evaluate(const Board& board, Color color, PawnCache& cache, bool roundDown) 
   return roundDown ? sum & ~7 : sum;
 }
 
+int EvaluateBothSides(const Board& board, Color color, PawnCache& cache) {
+  // Each colour's score holds the material once; the enemy's holds it with the other sign.
+  return Evaluate(board, color, cache, false) - Evaluate(board, color ^ 1, cache, false) -
+         EvaluateMaterial(board, color);
+}
+
 double ScoreForWhite(const Board& board) {
   PawnInfo info;
   const int white = Evaluate(board, WHITE, info, true);

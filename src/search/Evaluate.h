@@ -12,6 +12,11 @@ int Evaluate(const Board& board, Color color, PawnInfo& info, bool roundDown);
 // The same score, with the pawn terms taken from the cache when it has them.
 int Evaluate(const Board& board, Color color, PawnCache& cache, bool roundDown);
 
+// The score of both colours' terms: the colour's positional terms less the enemy's, and the
+// material between them. The full search's view, which sees the enemy's passed pawn or
+// undeveloped pieces as it sees its own.
+int EvaluateBothSides(const Board& board, Color color, PawnCache& cache);
+
 // Fills `info` for `color` as the own side.
 void SurveyPawns(const Board& board, Color color, PawnInfo& info);
 

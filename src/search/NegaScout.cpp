@@ -9,6 +9,7 @@
 #include <memory>
 #include <sstream>
 
+#include "board/Exchange.h"
 #include "board/MoveList.h"
 #include "board/Rules.h"
 #include "search/Evaluate.h"
@@ -22,6 +23,37 @@ std::int64_t MonotonicMilliseconds() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
                                                                start)
       .count();
+}
+
+// The full search's margins. A quiet move one or two plies above the capture search is left
+// out when even this much over the static score would not reach alpha; a node this close to
+// the capture search whose static score beats beta by the margin per ply is cut off at once; a
+// capture that leaves the side this far below alpha even with its victim is not looked at.
+constexpr int FUTILITY_MARGIN[3] = {0, 150, 300};
+constexpr int REVERSE_FUTILITY_MARGIN = 120;
+constexpr int REVERSE_FUTILITY_DEPTH = 3;
+constexpr int DELTA_MARGIN = 200;
+
+// The order priorities of a node's moves: on the stack for any usual number of moves.
+class PriorityBuffer {
+ public:
+  explicit PriorityBuffer(int moves) {
+    if (moves > INLINE) heap_ = std::make_unique<std::int32_t[]>(static_cast<std::size_t>(moves));
+  }
+  std::int32_t* Data() { return heap_ ? heap_.get() : inline_; }
+
+ private:
+  static constexpr int INLINE = 256;
+  std::int32_t inline_[INLINE];
+  std::unique_ptr<std::int32_t[]> heap_;
+};
+
+// What a capture or promotion takes: the victim's value (a pawn taken en passant).
+int VictimValue(const Move& move) {
+  if (move.Kind() == MOVE_EN_PASSANT) return PieceValue[WP];
+  return (move.flags & MOVE_CAPTURE) && IsPieceCode(move.captured)
+             ? PieceValue[static_cast<std::size_t>(move.captured)]
+             : 0;
 }
 
 int FindFromTo(const MoveList& list, int from, int to) {
@@ -447,17 +479,9 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
   // killers and counters).
   const bool full = options_.full;
   const int hashIndex = hashFrom >= 0 ? FindFromTo(moves, hashFrom, hashTo) : -1;
-  std::int32_t inlinePriorities[INLINE_PRIORITIES];
-  std::unique_ptr<std::int32_t[]> heapPriorities;
-  std::int32_t* priorities = inlinePriorities;
-  if (full) {
-    if (moves.Size() > INLINE_PRIORITIES) {
-      heapPriorities = std::make_unique<std::int32_t[]>(static_cast<std::size_t>(moves.Size()));
-      priorities = heapPriorities.get();
-    }
-    Prioritise(moves, board.sideToMove, priorities);
-  }
-  MoveOrder order = full ? MoveOrder(moves, hashIndex, MoveOrder::Priorities{priorities})
+  PriorityBuffer priorities(full ? moves.Size() : 0);
+  if (full) Prioritise(moves, board.sideToMove, priorities.Data());
+  MoveOrder order = full ? MoveOrder(moves, hashIndex, MoveOrder::Priorities{priorities.Data()})
                          : MoveOrder(moves, hashIndex, &history_[board.sideToMove]);
   const TranspositionTable& childTable = *tables_[1 - board.sideToMove];
   const bool inCheck = full && inCheck_[static_cast<std::size_t>(ply_)];
@@ -488,6 +512,16 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
       // A check is searched a ply deeper, as far as the rows of the variations reach.
       givesCheck = InCheck(child);
       if (givesCheck && ply_ + depth < MAX_SEARCH_DEPTH) childDepth += 1;
+      // Next to the capture search, a quiet move cannot lift a hopeless static score: once
+      // a move has been looked at, so that the side has one, the others are counted at the
+      // score they could reach at best.
+      const int futile = staticScores_[static_cast<std::size_t>(ply_)] +
+                         (depth <= 2 ? FUTILITY_MARGIN[std::max(depth, 0)] : 0);
+      if (depth <= 2 && ply_ > 0 && !inCheck && !givesCheck && moves[index].flags == MOVE_NORMAL &&
+          index != hashIndex && node.bestScore > -SCORE_WINDOW && futile <= node.alpha) {
+        node.bestScore = std::max(node.bestScore, futile);
+        continue;
+      }
     }
     const auto searchChild = [&](int childAlpha, int childBeta, int searchDepth) {
       ply_ += 1;
@@ -533,7 +567,7 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
   }
 }
 
-bool NegaScout::NullMoveCuts(const Board& board, int depth, int beta, int& score) {
+bool NegaScout::NullMoveCuts(const Board& board, int depth, int beta, int staticScore, int& score) {
   const int side = board.sideToMove;
   const Bitboard pieces = board.bitboards[WN + side] | board.bitboards[WB + side] |
                           board.bitboards[WR + side] | board.bitboards[WQ + side];
@@ -541,8 +575,7 @@ bool NegaScout::NullMoveCuts(const Board& board, int depth, int beta, int& score
   if (depth < 3 || ply_ == 0 || afterNull_[here] || inCheck_[here] || pieces == 0 ||
       beta >= SCORE_MATE_FOUND || beta <= -SCORE_MATE_FOUND || ply_ + 1 >= MAX_PLY)
     return false;
-  const int evaluation = Evaluate(board, engineColour_, pawnCache_, false);
-  if ((side == engineColour_ ? evaluation : -evaluation) < beta) return false;
+  if (staticScore < beta) return false;
 
   Board passed = board;
   passed.RemoveCastlePaths();
@@ -564,6 +597,12 @@ bool NegaScout::NullMoveCuts(const Board& board, int depth, int beta, int& score
   // A mate seen after a pass proves no mate.
   score = passScore >= SCORE_MATE_FOUND ? beta : passScore;
   return true;
+}
+
+int NegaScout::StaticScore(const Board& board) {
+  const int evaluation = options_.full ? EvaluateBothSides(board, engineColour_, pawnCache_)
+                                       : Evaluate(board, engineColour_, pawnCache_, false);
+  return board.sideToMove == engineColour_ ? evaluation : -evaluation;
 }
 
 void NegaScout::Prioritise(const MoveList& moves, int side, std::int32_t* priorities) const {
@@ -687,9 +726,17 @@ int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
   }
   // The full search passes only in a lawful position: the generation above has shown it.
   if (options_.full) {
-    inCheck_[static_cast<std::size_t>(ply_)] = InCheck(board);
+    const std::size_t here = static_cast<std::size_t>(ply_);
+    inCheck_[here] = InCheck(board);
+    staticScores_[here] = inCheck_[here] ? -SCORE_WINDOW : StaticScore(board);
+    // Close to the capture search, a static score far above beta is trusted.
+    const int margin = REVERSE_FUTILITY_MARGIN * depth;
+    if (!variationNode && !inCheck_[here] && depth <= REVERSE_FUTILITY_DEPTH &&
+        beta < SCORE_MATE_FOUND && beta > -SCORE_MATE_FOUND && staticScores_[here] - margin >= beta)
+      return staticScores_[here] - margin;
     int nullScore = 0;
-    if (!variationNode && NullMoveCuts(board, depth, beta, nullScore)) return nullScore;
+    if (!variationNode && NullMoveCuts(board, depth, beta, staticScores_[here], nullScore))
+      return nullScore;
   }
   Node node{alpha, beta};
   node.bestScore = bestScore;
@@ -726,8 +773,7 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   // With a castling path the generation changes the board, which a search of the same child
   // again would see: then it keeps its place after the table.
   __builtin_prefetch(&entry);
-  const int evaluation = Evaluate(board, engineColour_, pawnCache_, false);
-  const int standPat = board.sideToMove == engineColour_ ? evaluation : -evaluation;
+  const int standPat = StaticScore(board);
   MoveList captures;
   const bool early = standPat < beta && board.castlePath[board.sideToMove] == 0;
   bool anyCapture = early && captures.GenerateCaptures(board);
@@ -769,14 +815,27 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
 
   int bestScore = standPat;
   if (standPat > alpha) alpha = standPat;
-  MoveOrder order(captures, hashFrom >= 0 ? FindFromTo(captures, hashFrom, hashTo) : -1,
-                  &captureHistory_[board.sideToMove]);
+  const int hashIndex = hashFrom >= 0 ? FindFromTo(captures, hashFrom, hashTo) : -1;
+  const bool full = options_.full;
+  PriorityBuffer priorities(full ? captures.Size() : 0);
+  if (full) Prioritise(captures, board.sideToMove, priorities.Data());
+  MoveOrder order = full ? MoveOrder(captures, hashIndex, MoveOrder::Priorities{priorities.Data()})
+                         : MoveOrder(captures, hashIndex, &captureHistory_[board.sideToMove]);
 
   int searched = 0;
   int bestIndex = 0;
   int bestFrom = -1, bestTo = -1;
   for (int k = 0; k < captures.Size() && bestScore < beta; ++k) {
     const Move& capture = captures[order.Next()];
+    // The full search leaves out a capture that cannot bring the score up to alpha, and one
+    // that loses material once the square's defenders have taken back.
+    if (full && !(capture.flags & PROMOTION_MASK)) {
+      const int victim = VictimValue(capture);
+      if (standPat + victim + DELTA_MARGIN <= alpha) continue;
+      if (PieceValue[static_cast<std::size_t>(capture.piece)] > victim &&
+          StaticExchange(board, capture) < 0)
+        continue;
+    }
     Board child = board;
     child.MakeMove(&capture);
     searched += 1;

@@ -150,7 +150,7 @@ class NegaScout : public SearchEngine {
   // result is then at least `beta`, which `score` gets. Only without check, with a piece
   // besides king and pawns (so pawn endings, where passing is what zugzwang forbids, never
   // do it), never twice in a row and never in the principal variation.
-  bool NullMoveCuts(const Board& board, int depth, int beta, int& score);
+  bool NullMoveCuts(const Board& board, int depth, int beta, int staticScore, int& score);
   // Each move's place in the full search's order: captures and promotions by the most
   // valuable victim and the least valuable attacker, then the killer moves of the ply, then
   // the rest by their counters.
@@ -161,12 +161,15 @@ class NegaScout : public SearchEngine {
   // Halves the move counters: a kept search trusts what it learnt before a little less.
   void AgeHistory();
 
+  // The static score of the position for its side to move: the engine's side's evaluation,
+  // in the full search that of both sides' terms.
+  int StaticScore(const Board& board);
+
   // Every few thousand nodes: asks the control whether to stop.
   void Poll();
   // The move of a search stopped before its first iteration finished: the first legal move.
   Move FallbackMove(Board& board) const;
   static constexpr int POLL_INTERVAL = 2048;
-  static constexpr int INLINE_PRIORITIES = 256;  // moves a node orders without the heap
 
   // The start of every search, and of a move answered without one.
   void Begin();
@@ -219,6 +222,7 @@ class NegaScout : public SearchEngine {
   };
   std::array<bool, MAX_PLY + 1> inCheck_{};
   std::array<bool, MAX_PLY + 1> afterNull_{};
+  std::array<int, MAX_PLY + 1> staticScores_{};  // StaticScore of the ply's node, out of check
   std::array<std::array<Killer, 2>, MAX_PLY + 1> killers_{};
   // The side to move of the last full search's root, whose tables are kept (-1: none kept).
   int keptFor_ = -1;

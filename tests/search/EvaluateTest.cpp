@@ -110,4 +110,27 @@ TEST(Evaluate, PawnCacheAgreesWithTheSurveyOnRandomPawnSets) {
   }
 }
 
+// Both sides' terms: the enemy's advanced passed pawn, which the own side's score leaves to the
+// material term, weighs against the colour; and along random games one colour's score is the
+// other's with the sign changed, the material counted once.
+TEST(Evaluate, BothSidesSeesTheEnemyTermsAndIsOneScoreForBothColours) {
+  PawnCache cache;
+  const Board far = FromFen("4k3/8/8/8/8/8/p7/4K3 w - - 0 1");
+  const Board near = FromFen("4k3/p7/8/8/8/8/8/4K3 w - - 0 1");
+  EXPECT_EQ(Evaluate(far, WHITE, cache, false), Evaluate(near, WHITE, cache, false));
+  EXPECT_LT(EvaluateBothSides(far, WHITE, cache), EvaluateBothSides(near, WHITE, cache) - 20);
+
+  std::mt19937 random(11);
+  for (int game = 0; game < 20; ++game) {
+    Board board = FromFen(START);
+    for (int ply = 0; ply < 100; ++ply) {
+      ASSERT_EQ(EvaluateBothSides(board, WHITE, cache), -EvaluateBothSides(board, BLACK, cache))
+          << WriteFen(board);
+      const std::vector<Move> moves = LegalMoves(board);
+      if (moves.empty()) break;
+      PlayMove(board, moves[random() % moves.size()]);
+    }
+  }
+}
+
 }  // namespace

@@ -89,6 +89,13 @@ TEST(FullSearch, NeverPassesWhereZugzwangDecides) {
   const IterationReport tempo = SearchTo(engine, FromFen("8/8/3pK3/2kP4/8/8/P7/8 w - - 0 1"), 12);
   EXPECT_EQ(CoordinateText(tempo.best).substr(0, 2), "a2") << tempo.variation;
   EXPECT_GT(tempo.score, 50) << tempo.variation;
+  // King and pawn against king: Ke6 takes the opposition and wins, e6 lets Black take it and
+  // draws. A side that passed would never lose the opposition, and both moves would look alike.
+  NegaScout opposition;
+  const IterationReport taken =
+      SearchTo(opposition, FromFen("4k3/8/3K4/4P3/8/8/8/8 w - - 0 1"), 10);
+  EXPECT_EQ(CoordinateText(taken.best), "d6e6") << taken.variation;
+  EXPECT_GT(taken.score, 300) << taken.variation;
 }
 
 // A queen and a rook down, White can go back to a position of the game: that draw is its best
