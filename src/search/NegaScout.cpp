@@ -856,7 +856,9 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   const int type = BoundType(bestScore, alphaBefore, beta);
   if (type == TT_LOWER) {
     stats_.quiescenceCutoffs += 1;
-    captureHistory_[board.sideToMove][bestFrom][bestTo] += 1;
+    // The counters live as long as the engine: one that has counted as far as it can stays.
+    std::int32_t& counter = captureHistory_[board.sideToMove][bestFrom][bestTo];
+    if (counter < std::numeric_limits<std::int32_t>::max()) counter += 1;
   }
   // The captures' searches may have filled the slot meanwhile. An entry of another lock is
   // not empty.

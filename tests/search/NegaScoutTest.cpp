@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -228,6 +230,28 @@ TEST(NegaScout, CaptureHistoryIsKeptHistoryAndTablesStartEmpty) {
   EXPECT_EQ(counters(kept.CaptureHistory()), captures);
   EXPECT_EQ(counters(kept.History()), std::vector<std::int32_t>(2 * 64 * 64, 0));
   EXPECT_EQ(search(kept, quiet), quietFirst);
+}
+
+// An engine that lives through many games keeps counting captures: a counter that reached
+// the largest value stays there instead of turning negative.
+TEST(NegaScout, CaptureHistoryCountersStopAtTheirLargestValue) {
+  struct FullCounters : NegaScout {
+    FullCounters() : NegaScout(SearchLimits::FixedDepth(3), SteppingClock(0)) {
+      for (auto& side : captureHistory_)
+        for (auto& row : side)
+          for (std::int32_t& counter : row) counter = std::numeric_limits<std::int32_t>::max();
+    }
+  };
+  ConsoleCapture console;
+  FullCounters engine;
+  Move move;
+  engine.Think(FromFen("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1"),
+               &move);
+  EXPECT_GT(engine.Statistics().quiescenceCutoffs, 0);
+  const std::int32_t* const flat = &engine.CaptureHistory()[0][0][0];
+  EXPECT_TRUE(std::all_of(flat, flat + 2 * 64 * 64, [](std::int32_t counter) {
+    return counter == std::numeric_limits<std::int32_t>::max();
+  }));
 }
 
 // The parameters the program prints at its start are checked in ConsoleGameTest.
