@@ -515,12 +515,13 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
       // Next to the capture search, a quiet move cannot lift a hopeless static score: once
       // a move has been looked at, so that the side has one, the others are counted at the
       // score they could reach at best.
-      const int futile = staticScores_[static_cast<std::size_t>(ply_)] +
-                         (depth <= 2 ? FUTILITY_MARGIN[std::max(depth, 0)] : 0);
       if (depth <= 2 && ply_ > 0 && !inCheck && !givesCheck && moves[index].flags == MOVE_NORMAL &&
-          index != hashIndex && node.bestScore > -SCORE_WINDOW && futile <= node.alpha) {
-        node.bestScore = std::max(node.bestScore, futile);
-        continue;
+          index != hashIndex && node.bestScore > -SCORE_WINDOW) {
+        const int futile = staticScores_[static_cast<std::size_t>(ply_)] + FUTILITY_MARGIN[depth];
+        if (futile <= node.alpha) {
+          node.bestScore = std::max(node.bestScore, futile);
+          continue;
+        }
       }
     }
     const auto searchChild = [&](int childAlpha, int childBeta, int searchDepth) {
