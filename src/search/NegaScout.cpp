@@ -12,6 +12,7 @@
 #include "board/Exchange.h"
 #include "board/MoveList.h"
 #include "board/Rules.h"
+#include "search/Activity.h"
 #include "search/Evaluate.h"
 #include "search/MoveOrdering.h"
 #include "search/SearchTrace.h"
@@ -601,7 +602,7 @@ bool NegaScout::NullMoveCuts(const Board& board, int depth, int beta, int static
 }
 
 int NegaScout::StaticScore(const Board& board) {
-  const int evaluation = options_.full ? EvaluateBothSides(board, engineColour_, pawnCache_)
+  const int evaluation = options_.full ? EvaluateFull(board, engineColour_, pawnCache_)
                                        : Evaluate(board, engineColour_, pawnCache_, false);
   return board.sideToMove == engineColour_ ? evaluation : -evaluation;
 }

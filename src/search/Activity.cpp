@@ -1,0 +1,228 @@
+#include "search/Activity.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdlib>
+
+#include "board/Attacks.h"
+#include "board/Exchange.h"
+#include "board/MoveTables.h"
+#include "search/Evaluate.h"
+
+namespace {
+
+// Middle-game and endgame weights, in centipawns.
+struct Weight {
+  int middle;
+  int end;
+};
+
+// Per square a piece reaches beyond its usual number: squares not held by its own side and
+// not covered by an enemy pawn.
+constexpr Weight KNIGHT_MOBILITY = {4, 4};
+constexpr Weight BISHOP_MOBILITY = {5, 5};
+constexpr Weight ROOK_MOBILITY = {2, 4};
+constexpr Weight QUEEN_MOBILITY = {1, 2};
+constexpr int KNIGHT_USUAL = 4;
+constexpr int BISHOP_USUAL = 6;
+constexpr int ROOK_USUAL = 6;
+constexpr int QUEEN_USUAL = 12;
+
+// The attack on a king: each piece that reaches its square or a square next to it adds its
+// weight per square reached. With two attackers or more, and the attacker's queen on the
+// board, the sum squared over KING_ATTACK_SCALE counts, up to KING_ATTACK_CAP.
+constexpr int KNIGHT_ATTACK = 2;
+constexpr int BISHOP_ATTACK = 2;
+constexpr int ROOK_ATTACK = 3;
+constexpr int QUEEN_ATTACK = 5;
+constexpr int KING_ATTACK_SCALE = 4;
+constexpr int KING_ATTACK_CAP = 300;
+
+// The shelter of a king on one of its first two ranks, away from the d- and e-files: per file
+// of the king and its neighbours, an own pawn one or two steps in front, or no own pawn at all.
+constexpr int SHELTER_NEAR = 12;
+constexpr int SHELTER_FAR = 6;
+constexpr int SHELTER_OPEN_FILE = -15;
+
+// A passed pawn by its rank counted from its own side (the second rank is 1), on top of the
+// pawn structure's own bonus. In the endgame a pawn whose next square is taken loses a third
+// of it, and from the fourth rank on the kings' distances to that square count.
+constexpr std::array<int, 8> PASSED_MIDDLE = {0, 0, 5, 10, 20, 35, 55, 0};
+constexpr std::array<int, 8> PASSED_END = {0, 5, 10, 20, 40, 70, 110, 0};
+constexpr int PASSED_ENEMY_KING = 5;  // per step of the enemy king and rank past the third
+constexpr int PASSED_OWN_KING = 2;    // per step of the own king and rank past the third
+
+constexpr Weight BISHOP_PAIR = {25, 45};
+constexpr int KING_CENTRE = 10;  // endgame, per step nearer the centre
+
+// Minor pieces count 1, rooks 2, queens 4: 24 with every piece on the board.
+constexpr int PHASE_FULL = 24;
+
+constexpr Bitboard FILE_A = 0x0101010101010101ULL;
+
+constexpr int RowOf(Square square) { return square / 8; }
+constexpr int FileOf(Square square) { return square % 8; }
+constexpr int Distance(Square a, Square b) {
+  return std::max(std::abs(RowOf(a) - RowOf(b)), std::abs(FileOf(a) - FileOf(b)));
+}
+// 0 on the four centre squares, 3 on the edge.
+constexpr int CentreDistance(Square square) {
+  const auto away = [](int line) { return line < 4 ? 3 - line : line - 4; };
+  return std::max(away(RowOf(square)), away(FileOf(square)));
+}
+// The rank of a square seen from the colour's side: 0 for its back rank.
+constexpr int RankFor(Color color, Square square) {
+  return color == WHITE ? 7 - RowOf(square) : RowOf(square);
+}
+
+// Per colour and square: the squares in front of a pawn there on its own and the neighbouring
+// files (no enemy pawn there: the pawn is passed), and those on its own file only.
+struct PawnSpans {
+  Bitboard passed[2][64];
+  Bitboard ahead[2][64];
+};
+constexpr PawnSpans SPANS = [] {
+  PawnSpans spans{};
+  for (Square square = 0; square < 64; ++square) {
+    for (Square other = 0; other < 64; ++other) {
+      const int files = FileOf(other) - FileOf(square);
+      if (files < -1 || files > 1) continue;
+      const Bitboard bit = Bitboard{1} << other;
+      for (Color color : {WHITE, BLACK}) {
+        const bool inFront =
+            color == WHITE ? RowOf(other) < RowOf(square) : RowOf(other) > RowOf(square);
+        if (!inFront) continue;
+        spans.passed[color][square] |= bit;
+        if (files == 0) spans.ahead[color][square] |= bit;
+      }
+    }
+  }
+  return spans;
+}();
+
+// The king's square; right after castling the king's set also holds its path, which is left
+// out. -1 without a king.
+Square KingOf(const Board& board, Color color) {
+  const Bitboard kings = board.bitboards[WK + color];
+  const Bitboard standing = kings & ~board.castlePath[color];
+  if (standing) return LowestSquare(standing);
+  return kings ? LowestSquare(kings) : -1;
+}
+
+struct Score {
+  int middle = 0;
+  int end = 0;
+  void Add(Weight weight, int times = 1) {
+    middle += weight.middle * times;
+    end += weight.end * times;
+  }
+};
+
+// The pieces' mobility and their attack on the enemy king.
+void AddPieces(const Board& board, Color color, Square enemyKing, Score& score) {
+  const Color enemy = color ^ 1;
+  const Bitboard occupied = board.Occupied();
+  const Bitboard reachable =
+      ~board.bitboards[ALL_WHITE + color] & ~PawnAttacks(board.bitboards[WP + enemy], enemy);
+  const Bitboard zone =
+      enemyKing >= 0 ? KingMask[static_cast<std::size_t>(enemyKing)] | MaskOf(enemyKing) : 0;
+  int attackers = 0;
+  int attack = 0;
+  const auto piece = [&](Bitboard reach, int usual, Weight mobility, int attackWeight) {
+    score.Add(mobility, std::popcount(reach & reachable) - usual);
+    if (const Bitboard near = reach & zone) {
+      attackers += 1;
+      attack += attackWeight * std::popcount(near);
+    }
+  };
+  for (Bitboard rest = board.bitboards[WN + color]; rest; rest &= rest - 1)
+    piece(KnightMask[static_cast<std::size_t>(LowestSquare(rest))], KNIGHT_USUAL, KNIGHT_MOBILITY,
+          KNIGHT_ATTACK);
+  for (Bitboard rest = board.bitboards[WB + color]; rest; rest &= rest - 1)
+    piece(BishopAttacks(LowestSquare(rest), occupied), BISHOP_USUAL, BISHOP_MOBILITY,
+          BISHOP_ATTACK);
+  for (Bitboard rest = board.bitboards[WR + color]; rest; rest &= rest - 1)
+    piece(RookAttacks(LowestSquare(rest), occupied), ROOK_USUAL, ROOK_MOBILITY, ROOK_ATTACK);
+  for (Bitboard rest = board.bitboards[WQ + color]; rest; rest &= rest - 1) {
+    const Square square = LowestSquare(rest);
+    piece(RookAttacks(square, occupied) | BishopAttacks(square, occupied), QUEEN_USUAL,
+          QUEEN_MOBILITY, QUEEN_ATTACK);
+  }
+  if (attackers >= 2 && board.bitboards[WQ + color])
+    score.middle += std::min(attack * attack / KING_ATTACK_SCALE, KING_ATTACK_CAP);
+  if (std::popcount(board.bitboards[WB + color]) >= 2) score.Add(BISHOP_PAIR);
+}
+
+// The own king's shelter in the middle game and its place in the endgame.
+void AddKing(const Board& board, Color color, Square king, Score& score) {
+  score.end += KING_CENTRE * (3 - CentreDistance(king));
+  const int file = FileOf(king);
+  if (RankFor(color, king) > 1 || (file >= 3 && file <= 4)) return;
+  const Bitboard pawns = board.bitboards[WP + color];
+  const int forward = color == WHITE ? -1 : 1;
+  const int near = RowOf(king) + forward;
+  const int far = near + forward;
+  for (int shelter = std::max(file - 1, 0); shelter <= std::min(file + 1, 7); ++shelter) {
+    if (pawns & MaskOf(near * 8 + shelter))
+      score.middle += SHELTER_NEAR;
+    else if (pawns & MaskOf(far * 8 + shelter))
+      score.middle += SHELTER_FAR;
+    else if (!(pawns & (FILE_A << shelter)))
+      score.middle += SHELTER_OPEN_FILE;
+  }
+}
+
+void AddPassedPawns(const Board& board, Color color, Square ownKing, Square enemyKing,
+                    Score& score) {
+  const Bitboard pawns = board.bitboards[WP + color];
+  const Bitboard enemyPawns = board.bitboards[WP + (color ^ 1)];
+  const Bitboard occupied = board.Occupied();
+  for (Bitboard rest = pawns; rest; rest &= rest - 1) {
+    const Square square = LowestSquare(rest);
+    // The front pawn of a file only, and no enemy pawn in its way or beside it.
+    if ((SPANS.passed[color][square] & enemyPawns) || (SPANS.ahead[color][square] & pawns))
+      continue;
+    const int rank = RankFor(color, square);
+    if (rank < 1 || rank > 6) continue;
+    score.middle += PASSED_MIDDLE[static_cast<std::size_t>(rank)];
+    int end = PASSED_END[static_cast<std::size_t>(rank)];
+    const Square next = square + (color == WHITE ? -8 : 8);
+    if (occupied & MaskOf(next)) end -= end / 3;
+    if (rank >= 3 && ownKing >= 0 && enemyKing >= 0)
+      end += (PASSED_ENEMY_KING * Distance(enemyKing, next) -
+              PASSED_OWN_KING * Distance(ownKing, next)) *
+             (rank - 2);
+    score.end += end;
+  }
+}
+
+Score SideScore(const Board& board, Color color) {
+  Score score;
+  const Square ownKing = KingOf(board, color);
+  const Square enemyKing = KingOf(board, color ^ 1);
+  AddPieces(board, color, enemyKing, score);
+  if (ownKing >= 0) AddKing(board, color, ownKing, score);
+  AddPassedPawns(board, color, ownKing, enemyKing, score);
+  return score;
+}
+
+}  // namespace
+
+int EvaluateActivity(const Board& board) {
+  const Bitboard* sets = board.bitboards;
+  const int phase =
+      std::min(std::popcount(sets[WN] | sets[BN] | sets[WB] | sets[BB]) +
+                   2 * std::popcount(sets[WR] | sets[BR]) + 4 * std::popcount(sets[WQ] | sets[BQ]),
+               PHASE_FULL);
+  const Score white = SideScore(board, WHITE);
+  const Score black = SideScore(board, BLACK);
+  const int middle = white.middle - black.middle;
+  const int end = white.end - black.end;
+  return (middle * phase + end * (PHASE_FULL - phase)) / PHASE_FULL;
+}
+
+int EvaluateFull(const Board& board, Color color, PawnCache& cache) {
+  const int activity = EvaluateActivity(board);
+  return EvaluateBothSides(board, color, cache) + (color == WHITE ? activity : -activity);
+}

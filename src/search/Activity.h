@@ -1,0 +1,15 @@
+// What the full search's evaluation knows beyond both sides' terms: how freely the pieces
+// move, how well each king is sheltered and how many pieces bear on it, how far the passed
+// pawns have come and whether the kings can reach them, the bishop pair, and the king's place
+// in the endgame. Each is weighed once for the middle game and once for the endgame, and the
+// two are blended by the pieces still on the board.
+#pragma once
+
+#include "board/Board.h"
+#include "search/PawnInfo.h"
+
+// The activity terms of White less those of Black, in centipawns.
+int EvaluateActivity(const Board& board);
+
+// The full search's static score for the colour: both sides' terms and the activity terms.
+int EvaluateFull(const Board& board, Color color, PawnCache& cache);
