@@ -1,7 +1,9 @@
 #include "search/NegaScout.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <cmath>
 #include <cstddef>
 #include <cstdlib>
 #include <iomanip>
@@ -34,6 +36,22 @@ constexpr int FUTILITY_MARGIN[3] = {0, 150, 300};
 constexpr int REVERSE_FUTILITY_MARGIN = 120;
 constexpr int REVERSE_FUTILITY_DEPTH = 3;
 constexpr int DELTA_MARGIN = 200;
+
+// Late quiet moves: how much less deep they are looked at by the node's depth and the move's
+// place in the order, and from which place on a node near the capture search leaves them out.
+constexpr int LATE_MOVE_PRUNING_DEPTH = 3;
+constexpr int LATE_MOVE_COUNT[LATE_MOVE_PRUNING_DEPTH + 1] = {0, 5, 8, 13};
+int LateMoveReduction(int depth, int place) {
+  static const auto table = [] {
+    std::array<std::array<std::int8_t, 64>, 64> reductions{};
+    for (int d = 1; d < 64; ++d)
+      for (int p = 1; p < 64; ++p)
+        reductions[d][p] = static_cast<std::int8_t>(0.5 + std::log(d) * std::log(p) / 2.0);
+    return reductions;
+  }();
+  return table[static_cast<std::size_t>(std::min(depth, 63))]
+              [static_cast<std::size_t>(std::min(place, 63))];
+}
 
 // The order priorities of a node's moves: on the stack for any usual number of moves.
 class PriorityBuffer {
@@ -486,6 +504,7 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
                          : MoveOrder(moves, hashIndex, &history_[board.sideToMove]);
   const TranspositionTable& childTable = *tables_[1 - board.sideToMove];
   const bool inCheck = full && inCheck_[static_cast<std::size_t>(ply_)];
+  const bool variationNode = node.beta - node.alpha > 1;
   int nullBound = node.beta;
   int searched = 0;
   Move reply;
@@ -516,14 +535,20 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
       // Next to the capture search, a quiet move cannot lift a hopeless static score: once
       // a move has been looked at, so that the side has one, the others are counted at the
       // score they could reach at best.
-      if (depth <= 2 && ply_ > 0 && !inCheck && !givesCheck && moves[index].flags == MOVE_NORMAL &&
-          index != hashIndex && node.bestScore > -SCORE_WINDOW) {
+      const bool quietAfterFirst = ply_ > 0 && !inCheck && !givesCheck &&
+                                   moves[index].flags == MOVE_NORMAL && index != hashIndex &&
+                                   node.bestScore > -SCORE_WINDOW;
+      if (depth <= 2 && quietAfterFirst) {
         const int futile = staticScores_[static_cast<std::size_t>(ply_)] + FUTILITY_MARGIN[depth];
         if (futile <= node.alpha) {
           node.bestScore = std::max(node.bestScore, futile);
           continue;
         }
       }
+      // Outside the principal variation, the late quiet moves of a shallow node are left out.
+      if (depth <= LATE_MOVE_PRUNING_DEPTH && quietAfterFirst && !variationNode &&
+          k >= LATE_MOVE_COUNT[depth] && !IsKiller(moves[index]))
+        continue;
     }
     const auto searchChild = [&](int childAlpha, int childBeta, int searchDepth) {
       ply_ += 1;
@@ -534,12 +559,14 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
       return childScore;
     };
     int score;
-    // The full search looks at a late quiet move less deep, and again at its full depth when
-    // it turns out better than the moves before it. Never the first moves, a check or a move
-    // out of check, the table's move or a killer.
+    // The full search looks at a late quiet move less deep, the more so the deeper the node
+    // and the later the move (a little less in the principal variation), and again at its
+    // full depth when it turns out better than the moves before it. Never the first moves, a
+    // check or a move out of check, the table's move or a killer.
     if (full && depth >= 3 && k >= 3 && ply_ > 0 && !inCheck && !givesCheck &&
         moves[index].flags == MOVE_NORMAL && index != hashIndex && !IsKiller(moves[index])) {
-      const int reduction = k >= 8 && depth >= 6 ? 2 : 1;
+      const int reduction = std::clamp(LateMoveReduction(depth, k) - (variationNode ? 1 : 0), 1,
+                                       std::max(childDepth - 1, 1));
       score = searchChild(-node.alpha - 1, -node.alpha, childDepth - reduction);
       if (score > node.alpha) score = searchChild(-nullBound, -node.alpha, childDepth);
     } else {
