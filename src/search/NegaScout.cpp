@@ -112,6 +112,7 @@ void NegaScout::Think(const Board& board, Move* out) {
     AgeHistory();
   } else {
     ClearHistory(history_);
+    counterMoves_ = {};
     ClearTables();
   }
   keptFor_ = options_.full ? root.sideToMove : -1;
@@ -507,6 +508,10 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
   const bool variationNode = node.beta - node.alpha > 1;
   int nullBound = node.beta;
   int searched = 0;
+  // The full search's quiet moves tried so far, for the counters.
+  constexpr int TRIED_ROOM = 64;
+  int quietTried[TRIED_ROOM];
+  int quietCount = 0;
   Move reply;
   // The first move's table entry is asked for at once; a later move is picked, and its entry
   // asked for, only when the node goes on to it.
@@ -550,6 +555,7 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
           k >= LATE_MOVE_COUNT[depth] && !IsKiller(moves[index]))
         continue;
     }
+    played_[static_cast<std::size_t>(ply_)] = moves[index];
     const auto searchChild = [&](int childAlpha, int childBeta, int searchDepth) {
       ply_ += 1;
       const int childScore = searchDepth >= 1
@@ -580,6 +586,10 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
       if (again > score) score = again;
     }
     if (stopped_) return;
+    const bool quiet = full && moves[index].flags == MOVE_NORMAL;
+    if (quiet && score >= node.beta)
+      RewardQuietCut(board.sideToMove, moves, index, quietTried, quietCount, depth);
+    if (quiet && quietCount < TRIED_ROOM) quietTried[quietCount++] = index;
     if (score > node.bestScore) {
       node.bestScore = score;
       node.bestIndex = searched;
@@ -615,6 +625,7 @@ bool NegaScout::NullMoveCuts(const Board& board, int depth, int beta, int static
   variationLength_[below] = 0;
   reversiblePlies_[below] = 0;  // no repetition reaches back across a pass
   afterNull_[below] = true;
+  played_[here] = Move();
   const int reduced = depth - 1 - (depth >= 6 ? 3 : 2);
   Move reply;
   ply_ += 1;
@@ -650,8 +661,10 @@ void NegaScout::Prioritise(const MoveList& moves, int side, std::int32_t* priori
     } else if (IsKiller(move)) {
       const Killer& first = killers_[static_cast<std::size_t>(ply_)][0];
       priorities[i] = KILLERS + (first.from == move.from && first.to == move.to ? 1 : 0);
+    } else if (IsCounterMove(move)) {
+      priorities[i] = KILLERS - 1;
     } else {
-      priorities[i] = std::min(counters[move.from][move.to], KILLERS - 1);
+      priorities[i] = std::min(counters[move.from][move.to], KILLERS - 2);
     }
   }
 }
@@ -660,6 +673,34 @@ bool NegaScout::IsKiller(const Move& move) const {
   for (const Killer& killer : killers_[static_cast<std::size_t>(ply_)])
     if (killer.from == move.from && killer.to == move.to) return true;
   return false;
+}
+
+bool NegaScout::IsCounterMove(const Move& move) const {
+  if (ply_ == 0) return false;
+  const Move& before = played_[static_cast<std::size_t>(ply_ - 1)];
+  if (!IsPieceCode(before.piece)) return false;
+  const Killer& answer =
+      counterMoves_[static_cast<std::size_t>(before.piece)][static_cast<std::size_t>(before.to)];
+  return answer.from == move.from && answer.to == move.to;
+}
+
+void NegaScout::RewardQuietCut(int side, const MoveList& moves, int cut, const int* tried,
+                               int triedCount, int depth) {
+  // Each change shrinks as the counter nears the bound, which it never passes.
+  constexpr int BOUND = 1 << 14;
+  const int change = std::min(depth * depth, BOUND);
+  const auto update = [&](const Move& move, int by) {
+    std::int32_t& counter = history_[side][move.from][move.to];
+    counter += by - counter * std::abs(by) / BOUND;
+  };
+  update(moves[cut], change);
+  for (int i = 0; i < triedCount; ++i) update(moves[tried[i]], -change);
+  if (ply_ > 0) {
+    const Move& before = played_[static_cast<std::size_t>(ply_ - 1)];
+    if (IsPieceCode(before.piece))
+      counterMoves_[static_cast<std::size_t>(before.piece)][static_cast<std::size_t>(before.to)] =
+          Killer{moves[cut].from, moves[cut].to};
+  }
 }
 
 void NegaScout::RememberKiller(const Move& move) {
@@ -682,7 +723,9 @@ int NegaScout::Complete(const Board& board, const TableSlot& slot, std::uint32_t
   const int type = BoundType(node.bestScore, node.alphaBefore, node.beta);
   if (type == TT_LOWER) {
     stats_.regularCutoffs += 1;
-    if (bestFrom >= 0) history_[board.sideToMove][bestFrom][bestTo] += depth * depth;
+    // The full search has counted its quiet cuts as they happened.
+    if (bestFrom >= 0 && !options_.full)
+      history_[board.sideToMove][bestFrom][bestTo] += depth * depth;
     if (options_.full && node.bestMove >= 0) RememberKiller(moves[node.bestMove]);
   }
   if (replace || !slot.MayBeUsed() ||

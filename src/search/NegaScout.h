@@ -152,10 +152,17 @@ class NegaScout : public SearchEngine {
   // do it), never twice in a row and never in the principal variation.
   bool NullMoveCuts(const Board& board, int depth, int beta, int staticScore, int& score);
   // Each move's place in the full search's order: captures and promotions by the most
-  // valuable victim and the least valuable attacker, then the killer moves of the ply, then
-  // the rest by their counters.
+  // valuable victim and the least valuable attacker, then the killer moves of the ply, the
+  // answer to the move before, then the rest by their counters.
   void Prioritise(const MoveList& moves, int side, std::int32_t* priorities) const;
   bool IsKiller(const Move& move) const;
+  // The quiet move that last refuted the move before this ply, if it is `move`.
+  bool IsCounterMove(const Move& move) const;
+  // A quiet move cut the node off: it gains in the counters, the quiet moves tried before it
+  // lose, each by the square of the depth and less the nearer its counter is to the bound;
+  // it becomes the answer to the move before.
+  void RewardQuietCut(int side, const MoveList& moves, int cut, const int* tried, int triedCount,
+                      int depth);
   // A quiet move that cut the node off becomes the ply's first killer move.
   void RememberKiller(const Move& move);
   // Halves the move counters: a kept search trusts what it learnt before a little less.
@@ -224,6 +231,10 @@ class NegaScout : public SearchEngine {
   std::array<bool, MAX_PLY + 1> afterNull_{};
   std::array<int, MAX_PLY + 1> staticScores_{};  // StaticScore of the ply's node, out of check
   std::array<std::array<Killer, 2>, MAX_PLY + 1> killers_{};
+  // The move played at each ply of the path (no piece after a pass), and by the piece and
+  // square of a move, the quiet move that last cut off the reply to it.
+  std::array<Move, MAX_PLY + 1> played_{};
+  std::array<std::array<Killer, 64>, 12> counterMoves_{};
   // The side to move of the last full search's root, whose tables are kept (-1: none kept).
   int keptFor_ = -1;
   std::vector<Move> excluded_;  // root moves of the lines already found in this iteration

@@ -5,6 +5,7 @@
 // true from one search of a game to the next.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -143,6 +144,34 @@ TEST(FullSearch, MateDistancesStayTrueThroughTheKeptTables) {
   }
   EXPECT_EQ(StandingOf(board), Standing::CHECKMATE);
   EXPECT_EQ(announced, 1);
+}
+
+// The move counters of a game's searches, kept from move to move, gain by the quiet moves that
+// cut nodes off and lose by those tried before them, and stay within their bound however long
+// the engine plays: the second search starts with every counter at the bound (twice the bound,
+// halved as a kept search begins).
+TEST(FullSearch, MoveCountersRiseAndFallWithinTheirBound) {
+  struct Counters : NegaScout {
+    void SetAll(std::int32_t value) {
+      for (auto& side : history_)
+        for (auto& row : side)
+          for (std::int32_t& counter : row) counter = value;
+    }
+  };
+  constexpr std::int32_t BOUND = 1 << 14;
+  const Board board = FromFen("r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP2BPPP/R2QKB1R w KQ - 0 9");
+  Counters engine;
+  const std::int32_t* const flat = &engine.History()[0][0][0];
+  SearchTo(engine, board, 7);
+  const auto [lowest, highest] = std::minmax_element(flat, flat + 2 * 64 * 64);
+  EXPECT_LT(*lowest, 0);
+  EXPECT_GT(*highest, 0);
+
+  engine.SetAll(2 * BOUND);
+  SearchTo(engine, board, 7);
+  const auto [lower, higher] = std::minmax_element(flat, flat + 2 * 64 * 64);
+  EXPECT_LT(*lower, BOUND);
+  EXPECT_EQ(*higher, BOUND);
 }
 
 }  // namespace
