@@ -800,7 +800,10 @@ int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
   if (options_.full) {
     const std::size_t here = static_cast<std::size_t>(ply_);
     inCheck_[here] = InCheck(board);
-    staticScores_[here] = inCheck_[here] ? -SCORE_WINDOW : StaticScore(board);
+    // A node of the principal variation uses its static score only next to the capture
+    // search (futility).
+    const bool needsStaticScore = !inCheck_[here] && (!variationNode || depth <= 2);
+    staticScores_[here] = needsStaticScore ? StaticScore(board) : -SCORE_WINDOW;
     // Close to the capture search, a static score far above beta is trusted.
     const int margin = REVERSE_FUTILITY_MARGIN * depth;
     if (!variationNode && !inCheck_[here] && depth <= REVERSE_FUTILITY_DEPTH &&
