@@ -36,6 +36,8 @@ constexpr int FUTILITY_MARGIN[3] = {0, 150, 300};
 constexpr int REVERSE_FUTILITY_MARGIN = 120;
 constexpr int REVERSE_FUTILITY_DEPTH = 3;
 constexpr int DELTA_MARGIN = 200;
+// The depth from which a node without a move from the table is searched a ply less.
+constexpr int IIR_DEPTH = 4;
 
 // Late quiet moves: how much less deep they are looked at by the node's depth and the move's
 // place in the order, and from which place on a node near the capture search leaves them out.
@@ -500,7 +502,7 @@ void NegaScout::TryMoves(Board& board, MoveList& moves, int hashFrom, int hashTo
   const bool full = options_.full;
   const int hashIndex = hashFrom >= 0 ? FindFromTo(moves, hashFrom, hashTo) : -1;
   PriorityBuffer priorities(full ? moves.Size() : 0);
-  if (full) Prioritise(moves, board.sideToMove, priorities.Data());
+  if (full) Prioritise(board, moves, true, priorities.Data());
   MoveOrder order = full ? MoveOrder(moves, hashIndex, MoveOrder::Priorities{priorities.Data()})
                          : MoveOrder(moves, hashIndex, &history_[board.sideToMove]);
   const TranspositionTable& childTable = *tables_[1 - board.sideToMove];
@@ -645,19 +647,22 @@ int NegaScout::StaticScore(const Board& board) {
   return board.sideToMove == engineColour_ ? evaluation : -evaluation;
 }
 
-void NegaScout::Prioritise(const MoveList& moves, int side, std::int32_t* priorities) const {
+void NegaScout::Prioritise(const Board& board, const MoveList& moves, bool weighLosses,
+                           std::int32_t* priorities) const {
   constexpr std::int32_t CAPTURES = 1 << 28;
   constexpr std::int32_t KILLERS = 1 << 27;
-  const auto& counters = history_[side];
+  constexpr std::int32_t LOSSES = -(1 << 28);
+  const auto& counters = history_[board.sideToMove];
   for (int i = 0; i < moves.Size(); ++i) {
     const Move& move = moves[i];
     const std::size_t mover = static_cast<std::size_t>(move.piece);
     if (move.flags & (MOVE_CAPTURE | MOVE_EN_PASSANT | PROMOTION_MASK)) {
-      const int victim = move.captured >= 0 && move.captured < NO_PIECE
-                             ? PieceValue[static_cast<std::size_t>(move.captured)]
-                             : 0;
+      const int victim = VictimValue(move);
       const int promotion = (move.flags & PROMOTE_QUEEN) ? PieceValue[WQ] : 0;
-      priorities[i] = CAPTURES + (victim + promotion) * 16 - PieceValue[mover] / 100;
+      const bool loses = weighLosses && !(move.flags & PROMOTION_MASK) &&
+                         PieceValue[mover] > victim && StaticExchange(board, move) < 0;
+      priorities[i] =
+          (loses ? LOSSES : CAPTURES) + (victim + promotion) * 16 - PieceValue[mover] / 100;
     } else if (IsKiller(move)) {
       const Killer& first = killers_[static_cast<std::size_t>(ply_)][0];
       priorities[i] = KILLERS + (first.from == move.from && first.to == move.to ? 1 : 0);
@@ -786,6 +791,10 @@ int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
       }
       hashFrom = answer.from;
       hashTo = answer.to;
+    } else if (options_.full) {
+      // Too shallow to answer, the entry still knows which move to try first.
+      hashFrom = entry.from;
+      hashTo = entry.to;
     }
   } else if (entry.type != TT_EMPTY) {
     stats_.regularCollisions += 1;
@@ -812,6 +821,9 @@ int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
     int nullScore = 0;
     if (!variationNode && NullMoveCuts(board, depth, beta, staticScores_[here], nullScore))
       return nullScore;
+    // A deep node the table knows no move for is searched a ply less: the search of it is
+    // as much a way to find the move as to score it.
+    if (hashFrom < 0 && depth >= IIR_DEPTH) depth -= 1;
   }
   Node node{alpha, beta};
   node.bestScore = bestScore;
@@ -893,7 +905,7 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   const int hashIndex = hashFrom >= 0 ? FindFromTo(captures, hashFrom, hashTo) : -1;
   const bool full = options_.full;
   PriorityBuffer priorities(full ? captures.Size() : 0);
-  if (full) Prioritise(captures, board.sideToMove, priorities.Data());
+  if (full) Prioritise(board, captures, false, priorities.Data());
   MoveOrder order = full ? MoveOrder(captures, hashIndex, MoveOrder::Priorities{priorities.Data()})
                          : MoveOrder(captures, hashIndex, &captureHistory_[board.sideToMove]);
 

@@ -153,8 +153,10 @@ class NegaScout : public SearchEngine {
   bool NullMoveCuts(const Board& board, int depth, int beta, int staticScore, int& score);
   // Each move's place in the full search's order: captures and promotions by the most
   // valuable victim and the least valuable attacker, then the killer moves of the ply, the
-  // answer to the move before, then the rest by their counters.
-  void Prioritise(const MoveList& moves, int side, std::int32_t* priorities) const;
+  // answer to the move before, then the rest by their counters. With `weighLosses`, a capture
+  // that loses material once the square's defenders have taken back comes after them all.
+  void Prioritise(const Board& board, const MoveList& moves, bool weighLosses,
+                  std::int32_t* priorities) const;
   bool IsKiller(const Move& move) const;
   // The quiet move that last refuted the move before this ply, if it is `move`.
   bool IsCounterMove(const Move& move) const;
