@@ -64,20 +64,32 @@ bool FirstLegalMove(const Board& board, Move& move) {
   return false;
 }
 
+namespace {
+
+// Whether `by` attacks the other side's king, when the position lets the attackers of the
+// king's square answer for the generation (one king a side, no castling path): 1 or 0, and
+// -1 when it does not.
+int KingAttackedBy(const Board& board, Color by) {
+  const Bitboard kings = board.bitboards[WK + (1 - by)];
+  if ((board.castlePath[WHITE] | board.castlePath[BLACK]) != 0 || std::popcount(kings) != 1 ||
+      std::popcount(board.bitboards[WK + by]) != 1)
+    return -1;
+  return AttackersOf(board, by, LowestSquare(kings), board.Occupied()) != 0 ? 1 : 0;
+}
+
+}  // namespace
+
 bool KingCanBeTaken(const Board& board) {
+  const int attacked = KingAttackedBy(board, board.sideToMove);
+  if (attacked >= 0) return attacked == 1;
   Board probe = board;
   MoveList moves;
   return !moves.Generate(probe) && moves.LastFailure() == GenerationFailure::KING_CAPTURE;
 }
 
 bool InCheck(const Board& board) {
-  // With one king a side and no castling path, the attackers of the king's square say what
-  // the enemy's generation would find; other positions ask the generation itself.
-  const Color side = board.sideToMove;
-  const Bitboard kings = board.bitboards[WK + side];
-  if ((board.castlePath[WHITE] | board.castlePath[BLACK]) == 0 && std::popcount(kings) == 1 &&
-      std::popcount(board.bitboards[WK + 1 - side]) == 1)
-    return AttackersOf(board, 1 - side, LowestSquare(kings), board.Occupied()) != 0;
+  const int attacked = KingAttackedBy(board, 1 - board.sideToMove);
+  if (attacked >= 0) return attacked == 1;
   Board turned = board;
   turned.sideToMove = 1 - turned.sideToMove;
   return KingCanBeTaken(turned);

@@ -851,6 +851,12 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   if (ply_ - qdepth > selectiveDepth_) selectiveDepth_ = ply_ - qdepth;
   if (--pollCountdown_ == 0) Poll();
   if (stopped_) return 0;
+  // In the full search, a move that left its own king in check is refused here as it is a
+  // ply above, and a side in check has to get out of it.
+  if (options_.full) {
+    if (KingCanBeTaken(board)) return SCORE_ILLEGAL;
+    if (InCheck(board)) return Evade(board, alpha, beta, qdepth);
+  }
   std::uint32_t lock;
   const TableSlot slot = SlotOf(board, lock);
   const TTEntry& entry = slot.Entry();
@@ -955,6 +961,24 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   if (bestIndex != 0) {
     stats_.quiescenceMoveSum += captures.Size() - 1;
     stats_.quiescenceBestIndexSum += bestIndex - 1;
+  }
+  return bestScore;
+}
+
+int NegaScout::Evade(Board& board, int alpha, int beta, int qdepth) {
+  MoveList moves;
+  moves.Generate(board);
+  PriorityBuffer priorities(moves.Size());
+  Prioritise(board, moves, false, priorities.Data());
+  MoveOrder order(moves, -1, MoveOrder::Priorities{priorities.Data()});
+  // Mated, unless a move turns out lawful.
+  int bestScore = -SCORE_WINDOW + (ply_ - qdepth);
+  for (int k = 0; k < moves.Size() && bestScore < beta; ++k) {
+    Board child = board;
+    child.MakeMove(&moves[order.Next()]);
+    const int score = -Quiesce(child, -beta, -std::max(alpha, bestScore), qdepth - 1);
+    if (stopped_) return 0;
+    bestScore = std::max(bestScore, score);
   }
   return bestScore;
 }

@@ -92,6 +92,9 @@ class NegaScout : public SearchEngine {
   int SearchRoot(Board& board, int depth, Move* out, int alpha, int beta);
   int Search(Board& board, int depth, Move* out, int alpha, int beta);
   int Quiesce(Board& board, int alpha, int beta, int qdepth);
+  // The full search's capture search in check: every move out of it, no stand-pat score, and
+  // the mate when there is none.
+  int Evade(Board& board, int alpha, int beta, int qdepth);
 
   // The moves a variation takes as long as they are legal, and the mate it ends in: moves
   // to mate from the side to move of `board`, negative when it is mated, 0 for none.

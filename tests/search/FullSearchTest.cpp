@@ -77,6 +77,18 @@ TEST(FullSearch, FindsTheMatesAndForcedLinesOfTheConsoleSearch) {
   }
 }
 
+// The rook on f5 is defended only by a knight pinned to its king. At the last ply before the
+// capture search the knight's capture, which would leave its king in check, is refused as it
+// is at every other ply, so the shallowest iteration already sees that the queen takes the
+// rook for nothing; the console game's search counts the knight's capture there.
+TEST(FullSearch, APinnedDefenderDefendsNothingAtTheLastPly) {
+  const Board board = FromFen("4k3/pp2n3/8/5r2/8/7Q/PP6/4R1K1 w - - 0 1");
+  NegaScout full;
+  EXPECT_EQ(CoordinateText(SearchTo(full, board, 2).best), "h3f5");
+  NegaScout console;
+  EXPECT_NE(CoordinateText(SearchTo(console, board, 2, Options(false)).best), "h3f5");
+}
+
 // A mutual zugzwang of kings and pawns: whoever moves loses the pawn. A pass would see the
 // other side in zugzwang; the full search never passes with only pawns, so the side to move
 // sees its loss, and a spare pawn move that hands the move over is seen to win.
