@@ -89,6 +89,17 @@ TEST(FullSearch, APinnedDefenderDefendsNothingAtTheLastPly) {
   EXPECT_NE(CoordinateText(SearchTo(console, board, 2, Options(false)).best), "h3f5");
 }
 
+// After Qg3 (or Qc3) every black move allows the queen to take on g7 with mate, and g6 is
+// refused since the pawn is pinned. The shallowest iteration gives the mate to its capture
+// search, where a side in check may not stand pat: it has to get out, and cannot.
+TEST(FullSearch, AMateGivenInTheCaptureSearchIsAMate) {
+  NegaScout engine;
+  const IterationReport report =
+      SearchTo(engine, FromFen("7k/6pp/8/3P4/8/3Q4/1B6/1K6 w - - 0 1"), 2);
+  EXPECT_EQ(report.mateMoves, 2) << report.variation;
+  EXPECT_EQ(report.score, SCORE_WINDOW - 3) << report.variation;
+}
+
 // A mutual zugzwang of kings and pawns: whoever moves loses the pawn. A pass would see the
 // other side in zugzwang; the full search never passes with only pawns, so the side to move
 // sees its loss, and a spare pawn move that hands the move over is seen to win.
