@@ -433,7 +433,18 @@ int NegaScout::SearchRoot(Board& board, int depth, Move* out, int alpha, int bet
   afterNull_[0] = false;
   // The first mate found ends the root's moves; the full search, whose kept tables may know a
   // longer mate than the iteration sees, goes on to find the quickest.
-  TryMoves(board, moves, -1, -1, depth,
+  // The full search tries first the best move of the iteration before, or in the first
+  // iteration the move the kept table knows for the root.
+  int hashFrom = -1, hashTo = -1;
+  if (options_.full && completedDepth_ > 0) {
+    hashFrom = rootLines_[0].move.from;
+    hashTo = rootLines_[0].move.to;
+  } else if (options_.full && slot.MayBeUsed() && slot.MayAnswer(lock) &&
+             slot.Entry().Answers(lock)) {
+    hashFrom = slot.Entry().from;
+    hashTo = slot.Entry().to;
+  }
+  TryMoves(board, moves, hashFrom, hashTo, depth,
            options_.full ? std::numeric_limits<int>::max() : SCORE_MATE_FOUND, node);
   if (stopped_) return 0;
 
