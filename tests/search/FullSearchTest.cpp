@@ -169,6 +169,45 @@ TEST(FullSearch, MateDistancesStayTrueThroughTheKeptTables) {
   EXPECT_EQ(announced, 1);
 }
 
+// The root tries first the best move it knows, from the kept table or the iteration before;
+// that move never slips past the root moves a front end asked for, nor into a second line.
+TEST(FullSearch, TheRootsFirstMoveKeepsToTheRootMovesAndLines) {
+  const Board board = FromFen("r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP2BPPP/R2QKB1R w KQ - 0 9");
+  NegaScout engine;
+  const IterationReport free = SearchTo(engine, board, 6);
+  ASSERT_FALSE(free.moves.empty());
+
+  // Another move only, with the tables that know the first.
+  Move other;
+  for (const Move& move : LegalMoves(board))
+    if (!(move == free.best)) other = move;
+  SearchOptions only = Options(true);
+  only.rootMoves = {other};
+  std::vector<IterationReport> reports;
+  engine.SetLimits(SearchLimits::FixedDepth(6));
+  engine.SetOptions(only);
+  engine.SetIterationOutput(
+      [&reports](const IterationReport& report) { reports.push_back(report); });
+  Move played;
+  engine.Think(board, &played);
+  EXPECT_TRUE(played == other);
+  ASSERT_FALSE(reports.empty());
+  for (const IterationReport& report : reports) EXPECT_TRUE(report.best == other);
+
+  // Three lines, three different moves in every iteration.
+  SearchOptions three = Options(true);
+  three.lines = 3;
+  reports.clear();
+  engine.SetOptions(three);
+  engine.Think(board, &played);
+  ASSERT_EQ(reports.size() % 3, 0U);
+  for (std::size_t at = 0; at < reports.size(); at += 3) {
+    EXPECT_FALSE(reports[at].best == reports[at + 1].best);
+    EXPECT_FALSE(reports[at].best == reports[at + 2].best);
+    EXPECT_FALSE(reports[at + 1].best == reports[at + 2].best);
+  }
+}
+
 // The move counters of a game's searches, kept from move to move, gain by the quiet moves that
 // cut nodes off and lose by those tried before them, and stay within their bound however long
 // the engine plays: the second search starts with every counter at the bound (twice the bound,
