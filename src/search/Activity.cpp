@@ -223,6 +223,7 @@ int EvaluateActivity(const Board& board) {
 }
 
 int EvaluateFull(const Board& board, Color color, PawnCache& cache) {
-  const int activity = EvaluateActivity(board);
+  // Measured like the weights of both sides' terms, the activity terms count twice.
+  const int activity = 2 * EvaluateActivity(board);
   return EvaluateBothSides(board, color, cache) + (color == WHITE ? activity : -activity);
 }

@@ -417,10 +417,43 @@ int Evaluate(const Board& board, Color color, PawnCache& cache, bool roundDown) 
   return roundDown ? sum & ~7 : sum;
 }
 
+namespace {
+
+// The weights of the terms in both sides' score, in quarters. Measured against a strong
+// engine's scores of positions from the full search's own games, the development term counts
+// for far less than in the single side's view, and the rooks, the pieces' distances to the
+// enemy king and the pawn structure for more.
+constexpr int QUARTERS_KNIGHTS = 4;
+constexpr int QUARTERS_DEVELOPMENT = 1;
+constexpr int QUARTERS_KING_PROXIMITY = 12;
+constexpr int QUARTERS_BISHOPS = 4;
+constexpr int QUARTERS_ROOKS = 8;
+constexpr int QUARTERS_STRUCTURE = 8;
+
+// One colour's terms but the material, weighed and in quarters.
+int WeighedQuarters(const Board& board, Color color, PawnCache& cache, const AnswerSets& answers) {
+  const Bitboard own = answers.of[WP + color];
+  const Bitboard enemy = answers.of[WP + (color ^ 1)];
+  PawnCache::Entry& entry = cache.SlotFor(own, enemy, color);
+  if (entry.own != own || entry.enemy != enemy || entry.color != color)
+    entry = PawnCache::Entry{own, enemy, ScoresOfPawnSets(own, enemy, color),
+                             static_cast<std::int8_t>(color)};
+  const PawnScores& pawns = entry.scores;
+  return QUARTERS_KNIGHTS * Knights(board, color) +
+         QUARTERS_DEVELOPMENT * Development(board, color, answers) +
+         QUARTERS_KING_PROXIMITY * KingProximity(color, answers) +
+         QUARTERS_BISHOPS * Bishops(board, color, pawns.onLight, pawns.onDark) +
+         QUARTERS_ROOKS * Rooks(board, color, pawns) + QUARTERS_STRUCTURE * pawns.structure;
+}
+
+}  // namespace
+
 int EvaluateBothSides(const Board& board, Color color, PawnCache& cache) {
-  // Each colour's score holds the material once; the enemy's holds it with the other sign.
-  return Evaluate(board, color, cache, false) - Evaluate(board, color ^ 1, cache, false) -
-         EvaluateMaterial(board, color);
+  const AnswerSets answers(board);
+  const int quarters = WeighedQuarters(board, color, cache, answers) -
+                       WeighedQuarters(board, color ^ 1, cache, answers);
+  // Rounded toward zero, so that the colours' scores are each other's negatives.
+  return quarters / 4 + EvaluateMaterial(board, color);
 }
 
 double ScoreForWhite(const Board& board) {
