@@ -446,6 +446,22 @@ int WeighedQuarters(const Board& board, Color color, PawnCache& cache, const Ans
          QUARTERS_ROOKS * Rooks(board, color, pawns) + QUARTERS_STRUCTURE * pawns.structure;
 }
 
+// The material of both sides' score, measured the same way: pawns, knights, bishops, rooks and
+// queens by these values, and the share for trading down when ahead at seven tenths.
+constexpr int BOTH_SIDES_VALUE[5] = {70, 315, 330, 450, 880};
+constexpr int TRADE_TENTHS = 7;
+
+int WeighedMaterial(const Board& board, Color color) {
+  const Color enemy = color ^ 1;
+  const int trade =
+      EvaluateMaterial(board, color) - (board.material[color] - board.material[enemy]);
+  int sum = trade * TRADE_TENTHS / 10;
+  for (int kind = 0; kind < 5; ++kind)
+    sum += BOTH_SIDES_VALUE[kind] *
+           (Count(board.bitboards[2 * kind + color]) - Count(board.bitboards[2 * kind + enemy]));
+  return sum;
+}
+
 }  // namespace
 
 int EvaluateBothSides(const Board& board, Color color, PawnCache& cache) {
@@ -453,7 +469,7 @@ int EvaluateBothSides(const Board& board, Color color, PawnCache& cache) {
   const int quarters = WeighedQuarters(board, color, cache, answers) -
                        WeighedQuarters(board, color ^ 1, cache, answers);
   // Rounded toward zero, so that the colours' scores are each other's negatives.
-  return quarters / 4 + EvaluateMaterial(board, color);
+  return quarters / 4 + WeighedMaterial(board, color);
 }
 
 double ScoreForWhite(const Board& board) {

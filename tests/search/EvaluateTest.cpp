@@ -87,6 +87,18 @@ TEST(Evaluate, PawnStructureAndMaterial) {
                         {"kq4q1/qq6/8/8/2QQQ3/2QQQQ2/7P/7K w - - 0 1", 1963, -1963}});
 }
 
+// Both sides' score counts each piece once: right after castling, where the king's path holds
+// the king and the rook at once, the material is that of the same position set up afresh.
+TEST(Evaluate, BothSidesCountsTheCastledRookOnce) {
+  PawnCache cache;
+  Board castled = FromFen("4k3/pppp4/8/8/8/8/PPPP4/4K2R w K - 0 1");
+  Play(castled, {"e1g1"});
+  const Board afresh = FromFen("4k3/pppp4/8/8/8/8/PPPP4/5RK1 b - - 1 1");
+  for (Color color : {WHITE, BLACK})
+    EXPECT_NEAR(EvaluateBothSides(castled, color, cache), EvaluateBothSides(afresh, color, cache),
+                50);
+}
+
 // The pawn terms the cache works out from the pawn sets at once agree with the survey's, on
 // random pawn sets of every density: pawns side by side on a row (where the passed-pawn test
 // compares square numbers), on the back ranks, in front of each other.
