@@ -325,6 +325,14 @@ int TermsFromSurvey(const Board& board, Color color, const PawnScores& pawns) {
          pawns.structure;
 }
 
+// The pawn scores of a cache entry for the pawn sets, worked out when it holds others.
+const PawnScores& Filled(PawnCache::Entry& entry, Bitboard own, Bitboard enemy, Color color) {
+  if (entry.own != own || entry.enemy != enemy || entry.color != color)
+    entry = PawnCache::Entry{own, enemy, ScoresOfPawnSets(own, enemy, color),
+                             static_cast<std::int8_t>(color)};
+  return entry.scores;
+}
+
 }  // namespace
 
 void SurveyPawns(const Board& board, Color color, PawnInfo& info) {
@@ -410,10 +418,7 @@ int Evaluate(const Board& board, Color color, PawnCache& cache, bool roundDown) 
   PawnCache::Entry& entry = cache.SlotFor(own, enemy, color);
   __builtin_prefetch(&entry);
   const int withoutSurvey = TermsWithoutSurvey(board, color, answers);
-  if (entry.own != own || entry.enemy != enemy || entry.color != color)
-    entry = PawnCache::Entry{own, enemy, ScoresOfPawnSets(own, enemy, color),
-                             static_cast<std::int8_t>(color)};
-  const int sum = withoutSurvey + TermsFromSurvey(board, color, entry.scores);
+  const int sum = withoutSurvey + TermsFromSurvey(board, color, Filled(entry, own, enemy, color));
   return roundDown ? sum & ~7 : sum;
 }
 
@@ -434,11 +439,7 @@ constexpr int QUARTERS_STRUCTURE = 8;
 int WeighedQuarters(const Board& board, Color color, PawnCache& cache, const AnswerSets& answers) {
   const Bitboard own = answers.of[WP + color];
   const Bitboard enemy = answers.of[WP + (color ^ 1)];
-  PawnCache::Entry& entry = cache.SlotFor(own, enemy, color);
-  if (entry.own != own || entry.enemy != enemy || entry.color != color)
-    entry = PawnCache::Entry{own, enemy, ScoresOfPawnSets(own, enemy, color),
-                             static_cast<std::int8_t>(color)};
-  const PawnScores& pawns = entry.scores;
+  const PawnScores& pawns = Filled(cache.SlotFor(own, enemy, color), own, enemy, color);
   return QUARTERS_KNIGHTS * Knights(board, color) +
          QUARTERS_DEVELOPMENT * Development(board, color, answers) +
          QUARTERS_KING_PROXIMITY * KingProximity(color, answers) +
