@@ -3,9 +3,10 @@
 //
 // Reads lines "FEN|SCORE" (SCORE: any text, copied to the front of the output line) and
 // writes "SCORE FULL P N B R Q TRADE KNIGHTS BISHOPS DEVELOPMENT ROOKS PROXIMITY STRUCTURE
-// ACTIVITY": the full search's static score for White, White's piece counts less Black's, the
-// material term beyond the plain piece values, each positional term of White less Black's, and the
-// activity terms. A line that is not a position is reported on stderr and skipped.
+// ACTIVITY THREATS": the full search's static score for White, White's piece counts less
+// Black's, the material term beyond the plain piece values, each positional term of White less
+// Black's, the activity terms and the threats. A line that is not a position is reported on stderr
+// and skipped.
 #include <bit>
 #include <iostream>
 #include <string>
@@ -49,6 +50,6 @@ int main() {
     }
     for (int term = 0; term < 6; ++term)
       std::cout << ' ' << terms[WHITE][term] - terms[BLACK][term];
-    std::cout << ' ' << EvaluateActivity(board) << '\n';
+    std::cout << ' ' << EvaluateActivity(board) << ' ' << EvaluateThreats(board) << '\n';
   }
 }

@@ -119,8 +119,21 @@ struct Score {
   }
 };
 
+// The squares a colour's pieces attack, by kind, those attacked twice, and how many pieces bear
+// on the enemy king's square or its neighbours.
+struct AttackMap {
+  Bitboard pawns = 0, knights = 0, bishops = 0, rooks = 0, queens = 0, king = 0;
+  Bitboard all = 0, twice = 0;
+  int kingAttackers = 0;
+  void Add(Bitboard& kind, Bitboard reach) {
+    kind |= reach;
+    twice |= all & reach;
+    all |= reach;
+  }
+};
+
 // The pieces' mobility and their attack on the enemy king.
-void AddPieces(const Board& board, Color color, Square enemyKing, Score& score) {
+void AddPieces(const Board& board, Color color, Square enemyKing, Score& score, AttackMap& map) {
   const Color enemy = color ^ 1;
   const Bitboard occupied = board.Occupied();
   const Bitboard reachable =
@@ -129,26 +142,33 @@ void AddPieces(const Board& board, Color color, Square enemyKing, Score& score) 
       enemyKing >= 0 ? KingMask[static_cast<std::size_t>(enemyKing)] | MaskOf(enemyKing) : 0;
   int attackers = 0;
   int attack = 0;
-  const auto piece = [&](Bitboard reach, int usual, Weight mobility, int attackWeight) {
+  const auto piece = [&](Bitboard& kind, Bitboard reach, int usual, Weight mobility,
+                         int attackWeight) {
+    map.Add(kind, reach);
     score.Add(mobility, std::popcount(reach & reachable) - usual);
     if (const Bitboard near = reach & zone) {
       attackers += 1;
       attack += attackWeight * std::popcount(near);
     }
   };
+  map.Add(map.pawns, PawnAttacks(board.bitboards[WP + color], color));
+  const Square ownKing = KingOf(board, color);
+  if (ownKing >= 0) map.Add(map.king, KingMask[static_cast<std::size_t>(ownKing)]);
   for (Bitboard rest = board.bitboards[WN + color]; rest; rest &= rest - 1)
-    piece(KnightMask[static_cast<std::size_t>(LowestSquare(rest))], KNIGHT_USUAL, KNIGHT_MOBILITY,
-          KNIGHT_ATTACK);
+    piece(map.knights, KnightMask[static_cast<std::size_t>(LowestSquare(rest))], KNIGHT_USUAL,
+          KNIGHT_MOBILITY, KNIGHT_ATTACK);
   for (Bitboard rest = board.bitboards[WB + color]; rest; rest &= rest - 1)
-    piece(BishopAttacks(LowestSquare(rest), occupied), BISHOP_USUAL, BISHOP_MOBILITY,
+    piece(map.bishops, BishopAttacks(LowestSquare(rest), occupied), BISHOP_USUAL, BISHOP_MOBILITY,
           BISHOP_ATTACK);
   for (Bitboard rest = board.bitboards[WR + color]; rest; rest &= rest - 1)
-    piece(RookAttacks(LowestSquare(rest), occupied), ROOK_USUAL, ROOK_MOBILITY, ROOK_ATTACK);
+    piece(map.rooks, RookAttacks(LowestSquare(rest), occupied), ROOK_USUAL, ROOK_MOBILITY,
+          ROOK_ATTACK);
   for (Bitboard rest = board.bitboards[WQ + color]; rest; rest &= rest - 1) {
     const Square square = LowestSquare(rest);
-    piece(RookAttacks(square, occupied) | BishopAttacks(square, occupied), QUEEN_USUAL,
+    piece(map.queens, RookAttacks(square, occupied) | BishopAttacks(square, occupied), QUEEN_USUAL,
           QUEEN_MOBILITY, QUEEN_ATTACK);
   }
+  map.kingAttackers = attackers;
   if (attackers >= 2 && board.bitboards[WQ + color])
     score.middle += std::min(attack * attack / KING_ATTACK_SCALE, KING_ATTACK_CAP);
   if (std::popcount(board.bitboards[WB + color]) >= 2) score.Add(BISHOP_PAIR);
@@ -197,33 +217,116 @@ void AddPassedPawns(const Board& board, Color color, Square ownKing, Square enem
   }
 }
 
-Score SideScore(const Board& board, Color color) {
+Score SideScore(const Board& board, Color color, AttackMap& map) {
   Score score;
   const Square ownKing = KingOf(board, color);
   const Square enemyKing = KingOf(board, color ^ 1);
-  AddPieces(board, color, enemyKing, score);
+  AddPieces(board, color, enemyKing, score, map);
   if (ownKing >= 0) AddKing(board, color, ownKing, score);
   AddPassedPawns(board, color, ownKing, enemyKing, score);
   return score;
 }
 
-}  // namespace
+// What threatens a colour: its pieces and pawns the enemy attacks and it does not defend, its
+// pieces attacked by enemy pawns or by lesser pieces, the enemy pieces bearing on its king
+// and the squares from which they could check it unopposed.
+struct Threats {
+  int hanging = 0;
+  int byPawns = 0;
+  int byLesser = 0;
+  int kingAttackers = 0;
+  int safeChecks = 0;
+};
 
-int EvaluateActivity(const Board& board) {
+Threats ThreatsTo(const Board& board, Color color, const AttackMap& own, const AttackMap& enemy) {
   const Bitboard* sets = board.bitboards;
-  const int phase =
-      std::min(std::popcount(sets[WN] | sets[BN] | sets[WB] | sets[BB]) +
-                   2 * std::popcount(sets[WR] | sets[BR]) + 4 * std::popcount(sets[WQ] | sets[BQ]),
-               PHASE_FULL);
-  const Score white = SideScore(board, WHITE);
-  const Score black = SideScore(board, BLACK);
+  const Bitboard pieces = sets[WN + color] | sets[WB + color] | sets[WR + color] | sets[WQ + color];
+  Threats threats;
+  threats.hanging = std::popcount((pieces | sets[WP + color]) & enemy.all & ~own.all);
+  threats.byPawns = std::popcount(pieces & enemy.pawns);
+  threats.byLesser =
+      std::popcount(((sets[WR + color] | sets[WQ + color]) & (enemy.knights | enemy.bishops)) |
+                    (sets[WQ + color] & enemy.rooks));
+  const Square king = KingOf(board, color);
+  if (king >= 0 && sets[WQ + (color ^ 1)]) {
+    threats.kingAttackers = enemy.kingAttackers;
+    const Bitboard occupied = board.Occupied();
+    const Bitboard safe = ~own.all & ~sets[ALL_WHITE + (color ^ 1)];
+    const Bitboard diagonal = BishopAttacks(king, occupied) & (enemy.bishops | enemy.queens);
+    const Bitboard straight = RookAttacks(king, occupied) & (enemy.rooks | enemy.queens);
+    const Bitboard jump = KnightMask[static_cast<std::size_t>(king)] & enemy.knights;
+    threats.safeChecks = std::popcount((diagonal | straight | jump) & safe);
+  }
+  return threats;
+}
+
+// The weights of the threats, counted once in the full score, as a fit to a strong engine's
+// scores found them: a piece or pawn left hanging (in the endgame, and more when its side is
+// not to move), a piece attacked by a pawn while the enemy is to move, or by a lesser piece;
+// per enemy piece bearing on the king and per square it could check from unopposed, while the
+// enemy has a queen. The side to move gains TEMPO.
+constexpr Weight HANGING = {0, 50};
+constexpr int HANGING_NOT_TO_MOVE = 20;
+constexpr int BY_PAWN_NOT_TO_MOVE = 50;
+constexpr Weight BY_LESSER = {70, 45};
+constexpr int KING_ATTACKER = 35;
+constexpr int SAFE_CHECK = 55;
+constexpr int TEMPO = 25;
+
+Score ThreatScore(const Board& board, Color color, const Threats& threats) {
+  Score score;
+  const bool toMove = board.sideToMove == color;
+  score.Add(HANGING, -threats.hanging);
+  if (!toMove) {
+    score.Add({HANGING_NOT_TO_MOVE, HANGING_NOT_TO_MOVE}, -threats.hanging);
+    score.Add({BY_PAWN_NOT_TO_MOVE, BY_PAWN_NOT_TO_MOVE}, -threats.byPawns);
+  }
+  score.Add(BY_LESSER, -threats.byLesser);
+  score.middle -= KING_ATTACKER * threats.kingAttackers + SAFE_CHECK * threats.safeChecks;
+  if (toMove) score.Add({TEMPO, TEMPO});
+  return score;
+}
+
+int Phase(const Board& board) {
+  const Bitboard* sets = board.bitboards;
+  return std::min(std::popcount(sets[WN] | sets[BN] | sets[WB] | sets[BB]) +
+                      2 * std::popcount(sets[WR] | sets[BR]) +
+                      4 * std::popcount(sets[WQ] | sets[BQ]),
+                  PHASE_FULL);
+}
+
+int Blend(const Score& white, const Score& black, int phase) {
   const int middle = white.middle - black.middle;
   const int end = white.end - black.end;
   return (middle * phase + end * (PHASE_FULL - phase)) / PHASE_FULL;
 }
 
+// The activity terms and the threats, each White's less Black's.
+struct ActivityAndThreats {
+  int activity;
+  int threats;
+};
+ActivityAndThreats EvaluateBoth(const Board& board) {
+  const int phase = Phase(board);
+  AttackMap maps[2];
+  const Score white = SideScore(board, WHITE, maps[WHITE]);
+  const Score black = SideScore(board, BLACK, maps[BLACK]);
+  const Score whiteThreats =
+      ThreatScore(board, WHITE, ThreatsTo(board, WHITE, maps[WHITE], maps[BLACK]));
+  const Score blackThreats =
+      ThreatScore(board, BLACK, ThreatsTo(board, BLACK, maps[BLACK], maps[WHITE]));
+  return {Blend(white, black, phase), Blend(whiteThreats, blackThreats, phase)};
+}
+
+}  // namespace
+
+int EvaluateActivity(const Board& board) { return EvaluateBoth(board).activity; }
+
+int EvaluateThreats(const Board& board) { return EvaluateBoth(board).threats; }
+
 int EvaluateFull(const Board& board, Color color, PawnCache& cache) {
   // Measured like the weights of both sides' terms, the activity terms count twice.
-  const int activity = 2 * EvaluateActivity(board);
-  return EvaluateBothSides(board, color, cache) + (color == WHITE ? activity : -activity);
+  const ActivityAndThreats terms = EvaluateBoth(board);
+  const int white = 2 * terms.activity + terms.threats;
+  return EvaluateBothSides(board, color, cache) + (color == WHITE ? white : -white);
 }

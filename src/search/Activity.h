@@ -11,5 +11,9 @@
 // The activity terms of White less those of Black, in centipawns.
 int EvaluateActivity(const Board& board);
 
+// The threats of White less those of Black, in centipawns: pieces and pawns left hanging,
+// pieces attacked by lesser ones, the attack on each king, and the move itself.
+int EvaluateThreats(const Board& board);
+
 // The full search's static score for the colour: both sides' terms and the activity terms.
 int EvaluateFull(const Board& board, Color color, PawnCache& cache);

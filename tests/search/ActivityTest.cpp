@@ -47,6 +47,7 @@ TEST(Activity, ScoresBothColoursByTheSameRules) {
         const std::string fen = WriteFen(board);
         const Board mirror = FromFen(MirroredFen(fen));
         ASSERT_EQ(EvaluateActivity(board), -EvaluateActivity(mirror)) << fen;
+        ASSERT_EQ(EvaluateThreats(board), -EvaluateThreats(mirror)) << fen;
         const std::vector<Move> moves = LegalMoves(board);
         if (moves.empty()) break;
         PlayMove(board, moves[random() % moves.size()]);
@@ -54,6 +55,34 @@ TEST(Activity, ScoresBothColoursByTheSameRules) {
     }
   }
   EXPECT_EQ(EvaluateActivity(FromFen(START)), 0);
+}
+
+// What threatens a side, by pairs of positions that differ in it alone. Each pair is also
+// looked at from the other side, so that a term read for the wrong colour shows.
+TEST(Activity, ChargesThreatsToTheSideThatSuffersThem) {
+  const auto threats = [](const char* fen) {
+    const int white = EvaluateThreats(FromFen(fen));
+    EXPECT_EQ(white, -EvaluateThreats(FromFen(MirroredFen(fen)))) << fen;
+    return white;
+  };
+  // The side to move has the move in hand.
+  EXPECT_GT(threats(START), 0);
+  EXPECT_LT(threats("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1"), 0);
+  // A defended knight attacked by a pawn whose side is to move, against one out of reach.
+  EXPECT_LT(threats("4k3/8/3p4/4N3/5K2/8/8/8 b - - 0 1"),
+            threats("4k3/8/3p4/8/5K1N/8/8/8 b - - 0 1") - 30);
+  // A defended rook attacked by a bishop, and an endgame rook attacked and not defended.
+  EXPECT_LT(threats("4k3/8/8/8/8/2b5/8/RK6 w - - 0 1"),
+            threats("4k3/8/8/8/8/1b6/8/RK6 w - - 0 1") - 30);
+  EXPECT_LT(threats("4k3/8/8/8/8/r7/8/R6K b - - 0 1"),
+            threats("4k3/8/8/8/8/r7/8/RK6 b - - 0 1") - 50);
+  // A queen and a knight bearing on the king, against the same pieces far from it.
+  EXPECT_LT(threats("1r4k1/5ppp/8/8/6nq/8/5PPP/R4QK1 w - - 0 1"),
+            threats("1rnq2k1/5ppp/8/8/8/8/5PPP/R4QK1 w - - 0 1") - 30);
+  // A queen that could check from a square the king's side does not cover, against the same
+  // square covered by a rook.
+  EXPECT_LT(threats("6k1/5ppp/1q6/8/8/8/5PPP/6K1 w - - 0 1"),
+            threats("6k1/5ppp/1q6/8/8/8/5PPP/R5K1 w - - 0 1"));
 }
 
 // What each term is for, by pairs of positions that differ in it alone.
