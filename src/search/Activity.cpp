@@ -133,7 +133,8 @@ struct AttackMap {
 };
 
 // The pieces' mobility and their attack on the enemy king.
-void AddPieces(const Board& board, Color color, Square enemyKing, Score& score, AttackMap& map) {
+void AddPieces(const Board& board, Color color, Square ownKing, Square enemyKing, Score& score,
+               AttackMap& map) {
   const Color enemy = color ^ 1;
   const Bitboard occupied = board.Occupied();
   const Bitboard reachable =
@@ -152,7 +153,6 @@ void AddPieces(const Board& board, Color color, Square enemyKing, Score& score, 
     }
   };
   map.Add(map.pawns, PawnAttacks(board.bitboards[WP + color], color));
-  const Square ownKing = KingOf(board, color);
   if (ownKing >= 0) map.Add(map.king, KingMask[static_cast<std::size_t>(ownKing)]);
   for (Bitboard rest = board.bitboards[WN + color]; rest; rest &= rest - 1)
     piece(map.knights, KnightMask[static_cast<std::size_t>(LowestSquare(rest))], KNIGHT_USUAL,
@@ -217,11 +217,9 @@ void AddPassedPawns(const Board& board, Color color, Square ownKing, Square enem
   }
 }
 
-Score SideScore(const Board& board, Color color, AttackMap& map) {
+Score SideScore(const Board& board, Color color, Square ownKing, Square enemyKing, AttackMap& map) {
   Score score;
-  const Square ownKing = KingOf(board, color);
-  const Square enemyKing = KingOf(board, color ^ 1);
-  AddPieces(board, color, enemyKing, score, map);
+  AddPieces(board, color, ownKing, enemyKing, score, map);
   if (ownKing >= 0) AddKing(board, color, ownKing, score);
   AddPassedPawns(board, color, ownKing, enemyKing, score);
   return score;
@@ -238,7 +236,8 @@ struct Threats {
   int safeChecks = 0;
 };
 
-Threats ThreatsTo(const Board& board, Color color, const AttackMap& own, const AttackMap& enemy) {
+Threats ThreatsTo(const Board& board, Color color, Square king, const AttackMap& own,
+                  const AttackMap& enemy) {
   const Bitboard* sets = board.bitboards;
   const Bitboard pieces = sets[WN + color] | sets[WB + color] | sets[WR + color] | sets[WQ + color];
   Threats threats;
@@ -247,7 +246,6 @@ Threats ThreatsTo(const Board& board, Color color, const AttackMap& own, const A
   threats.byLesser =
       std::popcount(((sets[WR + color] | sets[WQ + color]) & (enemy.knights | enemy.bishops)) |
                     (sets[WQ + color] & enemy.rooks));
-  const Square king = KingOf(board, color);
   if (king >= 0 && sets[WQ + (color ^ 1)]) {
     threats.kingAttackers = enemy.kingAttackers;
     const Bitboard occupied = board.Occupied();
@@ -308,13 +306,15 @@ struct ActivityAndThreats {
 };
 ActivityAndThreats EvaluateBoth(const Board& board) {
   const int phase = Phase(board);
+  const Square whiteKing = KingOf(board, WHITE);
+  const Square blackKing = KingOf(board, BLACK);
   AttackMap maps[2];
-  const Score white = SideScore(board, WHITE, maps[WHITE]);
-  const Score black = SideScore(board, BLACK, maps[BLACK]);
+  const Score white = SideScore(board, WHITE, whiteKing, blackKing, maps[WHITE]);
+  const Score black = SideScore(board, BLACK, blackKing, whiteKing, maps[BLACK]);
   const Score whiteThreats =
-      ThreatScore(board, WHITE, ThreatsTo(board, WHITE, maps[WHITE], maps[BLACK]));
+      ThreatScore(board, WHITE, ThreatsTo(board, WHITE, whiteKing, maps[WHITE], maps[BLACK]));
   const Score blackThreats =
-      ThreatScore(board, BLACK, ThreatsTo(board, BLACK, maps[BLACK], maps[WHITE]));
+      ThreatScore(board, BLACK, ThreatsTo(board, BLACK, blackKing, maps[BLACK], maps[WHITE]));
   return {Blend(white, black, phase), Blend(whiteThreats, blackThreats, phase)};
 }
 
