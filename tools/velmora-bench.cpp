@@ -15,6 +15,7 @@
 #include "board/Fen.h"
 #include "board/Rules.h"
 #include "search/NegaScout.h"
+#include "search/StrongSearch.h"
 
 namespace {
 
@@ -98,12 +99,9 @@ int main(int argc, char** argv) {
       std::cerr << "velmora-bench: bad built-in position " << fen << ": " << error << '\n';
       return 1;
     }
-    NegaScout engine(SearchLimits::FixedDepth(depth));
-    if (full) {
-      SearchOptions options;
-      options.full = true;
-      engine.SetOptions(options);
-    }
+    NegaScout classic(SearchLimits::FixedDepth(depth));
+    StrongSearch strong(SearchLimits::FixedDepth(depth));
+    IterativeSearch& engine = full ? static_cast<IterativeSearch&>(strong) : classic;
     Move best;
     engine.Think(board, &best);
     const std::string coords = CoordinateText(best).substr(0, 4);

@@ -3,23 +3,20 @@
 //
 // Reads lines "FEN|SCORE" (SCORE: any text, copied to the front of the output line) and
 // writes "SCORE FULL P N B R Q TRADE KNIGHTS BISHOPS DEVELOPMENT ROOKS PROXIMITY STRUCTURE
-// ACTIVITY THREATS": the full search's static score for White, White's piece counts less
+// ACTIVITY THREATS": the strong search's static score for White, White's piece counts less
 // Black's, the material term beyond the plain piece values, each positional term of White less
-// Black's, the activity terms and the threats. A line that is not a position is reported on stderr
-// and skipped.
+// Black's, the activity terms and the threats, all as the strong search's evaluation sees
+// them. A line that is not a position is reported on stderr and skipped.
 #include <bit>
 #include <iostream>
 #include <string>
 
 #include "board/Board.h"
 #include "board/Fen.h"
-#include "search/Activity.h"
-#include "search/Evaluate.h"
+#include "search/StrongEvaluate.h"
 
 int main() {
   std::string line;
-  PawnInfo info;
-  PawnCache cache;
   long number = 0;
   while (std::getline(std::cin, line)) {
     number += 1;
@@ -31,25 +28,16 @@ int main() {
                 << (bar == std::string::npos ? "no '|' after the position" : error) << '\n';
       continue;
     }
-    std::cout << line.substr(bar + 1) << ' ' << EvaluateFull(board, WHITE, cache);
+    const StrongTerms terms = StrongTermsOf(board);
+    std::cout << line.substr(bar + 1) << ' ' << terms.scoreForWhite;
     for (int piece = WP; piece < WK; piece += 2)
       std::cout << ' '
                 << std::popcount(board.bitboards[piece]) -
                        std::popcount(board.bitboards[piece + 1]);
-    std::cout << ' '
-              << EvaluateMaterial(board, WHITE) - (board.material[WHITE] - board.material[BLACK]);
-    int terms[2][6];
-    for (Color color : {WHITE, BLACK}) {
-      SurveyPawns(board, color, info);
-      terms[color][0] = EvaluateKnights(board, color);
-      terms[color][1] = EvaluateBishops(board, color, info);
-      terms[color][2] = EvaluateDevelopment(board, color);
-      terms[color][3] = EvaluateRooks(board, color, info);
-      terms[color][4] = EvaluateKingProximity(board, color);
-      terms[color][5] = EvaluatePawnStructure(info, color);
-    }
-    for (int term = 0; term < 6; ++term)
-      std::cout << ' ' << terms[WHITE][term] - terms[BLACK][term];
-    std::cout << ' ' << EvaluateActivity(board) << ' ' << EvaluateThreats(board) << '\n';
+    for (const int term :
+         {terms.trade, terms.knights, terms.bishops, terms.development, terms.rooks,
+          terms.proximity, terms.structure, terms.activity, terms.threats})
+      std::cout << ' ' << term;
+    std::cout << '\n';
   }
 }

@@ -9,8 +9,6 @@
 
 // The squares the pawns of `color` on `pawns` attack.
 inline Bitboard PawnAttacks(Bitboard pawns, Color color) {
-  constexpr Bitboard FILE_A = 0x0101010101010101ULL;
-  constexpr Bitboard FILE_H = FILE_A << 7;
   return color == WHITE ? ((pawns & ~FILE_H) >> 7) | ((pawns & ~FILE_A) >> 9)
                         : ((pawns & ~FILE_H) << 9) | ((pawns & ~FILE_A) << 7);
 }

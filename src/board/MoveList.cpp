@@ -11,8 +11,6 @@ constexpr Bitboard PAWN_SQUARES =
     0x00FFFFFFFFFFFF00ULL;                          // ranks 2 to 7: pawns elsewhere never move
 constexpr Bitboard RANK_7 = 0x000000000000FF00ULL;  // squares 8..15
 constexpr Bitboard RANK_2 = 0x00FF000000000000ULL;  // squares 48..55
-constexpr Bitboard FILE_A = 0x0101010101010101ULL;
-constexpr Bitboard FILE_H = FILE_A << 7;
 
 // One generation run for the side to move `C`. Every helper returns false when it could
 // capture the enemy king; the caller stops at once then.

@@ -6,6 +6,8 @@
 #include <bit>
 #include <cstdint>
 
+#include "board/SquareMask.h"
+
 struct SquareList {
   std::uint8_t count = 0;
   std::uint8_t squares[8] = {};
@@ -30,8 +32,6 @@ struct RaySet {
 
 namespace move_tables_detail {
 
-constexpr int FileOf(int s) { return s % 8; }
-constexpr int RowOf(int s) { return s / 8; }  // 0 is rank 8
 constexpr int At(const char* coord) { return (coord[0] - 'a') + 8 * ('8' - coord[1]); }
 
 constexpr bool OnBoard(int file, int row) { return file >= 0 && file < 8 && row >= 0 && row < 8; }

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr Bitboard FILE_A = 0x0101010101010101ULL;
-constexpr Bitboard FILE_H = FILE_A << 7;
 constexpr Bitboard PAWN_SQUARES = 0x00FFFFFFFFFFFF00ULL;  // pawns elsewhere never move
 // Indexed by colour: the row a pawn promotes on, the row of its double step's first step.
 constexpr Bitboard LAST_ROW[2] = {0xFFULL, 0xFFULL << 56};

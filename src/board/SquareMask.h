@@ -17,7 +17,30 @@ inline constexpr std::array<Bitboard, 64> SquareMask = [] {
 
 constexpr Bitboard MaskOf(Square s) { return SquareMask[static_cast<std::size_t>(s)]; }
 
-constexpr Square FileOf(Square s) { return s % 8; }
+// The board's geometry. Squares are numbered from a8 along the rows: row 0 is rank 8.
+constexpr int FileOf(Square s) { return s % 8; }
+constexpr int RowOf(Square s) { return s / 8; }
+// The rank of a square seen from the colour's side: 0 for its back rank, 7 for the far one.
+constexpr int RankFor(Color color, Square s) { return color == WHITE ? 7 - RowOf(s) : RowOf(s); }
+// The king's distance between two squares.
+constexpr int Distance(Square a, Square b) {
+  const int rows = RowOf(a) > RowOf(b) ? RowOf(a) - RowOf(b) : RowOf(b) - RowOf(a);
+  const int files = FileOf(a) > FileOf(b) ? FileOf(a) - FileOf(b) : FileOf(b) - FileOf(a);
+  return rows > files ? rows : files;
+}
+
+inline constexpr Bitboard FILE_A = 0x0101010101010101ULL;
+inline constexpr Bitboard FILE_H = FILE_A << 7;
+inline constexpr Bitboard RANK_8 = 0xFFULL;       // row 0
+inline constexpr Bitboard RANK_7 = RANK_8 << 8;   // row 1
+inline constexpr Bitboard RANK_2 = RANK_8 << 48;  // row 6
+inline constexpr Bitboard RANK_1 = RANK_8 << 56;  // row 7
+constexpr Bitboard FileMask(int file) { return FILE_A << file; }
+// The file and its neighbours on the board.
+constexpr Bitboard FileWithNeighbours(int file) {
+  const Bitboard middle = FileMask(file);
+  return middle | ((middle << 1) & ~FILE_A) | ((middle >> 1) & ~FILE_H);
+}
 
 // Squares are numbered from a8; rank 1 is the row 56..63.
 constexpr Square SquareAt(int file, int rank) { return file + 8 * (8 - rank); }

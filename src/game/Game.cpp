@@ -25,6 +25,7 @@
 #include "game/ConsoleInput.h"
 #include "game/HumanPlayer.h"
 #include "search/Evaluate.h"
+#include "search/NegaScout.h"
 #include "search/SearchDriver.h"
 
 Game* CurrentGame = nullptr;

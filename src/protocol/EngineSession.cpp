@@ -27,9 +27,13 @@ EngineSession::EngineSession(std::string logFileName) : logFileName_(std::move(l
 
 void EngineSession::Restart(const Board& start, bool sameEngine) {
   WriteRecord();
-  if (!sameEngine || !engine_) {
-    engine_ = std::make_unique<NegaScout>();
-    if (tableEntries_ != TT_SIZE) engine_->ResizeTables(tableEntries_);
+  if (!sameEngine || !classic_) {
+    classic_ = std::make_unique<NegaScout>();
+    strong_ = std::make_unique<StrongSearch>();
+    if (tableEntries_ != TT_SIZE) {
+      classic_->ResizeTables(tableEntries_);
+      strong_->ResizeTables(tableEntries_);
+    }
   }
   record_.Restart(start);
   written_ = false;
@@ -58,14 +62,15 @@ bool EngineSession::TakeBack(int plies) {
 SearchAnswer EngineSession::Think(SearchRequest request) {
   request.budget.maxNodes = std::min(request.budget.maxNodes, nodeCap_);
   request.console = [](const std::string& line) { *ConsoleOut << line << std::flush; };
-  return ChooseMove(*engine_, Position(), std::move(request));
+  return ChooseMove(Engine(), Position(), std::move(request));
 }
 
 void EngineSession::SetHashMegabytes(int megabytes) {
   const int entries = TableEntriesFor(std::min(megabytes, hashCap_));
   if (entries == tableEntries_) return;
   tableEntries_ = entries;
-  engine_->ResizeTables(entries);
+  classic_->ResizeTables(entries);
+  strong_->ResizeTables(entries);
 }
 
 bool EngineSession::SetStrength(const std::string& name) {
@@ -83,7 +88,6 @@ bool EngineSession::SetStrength(const std::string& name) {
 SearchOptions EngineSession::GameOptions() const {
   SearchOptions options;
   options.gameRules = true;
-  options.full = fullStrength_;
   options.reversiblePlies = record_.ReversiblePlies();
   for (int ply = record_.Plies() - options.reversiblePlies; ply < record_.Plies(); ++ply)
     options.earlierPositions.push_back(RepetitionKey(record_.PositionBefore(ply)));

@@ -11,9 +11,11 @@
 #include "board/Move.h"
 #include "board/Rules.h"
 #include "book/GameRecord.h"
+#include "search/IterativeSearch.h"
 #include "search/NegaScout.h"
 #include "search/SearchControl.h"
 #include "search/SearchDriver.h"
+#include "search/StrongSearch.h"
 
 class EngineSession {
  public:
@@ -53,7 +55,10 @@ class EngineSession {
   // "1/2-1/2 {3-fold repetition}", "{50-move rule}" or "{insufficient material}"; empty
   // when there is none.
   std::string DrawClaim() const;
-  NegaScout& Engine() { return *engine_; }
+  // The engine of the chosen strength.
+  IterativeSearch& Engine() {
+    return fullStrength_ ? static_cast<IterativeSearch&>(*strong_) : *classic_;
+  }
   // The engine option "Strength": the search as the console game has it ("Specified", the
   // default) or the full-strength search ("Full"). SetStrength takes either name in any case
   // and answers false for any other text.
@@ -86,7 +91,10 @@ class EngineSession {
   void Restart(const Board& start, bool sameEngine);
 
   std::string logFileName_;
-  std::unique_ptr<NegaScout> engine_;
+  // The console game's search and the strong search: the option chooses between them. Their
+  // tables are allocated when first used.
+  std::unique_ptr<NegaScout> classic_;
+  std::unique_ptr<StrongSearch> strong_;
   GameRecord record_;
   bool written_ = false;
   bool logged_ = false;

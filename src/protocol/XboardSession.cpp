@@ -58,14 +58,14 @@ bool LooksLikeMove(const std::string& word) {
 
 // A thinking line for the root's new best move in the middle of an iteration.
 IterationReport NewBestReport(const SearchProgress& progress, const Board& root,
-                              const NegaScout& engine) {
+                              const IterativeSearch& engine) {
   IterationReport report;
   report.depth = progress.depth;
   report.score = progress.score;
   report.iterationNodes = progress.nodes;
   report.nodes = progress.nodes;
   report.elapsedMs = progress.elapsedMs;
-  report.moves = NegaScout::LegalPrefix(root, progress.variation, &report.mateMoves);
+  report.moves = IterativeSearch::LegalPrefix(root, progress.variation, &report.mateMoves);
   if (report.mateMoves == 0)
     report.mateMoves = engine.MateFromScore(progress.score, progress.depth);
   for (const Move& move : report.moves)

@@ -8,7 +8,7 @@
 #include "board/Attacks.h"
 #include "board/Exchange.h"
 #include "board/MoveTables.h"
-#include "search/Evaluate.h"
+#include "board/PawnSpans.h"
 
 namespace {
 
@@ -59,48 +59,11 @@ constexpr int KING_CENTRE = 10;  // endgame, per step nearer the centre
 // Minor pieces count 1, rooks 2, queens 4: 24 with every piece on the board.
 constexpr int PHASE_FULL = 24;
 
-constexpr Bitboard FILE_A = 0x0101010101010101ULL;
-
-constexpr int RowOf(Square square) { return square / 8; }
-constexpr int FileOf(Square square) { return square % 8; }
-constexpr int Distance(Square a, Square b) {
-  return std::max(std::abs(RowOf(a) - RowOf(b)), std::abs(FileOf(a) - FileOf(b)));
-}
 // 0 on the four centre squares, 3 on the edge.
 constexpr int CentreDistance(Square square) {
   const auto away = [](int line) { return line < 4 ? 3 - line : line - 4; };
   return std::max(away(RowOf(square)), away(FileOf(square)));
 }
-// The rank of a square seen from the colour's side: 0 for its back rank.
-constexpr int RankFor(Color color, Square square) {
-  return color == WHITE ? 7 - RowOf(square) : RowOf(square);
-}
-
-// Per colour and square: the squares in front of a pawn there on its own and the neighbouring
-// files (no enemy pawn there: the pawn is passed), and those on its own file only.
-struct PawnSpans {
-  Bitboard passed[2][64];
-  Bitboard ahead[2][64];
-};
-constexpr PawnSpans SPANS = [] {
-  PawnSpans spans{};
-  for (Square square = 0; square < 64; ++square) {
-    for (Square other = 0; other < 64; ++other) {
-      const int files = FileOf(other) - FileOf(square);
-      if (files < -1 || files > 1) continue;
-      const Bitboard bit = Bitboard{1} << other;
-      for (Color color : {WHITE, BLACK}) {
-        const bool inFront =
-            color == WHITE ? RowOf(other) < RowOf(square) : RowOf(other) > RowOf(square);
-        if (!inFront) continue;
-        spans.passed[color][square] |= bit;
-        if (files == 0) spans.ahead[color][square] |= bit;
-      }
-    }
-  }
-  return spans;
-}();
-
 // The king's square; right after castling the king's set also holds its path, which is left
 // out. -1 without a king.
 Square KingOf(const Board& board, Color color) {
@@ -201,7 +164,7 @@ void AddPassedPawns(const Board& board, Color color, Square ownKing, Square enem
   for (Bitboard rest = pawns; rest; rest &= rest - 1) {
     const Square square = LowestSquare(rest);
     // The front pawn of a file only, and no enemy pawn in its way or beside it.
-    if ((SPANS.passed[color][square] & enemyPawns) || (SPANS.ahead[color][square] & pawns))
+    if (!IsPassedPawn(color, square, enemyPawns) || (PAWN_SPANS.ahead[color][square] & pawns))
       continue;
     const int rank = RankFor(color, square);
     if (rank < 1 || rank > 6) continue;
@@ -299,12 +262,9 @@ int Blend(const Score& white, const Score& black, int phase) {
   return (middle * phase + end * (PHASE_FULL - phase)) / PHASE_FULL;
 }
 
-// The activity terms and the threats, each White's less Black's.
-struct ActivityAndThreats {
-  int activity;
-  int threats;
-};
-ActivityAndThreats EvaluateBoth(const Board& board) {
+}  // namespace
+
+ActivityAndThreats EvaluateActivityAndThreats(const Board& board) {
   const int phase = Phase(board);
   const Square whiteKing = KingOf(board, WHITE);
   const Square blackKing = KingOf(board, BLACK);
@@ -318,15 +278,6 @@ ActivityAndThreats EvaluateBoth(const Board& board) {
   return {Blend(white, black, phase), Blend(whiteThreats, blackThreats, phase)};
 }
 
-}  // namespace
+int EvaluateActivity(const Board& board) { return EvaluateActivityAndThreats(board).activity; }
 
-int EvaluateActivity(const Board& board) { return EvaluateBoth(board).activity; }
-
-int EvaluateThreats(const Board& board) { return EvaluateBoth(board).threats; }
-
-int EvaluateFull(const Board& board, Color color, PawnCache& cache) {
-  // Measured like the weights of both sides' terms, the activity terms count twice.
-  const ActivityAndThreats terms = EvaluateBoth(board);
-  const int white = 2 * terms.activity + terms.threats;
-  return EvaluateBothSides(board, color, cache) + (color == WHITE ? white : -white);
-}
+int EvaluateThreats(const Board& board) { return EvaluateActivityAndThreats(board).threats; }

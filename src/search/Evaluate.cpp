@@ -34,17 +34,10 @@ constexpr int MATERIAL_DIFFERENCE_CAP = 2400;
 constexpr int MATERIAL_FULL = 12000;
 constexpr int MATERIAL_SCALE = 6400;
 
-constexpr Bitboard FILE_A = 0x0101010101010101ULL;
-constexpr Bitboard FILE_H = FILE_A << 7;
-constexpr Bitboard RANK_8 = 0xFFULL;       // row 0
-constexpr Bitboard RANK_7 = RANK_8 << 8;   // row 1
-constexpr Bitboard RANK_1 = RANK_8 << 56;  // row 7
 // Rows 1 to 6 (ranks 7 down to 2): the squares the pawn survey visits.
 constexpr Bitboard INNER_ROWS = ~(RANK_8 | RANK_1);
 // Squares whose row and file have the same parity (a8, h1, ...).
 constexpr Bitboard LIGHT = 0xAA55AA55AA55AA55ULL;
-
-constexpr Bitboard FileMask(int file) { return FILE_A << file; }
 
 constexpr int Count(Bitboard set) { return std::popcount(set); }
 
@@ -175,6 +168,9 @@ PawnScores ScoresOf(const PawnInfo& info, Color color) {
   return scores;
 }
 
+// Every square of the files whose bits are set.
+constexpr Bitboard SquaresOfFiles(std::uint8_t files) { return files * 0x0101010101010101ULL; }
+
 // Bit f for every file f that holds a square of the set.
 constexpr unsigned FilesOf(Bitboard set) {
   set |= set >> 32;
@@ -183,15 +179,9 @@ constexpr unsigned FilesOf(Bitboard set) {
   return static_cast<unsigned>(set & 0xFF);
 }
 
-// The file and its neighbours on the board.
-constexpr Bitboard FileWithNeighbours(int file) {
-  const Bitboard middle = FileMask(file);
-  return middle | ((middle << 1) & ~FILE_A) | ((middle >> 1) & ~FILE_H);
-}
+}  // namespace
 
-// ScoresOf the survey of the two pawn sets, worked out on the sets at once: the evaluation asks
-// for it whenever the pawn cache misses.
-PawnScores ScoresOfPawnSets(Bitboard ownPawns, Bitboard enemyPawns, Color color) {
+PawnScores PawnScoresBesidePassers(Bitboard ownPawns, Bitboard enemyPawns, Color color) {
   const Bitboard own = ownPawns & INNER_ROWS;
   const Bitboard theirs = enemyPawns & INNER_ROWS;
   const unsigned ownFiles = FilesOf(own);
@@ -211,7 +201,34 @@ PawnScores ScoresOfPawnSets(Bitboard ownPawns, Bitboard enemyPawns, Color color)
   }
   const unsigned withNeighbour = (ownFiles << 1) | (ownFiles >> 1);
   int score = DOUBLED_PAWNS * Count(doubled) + ISOLATED_PAWN * Count(ownFiles & ~withNeighbour);
-  for (unsigned files = ownFiles; files; files &= files - 1) {
+  if (Count(own) == 8) score += ALL_EIGHT_PAWNS;
+  const Bitboard blockers = color == WHITE ? enemyPawns << 8 : enemyPawns >> 8;
+  score += RAMMED_PAWN * Count(own & blockers);
+  scores.structure = static_cast<std::int16_t>(score);
+  return scores;
+}
+
+int RookScore(Bitboard rooks, Bitboard seventh, const PawnScores& pawns) {
+  return ROOK_ON_SEVENTH * Count(rooks & seventh) +
+         ROOK_OPEN_FILE * Count(rooks & SquaresOfFiles(pawns.openFiles)) +
+         ROOK_HALF_OPEN_FILE * Count(rooks & SquaresOfFiles(pawns.halfOpenFiles));
+}
+
+int BishopScore(Bitboard bishops, int ownOnLight, int ownOnDark) {
+  return BISHOP_OWN_PAWN *
+         (Count(bishops & LIGHT) * ownOnLight + Count(bishops & ~LIGHT) * ownOnDark);
+}
+
+namespace {
+
+// ScoresOf the survey of the two pawn sets, worked out on the sets at once: the evaluation asks
+// for it whenever the pawn cache misses.
+PawnScores ScoresOfPawnSets(Bitboard ownPawns, Bitboard enemyPawns, Color color) {
+  PawnScores scores = PawnScoresBesidePassers(ownPawns, enemyPawns, color);
+  const Bitboard own = ownPawns & INNER_ROWS;
+  const Bitboard theirs = enemyPawns & INNER_ROWS;
+  int score = scores.structure;
+  for (unsigned files = FilesOf(own); files; files &= files - 1) {
     const int file = std::countr_zero(files);
     const Bitboard near = theirs & FileWithNeighbours(file);
     // The front pawn is passed unless an enemy pawn of these files stands on a square
@@ -224,9 +241,6 @@ PawnScores ScoresOfPawnSets(Bitboard ownPawns, Bitboard enemyPawns, Color color)
       if (!(near & ~(MaskOf(front) - 1))) score += (front / 8) * (front / 8);
     }
   }
-  if (Count(own) == 8) score += ALL_EIGHT_PAWNS;
-  const Bitboard blockers = color == WHITE ? enemyPawns << 8 : enemyPawns >> 8;
-  score += RAMMED_PAWN * Count(own & blockers);
   scores.structure = static_cast<std::int16_t>(score);
   return scores;
 }
@@ -241,8 +255,7 @@ int Knights(const Board& board, Color color) {
 }
 
 int Bishops(const Board& board, Color color, int onLight, int onDark) {
-  const Bitboard bishops = board.bitboards[WB + color];
-  return BISHOP_OWN_PAWN * (Count(bishops & LIGHT) * onLight + Count(bishops & ~LIGHT) * onDark);
+  return BishopScore(board.bitboards[WB + color], onLight, onDark);
 }
 
 [[gnu::always_inline]] inline int Development(const Board& board, Color color,
@@ -285,15 +298,9 @@ int Bishops(const Board& board, Color color, int onLight, int onDark) {
   return score;
 }
 
-// Every square of the files whose bits are set.
-constexpr Bitboard SquaresOfFiles(std::uint8_t files) { return files * 0x0101010101010101ULL; }
-
 int Rooks(const Board& board, Color color, const PawnScores& pawns) {
-  const Bitboard rooks = board.bitboards[WR + color];
   // The seventh row seen from White: rank 7 for White, rank 1 for Black.
-  return ROOK_ON_SEVENTH * Count(rooks & (color == WHITE ? RANK_7 : RANK_1)) +
-         ROOK_OPEN_FILE * Count(rooks & SquaresOfFiles(pawns.openFiles)) +
-         ROOK_HALF_OPEN_FILE * Count(rooks & SquaresOfFiles(pawns.halfOpenFiles));
+  return RookScore(board.bitboards[WR + color], color == WHITE ? RANK_7 : RANK_1, pawns);
 }
 
 [[gnu::always_inline]] inline int KingProximity(Color color, const AnswerSets& answers) {
@@ -420,57 +427,6 @@ int Evaluate(const Board& board, Color color, PawnCache& cache, bool roundDown) 
   const int withoutSurvey = TermsWithoutSurvey(board, color, answers);
   const int sum = withoutSurvey + TermsFromSurvey(board, color, Filled(entry, own, enemy, color));
   return roundDown ? sum & ~7 : sum;
-}
-
-namespace {
-
-// The weights of the terms in both sides' score, in quarters. Measured against a strong
-// engine's scores of positions from the full search's own games, the development term counts
-// for far less than in the single side's view, and the rooks, the pieces' distances to the
-// enemy king and the pawn structure for more.
-constexpr int QUARTERS_KNIGHTS = 4;
-constexpr int QUARTERS_DEVELOPMENT = 1;
-constexpr int QUARTERS_KING_PROXIMITY = 12;
-constexpr int QUARTERS_BISHOPS = 4;
-constexpr int QUARTERS_ROOKS = 8;
-constexpr int QUARTERS_STRUCTURE = 8;
-
-// One colour's terms but the material, weighed and in quarters.
-int WeighedQuarters(const Board& board, Color color, PawnCache& cache, const AnswerSets& answers) {
-  const Bitboard own = answers.of[WP + color];
-  const Bitboard enemy = answers.of[WP + (color ^ 1)];
-  const PawnScores& pawns = Filled(cache.SlotFor(own, enemy, color), own, enemy, color);
-  return QUARTERS_KNIGHTS * Knights(board, color) +
-         QUARTERS_DEVELOPMENT * Development(board, color, answers) +
-         QUARTERS_KING_PROXIMITY * KingProximity(color, answers) +
-         QUARTERS_BISHOPS * Bishops(board, color, pawns.onLight, pawns.onDark) +
-         QUARTERS_ROOKS * Rooks(board, color, pawns) + QUARTERS_STRUCTURE * pawns.structure;
-}
-
-// The material of both sides' score, measured the same way: pawns, knights, bishops, rooks and
-// queens by these values, and the share for trading down when ahead at seven tenths.
-constexpr int BOTH_SIDES_VALUE[5] = {70, 315, 330, 450, 880};
-constexpr int TRADE_TENTHS = 7;
-
-int WeighedMaterial(const Board& board, Color color) {
-  const Color enemy = color ^ 1;
-  const int trade =
-      EvaluateMaterial(board, color) - (board.material[color] - board.material[enemy]);
-  int sum = trade * TRADE_TENTHS / 10;
-  for (int kind = 0; kind < 5; ++kind)
-    sum += BOTH_SIDES_VALUE[kind] *
-           (Count(board.bitboards[2 * kind + color]) - Count(board.bitboards[2 * kind + enemy]));
-  return sum;
-}
-
-}  // namespace
-
-int EvaluateBothSides(const Board& board, Color color, PawnCache& cache) {
-  const AnswerSets answers(board);
-  const int quarters = WeighedQuarters(board, color, cache, answers) -
-                       WeighedQuarters(board, color ^ 1, cache, answers);
-  // Rounded toward zero, so that the colours' scores are each other's negatives.
-  return quarters / 4 + WeighedMaterial(board, color);
 }
 
 double ScoreForWhite(const Board& board) {

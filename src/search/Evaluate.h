@@ -12,11 +12,6 @@ int Evaluate(const Board& board, Color color, PawnInfo& info, bool roundDown);
 // The same score, with the pawn terms taken from the cache when it has them.
 int Evaluate(const Board& board, Color color, PawnCache& cache, bool roundDown);
 
-// The score of both colours' terms: the colour's positional terms less the enemy's, and the
-// material between them. The full search's view, which sees the enemy's passed pawn or
-// undeveloped pieces as it sees its own.
-int EvaluateBothSides(const Board& board, Color color, PawnCache& cache);
-
 // Fills `info` for `color` as the own side.
 void SurveyPawns(const Board& board, Color color, PawnInfo& info);
 
@@ -28,6 +23,14 @@ int EvaluateRooks(const Board& board, Color color, const PawnInfo& info);
 int EvaluateKingProximity(const Board& board, Color color);
 int EvaluatePawnStructure(const PawnInfo& info, Color color);
 int EvaluateMaterial(const Board& board, Color color);
+
+// Pieces of the terms that other evaluations weigh in their own way. The pawn structure of
+// the own pawns without the passed pawns (doubled, isolated, rammed, all eight kept), with the
+// light and dark squares and the files for the rooks and bishops; the rooks by the files and
+// the row given as their seventh; the bishops by the own pawns on their squares' colour.
+PawnScores PawnScoresBesidePassers(Bitboard ownPawns, Bitboard enemyPawns, Color color);
+int RookScore(Bitboard rooks, Bitboard seventh, const PawnScores& pawns);
+int BishopScore(Bitboard bishops, int ownOnLight, int ownOnDark);
 
 // The score shown to the player: White's rounded evaluation minus Black's, over 200.
 double ScoreForWhite(const Board& board);

@@ -1,142 +1,35 @@
-// The NegaScout engine: iterative deepening over a principal-variation alpha-beta search with
-// two transposition tables, history ordering and a capture-only quiescence search.
+// The console game's search: a principal-variation alpha-beta search with two transposition
+// tables, history ordering and a capture-only quiescence search, under the shared iteration
+// driver. Its node counts are part of what the program is: velmora-bench pins them.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "board/Board.h"
 #include "board/Move.h"
 #include "board/MoveList.h"
-#include "search/SearchControl.h"
-#include "search/SearchEngine.h"
-#include "search/SearchLimits.h"
-#include "search/SearchOptions.h"
+#include "search/IterativeSearch.h"
 
-// Scores of the search.
-inline constexpr int SCORE_NONE = -30001;   // no move accepted (yet)
-inline constexpr int SCORE_WINDOW = 30000;  // the full window
-inline constexpr int SCORE_ILLEGAL =
-    31000;  // the side to move can capture the king, or has no move
-inline constexpr int SCORE_MATE_FOUND = 29900;  // a forced mate has been found
-inline constexpr int SCORE_GIVE_UP =
-    -29995;  // the root resigns (or sees stalemate) at or below this
-inline constexpr int ASPIRATION_WINDOW = 40;
-
-// What a finished iteration tells: its depth, score and best move, its own nodes and those of
-// the whole search so far, the time since the search began and the principal variation. With
-// several lines, one report per line, the best first.
-struct IterationReport {
-  int depth = 0;
-  int score = 0;
-  std::int64_t iterationNodes = 0;
-  std::int64_t nodes = 0;
-  std::int64_t elapsedMs = 0;
-  Move best;
-  std::string variation;    // the moves of `moves` as coordinate text
-  std::vector<Move> moves;  // the principal variation: legal moves, the first one `best`
-  int mateMoves = 0;        // > 0: the side to move mates in so many moves; < 0: is mated
-  int line = 1;             // which of the best lines this is, from 1
-  int selectiveDepth = 0;   // the deepest ply reached, the capture search included
-  int hashFull = 0;         // the tables' use in thousandths
-};
-
-class NegaScout : public SearchEngine {
+class NegaScout : public IterativeSearch {
  public:
-  // Milliseconds from a monotonic clock.
-  using Clock = std::function<std::int64_t()>;
-
-  explicit NegaScout(SearchLimits limits = SearchLimits(), Clock clock = nullptr);
-
-  // Searches the position; the board is not changed.
-  void Think(const Board& board, Move* out) override;
-  // Counts a move that came from elsewhere (the opening book) as this engine's search: the
-  // search count goes up and the counters start afresh, as a search would leave them.
-  void AnswerWithoutSearch();
-  std::string StatisticsReport(int& corruptedEntries) const override;
+  explicit NegaScout(SearchLimits limits = SearchLimits(), Clock clock = nullptr)
+      : IterativeSearch(limits, std::move(clock)) {}
 
   // The fixed search parameters, as the program shows them at start.
   static std::string ParametersReport();
 
-  // Receives every finished iteration of the following searches (none: nothing is reported,
-  // and no variation is worked out).
-  using IterationOutput = std::function<void(const IterationReport&)>;
-  void SetIterationOutput(IterationOutput output) { iterationOutput_ = std::move(output); }
-  void SetLimits(const SearchLimits& limits) { limits_ = limits; }
-  // What a front end's game adds to the following searches.
-  void SetOptions(SearchOptions options) { options_ = std::move(options); }
-  const SearchOptions& Options() const { return options_; }
-  // Gives the running search the budget from now on (when a pondered move was played).
-  void RestartClock(const SearchControl& budget);
-  const SearchLimits& Limits() const { return limits_; }
-  // The clock and the interruptions of the following searches; the default has neither.
-  void SetControl(SearchControl control) { control_ = std::move(control); }
-  const SearchControl& Control() const { return control_; }
-  // Whether the last search was cut short by its control. Its move is then the best one of
-  // the last finished iteration (or the first legal move, when none had finished).
-  bool Stopped() const { return stopped_; }
-  // Depth of the last finished iteration of the last search (0: none, or no search).
-  int CompletedDepth() const { return completedDepth_; }
-  // Milliseconds the last search took.
-  std::int64_t ElapsedMs() const { return elapsedMs_; }
-
-  // Nodes (regular and quiescence) of all iterations of the last search.
-  std::int64_t TotalNodes() const { return totalNodes_; }
-
-  // One iteration: the root search in the aspiration window around `previous`, and again in the
-  // full window when the score falls outside. Sets out's score.
-  int Iterate(Board& board, int depth, Move* out, int previous);
-  int SearchRoot(Board& board, int depth, Move* out, int alpha, int beta);
+  int SearchRoot(Board& board, int depth, Move* out, int alpha, int beta) override;
   int Search(Board& board, int depth, Move* out, int alpha, int beta);
   int Quiesce(Board& board, int alpha, int beta, int qdepth);
-  // The full search's capture search in check: every move out of it, no stand-pat score, and
-  // the mate when there is none.
-  int Evade(Board& board, int alpha, int beta, int qdepth);
 
-  // The moves a variation takes as long as they are legal, and the mate it ends in: moves
-  // to mate from the side to move of `board`, negative when it is mated, 0 for none.
-  static std::vector<Move> LegalPrefix(const Board& board, const std::vector<Move>& moves,
-                                       int* mateMoves);
-  // The moves to mate that a mate score of an iteration of `depth` stands for (see
-  // IterationReport::mateMoves), when the variation does not reach the mate; 0 for others.
-  int MateFromScore(int score, int depth) const;
-  // The share of table entries in use, in thousandths, from a sample.
-  int HashFull() const;
+ protected:
+  // Every search starts with empty tables and counters.
+  void BeginSearch(const Board& root) override;
 
  private:
-  // The running state of a node of the full-width search.
-  struct Node {
-    Node(int alphaArgument, int betaArgument)
-        : alpha(alphaArgument), beta(betaArgument), alphaBefore(alpha) {}
-    int alpha;
-    int beta;
-    int alphaBefore;  // alpha before any move was tried: decides between exact and upper bound
-    int bestScore = SCORE_NONE;
-    int bestIndex = 0;  // how many moves had been tried when the best score was last raised
-    int bestMove = -1;  // index of the best move in the list, -1 when no move raised the score
-  };
-  // What a table entry that answers deep enough tells a node: the result itself, or a
-  // narrower window and a move to try first.
-  struct TableAnswer {
-    bool ends = false;
-    int score = 0;
-    bool raisedAlpha = false;
-    int from = -1;
-    int to = -1;
-  };
   // The slot of the position in the table of its side to move, and the position's lock.
   TableSlot SlotOf(const Board& board, std::uint32_t& lock);
-  // `score` is the entry's score as seen from the node (TableScore).
-  static TableAnswer Consult(const TTEntry& entry, int score, int& alpha, int& beta);
-  // A table entry's score at a node `nodePly` plies from the root of `moveNumber`, and the
-  // score a node stores. The full search keeps its tables from one search to the next, so it
-  // stores a mate by its distance from the node itself; the others correct mate scores by the
-  // half-moves played since the entry was stored.
-  int TableScore(const TTEntry& entry, int moveNumber, int nodePly) const;
-  int StoredScore(int score, int nodePly) const;
 
   // Sorts the moves and tries them (the table's move first) while the best score stays
   // below beta and below `stopScore`.
@@ -145,115 +38,7 @@ class NegaScout : public SearchEngine {
   // The bound kind, the history counter, the table store and the statistics of a finished node.
   int Complete(const Board& board, const TableSlot& slot, std::uint32_t lock, int depth,
                bool replace, int bestFrom, int bestTo, const MoveList& moves, const Node& node);
-  // The answer of a root where no move is acceptable: resignation, or stalemate.
-  int GameEndFlags(const Board& board, const MoveList& moves) const;
 
-  // The full search's additions.
-  // The side to move passes, and a search of reduced depth still fails high: the node's
-  // result is then at least `beta`, which `score` gets. Only without check, with a piece
-  // besides king and pawns (so pawn endings, where passing is what zugzwang forbids, never
-  // do it), never twice in a row and never in the principal variation.
-  bool NullMoveCuts(const Board& board, int depth, int beta, int staticScore, int& score);
-  // Each move's place in the full search's order: captures and promotions by the most
-  // valuable victim and the least valuable attacker, then the killer moves of the ply, the
-  // answer to the move before, then the rest by their counters. With `weighLosses`, a capture
-  // that loses material once the square's defenders have taken back comes after them all.
-  void Prioritise(const Board& board, const MoveList& moves, bool weighLosses,
-                  std::int32_t* priorities) const;
-  bool IsKiller(const Move& move) const;
-  // The quiet move that last refuted the move before this ply, if it is `move`.
-  bool IsCounterMove(const Move& move) const;
-  // A quiet move cut the node off: it gains in the counters, the quiet moves tried before it
-  // lose, each by the square of the depth and less the nearer its counter is to the bound;
-  // it becomes the answer to the move before.
-  void RewardQuietCut(int side, const MoveList& moves, int cut, const int* tried, int triedCount,
-                      int depth);
-  // A quiet move that cut the node off becomes the ply's first killer move.
-  void RememberKiller(const Move& move);
-  // Halves the move counters: a kept search trusts what it learnt before a little less.
-  void AgeHistory();
-
-  // The static score of the position for its side to move: the engine's side's evaluation,
-  // in the full search that of both sides' terms.
+  // The static score of the position for its side to move: the engine's side's evaluation.
   int StaticScore(const Board& board);
-
-  // Every few thousand nodes: asks the control whether to stop.
-  void Poll();
-  // The move of a search stopped before its first iteration finished: the first legal move.
-  Move FallbackMove(Board& board) const;
-  static constexpr int POLL_INTERVAL = 2048;
-
-  // The start of every search, and of a move answered without one.
-  void Begin();
-
-  // Principal variations of the running iteration, one row per ply: a node's best line is its
-  // move and the line of the child below it.
-  static constexpr int MAX_PLY = MAX_SEARCH_DEPTH + 2;
-  void ExtendVariation(const Move& move);
-  // The root's variation, checked move by move, and its mate distance.
-  std::vector<Move> RootVariation(const Board& root, const Move& best, int* mateMoves) const;
-  // Draw by the fifty-move rule or a repetition of the game or the path (gameRules only).
-  bool DrawnByRule(std::uint64_t key) const;
-  // The reports while an iteration runs, when options_.progress asks for them.
-  void Report(SearchProgress::Kind kind, const Move* move = nullptr, int moveNumber = 0,
-              int score = 0);
-  std::int64_t NodesSoFar() const {
-    return totalNodes_ + std::int64_t{stats_.regularNodes} + stats_.quiescenceNodes;
-  }
-  // One pass over the root for each wanted line; the lines found go to `lines`.
-  struct RootLine {
-    Move move;
-    int score = 0;
-    std::vector<Move> variation;
-    int mateMoves = 0;
-  };
-  static constexpr int MAX_LINES = 8;
-  int SearchLines(Board& board, int depth, Move* out, int previous);
-  // Whether the root looks at the move (searchmoves, and moves of lines already found).
-  bool RootMayTry(const Move& move) const;
-  // The soft limit after an iteration, stretched when the search is unsettled.
-  std::int64_t SoftLimit(bool bestChanged, int scoreDrop) const;
-
-  SearchLimits limits_;
-  SearchOptions options_;
-  SearchControl control_;
-  int ply_ = 0;
-  int iterationDepth_ = 0;
-  int selectiveDepth_ = 0;
-  std::int64_t lastReportMs_ = 0;
-  std::vector<std::array<Move, MAX_PLY>> variations_ =
-      std::vector<std::array<Move, MAX_PLY>>(MAX_PLY + 1);
-  std::array<int, MAX_PLY + 1> variationLength_{};
-  std::array<std::uint64_t, MAX_PLY + 1> pathKeys_{};
-  std::array<int, MAX_PLY + 1> reversiblePlies_{};
-  // The full search's state per ply: the side to move is in check; the node follows a null
-  // move; the two quiet moves that last cut a node of the ply off.
-  struct Killer {
-    int from = -1;
-    int to = -1;
-  };
-  std::array<bool, MAX_PLY + 1> inCheck_{};
-  std::array<bool, MAX_PLY + 1> afterNull_{};
-  std::array<int, MAX_PLY + 1> staticScores_{};  // StaticScore of the ply's node, out of check
-  std::array<std::array<Killer, 2>, MAX_PLY + 1> killers_{};
-  // The move played at each ply of the path (no piece after a pass), and by the piece and
-  // square of a move, the quiet move that last cut off the reply to it.
-  std::array<Move, MAX_PLY + 1> played_{};
-  std::array<std::array<Killer, 64>, 12> counterMoves_{};
-  // The side to move of the last full search's root, whose tables are kept (-1: none kept).
-  int keptFor_ = -1;
-  std::vector<Move> excluded_;  // root moves of the lines already found in this iteration
-  Board rootBoard_;
-  Move rootBest_;  // the best move of the last root search, as generated
-  int lines_ = 1;
-  int foundLines_ = 0;
-  std::array<RootLine, MAX_LINES> rootLines_;
-  std::int64_t searchStart_ = 0;
-  int pollCountdown_ = POLL_INTERVAL;
-  bool stopped_ = false;
-  int completedDepth_ = 0;
-  Clock clock_;
-  IterationOutput iterationOutput_;
-  std::int64_t totalNodes_ = 0;
-  std::int64_t elapsedMs_ = 0;
 };

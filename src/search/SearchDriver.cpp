@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <sstream>
 
-SearchAnswer ChooseMove(NegaScout& engine, const Board& board, SearchRequest request) {
+SearchAnswer ChooseMove(IterativeSearch& engine, const Board& board, SearchRequest request) {
   SearchAnswer answer;
   answer.book = request.book ? request.book->Probe(board) : BookChoice();
   if (answer.book.move) {

@@ -13,7 +13,7 @@
 #include "board/Board.h"
 #include "board/Move.h"
 #include "book/OpeningBook.h"
-#include "search/NegaScout.h"
+#include "search/IterativeSearch.h"
 #include "search/SearchControl.h"
 #include "search/SearchLimits.h"
 #include "search/SearchOptions.h"
@@ -68,7 +68,7 @@ void ApplyOrder(const SearchOrder& order, SearchRequest& request);
 
 // Chooses the move for the side to move of `board` with `engine`. The engine's control and
 // options are what they were before, afterwards.
-SearchAnswer ChooseMove(NegaScout& engine, const Board& board, SearchRequest request);
+SearchAnswer ChooseMove(IterativeSearch& engine, const Board& board, SearchRequest request);
 
 // The console lines of a search, each with its line end: "Iteration of depth 3; best move =
 // WR - d1d8" after every iteration, and "AI thought 0.5 seconds! ( 1234.5 KNodes / sec )" after

@@ -51,9 +51,4 @@ struct SearchOptions {
   bool adaptTime = false;
   // Receives the reports while an iteration runs (none: nothing is reported).
   std::function<void(const SearchProgress&)> progress;
-  // The full-strength search of the engine modes: the tables and the move counters are kept
-  // from one search to the next, a null move prunes, late quiet moves are searched less deep,
-  // moves that give check more, and captures (most valuable victim first) and killer moves are
-  // tried before the other moves. It scores by the game's rules (gameRules).
-  bool full = false;
 };

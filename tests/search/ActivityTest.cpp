@@ -1,61 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <random>
 #include <string>
 
 #include "search/Activity.h"
-#include "search/Evaluate.h"
 #include "support/TestBoards.h"
 
 namespace {
 
 const char* const START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
-
-// The position seen from the other side: ranks in reverse order, colours swapped.
-std::string MirroredFen(const std::string& fen) {
-  const std::string placement = fen.substr(0, fen.find(' '));
-  std::string mirrored;
-  std::size_t end = placement.size();
-  for (;;) {
-    const std::size_t begin = placement.rfind('/', end - 1);
-    const std::size_t first = begin == std::string::npos ? 0 : begin + 1;
-    if (!mirrored.empty()) mirrored += '/';
-    for (std::size_t i = first; i < end; ++i) {
-      const char c = placement[i];
-      mirrored += std::isupper(static_cast<unsigned char>(c))
-                      ? static_cast<char>(std::tolower(static_cast<unsigned char>(c)))
-                      : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    if (begin == std::string::npos) break;
-    end = begin;
-  }
-  const bool whiteToMove = fen.substr(fen.find(' ') + 1, 1) == "w";
-  return mirrored + (whiteToMove ? " b - - 0 1" : " w - - 0 1");
-}
-
-// Each colour is scored by the same rules: a position and its mirror image score the same for
-// the side that owns it, along random games from the start and from a middle game.
-TEST(Activity, ScoresBothColoursByTheSameRules) {
-  std::mt19937 random(5);
-  for (const char* from : {START,
-                           "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP2BPPP/R2QKB1R w"
-                           " KQ - 0 9"}) {
-    for (int game = 0; game < 15; ++game) {
-      Board board = FromFen(from);
-      for (int ply = 0; ply < 120; ++ply) {
-        const std::string fen = WriteFen(board);
-        const Board mirror = FromFen(MirroredFen(fen));
-        ASSERT_EQ(EvaluateActivity(board), -EvaluateActivity(mirror)) << fen;
-        ASSERT_EQ(EvaluateThreats(board), -EvaluateThreats(mirror)) << fen;
-        const std::vector<Move> moves = LegalMoves(board);
-        if (moves.empty()) break;
-        PlayMove(board, moves[random() % moves.size()]);
-      }
-    }
-  }
-  EXPECT_EQ(EvaluateActivity(FromFen(START)), 0);
-}
 
 // What threatens a side, by pairs of positions that differ in it alone. Each pair is also
 // looked at from the other side, so that a term read for the wrong colour shows.

@@ -87,18 +87,6 @@ TEST(Evaluate, PawnStructureAndMaterial) {
                         {"kq4q1/qq6/8/8/2QQQ3/2QQQQ2/7P/7K w - - 0 1", 1963, -1963}});
 }
 
-// Both sides' score counts each piece once: right after castling, where the king's path holds
-// the king and the rook at once, the material is that of the same position set up afresh.
-TEST(Evaluate, BothSidesCountsTheCastledRookOnce) {
-  PawnCache cache;
-  Board castled = FromFen("4k3/pppp4/8/8/8/8/PPPP4/4K2R w K - 0 1");
-  Play(castled, {"e1g1"});
-  const Board afresh = FromFen("4k3/pppp4/8/8/8/8/PPPP4/5RK1 b - - 1 1");
-  for (Color color : {WHITE, BLACK})
-    EXPECT_NEAR(EvaluateBothSides(castled, color, cache), EvaluateBothSides(afresh, color, cache),
-                50);
-}
-
 // The pawn terms the cache works out from the pawn sets at once agree with the survey's, on
 // random pawn sets of every density: pawns side by side on a row (where the passed-pawn test
 // compares square numbers), on the back ranks, in front of each other.
@@ -119,29 +107,6 @@ TEST(Evaluate, PawnCacheAgreesWithTheSurveyOnRandomPawnSets) {
     for (Color color : {WHITE, BLACK})
       ASSERT_EQ(Evaluate(board, color, cache, false), Evaluate(board, color, info, false))
           << "round " << round << " colour " << color;
-  }
-}
-
-// Both sides' terms: the enemy's advanced passed pawn, which the own side's score leaves to the
-// material term, weighs against the colour; and along random games one colour's score is the
-// other's with the sign changed, the material counted once.
-TEST(Evaluate, BothSidesSeesTheEnemyTermsAndIsOneScoreForBothColours) {
-  PawnCache cache;
-  const Board far = FromFen("4k3/8/8/8/8/8/p7/4K3 w - - 0 1");
-  const Board near = FromFen("4k3/p7/8/8/8/8/8/4K3 w - - 0 1");
-  EXPECT_EQ(Evaluate(far, WHITE, cache, false), Evaluate(near, WHITE, cache, false));
-  EXPECT_LT(EvaluateBothSides(far, WHITE, cache), EvaluateBothSides(near, WHITE, cache) - 20);
-
-  std::mt19937 random(11);
-  for (int game = 0; game < 20; ++game) {
-    Board board = FromFen(START);
-    for (int ply = 0; ply < 100; ++ply) {
-      ASSERT_EQ(EvaluateBothSides(board, WHITE, cache), -EvaluateBothSides(board, BLACK, cache))
-          << WriteFen(board);
-      const std::vector<Move> moves = LegalMoves(board);
-      if (moves.empty()) break;
-      PlayMove(board, moves[random() % moves.size()]);
-    }
   }
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "board/Rules.h"
+#include "search/NegaScout.h"
 #include "search/SearchDriver.h"
 #include "support/TestBoards.h"
 

@@ -6,6 +6,7 @@
 
 #include "board/Rules.h"
 #include "book/Outcome.h"
+#include "search/NegaScout.h"
 #include "search/SearchDriver.h"
 #include "support/TestBoards.h"
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,35 @@ inline Board FromFen(const std::string& fen) {
   std::string error;
   EXPECT_TRUE(ReadFen(fen, board, error)) << fen << ": " << error;
   return board;
+}
+
+// The position seen from the other side: ranks in reverse order, colours swapped, the other
+// side to move, the castling rights and the en passant square mirrored with it.
+inline std::string MirroredFen(const std::string& fen) {
+  std::istringstream fields(fen);
+  std::string placement, side, rights, enPassant;
+  fields >> placement >> side >> rights >> enPassant;
+  const auto swapCase = [](std::string text) {
+    for (char& c : text)
+      c = std::isupper(static_cast<unsigned char>(c))
+              ? static_cast<char>(std::tolower(static_cast<unsigned char>(c)))
+              : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+  };
+  std::string mirrored;
+  for (std::size_t end = placement.size();;) {
+    const std::size_t slash = placement.rfind('/', end - 1);
+    const std::size_t begin = slash == std::string::npos ? 0 : slash + 1;
+    mirrored += (mirrored.empty() ? "" : "/") + swapCase(placement.substr(begin, end - begin));
+    if (slash == std::string::npos) break;
+    end = slash;
+  }
+  if (enPassant != "-") enPassant[1] = static_cast<char>('1' + '8' - enPassant[1]);
+  std::string swapped;
+  for (const char right : std::string("KQkq"))
+    if (swapCase(rights).find(right) != std::string::npos) swapped += right;
+  return mirrored + (side == "w" ? " b " : " w ") + (swapped.empty() ? "-" : swapped) + " " +
+         enPassant + " 0 1";
 }
 
 inline Square At(const char* coord) { return (coord[0] - 'a') + 8 * ('8' - coord[1]); }

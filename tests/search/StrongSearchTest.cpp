@@ -1,4 +1,4 @@
-// The full-strength search of the engine modes, judged by positions and moves: it finds what
+// The strong search of the engine modes, judged by positions and moves: it finds what
 // the console game's search finds (mates through checks and sacrifices, mated and forced lines), a
 // pass never replaces a move where passing is what the position forbids (zugzwang, check), a
 // repetition is a draw even where the kept tables know the position, and mate distances stay
@@ -11,21 +11,22 @@
 
 #include "board/Rules.h"
 #include "book/GameRecord.h"
+#include "search/NegaScout.h"
 #include "search/SearchDriver.h"
+#include "search/StrongSearch.h"
 #include "support/TestBoards.h"
 
 namespace {
 
-SearchOptions Options(bool full) {
+SearchOptions Options() {
   SearchOptions options;
   options.gameRules = true;
-  options.full = full;
   return options;
 }
 
 // The last iteration of a search of `board` to `depth` by `engine`.
-IterationReport SearchTo(NegaScout& engine, const Board& board, int depth,
-                         SearchOptions options = Options(true)) {
+IterationReport SearchTo(IterativeSearch& engine, const Board& board, int depth,
+                         SearchOptions options = Options()) {
   engine.SetLimits(SearchLimits::FixedDepth(depth));
   engine.SetOptions(std::move(options));
   IterationReport last;
@@ -39,7 +40,7 @@ IterationReport SearchTo(NegaScout& engine, const Board& board, int depth,
 // depth, and more: it neither passes in check nor reduces a check, its extension of checks
 // finds the smothered mate that the console game's search needs more depth for, and its order
 // loses nothing.
-TEST(FullSearch, FindsTheMatesAndForcedLinesOfTheConsoleSearch) {
+TEST(StrongSearch, FindsTheMatesAndForcedLinesOfTheConsoleSearch) {
   struct Case {
     const char* fen;
     int depth;
@@ -62,8 +63,10 @@ TEST(FullSearch, FindsTheMatesAndForcedLinesOfTheConsoleSearch) {
   for (const Case& c : cases) {
     for (const bool full : {false, true}) {
       if (!full && !c.consoleSearchToo) continue;
-      NegaScout engine;
-      const IterationReport report = SearchTo(engine, FromFen(c.fen), c.depth, Options(full));
+      StrongSearch strong;
+      NegaScout console;
+      IterativeSearch& engine = full ? static_cast<IterativeSearch&>(strong) : console;
+      const IterationReport report = SearchTo(engine, FromFen(c.fen), c.depth);
       SCOPED_TRACE(std::string(c.fen) + (full ? " (full)" : " (console)"));
       EXPECT_EQ(report.mateMoves, c.mateMoves) << report.variation;
       if (c.move) {
@@ -81,19 +84,19 @@ TEST(FullSearch, FindsTheMatesAndForcedLinesOfTheConsoleSearch) {
 // capture search the knight's capture, which would leave its king in check, is refused as it
 // is at every other ply, so the shallowest iteration already sees that the queen takes the
 // rook for nothing; the console game's search counts the knight's capture there.
-TEST(FullSearch, APinnedDefenderDefendsNothingAtTheLastPly) {
+TEST(StrongSearch, APinnedDefenderDefendsNothingAtTheLastPly) {
   const Board board = FromFen("4k3/pp2n3/8/5r2/8/7Q/PP6/4R1K1 w - - 0 1");
-  NegaScout full;
+  StrongSearch full;
   EXPECT_EQ(CoordinateText(SearchTo(full, board, 2).best), "h3f5");
   NegaScout console;
-  EXPECT_NE(CoordinateText(SearchTo(console, board, 2, Options(false)).best), "h3f5");
+  EXPECT_NE(CoordinateText(SearchTo(console, board, 2).best), "h3f5");
 }
 
 // After Qg3 (or Qc3) every black move allows the queen to take on g7 with mate, and g6 is
 // refused since the pawn is pinned. The shallowest iteration gives the mate to its capture
 // search, where a side in check may not stand pat: it has to get out, and cannot.
-TEST(FullSearch, AMateGivenInTheCaptureSearchIsAMate) {
-  NegaScout engine;
+TEST(StrongSearch, AMateGivenInTheCaptureSearchIsAMate) {
+  StrongSearch engine;
   const IterationReport report =
       SearchTo(engine, FromFen("7k/6pp/8/3P4/8/3Q4/1B6/1K6 w - - 0 1"), 2);
   EXPECT_EQ(report.mateMoves, 2) << report.variation;
@@ -103,19 +106,19 @@ TEST(FullSearch, AMateGivenInTheCaptureSearchIsAMate) {
 // A mutual zugzwang of kings and pawns: whoever moves loses the pawn. A pass would see the
 // other side in zugzwang; the full search never passes with only pawns, so the side to move
 // sees its loss, and a spare pawn move that hands the move over is seen to win.
-TEST(FullSearch, NeverPassesWhereZugzwangDecides) {
+TEST(StrongSearch, NeverPassesWhereZugzwangDecides) {
   for (const char* fen : {"8/8/3pK3/2kP4/8/8/8/8 w - - 0 1", "8/8/3pK3/2kP4/8/8/8/8 b - - 0 1"}) {
-    NegaScout engine;
+    StrongSearch engine;
     const IterationReport report = SearchTo(engine, FromFen(fen), 10);
     EXPECT_LT(report.score, -50) << fen << ": " << report.variation;
   }
-  NegaScout engine;
+  StrongSearch engine;
   const IterationReport tempo = SearchTo(engine, FromFen("8/8/3pK3/2kP4/8/8/P7/8 w - - 0 1"), 12);
   EXPECT_EQ(CoordinateText(tempo.best).substr(0, 2), "a2") << tempo.variation;
   EXPECT_GT(tempo.score, 50) << tempo.variation;
   // King and pawn against king: Ke6 takes the opposition and wins, e6 lets Black take it and
   // draws. A side that passed would never lose the opposition, and both moves would look alike.
-  NegaScout opposition;
+  StrongSearch opposition;
   const IterationReport taken =
       SearchTo(opposition, FromFen("4k3/8/3K4/4P3/8/8/8/8 w - - 0 1"), 10);
   EXPECT_EQ(CoordinateText(taken.best), "d6e6") << taken.variation;
@@ -125,7 +128,7 @@ TEST(FullSearch, NeverPassesWhereZugzwangDecides) {
 // A queen and a rook down, White can go back to a position of the game: that draw is its best
 // move, also when the kept tables hold the lost score of the same positions from a search that
 // did not know the game.
-TEST(FullSearch, ARepetitionIsADrawEvenWhereTheKeptTablesKnowTheLoss) {
+TEST(StrongSearch, ARepetitionIsADrawEvenWhereTheKeptTablesKnowTheLoss) {
   GameRecord game;
   game.Restart(FromFen("k7/8/8/8/2P5/1r6/q7/7K w - - 0 1"));
   for (const char* text : {"h1g1", "a2a3", "g1h1", "a3a2"}) {
@@ -133,11 +136,11 @@ TEST(FullSearch, ARepetitionIsADrawEvenWhereTheKeptTablesKnowTheLoss) {
     ASSERT_TRUE(FindCoordinateMove(game.Position(), text, move)) << text;
     game.Play(move);
   }
-  NegaScout engine;
+  StrongSearch engine;
   const IterationReport unaware = SearchTo(engine, game.Position(), 6);
   EXPECT_LT(unaware.score, -500);
 
-  SearchOptions options = Options(true);
+  SearchOptions options = Options();
   options.reversiblePlies = game.ReversiblePlies();
   for (int ply = game.Plies() - options.reversiblePlies; ply < game.Plies(); ++ply)
     options.earlierPositions.push_back(RepetitionKey(game.PositionBefore(ply)));
@@ -148,9 +151,9 @@ TEST(FullSearch, ARepetitionIsADrawEvenWhereTheKeptTablesKnowTheLoss) {
 
 // The attacker keeps its tables from move to move; each search announces the mate one move
 // nearer, with the score of exactly that distance, and the game ends in that mate.
-TEST(FullSearch, MateDistancesStayTrueThroughTheKeptTables) {
+TEST(StrongSearch, MateDistancesStayTrueThroughTheKeptTables) {
   Board board = FromFen("k7/8/2K5/8/8/8/8/7Q w - - 0 1");
-  NegaScout attacker;
+  StrongSearch attacker;
   int announced = 0;
   for (int move = 0; move < 6 && StandingOf(board) == Standing::PLAY_ON; ++move) {
     const IterationReport report = SearchTo(attacker, board, 8);
@@ -162,7 +165,7 @@ TEST(FullSearch, MateDistancesStayTrueThroughTheKeptTables) {
     EXPECT_EQ(report.score, SCORE_WINDOW - (2 * announced - 1));
     PlayMove(board, report.moves[0]);
     if (StandingOf(board) != Standing::PLAY_ON) break;
-    NegaScout defender;
+    StrongSearch defender;
     PlayMove(board, SearchTo(defender, board, 6).moves.at(0));
   }
   EXPECT_EQ(StandingOf(board), Standing::CHECKMATE);
@@ -171,9 +174,9 @@ TEST(FullSearch, MateDistancesStayTrueThroughTheKeptTables) {
 
 // The root tries first the best move it knows, from the kept table or the iteration before;
 // that move never slips past the root moves a front end asked for, nor into a second line.
-TEST(FullSearch, TheRootsFirstMoveKeepsToTheRootMovesAndLines) {
+TEST(StrongSearch, TheRootsFirstMoveKeepsToTheRootMovesAndLines) {
   const Board board = FromFen("r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP2BPPP/R2QKB1R w KQ - 0 9");
-  NegaScout engine;
+  StrongSearch engine;
   const IterationReport free = SearchTo(engine, board, 6);
   ASSERT_FALSE(free.moves.empty());
 
@@ -181,7 +184,7 @@ TEST(FullSearch, TheRootsFirstMoveKeepsToTheRootMovesAndLines) {
   Move other;
   for (const Move& move : LegalMoves(board))
     if (!(move == free.best)) other = move;
-  SearchOptions only = Options(true);
+  SearchOptions only = Options();
   only.rootMoves = {other};
   std::vector<IterationReport> reports;
   engine.SetLimits(SearchLimits::FixedDepth(6));
@@ -195,7 +198,7 @@ TEST(FullSearch, TheRootsFirstMoveKeepsToTheRootMovesAndLines) {
   for (const IterationReport& report : reports) EXPECT_TRUE(report.best == other);
 
   // Three lines, three different moves in every iteration.
-  SearchOptions three = Options(true);
+  SearchOptions three = Options();
   three.lines = 3;
   reports.clear();
   engine.SetOptions(three);
@@ -212,8 +215,8 @@ TEST(FullSearch, TheRootsFirstMoveKeepsToTheRootMovesAndLines) {
 // cut nodes off and lose by those tried before them, and stay within their bound however long
 // the engine plays: the second search starts with every counter at the bound (twice the bound,
 // halved as a kept search begins).
-TEST(FullSearch, MoveCountersRiseAndFallWithinTheirBound) {
-  struct Counters : NegaScout {
+TEST(StrongSearch, MoveCountersRiseAndFallWithinTheirBound) {
+  struct Counters : StrongSearch {
     void SetAll(std::int32_t value) {
       for (auto& side : history_)
         for (auto& row : side)
