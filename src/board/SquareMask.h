@@ -36,11 +36,6 @@ inline constexpr Bitboard RANK_7 = RANK_8 << 8;   // row 1
 inline constexpr Bitboard RANK_2 = RANK_8 << 48;  // row 6
 inline constexpr Bitboard RANK_1 = RANK_8 << 56;  // row 7
 constexpr Bitboard FileMask(int file) { return FILE_A << file; }
-// The file and its neighbours on the board.
-constexpr Bitboard FileWithNeighbours(int file) {
-  const Bitboard middle = FileMask(file);
-  return middle | ((middle << 1) & ~FILE_A) | ((middle >> 1) & ~FILE_H);
-}
 
 // Squares are numbered from a8; rank 1 is the row 56..63.
 constexpr Square SquareAt(int file, int rank) { return file + 8 * (8 - rank); }

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdlib>
 
+#include "board/PawnSpans.h"
 #include "board/SquareText.h"
 
 namespace {
@@ -230,16 +231,15 @@ PawnScores ScoresOfPawnSets(Bitboard ownPawns, Bitboard enemyPawns, Color color)
   int score = scores.structure;
   for (unsigned files = FilesOf(own); files; files &= files - 1) {
     const int file = std::countr_zero(files);
-    const Bitboard near = theirs & FileWithNeighbours(file);
-    // The front pawn is passed unless an enemy pawn of these files stands on a square
-    // numbered at most (White) or at least (Black) the front pawn's.
-    if (color == WHITE) {
-      const Square front = LowestSquare(own & FileMask(file));
-      if (!(near & ((MaskOf(front) << 1) - 1))) score += (8 - front / 8) * (8 - front / 8);
-    } else {
-      const Square front = HighestSquare(own & FileMask(file));
-      if (!(near & ~(MaskOf(front) - 1))) score += (front / 8) * (front / 8);
-    }
+    const Square front = FrontPawn(color, own & FileMask(file));
+    // Passed, and in this evaluation also not beside an enemy pawn on the neighbouring square
+    // numbered one lower (White) or one higher (Black) on its row. White earns the square of
+    // the rank, Black the square of its row (one step short).
+    const int beside = color == WHITE ? front - 1 : front + 1;
+    const bool besideOnRow = beside >= 0 && beside < 64 && RowOf(beside) == RowOf(front);
+    if (!IsPassedPawn(color, front, theirs) || (besideOnRow && (theirs & MaskOf(beside)))) continue;
+    const int row = RowOf(front);
+    score += color == WHITE ? (8 - row) * (8 - row) : row * row;
   }
   scores.structure = static_cast<std::int16_t>(score);
   return scores;
