@@ -320,6 +320,40 @@ int IterativeSearch::Iterate(Board& board, int depth, Move* out, int previous) {
   return score;
 }
 
+bool IterativeSearch::OpenRoot(Board& board, RootMoves& root, Move* out, int& score) {
+  if (!root.generated.Generate(board)) {
+    if constexpr (Tracing(10)) SearchTraceLog() << "illegal position\n";
+    score = -SCORE_ILLEGAL;
+    return false;
+  }
+  // The front end may leave root moves out; so do the lines already found.
+  root.choosing = !options_.rootMoves.empty() || !excluded_.empty();
+  if (root.choosing) {
+    for (const Move& move : root.generated)
+      if (RootMayTry(move)) root.chosen.Add(move);
+  }
+  ply_ = 0;
+  variationLength_[0] = 0;
+  rootBest_ = Move();
+  if (root.Moves().Empty()) {
+    out->piece = WK + board.sideToMove;
+    out->flags = GameEndFlags(board, root.generated);
+    score = SCORE_NONE;
+    return false;
+  }
+  return true;
+}
+
+void IterativeSearch::CloseRoot(const Board& board, RootMoves& root, const Node& node, Move* out) {
+  Move best = node.bestMove >= 0 ? root.Moves()[node.bestMove] : Move();
+  rootBest_ = best;
+  if (node.bestScore <= SCORE_GIVE_UP) {
+    best.piece = WK + board.sideToMove;
+    best.flags = GameEndFlags(board, root.generated);
+  }
+  *out = best;
+}
+
 bool IterativeSearch::MateEndsSearch(int /*score*/, int /*depth*/) const { return true; }
 
 int IterativeSearch::GameEndFlags(const Board& board, const MoveList& moves) const {

@@ -126,6 +126,33 @@ class IterativeSearch : public SearchEngine {
   };
   // `score` is the entry's score as seen from the node.
   static TableAnswer Consult(const TTEntry& entry, int score, int& alpha, int& beta);
+  // What the table tells a node of the capture search, with the entry's score as seen from the
+  // node (`entryScore(entry)`, asked only of an entry of the node's position): true when the
+  // entry ends the node with `score`; else the window may narrow and `from`/`to` get the
+  // entry's move. Counts the hits, cuts and collisions. An empty slot is known from its mark,
+  // without waiting for the entry.
+  template <typename EntryScore>
+  bool ProbeForCaptures(const TableSlot& slot, std::uint32_t lock, EntryScore entryScore,
+                        int& alpha, int& beta, int& score, int& from, int& to) {
+    if (!slot.MayBeUsed()) return false;
+    const TTEntry& entry = slot.Entry();
+    if (!slot.MayAnswer(lock) || !entry.Answers(lock)) {
+      // Another position's entry, known from the mark alone or from the entry.
+      if (!slot.MayAnswer(lock) || entry.type != TT_EMPTY) stats_.quiescenceCollisions += 1;
+      return false;
+    }
+    if (entry.depth < 0) return false;
+    stats_.quiescenceTtHits += 1;
+    const TableAnswer answer = Consult(entry, entryScore(entry), alpha, beta);
+    if (answer.ends) {
+      stats_.quiescenceCutoffs += 1;
+      score = answer.score;
+      return true;
+    }
+    from = answer.from;
+    to = answer.to;
+    return false;
+  }
   // The bound kind of a node's result (TT_LOWER, TT_EXACT or TT_UPPER).
   static int BoundType(int bestScore, int alpha, int beta) {
     if (bestScore >= beta) return TT_LOWER;
@@ -144,6 +171,21 @@ class IterativeSearch : public SearchEngine {
   // Whether a mate score found by an iteration of `depth` ends the search.
   virtual bool MateEndsSearch(int score, int depth) const;
 
+  // The moves of a root: those generated, and those it may try (searchmoves, and not the moves
+  // of lines already found).
+  struct RootMoves {
+    MoveList generated;
+    MoveList chosen;
+    bool choosing = false;
+    MoveList& Moves() { return choosing ? chosen : generated; }
+  };
+  // Generates the root's moves and starts its variation. False when the root ends at once,
+  // with `score` its result: an illegal position, or no move to try (`out` then resigns or
+  // sees stalemate).
+  bool OpenRoot(Board& board, RootMoves& root, Move* out, int& score);
+  // The root's best move after its moves were tried into `out`: resignation or stalemate when
+  // none is acceptable, or all only delay a mate found against the side to move.
+  void CloseRoot(const Board& board, RootMoves& root, const Node& node, Move* out);
   // The answer of a root where no move is acceptable: resignation, or stalemate.
   int GameEndFlags(const Board& board, const MoveList& moves) const;
   // Every few thousand nodes: asks the control whether to stop.

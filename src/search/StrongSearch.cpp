@@ -146,27 +146,10 @@ int StrongSearch::SearchRoot(Board& board, int depth, Move* out, int alpha, int 
   std::uint32_t lock;
   const TableSlot slot = SlotOf(board, lock);
 
-  MoveList generated;
-  if (!generated.Generate(board)) {
-    if constexpr (Tracing(10)) SearchTraceLog() << "illegal position\n";
-    return -SCORE_ILLEGAL;
-  }
-  // The front end may leave root moves out; so do the lines already found.
-  MoveList chosen;
-  const bool choosing = !options_.rootMoves.empty() || !excluded_.empty();
-  if (choosing) {
-    for (const Move& move : generated)
-      if (RootMayTry(move)) chosen.Add(move);
-  }
-  MoveList& moves = choosing ? chosen : generated;
-  ply_ = 0;
-  variationLength_[0] = 0;
-  rootBest_ = Move();
-  if (moves.Empty()) {
-    out->piece = WK + board.sideToMove;
-    out->flags = GameEndFlags(board, generated);
-    return SCORE_NONE;
-  }
+  RootMoves root;
+  int score;
+  if (!OpenRoot(board, root, out, score)) return score;
+  MoveList& moves = root.Moves();
   Node node{alpha, beta};
   inCheck_[0] = InCheck(board);
   afterNull_[0] = false;
@@ -184,17 +167,10 @@ int StrongSearch::SearchRoot(Board& board, int depth, Move* out, int alpha, int 
   TryMoves(board, moves, hashFrom, hashTo, depth, node);
   if (stopped_) return 0;
 
-  Move best = node.bestMove >= 0 ? moves[node.bestMove] : Move();
-  rootBest_ = best;
-  // No acceptable move, or only moves that delay a mate found against the side to move.
-  if (node.bestScore <= SCORE_GIVE_UP) {
-    best.piece = WK + board.sideToMove;
-    best.flags = GameEndFlags(board, generated);
-  }
-  *out = best;
+  CloseRoot(board, root, node, out);
   // The root also replaces an entry of depth 0.
   const bool replace = slot.Entry().depth == 0;
-  return Complete(board, slot, lock, depth, replace, best.from, best.to, moves, node);
+  return Complete(board, slot, lock, depth, replace, out->from, out->to, moves, node);
 }
 
 TableSlot StrongSearch::SlotOf(const Board& board, std::uint32_t& lock) {
@@ -565,24 +541,11 @@ int StrongSearch::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   }
 
   int hashFrom = -1, hashTo = -1;
-  if (!slot.MayBeUsed()) {
-    // An empty slot: nothing to learn, and no need to wait for the entry.
-  } else if (!slot.MayAnswer(lock)) {
-    stats_.quiescenceCollisions += 1;  // another position's entry, known from the mark alone
-  } else if (entry.Answers(lock)) {
-    if (entry.depth >= 0) {
-      stats_.quiescenceTtHits += 1;
-      const TableAnswer answer = Consult(entry, TableScore(entry, ply_ - qdepth), alpha, beta);
-      if (answer.ends) {
-        stats_.quiescenceCutoffs += 1;
-        return answer.score;
-      }
-      hashFrom = answer.from;
-      hashTo = answer.to;
-    }
-  } else if (entry.type != TT_EMPTY) {
-    stats_.quiescenceCollisions += 1;
-  }
+  int tableScore = 0;
+  const int nodePly = ply_ - qdepth;
+  const auto fromNode = [nodePly](const TTEntry& stored) { return TableScore(stored, nodePly); };
+  if (ProbeForCaptures(slot, lock, fromNode, alpha, beta, tableScore, hashFrom, hashTo))
+    return tableScore;
   const int alphaBefore = alpha;
 
   if (!early) {
