@@ -13,6 +13,10 @@ SearchAnswer ChooseMove(IterativeSearch& engine, const Board& board, SearchReque
   }
 
   SearchControl control = request.budget;
+  // The limit of time is a limit: the iteration running once the search has run longer is
+  // given up, and the move is the last finished iteration's.
+  if (request.limits.maxTimeMs < SearchControl::NO_LIMIT)
+    control.hardMs = std::min(control.hardMs, request.limits.maxTimeMs + 1);
   if (request.stop || request.listen) {
     control.interrupted = [&request] {
       if (request.listen) request.listen();

@@ -66,8 +66,9 @@ struct SearchOrder {
 // node count are kept as given. An order of neither kind searches as the console game does.
 void ApplyOrder(const SearchOrder& order, SearchRequest& request);
 
-// Chooses the move for the side to move of `board` with `engine`. The engine's control and
-// options are what they were before, afterwards.
+// Chooses the move for the side to move of `board` with `engine`. The search ends at the
+// request's limit of time (SearchLimits::maxTimeMs) at the latest, even in the middle of an
+// iteration. The engine's control and options are what they were before, afterwards.
 SearchAnswer ChooseMove(IterativeSearch& engine, const Board& board, SearchRequest request);
 
 // The console lines of a search, each with its line end: "Iteration of depth 3; best move =

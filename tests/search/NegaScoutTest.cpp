@@ -171,11 +171,12 @@ TEST(NegaScout, StopRulesAtTheirBoundaries) {
   EXPECT_EQ(depths(SearchLimits(), {0, 0, 2501}), first);
   EXPECT_EQ(depths(SearchLimits(), {0, 0, 0, 10000}), all);
   EXPECT_EQ(depths(SearchLimits(), {0, 0, 0, 10001}), first);
-  // Up to the minimum depth (4) the clock is not looked at.
+  // The limit of time ends even an iteration up to the minimum depth (4): the first look at
+  // the clock in the third iteration ends it.
   NegaScout slow(SearchLimits(), SteppingClock(20000));
   Choose(slow, board);
   Move move;
-  EXPECT_EQ(IterationDepths(console.Take()), all);
+  EXPECT_EQ(IterationDepths(console.Take()), first);
 
   // The node limit: an iteration of exactly maxNodes nodes is followed by the next one.
   NegaScout counted(SearchLimits::FixedDepth(2), SteppingClock(0));

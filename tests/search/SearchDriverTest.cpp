@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,25 @@ TEST(SearchDriver, TheBookFirstThenTheSearchUntilItIsStopped) {
   for (const IterationReport& report : reports) nodes += report.iterationNodes;
   EXPECT_EQ(reports.back().nodes, nodes);
   EXPECT_EQ(reports.back().depth, engine.CompletedDepth());
+}
+
+// A slow iteration does not carry the search past its limit of time: with a clock that moves
+// on a second at every look, the console game's ten seconds end the search in its fourth
+// iteration, which its depths would always finish, with a move of the last finished one.
+TEST(SearchDriver, TheLimitOfTimeEndsARunningIteration) {
+  auto now = std::make_shared<std::int64_t>(0);
+  NegaScout engine(SearchLimits(), [now] { return *now += 1000; });
+  const Board board = FromFen("r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP2BPPP/R2QKB1R w KQ - 0 9");
+  SearchRequest request;
+  std::vector<IterationReport> reports;
+  request.onIteration = [&](const IterationReport& report) { reports.push_back(report); };
+  const SearchAnswer answer = ChooseMove(engine, board, request);
+  EXPECT_TRUE(answer.stopped);
+  // The look that ends the search and the one that times it each move the clock on.
+  EXPECT_LE(answer.elapsedMs, SearchLimits().maxTimeMs + 2000);
+  ASSERT_FALSE(reports.empty());
+  EXPECT_LT(reports.back().depth, SearchLimits::DEFAULT_MIN_DEPTH);
+  EXPECT_TRUE(answer.move == reports.back().best);
 }
 
 }  // namespace
