@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <sstream>
 
+#include "search/Level.h"
+
 SearchAnswer ChooseMove(IterativeSearch& engine, const Board& board, SearchRequest request) {
   SearchAnswer answer;
   answer.book = request.book ? request.book->Probe(board) : BookChoice();
@@ -23,19 +25,43 @@ SearchAnswer ChooseMove(IterativeSearch& engine, const Board& board, SearchReque
       return request.stop && request.stop->load();
     };
   }
+  // A level searches less and looks at a few lines to choose among; the caller sees the lines
+  // it asked for.
+  const int askedLines = request.options.lines;
+  LevelSettings level;
+  if (request.level > 0 && request.random) {
+    level = SettingsFor(request.level);
+    request.options.lines = std::max(askedLines, level.lines);
+    control.maxNodes = std::min(control.maxNodes, level.nodes);
+    request.limits.maxDepth = std::min(request.limits.maxDepth, level.depth);
+    request.limits.minDepth = std::min(request.limits.minDepth, request.limits.maxDepth);
+  }
+  std::vector<IterationReport> lastLines;
   const SearchControl kept = engine.Control();
   SearchOptions keptOptions = engine.Options();
   engine.SetLimits(request.limits);
   engine.SetControl(std::move(control));
   engine.SetOptions(std::move(request.options));
-  engine.SetIterationOutput([&request, &answer](const IterationReport& report) {
+  engine.SetIterationOutput([&](const IterationReport& report) {
     if (report.line == 1) {
       if (request.console) request.console(IterationLine(report));
       answer.variation = report.moves;
+      lastLines.clear();
     }
-    if (request.onIteration) request.onIteration(report);
+    lastLines.push_back(report);
+    if (request.onIteration && report.line <= askedLines) request.onIteration(report);
   });
   engine.Think(board, &answer.move);
+  if (level.lines > 1 && !lastLines.empty() && answer.move.Kind() != MOVE_RESIGN &&
+      answer.move.Kind() != MOVE_STALEMATE) {
+    const Move chosen = ChooseAmongLines(lastLines, level.marginCp, *request.random);
+    for (const IterationReport& line : lastLines)
+      if (line.best == chosen) {
+        answer.move = chosen;
+        answer.move.score = line.score;
+        answer.variation = line.moves;
+      }
+  }
   engine.SetControl(kept);
   engine.SetOptions(std::move(keptOptions));
   engine.SetIterationOutput(nullptr);

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,10 @@ struct SearchRequest {
   // Receives the console lines of the search as they come (see IterationLine and
   // ThinkingTimeLine), for the layer that owns the console to print.
   std::function<void(const std::string&)> console;
+  // A playing level (Level.h), 0 for none: fewer nodes, a shallower search and now and then a
+  // move a little worse than the best, by the chance of `random` (which must then be set).
+  int level = 0;
+  std::mt19937_64* random = nullptr;
 };
 
 struct SearchAnswer {
