@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "protocol/EngineSession.h"
 #include "support/TestBoards.h"
@@ -57,6 +58,23 @@ TEST(EngineSession, DrawClaims) {
   std::string error;
   ASSERT_TRUE(game.SetUp("8/8/4k3/8/8/3BK3/8/8 w - - 0 1", error));
   EXPECT_EQ(game.DrawClaim(), "1/2-1/2 {insufficient material}");
+}
+
+// "Strength" names the console game's search (Classic, the default, or Specified, its older
+// name) or the full one, in any case; any other text leaves the choice as it was.
+TEST(EngineSession, StrengthNames) {
+  EngineSession game("");
+  EXPECT_FALSE(game.FullStrength());
+  const std::tuple<const char*, bool, bool> names[] = {
+      {"Full", true, true},       {"classic", true, false},   {"FULL", true, true},
+      {"Fast", false, true},      {"Specified", true, false}, {"", false, false},
+      {"full", true, true},       {"Ful", false, true},       {"SPECIFIED", true, false},
+      {"Classics", false, false}, {"Full ", false, false}};
+  for (const auto& [name, taken, full] : names) {
+    EXPECT_EQ(game.SetStrength(name), taken) << name;
+    EXPECT_EQ(game.FullStrength(), full) << name;
+    EXPECT_EQ(game.GameOptions().full, full) << name;
+  }
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ TEST(UciSession, HandshakeAndTheSearchOfTheConsoleEngine) {
   EXPECT_EQ(engine.session.ReadLine(), "option name MultiPV type spin default 1 min 1 max 8");
   EXPECT_EQ(engine.session.ReadLine(), "option name Ponder type check default false");
   EXPECT_EQ(engine.session.ReadLine(),
-            "option name Strength type combo default Specified var Specified var Full");
+            "option name Strength type combo default Full var Classic var Full");
   EXPECT_EQ(engine.session.ReadLine(), "uciok");
   // With the book, the opening reply of a game comes from it at once: no search, only the
   // book's word. An analysis (a depth, nodes, a time, without end) is searched all the same.
@@ -63,32 +63,37 @@ TEST(UciSession, HandshakeAndTheSearchOfTheConsoleEngine) {
   EXPECT_TRUE(engine.session.ReadLine().starts_with("info depth 2 "));
   EXPECT_TRUE(engine.Until("bestmove").starts_with("bestmove "));
 
-  // Without it, the same move and node count as the game's own search to depth 5, with the
-  // moves played so far; a table resized and back to its usual size, and cleared, changes
-  // neither.
-  engine.session.Send(
-      "setoption name OwnBook value false\nsetoption name Hash value 64\n"
-      "setoption name hash value 21\n"
-      "setoption name Clear Hash\nucinewgame\nposition startpos moves e2e4 e7e5 g1f3\ngo depth 5");
-  const std::string best = engine.Until("bestmove");
+  // Without it, the same move and node count as the game's own search to depth 5 with the
+  // moves played so far: the full-strength search at first, then the console game's, named
+  // by its old name; a table resized and back to its usual size, and cleared, changes nothing.
   ConsoleCapture console;
-  EngineSession game("");
-  for (const char* text : {"e2e4", "e7e5", "g1f3"}) {
-    Move played;
-    ASSERT_TRUE(game.FindMove(text, played));
-    game.Play(played);
+  for (const bool full : {true, false}) {
+    engine.session.Send(std::string("setoption name OwnBook value false\n") +
+                        (full ? "" : "setoption name Strength value specified\n") +
+                        "setoption name Hash value 64\nsetoption name hash value 21\n"
+                        "setoption name Clear Hash\nucinewgame\nposition startpos moves e2e4 e7e5 "
+                        "g1f3\ngo depth 5");
+    const std::string best = engine.Until("bestmove");
+    EngineSession game("");
+    game.SetStrength(full ? EngineSession::STRENGTH_FULL : EngineSession::STRENGTH_CLASSIC);
+    for (const char* text : {"e2e4", "e7e5", "g1f3"}) {
+      Move played;
+      ASSERT_TRUE(game.FindMove(text, played));
+      game.Play(played);
+    }
+    SearchRequest request;
+    request.options = game.GameOptions();
+    SearchOrder order;
+    order.depth = 5;
+    ApplyOrder(order, request);
+    const SearchAnswer reference = game.Think(request);
+    EXPECT_TRUE(best.starts_with("bestmove " + CoordinateText(reference.move) + " ponder "))
+        << best;
+    EXPECT_TRUE(engine.lastInfo.starts_with("info depth 5 seldepth ")) << engine.lastInfo;
+    EXPECT_NE(engine.lastInfo.find(" nodes " + std::to_string(reference.nodes) + " "),
+              std::string::npos)
+        << full << " " << engine.lastInfo;
   }
-  SearchRequest request;
-  request.options = game.GameOptions();
-  SearchOrder order;
-  order.depth = 5;
-  ApplyOrder(order, request);
-  const SearchAnswer reference = game.Think(request);
-  EXPECT_TRUE(best.starts_with("bestmove " + CoordinateText(reference.move) + " ponder ")) << best;
-  EXPECT_TRUE(engine.lastInfo.starts_with("info depth 5 seldepth ")) << engine.lastInfo;
-  EXPECT_NE(engine.lastInfo.find(" nodes " + std::to_string(reference.nodes) + " "),
-            std::string::npos)
-      << engine.lastInfo;
   engine.session.Send("quit");
   EXPECT_EQ(engine.session.Wait(), 0);
   EXPECT_EQ(engine.directory.Read("stderr.txt"), "");
@@ -107,7 +112,7 @@ TEST(UciSession, PositionsWithCastlingEnPassantAndTheEndOfTheGame) {
       engine.BestMoveIsLegal("r3k2r/8/8/8/8/8/3q4/R3K2R w KQkq - 0 1", engine.Until("bestmove")));
   // A promotion in the variation names its piece, as the front end needs it to read it.
   engine.session.Send("position fen 1r5k/P7/8/8/8/8/8/K7 w - - 0 1\ngo depth 2");
-  EXPECT_EQ(engine.Until("bestmove"), "bestmove a7b8q ponder h8g7");
+  EXPECT_TRUE(engine.Until("bestmove").starts_with("bestmove a7b8q ponder "));
   EXPECT_NE(engine.lastInfo.find(" pv a7b8q "), std::string::npos) << engine.lastInfo;
   // Mated and stalemated sides have no move to give.
   engine.session.Send("position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1 moves a1a8\ngo");
@@ -179,11 +184,13 @@ TEST(UciSession, MatesLinesAndSearchMoves) {
 }
 
 // "go ponder" searches the expected position without the book until "ponderhit" (then the
-// clock decides and the move follows) or "stop"; the answer names the reply to ponder on.
+// clock decides and the move follows) or "stop"; the answer names the reply to ponder on. (The
+// full-strength search's variation may stop after its first move, with nothing to ponder on.)
 TEST(UciSession, Pondering) {
   UciEngine engine;
   engine.session.Send(
-      "setoption name Ponder value true\nposition startpos moves e2e4 e7e5\n"
+      "setoption name Strength value Classic\nsetoption name Ponder value true\n"
+      "position startpos moves e2e4 e7e5\n"
       "go ponder wtime 2000 btime 2000");
   EXPECT_TRUE(engine.session.ReadLine().starts_with("info depth 2 ")) << "searched, no book";
   engine.Until("info depth 3");
@@ -251,7 +258,7 @@ TEST(UciSession, OddValuesRefusedPositionsAndAClosedOutput) {
       "go wtime -5 btime -5 winc 0 binc 0");
   EXPECT_TRUE(engine.session.ReadLine().starts_with("info depth 2 "));
   EXPECT_TRUE(engine.BestMoveIsLegal("rnbqkbnr/pp1ppppp/8/2p5/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq -",
-                                     engine.session.ReadLine()));
+                                     engine.Until("bestmove")));
   EXPECT_EQ(engine.directory.Read("stderr.txt"), "Can't load OpeningBook!\n");
 
   engine.session.Send("position fen 8/8/8/8 w - - 0 1\ngo depth 3\ngo infinite");
@@ -281,7 +288,7 @@ TEST(UciSession, TheFullStrengthSearchIsAnOption) {
   engine.session.Send(
       "setoption name Strength value Fast\nsetoption name strength value FULL\n"
       "position fen k7/8/2K5/8/8/8/8/7R w - - 0 1\ngo depth 6");
-  EXPECT_EQ(engine.session.ReadLine(), "info string Strength is Specified or Full");
+  EXPECT_EQ(engine.session.ReadLine(), "info string Strength is Classic or Full");
   std::string info;
   for (std::string line = engine.session.ReadLine(); !line.starts_with("bestmove");
        line = engine.session.ReadLine())

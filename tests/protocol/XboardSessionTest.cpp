@@ -23,7 +23,7 @@ const std::string FEATURE_LINES[] = {
     "feature ping=1 setboard=1 playother=1 san=0 usermove=1 time=1 draw=0 sigint=0 sigterm=0 "
     "reuse=0 analyze=1 memory=1 exclude=1 myname=\"Velmora\" variants=\"normal\" color=0 ics=0 "
     "name=0 pause=0",
-    "feature option=\"Strength -combo *Specified /// Full\"", "feature done=1"};
+    "feature option=\"Strength -combo *Classic /// Full\"", "feature done=1"};
 
 // What xboard 4.9.1 sent when it started the engine for a match game (from its debug log):
 // it rejects "color", sets the clock, then waits for the opponent before it says who moves.
