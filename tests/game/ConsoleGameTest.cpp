@@ -95,7 +95,7 @@ TEST(ConsoleGame, ResigningAtOnceLogsNothing) {
 
   // The end of input resigns as well; the second game starts on a line of its own.
   EXPECT_EQ(RunIn(directory, VELMORA_BINARY, "", "e2e4\n").status, 0);
-  EXPECT_EQ(RunIn(directory, VELMORA_BINARY, "Xboard", "e2e4\n").status, 0);
+  EXPECT_EQ(RunIn(directory, VELMORA_BINARY, "black", "quit\n").status, 0);
   const std::string log = directory.Read("games.pgn");
   const auto second = log.find("[Event \" Casual Game\" ]", 1);
   ASSERT_NE(second, std::string::npos);
@@ -139,12 +139,28 @@ TEST(ConsoleGame, TakeBackAndSaveThroughTheRealProgram) {
   EXPECT_NE(directory.Read("games.pgn").find("  1.  g2g4  Qd8h4  0-1\n\n"), std::string::npos);
 }
 
+// A first argument that names no mode is refused with the list of modes, before the program
+// starts anything: a mistyped engine mode must not become a console game waiting for moves.
+TEST(ConsoleGame, AnUnknownModeIsRefused) {
+  for (const char* mode : {"xbaord", "Xboard", "white", "-x", "''"}) {
+    TemporaryDirectory directory;
+    const ProgramRun run = RunIn(directory, VELMORA_BINARY, mode, "e2e4\n", true);
+    EXPECT_EQ(run.status, 2) << mode;
+    const std::string name = std::string(mode) == "''" ? "" : mode;
+    EXPECT_EQ(run.output, "velmora: unknown mode '" + name +
+                              "'; the modes are: black load pgn xboard uci createbook --help -h "
+                              "--version (none: a console game as White)\n");
+    EXPECT_TRUE(std::filesystem::is_empty(directory.Path())) << mode;
+  }
+}
+
 // The usage and the version, and the book of an installed program found from any folder.
 TEST(ConsoleGame, HelpVersionAndTheInstalledBook) {
   TemporaryDirectory directory;
   const ProgramRun help = RunIn(directory, VELMORA_BINARY, "--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.output.find("velmora uci "), std::string::npos);
+  EXPECT_EQ(RunIn(directory, VELMORA_BINARY, "-h").output, help.output);
   const ProgramRun version = RunIn(directory, VELMORA_BINARY, "--version");
   EXPECT_TRUE(version.output.starts_with("Velmora ")) << version.output;
 
