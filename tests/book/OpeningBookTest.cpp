@@ -1,7 +1,8 @@
+// The program's own book format: how observations are counted and chosen, the bytes of a file,
+// and files that cannot be trusted.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <tuple>
@@ -15,15 +16,10 @@
 
 namespace {
 
-std::string ReadFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // Enters `move` ("e2e4") of the position as one observation.
 void Enter(OpeningBook& book, const Board& board, const char* text, int outcome) {
-  const Move move = GeneratedMove(board, text);
-  book.AddMove(move, board.HashKey(), board.HashLock(), outcome, board.sideToMove);
+  book.AddMove(GeneratedMove(board, text), board.HashKey(), board.HashLock(), outcome,
+               board.sideToMove);
 }
 
 std::tuple<bool, int, int> Summary(const BookChoice& probe) {
@@ -65,7 +61,6 @@ TEST(OpeningBook, OutcomesAreCountedPerMoveAndLostGamesLeaveNoTrace) {
 
   OpeningBook book;
   const Board start;
-  // Counts of entries from whole games are checked in CreateBookTest.
   EXPECT_FALSE(book.Probe(start).move);
   Enter(book, start, "e2e4", OUTCOME_GOOD);
   Enter(book, start, "e2e4", OUTCOME_NEUTRAL);
@@ -83,104 +78,108 @@ TEST(OpeningBook, OutcomesAreCountedPerMoveAndLostGamesLeaveNoTrace) {
   for (int i = 0; i < 3000; ++i) e4 += book.Probe(start).move->from == At("e2");
   EXPECT_NEAR(e4 / 3000.0, 3.0 / 5.0, 0.04);
   EXPECT_EQ(book.Probe(start).candidates, 2);
+
+  // A move is handed out only where it is legal: a lock shared by another position, or a
+  // foreign file, may hold any move.
+  OpeningBook foreign;
+  Move impossible = GeneratedMove(start, "e2e4");
+  impossible.to = At("e5");
+  foreign.AddMove(impossible, start.HashKey(), start.HashLock(), OUTCOME_GOOD, WHITE);
+  EXPECT_FALSE(foreign.Probe(start).move);
+  Enter(foreign, start, "d2d4", OUTCOME_NEUTRAL);
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(CoordinateText(*foreign.Probe(start).move), "d2d4");
 }
 
-TEST(OpeningBook, SavedBooksLoadAgainAndDamagedFilesLeaveTheBookEmpty) {
+// The bytes of a record, every field distinct: what is read is written again byte for byte,
+// and positions of both signs of key and both sides answer as before. The report of a probe
+// names the place of the chosen candidate: the second of three is 2/3.
+TEST(OpeningBook, RecordsRoundTripAndTheReportOfTheChosenCandidate) {
   TemporaryDirectory directory;
   ConsoleCapture console;
   const std::string file = (directory.Path() / "book.bin").string();
   std::string error;
   ASSERT_TRUE(OpeningBook().Save(file, error));
-  std::string empty("\x00\x04\x00\x00", 4);
-  empty += std::string(1023, '\x02') + '\x03' + std::string(1023, '\x02') + '\x01';
-  EXPECT_EQ(ReadFile(file), empty);
+  EXPECT_EQ(directory.Read("book.bin"), Image({}, {}));
   EXPECT_EQ(ReadOpeningBook(file)->entryCount, 0);
   EXPECT_EQ(console.Take(), "OpeningsBook =             0 entries\n");
 
-  // Positions of both signs of key and both sides to move answer as before.
-  const auto moves = {"e2e4", "e7e5", "g1f3", "b8c6", "f1b5", "a7a6", "b5a4", "g8f6"};
-  OpeningBook book;
-  Board board;
-  int negative = 0;
-  for (const char* move : moves) {
-    Enter(book, board, move, OUTCOME_NEUTRAL);
-    negative += board.HashKey() < 0;
-    Play(board, {move});
-  }
-  EXPECT_GT(negative, 0);
-  ASSERT_TRUE(book.Save(file, error));
-  std::string image = ReadFile(file);
-  EXPECT_EQ(image.size(), 2052u + 8 * 45);
-  // A foreign file may hold candidates without any weight: one of them is taken all the same.
-  const std::size_t record = image.find('\x00', 4);
-  ASSERT_EQ(image.substr(record, 9), std::string("\x00\x00\x00\x00\x00\x01\x00\x00\x00", 9));
-  image[record + 5] = '\x00';  // neutralCount 1 -> 0
-  const std::unique_ptr<OpeningBook> again =
-      ReadOpeningBook(directory.Write("foreign.bin", image).string());
-  EXPECT_EQ(again->entryCount, 8);
-  board = Board();
-  for (const char* move : moves) {
-    const std::optional<Move> answer = again->Probe(board).move;
-    ASSERT_TRUE(answer) << move;
-    EXPECT_EQ(*answer, GeneratedMove(board, move));
-    Play(board, {move});
-  }
-
-  const auto loadError = [&](const std::string& content) {
-    StreamCapture errors(std::cerr);
-    EXPECT_EQ(ReadOpeningBook(directory.Write("bad.bin", content).string())->entryCount, 0);
-    return errors.Take();
-  };
-  const std::string damaged = "OpeningBook file is damaged!\n";
-  EXPECT_EQ(loadError(image.substr(0, image.size() - 1)), damaged);  // no end marker
-  EXPECT_EQ(loadError(image.substr(0, record + 30)), damaged);       // within a record
-  EXPECT_EQ(loadError(std::string("\x00\x04\x00\x00", 4) + std::string(1100, '\x02')), damaged);
-  EXPECT_EQ(loadError("ab"), damaged);
-  EXPECT_EQ(loadError(std::string("\xff\x03\x00\x00", 4)), "TABLE_SIZE of file is not correct\n");
-  StreamCapture errors(std::cerr);
-  ReadOpeningBook((directory.Path() / "missing.bin").string());
-  EXPECT_EQ(errors.Take(), "Can't load OpeningBook!\n");
-}
-
-// A record's bytes: every field distinct, in the file's order; what is read is written again
-// byte for byte. The report of a probe names the place of the chosen candidate: the second of
-// three is 2/3.
-TEST(OpeningBook, RecordLayoutAndTheReportOfTheChosenCandidate) {
-  TemporaryDirectory directory;
-  ConsoleCapture console;
   Move move;
   std::tie(move.captured, move.to, move.score, move.scoreType, move.flags, move.piece, move.depth,
            move.from) = std::tuple(BN, 21, 0x0708, 9, MOVE_CAPTURE + PROMOTE_ROOK, WN, 13, 11);
   OpeningBook book;
-  for (int outcome :
-       {OUTCOME_GOOD, OUTCOME_GOOD, OUTCOME_NEUTRAL, OUTCOME_NEUTRAL, OUTCOME_NEUTRAL})
+  for (int outcome : {OUTCOME_GOOD, OUTCOME_GOOD, OUTCOME_NEUTRAL, OUTCOME_NEUTRAL})
     book.AddMove(move, 5, 0x0A0B0C0D, outcome, BLACK);
-  const std::string file = (directory.Path() / "record.bin").string();
-  std::string error;
+  const auto moves = {"e2e4", "e7e5", "g1f3", "b8c6", "f1b5", "a7a6", "b5a4", "g8f6"};
+  Board board;
+  int negative = 0;
+  for (const char* text : moves) {
+    Enter(book, board, text, OUTCOME_NEUTRAL);
+    negative += board.HashKey() < 0;
+    Play(board, {text});
+  }
+  EXPECT_GT(negative, 0);
   ASSERT_TRUE(book.Save(file, error));
-  const std::string image = ReadFile(file);
-  const std::string record = std::string(1, '\0') + Word(2) + Word(3) + "\x0D\x0C\x0B\x0A" +
-                             Word(BN) + Word(21) + std::string("\x08\x07\0\0", 4) + Word(9) +
-                             std::string("\x81\x00\0\0", 4) + Word(WN) + Word(13) + Word(11);
-  // White's 1024 buckets, then Black's first five.
-  EXPECT_EQ(image.substr(4 + 1024 + 5, 45), record);
+  const std::string image = directory.Read("book.bin");
+  EXPECT_EQ(image.size(), 2052u + 9 * 45);
+  EXPECT_NE(image.find(Record(2, 2, 0x0A0B0C0D, move)), std::string::npos);
   ASSERT_TRUE(ReadOpeningBook(file)->Save(file, error));  // read, then written again
-  EXPECT_EQ(ReadFile(file), image);
+  EXPECT_EQ(directory.Read("book.bin"), image);
+  board = Board();
+  for (const char* text : moves) {
+    const BookChoice answer = ReadOpeningBook(file)->Probe(board);
+    ASSERT_TRUE(answer.move) << text;
+    EXPECT_EQ(*answer.move, GeneratedMove(board, text));
+    Play(board, {text});
+  }
 
   OpeningBook three;
-  const Board start;
   const char* candidates[] = {"e2e4", "d2d4", "g1f3"};
-  for (const char* text : candidates) Enter(three, start, text, OUTCOME_NEUTRAL);
+  for (const char* text : candidates) Enter(three, Board(), text, OUTCOME_NEUTRAL);
   std::srand(7);
   int secondChosen = 0;
   for (int i = 0; i < 60; ++i) {
-    const BookChoice probe = three.Probe(start);
+    const BookChoice probe = three.Probe(Board());
     const std::string chosen = CoordinateText(*probe.move);
     const int place = chosen == candidates[0] ? 1 : chosen == candidates[1] ? 2 : 3;
     EXPECT_EQ(Summary(probe), std::tuple(true, place, 3));
     secondChosen += place == 2;
   }
   EXPECT_GT(secondChosen, 0);
+}
+
+// A file cut short, with a table of another size, with records whose move fields lie outside
+// the board, or missing, leaves the book empty with the reason; a foreign file may hold
+// candidates without any weight, and one of them is taken all the same.
+TEST(OpeningBook, DamagedFilesLeaveTheBookEmpty) {
+  TemporaryDirectory directory;
+  ConsoleCapture console;
+  const Board start;
+  const int at = 4 + OpeningBook::BucketIndex(start.HashKey());  // the record of 1. e4
+  const std::string image =
+      Image({{at - 4, Record(0, 1, start.HashLock(), GeneratedMove(start, "e2e4"))}}, {});
+  const auto loadError = [&](const std::string& content) {
+    StreamCapture errors(std::cerr);
+    EXPECT_EQ(ReadOpeningBook(directory.Write("bad.bin", content).string())->entryCount, 0);
+    return errors.Take();
+  };
+  std::string weightless = image;
+  weightless[at + 5] = '\0';  // the neutral count
+  const auto book = ReadOpeningBook(directory.Write("weightless.bin", weightless).string());
+  EXPECT_EQ(CoordinateText(*book->Probe(start).move), "e2e4");
+  const std::string damaged = "OpeningBook file is damaged!\n";
+  EXPECT_EQ(loadError(image.substr(0, image.size() - 1)), damaged);  // no end marker
+  EXPECT_EQ(loadError(image.substr(0, at + 30)), damaged);           // within a record
+  EXPECT_EQ(loadError(Word(TABLE_SIZE) + std::string(1100, '\x02')), damaged);
+  EXPECT_EQ(loadError("ab"), damaged);
+  for (std::size_t field : {13u, 17u, 29u, 33u, 41u}) {  // captured, to, flags, piece, from
+    std::string outside = image;
+    outside.replace(at + field, 4, std::string("\x24\x00\x85\x00", 4));
+    EXPECT_EQ(loadError(outside), damaged) << field;
+  }
+  EXPECT_EQ(loadError(std::string("\xff\x03\x00\x00", 4)), "TABLE_SIZE of file is not correct\n");
+  StreamCapture errors(std::cerr);
+  ReadOpeningBook((directory.Path() / "missing.bin").string());
+  EXPECT_EQ(errors.Take(), "Can't load OpeningBook!\n");
 }
 
 // Keys 7, 1031 and -7 share bucket 7, where only the lock tells positions apart; each move of a
@@ -201,26 +200,24 @@ TEST(OpeningBook, PositionsSharingABucketKeepTheirOwnEntriesInTheOrderFirstSeen)
     book.AddMove(move, key, lock, outcome, side);
   EXPECT_EQ(book.entryCount, 5);
   EXPECT_EQ(book.maxCollisions, 2);  // d4 stands behind both e4 entries of its bucket
-  std::map<int, std::string> white = {
-      {7, Record(1, 1, 1, e4) + Record(1, 1, 2, e4) + Record(1, 1, 1, d4)},
-      {8, Record(0, 1, 1, e4)}};
-  const std::string expected = Image(white, {{7, Record(1, 0, 1, e4)}});
 
   TemporaryDirectory directory;
   ConsoleCapture console;
   const std::string file = (directory.Path() / "book.bin").string();
   std::string error;
   ASSERT_TRUE(book.Save(file, error));
-  EXPECT_EQ(ReadFile(file), expected);
+  std::map<int, std::string> white = {
+      {7, Record(1, 1, 1, e4) + Record(1, 1, 2, e4) + Record(1, 1, 1, d4)},
+      {8, Record(0, 1, 1, e4)}};
+  EXPECT_EQ(directory.Read("book.bin"), Image(white, {{7, Record(1, 0, 1, e4)}}));
   // A book read from a file goes on counting in its entries.
   const std::unique_ptr<OpeningBook> again = ReadOpeningBook(file);
   again->AddMove(d4, 7, 1, OUTCOME_NEUTRAL, WHITE);
   again->AddMove(d4, 7, 3, OUTCOME_NEUTRAL, WHITE);
-  EXPECT_EQ(again->entryCount, 6);
-  EXPECT_EQ(again->maxCollisions, 3);
+  EXPECT_EQ(std::pair(again->entryCount, again->maxCollisions), std::pair(6, 3));
   ASSERT_TRUE(again->Save(file, error));
   white[7] = Record(1, 1, 1, e4) + Record(1, 1, 2, e4) + Record(1, 2, 1, d4) + Record(0, 1, 3, d4);
-  EXPECT_EQ(ReadFile(file), Image(white, {{7, Record(1, 0, 1, e4)}}));
+  EXPECT_EQ(directory.Read("book.bin"), Image(white, {{7, Record(1, 0, 1, e4)}}));
 
   // A probe offers the moves of the bucket under the position's lock, in the bucket's order:
   // another lock in the bucket or the lock in another bucket is another position.

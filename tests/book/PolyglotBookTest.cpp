@@ -14,9 +14,9 @@
 #include "board/San.h"
 #include "book/OpeningBook.h"
 #include "book/PolyglotBook.h"
+#include "support/ChildProcess.h"
 #include "support/ConsoleCapture.h"
 #include "support/ReadBook.h"
-#include "support/RunProgram.h"
 #include "support/TemporaryDirectory.h"
 #include "support/TestBoards.h"
 
@@ -154,14 +154,15 @@ TEST(PolyglotBook, CreatebookWritesWhatPolyglotWritesAndAnswersAsTheOwnBook) {
   TemporaryDirectory directory;
   const std::string pgn = SAMPLE_DIR + "polyglot-sample.pgn";
   const ProgramRun polyglot =
-      RunIn(directory, VELMORA_BINARY, "createbook --polyglot pg.bin 16 '" + pgn + "'", "", true);
+      RunProgram(directory, {VELMORA_BINARY, "createbook", "--polyglot", "pg.bin", "16", pgn}, "",
+                 ChildProcess::Errors::WITH_OUTPUT);
   EXPECT_EQ(polyglot.status, 0) << polyglot.output;
   EXPECT_NE(polyglot.output.find(">> Entries:       38\n>> Size ( kb ):     0\n"),
             std::string::npos)
       << polyglot.output;
   EXPECT_EQ(ReadFile((directory.Path() / "pg.bin").string()),
             ReadFile(SAMPLE_DIR + "polyglot-sample.bin"));
-  ASSERT_EQ(RunIn(directory, VELMORA_BINARY, "createbook own.bin 16 '" + pgn + "'").status, 0);
+  ASSERT_EQ(RunProgram(directory, {VELMORA_BINARY, "createbook", "own.bin", "16", pgn}).status, 0);
 
   ConsoleCapture console;
   const auto own = ReadOpeningBook((directory.Path() / "own.bin").string());
@@ -194,7 +195,7 @@ TEST(PolyglotBook, TheGameAndTheEnginesPlayFromAPolyglotBook) {
   TemporaryDirectory directory;
   std::filesystem::copy_file(SAMPLE_DIR + "polyglot-sample.bin",
                              directory.Path() / "openingbook.bin");
-  const ProgramRun console = RunIn(directory, VELMORA_BINARY, "black", "quit\n");
+  const ProgramRun console = RunProgram(directory, {VELMORA_BINARY, "black"}, "quit\n");
   EXPECT_NE(console.output.find("OpeningsBook =            38 entries\n"), std::string::npos);
   const bool bookMove = console.output.find("WP - e2e4") != std::string::npos ||
                         console.output.find("WP - d2d4") != std::string::npos ||
@@ -202,9 +203,10 @@ TEST(PolyglotBook, TheGameAndTheEnginesPlayFromAPolyglotBook) {
   EXPECT_TRUE(bookMove) << console.output;
 
   std::filesystem::rename(directory.Path() / "openingbook.bin", directory.Path() / "sample.bin");
-  const ProgramRun uci = RunIn(directory, VELMORA_BINARY, "uci",
-                               "uci\nsetoption name BookFile value sample.bin\n"
-                               "position startpos moves e2e4 e7e5\ngo wtime 1000 btime 1000\n");
+  const ProgramRun uci =
+      RunProgram(directory, {VELMORA_BINARY, "uci"},
+                 "uci\nsetoption name BookFile value sample.bin\n"
+                 "position startpos moves e2e4 e7e5\ngo wtime 1000 btime 1000\n");
   EXPECT_NE(uci.output.find("info string book move g1f3 (1/1)\nbestmove g1f3"), std::string::npos)
       << uci.output;
 }

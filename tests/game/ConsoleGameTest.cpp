@@ -1,54 +1,32 @@
 // The real program, run in a fresh directory with scripted standard input.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <tuple>
 
-#include "support/RunProgram.h"
+#include "support/ChildProcess.h"
 
 namespace {
 
-// Starts the console game in the directory, types `typed`, waits until the program asks for
-// White's move for the `prompts`th time, sends `signal` and returns the exit status.
-int InterruptedGame(const TemporaryDirectory& directory, const std::string& typed, int prompts,
-                    int signal) {
-  int in = -1, out = -1;
-  const pid_t child = StartConsoleGame(directory, in, out);
-  if (child < 0) return -1;
-  if (write(in, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) return -1;
-  const std::string prompt = "Your move, Whity ( e.g. e2e4 ) ?  ";
-  std::string text;
-  int seen = 0;
-  char buffer[4096];
-  for (ssize_t n; seen < prompts && (n = read(out, buffer, sizeof buffer)) > 0;) {
-    text.append(buffer, static_cast<std::size_t>(n));
-    for (std::size_t at = 0; (at = text.find(prompt)) != std::string::npos; ++seen)
-      text.erase(0, at + prompt.size());
-  }
-  kill(child, signal);
-  while (read(out, buffer, sizeof buffer) > 0) {
-  }
-  close(in);
-  close(out);
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+const std::string PROMPT = "Your move, Whity ( e.g. e2e4 ) ?  ";
 
 // Ctrl-C, SIGTERM and SIGHUP end the program, and the game so far is kept in the log as
 // unfinished; a game without a move leaves nothing.
 TEST(ConsoleGame, InterruptingSignalsKeepTheGameSoFar) {
-  for (const auto& [signal, status, typed, prompts] : {std::tuple{SIGINT, 130, "e2e4\n", 2},
-                                                       {SIGTERM, 143, "e2e4\n", 2},
-                                                       {SIGHUP, 129, "e2e4\n", 2},
-                                                       {SIGINT, 130, "", 1}}) {
+  for (const auto& [signal, typed, prompts] : {std::tuple{SIGINT, "e2e4\n", 2},
+                                               {SIGTERM, "e2e4\n", 2},
+                                               {SIGHUP, "e2e4\n", 2},
+                                               {SIGINT, "", 1}}) {
     TemporaryDirectory directory;
     // The book answers at once.
     std::filesystem::copy_file(VELMORA_DEFAULT_BOOK, directory.Path() / "openingbook.bin");
-    EXPECT_EQ(InterruptedGame(directory, typed, prompts, signal), status) << signal;
+    ChildProcess game(directory.Path(), {VELMORA_BINARY});
+    game.Write(typed);
+    for (int prompt = 0; prompt < prompts; ++prompt)
+      ASSERT_TRUE(game.ReadThrough(PROMPT).ends_with(PROMPT));
+    game.Signal(signal);
+    EXPECT_EQ(game.Wait(), 128 + signal) << signal;
     const std::string log = directory.Read("games.pgn");
     if (prompts == 1) {
       EXPECT_EQ(log, "");
@@ -67,7 +45,7 @@ TEST(ConsoleGame, InterruptingSignalsKeepTheGameSoFar) {
 // A game in which no move was made leaves nothing in the log; every other game is appended.
 TEST(ConsoleGame, ResigningAtOnceLogsNothing) {
   TemporaryDirectory directory;
-  const ProgramRun first = RunIn(directory, VELMORA_BINARY, "", "e2e\ne7e5\nexit\n");
+  const ProgramRun first = RunProgram(directory, {VELMORA_BINARY}, "e2e\ne7e5\nexit\n");
   EXPECT_EQ(first.status, 0);
   // From a folder without a book the program reads the one beside it.
   EXPECT_TRUE(first.output.starts_with(
@@ -94,8 +72,8 @@ TEST(ConsoleGame, ResigningAtOnceLogsNothing) {
   EXPECT_EQ(std::filesystem::file_size(directory.Path() / "NegaScout.log"), 0u);
 
   // The end of input resigns as well; the second game starts on a line of its own.
-  EXPECT_EQ(RunIn(directory, VELMORA_BINARY, "", "e2e4\n").status, 0);
-  EXPECT_EQ(RunIn(directory, VELMORA_BINARY, "black", "quit\n").status, 0);
+  EXPECT_EQ(RunProgram(directory, {VELMORA_BINARY}, "e2e4\n").status, 0);
+  EXPECT_EQ(RunProgram(directory, {VELMORA_BINARY, "black"}, "quit\n").status, 0);
   const std::string log = directory.Read("games.pgn");
   const auto second = log.find("[Event \" Casual Game\" ]", 1);
   ASSERT_NE(second, std::string::npos);
@@ -109,7 +87,7 @@ TEST(ConsoleGame, StartsFromATextBoardWithBlackToMove) {
       "fool.txt",
       "# Black mates at once\nwk e1\nwq d1\nwb f1\nwp e2\nwp f3\nwp g4\nwp h2\nwp d2\nwn g1\n"
       "bk e8\nbq d8\nbp e5\n?b\n");
-  const ProgramRun run = RunIn(directory, VELMORA_BINARY, "load fool.txt", "");
+  const ProgramRun run = RunProgram(directory, {VELMORA_BINARY, "load", "fool.txt"});
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.output.find("\nLoaded Board from file \"fool.txt\".\nMaxSearchNodes"),
             std::string::npos)
@@ -119,7 +97,7 @@ TEST(ConsoleGame, StartsFromATextBoardWithBlackToMove) {
             std::string::npos);
 
   // Without a file name the game starts from the initial position.
-  const ProgramRun plain = RunIn(directory, VELMORA_BINARY, "load", "quit\n");
+  const ProgramRun plain = RunProgram(directory, {VELMORA_BINARY, "load"}, "quit\n");
   EXPECT_EQ(plain.status, 0);
   EXPECT_NE(plain.output.find("8 BR | BN | BB | BQ | BK | BB | BN | BR 8"), std::string::npos);
 }
@@ -131,7 +109,7 @@ TEST(ConsoleGame, TakeBackAndSaveThroughTheRealProgram) {
       "start.txt",
       "wk e1\nwq d1\nwb f1\nwp e2\nwp f3\nwp h2\nwp d2\nwp g2\nwn g1\nbk e8\nbq d8\nbp e5\n?w\n");
   const ProgramRun run =
-      RunIn(directory, VELMORA_BINARY, "load start.txt", "back\nsave g1\ng2g4\n");
+      RunProgram(directory, {VELMORA_BINARY, "load", "start.txt"}, "back\nsave g1\ng2g4\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.output.find("Nervous ? Tired ?? Stupid ???\n"), std::string::npos);
   EXPECT_EQ(std::filesystem::file_size(directory.Path() / "g1"), 180u);
@@ -142,12 +120,12 @@ TEST(ConsoleGame, TakeBackAndSaveThroughTheRealProgram) {
 // A first argument that names no mode is refused with the list of modes, before the program
 // starts anything: a mistyped engine mode must not become a console game waiting for moves.
 TEST(ConsoleGame, AnUnknownModeIsRefused) {
-  for (const char* mode : {"xbaord", "Xboard", "white", "-x", "''"}) {
+  for (const char* mode : {"xbaord", "Xboard", "white", "-x", ""}) {
     TemporaryDirectory directory;
-    const ProgramRun run = RunIn(directory, VELMORA_BINARY, mode, "e2e4\n", true);
+    const ProgramRun run =
+        RunProgram(directory, {VELMORA_BINARY, mode}, "e2e4\n", ChildProcess::Errors::WITH_OUTPUT);
     EXPECT_EQ(run.status, 2) << mode;
-    const std::string name = std::string(mode) == "''" ? "" : mode;
-    EXPECT_EQ(run.output, "velmora: unknown mode '" + name +
+    EXPECT_EQ(run.output, "velmora: unknown mode '" + std::string(mode) +
                               "'; the modes are: black load pgn xboard uci createbook --help -h "
                               "--version (none: a console game as White)\n");
     EXPECT_TRUE(std::filesystem::is_empty(directory.Path())) << mode;
@@ -157,11 +135,11 @@ TEST(ConsoleGame, AnUnknownModeIsRefused) {
 // The usage and the version, and the book of an installed program found from any folder.
 TEST(ConsoleGame, HelpVersionAndTheInstalledBook) {
   TemporaryDirectory directory;
-  const ProgramRun help = RunIn(directory, VELMORA_BINARY, "--help");
+  const ProgramRun help = RunProgram(directory, {VELMORA_BINARY, "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.output.find("velmora uci "), std::string::npos);
-  EXPECT_EQ(RunIn(directory, VELMORA_BINARY, "-h").output, help.output);
-  const ProgramRun version = RunIn(directory, VELMORA_BINARY, "--version");
+  EXPECT_EQ(RunProgram(directory, {VELMORA_BINARY, "-h"}).output, help.output);
+  const ProgramRun version = RunProgram(directory, {VELMORA_BINARY, "--version"});
   EXPECT_TRUE(version.output.starts_with("Velmora ")) << version.output;
 
   std::filesystem::create_directories(directory.Path() / "bin");
@@ -169,7 +147,7 @@ TEST(ConsoleGame, HelpVersionAndTheInstalledBook) {
   std::filesystem::copy_file(VELMORA_BINARY, directory.Path() / "bin/velmora");
   std::filesystem::copy_file(VELMORA_DEFAULT_BOOK,
                              directory.Path() / "share/velmora/openingbook.bin");
-  const ProgramRun run = RunIn(directory, (directory.Path() / "bin/velmora").c_str(), "", "quit\n");
+  const ProgramRun run = RunProgram(directory, {directory.Path() / "bin/velmora"}, "quit\n");
   EXPECT_NE(run.output.find("\nOpeningsBook = "), std::string::npos) << run.output;
 }
 

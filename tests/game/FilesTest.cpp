@@ -14,11 +14,12 @@
 #include <iostream>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "book/PGNWriter.h"
 #include "protocol/EngineSession.h"
+#include "support/ChildProcess.h"
 #include "support/ConsoleCapture.h"
-#include "support/RunProgram.h"
 #include "support/TemporaryDirectory.h"
 #include "support/TestBoards.h"
 
@@ -58,94 +59,13 @@ class FileSizeLimit {
   struct sigaction savedAction_ {};
 };
 
-// The console game run in the directory with `input` on standard input, as RunIn does, but with
-// the size of the files it writes limited to `limit` bytes and SIGXFSZ at its default action,
-// which ends a program that does not guard its writes. Standard output and standard error.
+// The console game run in the directory with `input` on standard input and the size of the
+// files it writes limited to `limit` bytes: SIGXFSZ ends it if it does not guard its writes.
+// Standard output and standard error.
 ProgramRun RunWithFileSizeLimit(const TemporaryDirectory& directory, const std::string& input,
                                 rlim_t limit) {
-  const auto inputFile = directory.Write(".stdin", input);
-  ProgramRun run;
-  int output[2];
-  if (pipe(output) != 0) return run;
-  const pid_t child = fork();
-  if (child == 0) {
-    const int in = open(inputFile.c_str(), O_RDONLY);
-    dup2(in, STDIN_FILENO);
-    dup2(output[1], STDOUT_FILENO);
-    dup2(output[1], STDERR_FILENO);
-    close(output[0]);
-    close(output[1]);
-    signal(SIGXFSZ, SIG_DFL);
-    rlimit fileSize{};
-    getrlimit(RLIMIT_FSIZE, &fileSize);
-    fileSize.rlim_cur = limit;
-    if (setrlimit(RLIMIT_FSIZE, &fileSize) == 0 && chdir(directory.Path().c_str()) == 0)
-      execl(VELMORA_BINARY, VELMORA_BINARY, nullptr);
-    _exit(127);
-  }
-  close(output[1]);
-  char buffer[4096];
-  for (ssize_t n; (n = read(output[0], buffer, sizeof buffer)) > 0;)
-    run.output.append(buffer, static_cast<std::size_t>(n));
-  close(output[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::filesystem::remove(inputFile);
-  return run;
+  return RunProgram(directory, {VELMORA_BINARY}, input, ChildProcess::Errors::WITH_OUTPUT, limit);
 }
-
-// The console game running in a directory, typed into one line at a time.
-class RunningGame {
- public:
-  explicit RunningGame(const TemporaryDirectory& directory) {
-    // A program that ended early makes the next line fail, not the test process.
-    signal(SIGPIPE, SIG_IGN);
-    child_ = StartConsoleGame(directory, in_, out_);
-  }
-  ~RunningGame() {
-    Finish();
-    signal(SIGPIPE, SIG_DFL);
-  }
-  RunningGame(const RunningGame&) = delete;
-  RunningGame& operator=(const RunningGame&) = delete;
-
-  bool Started() const { return child_ > 0; }
-
-  // What the program says up to its next question for White's move (or to its end).
-  std::string UntilPrompt() {
-    std::string text;
-    char buffer[4096];
-    for (ssize_t n;
-         text.find(PROMPT) == std::string::npos && (n = read(out_, buffer, sizeof buffer)) > 0;)
-      text.append(buffer, static_cast<std::size_t>(n));
-    return text;
-  }
-  // Types a line; what the program says in answer, up to its next question.
-  std::string Type(const std::string& line) {
-    const std::string typed = line + "\n";
-    if (write(in_, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) return "";
-    return UntilPrompt();
-  }
-  // Ends the input, which resigns the game; the exit status.
-  int Finish() {
-    if (child_ <= 0) return -1;
-    close(in_);
-    char buffer[4096];
-    while (read(out_, buffer, sizeof buffer) > 0) {
-    }
-    close(out_);
-    int status = 0;
-    waitpid(child_, &status, 0);
-    child_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
- private:
-  pid_t child_ = -1;
-  int in_ = -1;
-  int out_ = -1;
-};
 
 // A FIFO that nobody writes into: a program that opened it for reading would wait for a writer
 // for ever. While the guard lives, a thread opens and closes the FIFO from both ends again and
@@ -268,7 +188,7 @@ TEST(Files, TheConsoleGameSaysWhenItsRecordCannotBeWritten) {
   EXPECT_EQ(limited.output.find("Game-Log written"), std::string::npos);
   EXPECT_EQ(directory.Read("games.pgn"), OLD_LOG);
 
-  const ProgramRun run = RunIn(directory, VELMORA_BINARY, "", "e2e4\nquit\n");
+  const ProgramRun run = RunProgram(directory, {VELMORA_BINARY}, "e2e4\nquit\n");
   EXPECT_TRUE(
       run.output.ends_with("GAME OVER.  Thanks for playing!\n"
                            "Game-Log written to games.pgn!\n"))
@@ -303,7 +223,7 @@ TEST(Files, ASaveReplacesTheOldFileOnlyWhenComplete) {
   EXPECT_FALSE(fs::exists(directory.Path() / "g2"));
   EXPECT_EQ(others(), 0);
 
-  const ProgramRun run = RunIn(directory, VELMORA_BINARY, "", "save g1\nyes\nload g1\nquit\n");
+  const ProgramRun run = RunProgram(directory, {VELMORA_BINARY}, "save g1\nyes\nload g1\nquit\n");
   EXPECT_NE(run.output.find("\nRestored board:\n"), std::string::npos) << run.output;
   EXPECT_EQ(fs::file_size(directory.Path() / "g1"), 180u);
   EXPECT_EQ(fs::status(directory.Path() / "g1").permissions(),
@@ -312,23 +232,34 @@ TEST(Files, ASaveReplacesTheOldFileOnlyWhenComplete) {
 }
 
 // A FIFO, a directory or a missing file named to `velmora load`, to `load` or to `save` is
-// answered at once with the usual message; the FIFO is never opened.
-TEST(Files, OnlyRegularFilesAreOpenedForReading) {
+// answered at once with the usual message; the FIFO is never opened. A position that cannot
+// come from a game (the side that has just moved in check, a missing king) ends the program
+// unplayed too.
+TEST(Files, OnlyRegularFilesAndPlayablePositionsAreLoaded) {
   TemporaryDirectory directory;
   ASSERT_EQ(mkfifo((directory.Path() / "fifo").c_str(), 0600), 0);
   std::filesystem::create_directory(directory.Path() / "dir");
+  directory.Write("check.txt", "wk e1\nbk e8\nwr e5\n?w\n");
+  directory.Write("king.txt", "bk e8\n\nbq\n");
   FifoGuard guard(directory.Path() / "fifo");
-
-  for (const std::string name : {"fifo", "dir", "missing"}) {
-    const ProgramRun run = RunIn(directory, VELMORA_BINARY, "load " + name, "quit\n");
-    EXPECT_EQ(run.status, 1) << name;
-    EXPECT_TRUE(run.output.ends_with("Couldn't open '" + name + "'! File doesn't exist ?\n"))
-        << run.output;
-    EXPECT_EQ(run.output.find("Game-Log written"), std::string::npos);
+  const std::string missing = "'! File doesn't exist ?\n";
+  for (const auto& [name, status, end] :
+       {std::tuple{"fifo", 1, "Couldn't open 'fifo" + missing},
+        {"dir", 1, "Couldn't open 'dir" + missing},
+        {"missing", 1, "Couldn't open 'missing" + missing},
+        {"check.txt", 1,
+         std::string("Board::Load() check.txt: the side not to move is in check!\n")},
+        {"king.txt", 255,
+         std::string("Board::Load() 1 errors occured while reading king.txt!\n"
+                     "Board::Load() Der weisse Koenig fehlt!!!\n")}}) {
+    const ProgramRun run = RunProgram(directory, {VELMORA_BINARY, "load", name}, "quit\n");
+    EXPECT_EQ(run.status, status) << name;
+    EXPECT_TRUE(run.output.ends_with(end)) << run.output;
   }
+  EXPECT_EQ(directory.Read("games.pgn"), "");
 
   const ProgramRun run =
-      RunIn(directory, VELMORA_BINARY, "", "load fifo\nsave fifo\nload dir\nsave dir\nquit\n");
+      RunProgram(directory, {VELMORA_BINARY}, "load fifo\nsave fifo\nload dir\nsave dir\nquit\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.output.find(PROMPT + "Couldn't open 'fifo'! File doesn't exist ?\n" + PROMPT +
                             "Couldn't write 'fifo'!\n" + PROMPT +
@@ -349,7 +280,7 @@ TEST(Files, TwoGamesInOneFolderTakeBackTheirOwnMoves) {
   // and the computer resigns.
   directory.Write("mate.txt", "wk g1\nwr a1\nbk g8\nbp f7\nbp g7\nbp h7\n?w\n");
   const auto otherGame = [&] {
-    const ProgramRun other = RunIn(directory, VELMORA_BINARY, "load mate.txt", "a1a8\n");
+    const ProgramRun other = RunProgram(directory, {VELMORA_BINARY, "load", "mate.txt"}, "a1a8\n");
     EXPECT_NE(other.output.find("Whity selects move: WR - a1a8\n"), std::string::npos)
         << other.output;
   };
@@ -358,34 +289,38 @@ TEST(Files, TwoGamesInOneFolderTakeBackTheirOwnMoves) {
   const std::string changed =
       "The take-back file 'LastMove.bin' was changed by another game; it is not used.\n";
 
-  RunningGame game(directory);
-  ASSERT_TRUE(game.Started());
-  ASSERT_NE(game.UntilPrompt().find(PROMPT), std::string::npos);
+  ChildProcess game(directory.Path(), {VELMORA_BINARY});
+  // Types a line; what the program says in answer, up to its next question.
+  const auto type = [&game](const std::string& line) {
+    game.Send(line);
+    return game.ReadThrough(PROMPT);
+  };
+  ASSERT_TRUE(game.ReadThrough(PROMPT).ends_with(PROMPT));
   // From the game's own record, whatever the other game wrote.
-  EXPECT_NE(game.Type("e2e4").find("Blacky selects move: "), std::string::npos);
+  EXPECT_NE(type("e2e4").find("Blacky selects move: "), std::string::npos);
   otherGame();
-  std::string text = game.Type("back");
+  std::string text = type("back");
   EXPECT_NE(text.find("Restored board:"), std::string::npos) << text;
   EXPECT_NE(text.find(initialPosition), std::string::npos) << text;
   EXPECT_EQ(text.find(changed), std::string::npos) << text;
 
   // After a load the record is empty: the take-back file the game wrote itself serves.
-  game.Type("e2e4");
-  game.Type("save a1");
-  EXPECT_NE(game.Type("load a1").find("Restored board:"), std::string::npos);
-  text = game.Type("back");
+  type("e2e4");
+  type("save a1");
+  EXPECT_NE(type("load a1").find("Restored board:"), std::string::npos);
+  text = type("back");
   EXPECT_NE(text.find(initialPosition), std::string::npos) << text;
   EXPECT_EQ(text.find(changed), std::string::npos) << text;
 
   // Written by the other game since, it is refused, and the empty record has nothing to give.
-  game.Type("e2e4");
-  game.Type("save a2");
-  game.Type("load a2");
+  type("e2e4");
+  type("save a2");
+  type("load a2");
   otherGame();
-  text = game.Type("back");
+  text = type("back");
   EXPECT_EQ(text, changed + "Nervous ? Tired ?? Stupid ???\n" + PROMPT);
   EXPECT_EQ(text.find(otherPosition), std::string::npos);
-  EXPECT_EQ(game.Finish(), 0);
+  EXPECT_EQ(game.Wait(), 0);
 }
 
 }  // namespace

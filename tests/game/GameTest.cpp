@@ -15,7 +15,6 @@
 #include "game/HumanPlayer.h"
 #include "search/NegaScout.h"
 #include "support/ConsoleCapture.h"
-#include "support/RunProgram.h"
 #include "support/TemporaryDirectory.h"
 #include "support/TestBoards.h"
 
@@ -217,21 +216,6 @@ TEST_F(GameTest, StoredFilesAreReadSafelyAndEverySavedFileLoadsAgain) {
   EXPECT_FALSE(game->SaveToFile(File("no-such-directory/game")));
   EXPECT_NE(console.Take().find("Couldn't write '" + File("no-such-directory/game") + "'!\n"),
             std::string::npos);
-
-  // A text position in which the side that has just moved is in check cannot come from a game.
-  directory.Write("check.txt", "wk e1\nbk e8\nwr e5\n?w\n");
-  const ProgramRun run = RunIn(directory, VELMORA_BINARY, "load check.txt", "");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.output.find("Board::Load() check.txt: the side not to move is in check!\n"),
-            std::string::npos);
-  // Without a king the program ends with -1, and the unplayed game reports no log.
-  directory.Write("king.txt", "bk e8\n\nbq\n");
-  const ProgramRun noKing = RunIn(directory, VELMORA_BINARY, "load king.txt", "");
-  EXPECT_EQ(noKing.status, 255);
-  EXPECT_TRUE(
-      noKing.output.ends_with("Board::Load() 1 errors occured while reading king.txt!\n"
-                              "Board::Load() Der weisse Koenig fehlt!!!\n"))
-      << noKing.output;
 }
 
 // The record of the game: from any position, with the right winner, without retracted moves,
