@@ -2,24 +2,17 @@
 // files. Limits on the file size stand in for a full disk.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <iostream>
 #include <string>
 #include <thread>
 #include <tuple>
 
-#include "book/PGNWriter.h"
-#include "protocol/EngineSession.h"
 #include "support/ChildProcess.h"
-#include "support/ConsoleCapture.h"
 #include "support/TemporaryDirectory.h"
 #include "support/TestBoards.h"
 
@@ -32,32 +25,6 @@ const std::string OLD_LOG =
     "[Event \" Casual Game\" ]\n[Site \" \" ]\n[Date \" 2010.03.07\" ]\n[Round \"  1\" ]\n"
     "[White \" Whity\" ]\n[Black \" Blacky\" ]\n[Result \" 0-1\" ]\n\n"
     "  1.  e2e4  e7e5   2.    0-1\n\n";
-
-// While it lives, files this process writes cannot grow beyond `bytes`, and a write beyond that
-// fails (EFBIG) instead of ending the process with SIGXFSZ.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    sigaction(SIGXFSZ, &ignore, &savedAction_);
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    sigaction(SIGXFSZ, &savedAction_, nullptr);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
- private:
-  rlimit saved_{};
-  struct sigaction savedAction_ {};
-};
 
 // The console game run in the directory with `input` on standard input and the size of the
 // files it writes limited to `limit` bytes: SIGXFSZ ends it if it does not guard its writes.
@@ -101,84 +68,16 @@ class FifoGuard {
   std::thread thread_;
 };
 
-Move MoveOf(int piece, const char* from, const char* to, int flags = MOVE_NORMAL) {
-  return Move{piece, NO_PIECE, At(from), At(to), flags};
-}
-
-// A record that does not fit leaves the log as it was, says why, and a later one that fits is
-// appended whole after the old games: in the writer itself and in an engine game.
+// A record that does not fit under a file-size limit leaves the log as it was, byte for byte;
+// the console game says so on the console and on standard error and claims no success, and an
+// engine says so on standard error. Without the limit the same game is appended whole.
 TEST(Files, ARecordThatCannotBeWrittenWholeLeavesTheLogAsItWas) {
   TemporaryDirectory directory;
-  const std::string file = directory.Write("games.pgn", OLD_LOG).string();
-  const std::string error =
-      "Can't write the game to logfile '" + file + "' (File too large)! The log is left as it was.";
-  PGNWriter writer;
-  writer.date = Date{2010, 3, 7};
-  ASSERT_TRUE(writer.Open(file));
-  writer.AddMove(MoveOf(WP, "d2", "d4"));
-  writer.AddMove(MoveOf(BP, "d7", "d5"));
-  const std::string record = writer.GameText("*");
-  bool finished = true;
-  {
-    // Room for half of the record.
-    FileSizeLimit limit(OLD_LOG.size() + record.size() / 2);
-    finished = writer.Finish();
-  }
-  EXPECT_FALSE(finished);
-  EXPECT_EQ(writer.Error(), error);
-  EXPECT_EQ(directory.Read("games.pgn"), OLD_LOG);
-  EXPECT_FALSE(writer.IsOpen());
-  ASSERT_TRUE(writer.Open(file));
-  writer.AddMove(MoveOf(WP, "d2", "d4"));
-  writer.AddMove(MoveOf(BP, "d7", "d5"));
-  EXPECT_TRUE(writer.Finish());
-  EXPECT_EQ(directory.Read("games.pgn"), OLD_LOG + record);
-
-  // An engine game: the failure on standard error and in the console log, and no success
-  // reported for the session even after a later game was written.
-  directory.Write("games.pgn", OLD_LOG);
-  ConsoleCapture console;
-  StreamCapture standardError(std::cerr);
-  EngineSession session(file);
-  for (const char* text : {"e2e4", "e7e5"}) {
-    Move move;
-    ASSERT_TRUE(session.FindMove(text, move));
-    session.Play(move);
-  }
-  bool written = true;
-  {
-    FileSizeLimit limit(OLD_LOG.size() + 50);
-    written = session.WriteRecord();
-  }
-  EXPECT_FALSE(written);
-  EXPECT_EQ(directory.Read("games.pgn"), OLD_LOG);
-  const std::string engineError = "Can't write the game to logfile '" + file +
-                                  "' (File too large)! The log is left as it was.\n";
-  EXPECT_EQ(standardError.Take(), engineError);
-  EXPECT_EQ(console.Take(), engineError);
-  EXPECT_FALSE(session.Logged());
-  session.NewGame();  // the failed record is not tried again
-  Move move;
-  ASSERT_TRUE(session.FindMove("g1f3", move));
-  session.Play(move);
-  EXPECT_TRUE(session.WriteRecord());
-  const std::string log = directory.Read("games.pgn");
-  EXPECT_TRUE(log.starts_with(OLD_LOG + "[Event \" Casual Game\" ]\n")) << log;
-  EXPECT_TRUE(log.ends_with("  1.  Ng1f3  *\n\n")) << log;
-  EXPECT_FALSE(session.Logged());
-  EXPECT_EQ(standardError.Take() + console.Take(), "");
-}
-
-// The console game under a file-size limit: the record that does not fit is reported on the
-// console and on standard error, the log stays as it was and no success is claimed; without the
-// limit the same game is appended.
-TEST(Files, TheConsoleGameSaysWhenItsRecordCannotBeWritten) {
-  TemporaryDirectory directory;
-  // The book answers at once.
-  std::filesystem::copy_file(VELMORA_DEFAULT_BOOK, directory.Path() / "openingbook.bin");
-  directory.Write("games.pgn", OLD_LOG);
-  // Room for the take-back file and a few bytes more of the log.
-  const ProgramRun limited = RunWithFileSizeLimit(directory, "e2e4\nquit\n", OLD_LOG.size() + 60);
+  // Old games enough that the engine's other files stay below the limit.
+  std::string old;
+  for (int game = 0; game < 60; ++game) old += OLD_LOG;
+  directory.Write("games.pgn", old);
+  const ProgramRun limited = RunWithFileSizeLimit(directory, "e2e4\nquit\n", old.size() + 60);
   EXPECT_EQ(limited.status, 0) << limited.output;
   const std::string error =
       "Can't write the game to logfile 'games.pgn' (File too large)! The log is left as it was.\n";
@@ -186,7 +85,14 @@ TEST(Files, TheConsoleGameSaysWhenItsRecordCannotBeWritten) {
   ASSERT_NE(first, std::string::npos) << limited.output;
   EXPECT_NE(limited.output.find(error, first + 1), std::string::npos) << limited.output;
   EXPECT_EQ(limited.output.find("Game-Log written"), std::string::npos);
-  EXPECT_EQ(directory.Read("games.pgn"), OLD_LOG);
+  EXPECT_EQ(directory.Read("games.pgn"), old);
+  const ProgramRun engine = RunProgram(directory, {VELMORA_BINARY, "xboard"},
+                                       "xboard\nnew\nforce\nusermove e2e4\nusermove e7e5\nquit\n",
+                                       ChildProcess::Errors::TO_FILE, old.size() + 60);
+  EXPECT_EQ(engine.status, 0);
+  EXPECT_EQ(directory.Read("stderr.txt"), error);
+  EXPECT_TRUE(directory.Read("VelmoraConsole.txt").ends_with(error));
+  EXPECT_EQ(directory.Read("games.pgn"), old);
 
   const ProgramRun run = RunProgram(directory, {VELMORA_BINARY}, "e2e4\nquit\n");
   EXPECT_TRUE(
@@ -194,7 +100,7 @@ TEST(Files, TheConsoleGameSaysWhenItsRecordCannotBeWritten) {
                            "Game-Log written to games.pgn!\n"))
       << run.output;
   const std::string log = directory.Read("games.pgn");
-  EXPECT_TRUE(log.starts_with(OLD_LOG + "[Event \" Casual Game\" ]\n")) << log;
+  EXPECT_TRUE(log.starts_with(old + "[Event \" Casual Game\" ]\n")) << log;
   EXPECT_TRUE(log.ends_with(" 0-1\n\n")) << log;
 }
 

@@ -1,116 +1,195 @@
-// What both engine protocols do alike, in each one's words: the option Strength, input they
-// refuse, finished games, and an analysis that goes on after a mate until the front end leaves.
+// What both engine protocols do alike: the game they keep, and, in each one's words, the option
+// Strength, input they refuse, finished games, and an analysis that goes on after a mate until
+// the front end leaves.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "board/Fen.h"
 #include "protocol/EngineProcess.h"
+#include "support/TestBoards.h"
 
 namespace {
 
-// Lines the front end sends, and the engine's answers: in order, search reports aside (unless
-// a report is expected); an answer ending in '*' is a prefix.
-using Exchange = std::pair<std::string, std::vector<std::string>>;
+// The game that both protocols keep, first on its own: the strength of its search, what the
+// search knows of the moves played, and the draws it claims.
+void PlayMove(EngineSession& game, const std::string& text) {
+  Move move;
+  ASSERT_TRUE(game.FindMove(text, move)) << text;
+  game.Play(move);
+}
+
+SearchAnswer Think(EngineSession& game, int depth) {
+  SearchRequest request;
+  request.options = game.GameOptions();
+  SearchOrder order;
+  order.depth = depth;
+  ApplyOrder(order, request);
+  return game.Think(request);
+}
+
+// In a won ending, the move that would repeat a position of the game is a draw to the search:
+// the engine finds another way on.
+TEST(EngineSession, TheSearchAvoidsRepeatingAPositionOfTheGame) {
+  EngineSession game("");
+  std::string error;
+  ASSERT_TRUE(game.SetUp("8/8/8/8/1K6/8/5kp1/3Q4 w - - 0 1", error)) << error;
+  const std::string first = CoordinateText(Think(game, 5).move);
+  PlayMove(game, first);
+  const std::string reply = CoordinateText(Think(game, 5).move);
+  PlayMove(game, reply);
+  // Both moves back: the position of the start again, and the first move would repeat the
+  // position after it.
+  PlayMove(game, first.substr(2, 2) + first.substr(0, 2));
+  PlayMove(game, reply.substr(2, 2) + reply.substr(0, 2));
+  ASSERT_EQ(game.DrawClaim(), "");
+  const SearchAnswer again = Think(game, 5);
+  EXPECT_NE(CoordinateText(again.move), first);
+  ASSERT_FALSE(again.variation.empty());
+  EXPECT_TRUE(IsLegalMove(game.Position(), again.move));
+}
+
+// The draws of the game's rules, as the engine claims them.
+TEST(EngineSession, DrawClaims) {
+  EngineSession game("");
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(game.DrawClaim(), "");
+    for (const char* move : {"g1f3", "g8f6", "f3g1", "f6g8"}) PlayMove(game, move);
+  }
+  EXPECT_EQ(game.DrawClaim(), "1/2-1/2 {3-fold repetition}");
+
+  std::string error;
+  ASSERT_TRUE(game.SetUp("8/8/4k3/8/8/3BK3/8/8 w - - 0 1", error));
+  EXPECT_EQ(game.DrawClaim(), "1/2-1/2 {insufficient material}");
+}
+
+// "Strength" names the console game's search (Classic, the default, or Specified, its older
+// name) or the full one, in any case; any other text leaves the choice as it was.
+TEST(EngineSession, StrengthNames) {
+  EngineSession game("");
+  EXPECT_FALSE(game.FullStrength());
+  const std::tuple<const char*, bool, bool> names[] = {
+      {"Full", true, true},       {"classic", true, false},   {"FULL", true, true},
+      {"Fast", false, true},      {"Specified", true, false}, {"", false, false},
+      {"full", true, true},       {"Ful", false, true},       {"SPECIFIED", true, false},
+      {"Classics", false, false}, {"Full ", false, false}};
+  for (const auto& [name, taken, full] : names) {
+    EXPECT_EQ(game.SetStrength(name), taken) << name;
+    EXPECT_EQ(game.FullStrength(), full) << name;
+    EXPECT_EQ(game.GameOptions().full, full) << name;
+  }
+}
+
+// Lines the front end sends, and the engine's answers, a line each: in order, search reports
+// aside (unless a report is expected); an answer ending in '*' is a prefix.
+using Exchange = std::pair<std::string, std::string>;
 
 struct Dialect {
   const char* mode;
   const char* hello;      // the front end's first words: the engine lists its options,
   const char* helloEnd;   // up to this line
   const char* strength;   // the option Strength in that list, its default marked
-  const char* byDefault;  // the strength a session starts with,
-  const char* switchTo;   // and the command that names the other one (any case), with a ping
-  const char* pong;       // and the ping's answer
-  std::string (*position)(const std::string& fen, const std::string& moves);
-  const char* search;     // a search that reaches depth 6 and reports every iteration
+  bool fullByDefault;     // the strength a session starts with: Full or Classic
+  const char* switchTo;   // the command that names the other one (any case), and a ping
+  const char* pong;       // the ping's answer
+  const char* setUp;      // a position: these words, its FEN,
+  const char* moves;      // then these words and moves from it
+  const char* search;     // a search that reports every iteration to depth 5 at least
   const char* analyse;    // an analysis without end
   const char* moveWord;   // what the engine's move starts with
   const char* mateInTwo;  // in a report: the side to move mates in two
-  std::vector<Exchange> script;
-  std::vector<std::string> log;  // what the game log holds after the script
+  const std::vector<Exchange>& script;
+  std::string log;  // what the game log holds after the script, in fragments ending in '\n'
+
+  std::string Position(const std::string& fen, const std::string& played) const {
+    return setUp + fen + (played.empty() ? "" : moves + played);
+  }
 };
 
-const Dialect UCI = {
-    "uci",
-    "uci",
-    "uciok",
-    "option name Strength type combo default Full var Classic var Full",
-    EngineSession::STRENGTH_FULL,
-    "setoption name strength value SPECIFIED\nucinewgame\nisready",
-    "readyok",
-    [](const std::string& fen, const std::string& moves) {
-      return "position fen " + fen + (moves.empty() ? "" : " moves " + moves);
-    },
-    "go depth 6",
-    "go infinite",
-    "bestmove",
-    " score mate 2 ",
-    {{"foo bar\nposition\nposition startpos e2e4\nposition fen 8/8/8 w - -\ngo depth 3\ngo",
-      {"info string unknown command: foo", "info string position needs startpos or fen: position ",
-       "info string position: 'moves' expected instead of e2e4", "info string illegal position: *",
-       "info string no legal position: go", "bestmove 0000", "info string no legal position: go",
-       "bestmove 0000"}},
-     {"setoption name Hash value 0\nsetoption name OwnBook value maybe\nsetoption name Colour\n"
-      "setoption name Strength value Fast\nsetoption name Strength",
-      {"info string Hash is a number from 1 to 4096", "info string OwnBook is true or false",
-       "info string no option Colour", "info string Strength is Classic or Full",
-       "info string Strength is Classic or Full"}},
-     {"position fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8k\nfoo\x01\xff",
-      {"info string illegal move a7a8k: the moves from it on are left out",
-       "info string unknown command: foo\\x01\\xff"}},
-     // A "go" with bad numbers is still answered; without a book file there is no book.
-     {"setoption name BookFile value\nposition startpos moves e2e4 e7e5\n"
-      "go depth x movetime -5 searchmoves zz",
-      {"info string go: depth needs a number", "info string go: x is not understood",
-       "info string go: movetime needs a number", "info string go: -5 is not understood",
-       "info string go: searchmoves: zz is no legal move", "info depth 2 *", "bestmove *"}},
-     // Mated and stalemated sides have no move to give.
-     {"position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1 moves a1a8\ngo",
-      {"info depth 0 score mate 0", "bestmove 0000"}},
-     {"position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1\ngo movetime 100",
-      {"info depth 0 score cp 0", "bestmove 0000"}}},
-    {}};
+const std::vector<Exchange> UCI_SCRIPT = {
+    {"foo bar\nposition\nposition startpos e2e4\nposition fen 8/8/8 w - -\ngo depth 3\ngo",
+     "info string unknown command: foo\ninfo string position needs startpos or fen: position \n"
+     "info string position: 'moves' expected instead of e2e4\ninfo string illegal position: *\n"
+     "info string no legal position: go\nbestmove 0000\ninfo string no legal position: go\n"
+     "bestmove 0000"},
+    {"setoption name Hash value 0\nsetoption name OwnBook value maybe\nsetoption name Colour\n"
+     "setoption name Strength value Fast\nsetoption name Strength",
+     "info string Hash is a number from 1 to 4096\ninfo string OwnBook is true or false\n"
+     "info string no option Colour\ninfo string Strength is Classic or Full\n"
+     "info string Strength is Classic or Full"},
+    {"position fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8k\nfoo\x01\xff",
+     "info string illegal move a7a8k: the moves from it on are left out\n"
+     "info string unknown command: foo\\x01\\xff"},
+    // A "go" with bad numbers is still answered; without a book file there is no book.
+    {"setoption name BookFile value\nposition startpos moves e2e4 e7e5\n"
+     "go depth x movetime -5 searchmoves zz",
+     "info string go: depth needs a number\ninfo string go: x is not understood\n"
+     "info string go: movetime needs a number\ninfo string go: -5 is not understood\n"
+     "info string go: searchmoves: zz is no legal move\ninfo depth 2 *\nbestmove *"},
+    // Mated and stalemated sides have no move to give.
+    {"position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1 moves a1a8\ngo",
+     "info depth 0 score mate 0\nbestmove 0000"},
+    {"position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1\ngo movetime 100",
+     "info depth 0 score cp 0\nbestmove 0000"}};
 
-const Dialect XBOARD = {
-    "xboard",
-    "xboard\nprotover 2",
-    "feature done=1",
-    "feature option=\"Strength -combo *Classic /// Full\"",
-    EngineSession::STRENGTH_CLASSIC,
-    "exit\noption Strength=full\nping 1",
-    "pong 1",
-    [](const std::string& fen, const std::string& moves) {
-      return "force\nsetboard " + fen + (moves.empty() ? "" : "\nusermove " + moves);
-    },
-    "post\nanalyze",
-    "post\nanalyze",
-    "move",
-    "\t100002\t",
-    {{"new\nforce\nusermove e2e5\nusermove e2\nfoo bar\nsetboard 8/8/8 w - -\ngo\nusermove e2e4\n"
-      "e2e4\nanalyze",
-      {"Illegal move: e2e5", "Illegal move: e2", "Error (unknown command): foo",
-       "tellusererror Illegal position", "Error (no legal position): go",
-       "Error (no legal position): usermove", "Error (no legal position): e2e4",
-       "Error (no legal position): analyze"}},
-     {"option Strength=Fast\noption Colour=1\noption Strength\nlevel 40 x 0",
-      {"Error (bad value): option Strength=Fast", "Error (unknown option): Colour",
-       "Error (bad value): option Strength", "Error (bad time control): level 40 x 0"}},
-     {"setboard 4k3/P7/8/8/8/8/8/4K3 w - - 0 1\nusermove a7a8k\nfoo\x01\xff",
-      {"Illegal move: a7a8k", "Error (unknown command): foo\\x01\\xff"}},
-     // A promotion needs its letter; CR LF line ends are read like LF; a finished game takes
-     // no more moves.
-     {"setboard 4k3/1P6/8/8/8/8/8/4K3 w - - 0 1\r\nusermove b7b8\r\nusermove b7b8n\r\nping 4\r\n"
-      "result 1/2-1/2 {agreed}\nusermove e8d7",
-      {"Illegal move: b7b8", "pong 4", "Illegal move (the game is over): e8d7"}},
-     // Mated by the move, and analysed at once; mated in one, the engine resigns.
-     {"new\nsetboard 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\nusermove a1a8\npost\nanalyze\nexit",
-      {"1-0 {White mates}", "0\t-100000\t0\t0\t1-0 {White mates}"}},
-     {"force\nsetboard 6k1/8/8/8/8/1r6/r7/7K w - - 0 1\ngo", {"resign"}}},
-    {"[FEN \"4k3/1P6/8/8/8/8/8/4K3 w - - 0 1\"]", "b7b8=N  1/2-1/2",
-     "[FEN \"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\"]", "Ra1a8  1-0"}};
+const Dialect UCI = {"uci",
+                     "uci",
+                     "uciok",
+                     "option name Strength type combo default Full var Classic var Full",
+                     true,
+                     "setoption name strength value SPECIFIED\nucinewgame\nisready",
+                     "readyok",
+                     "position fen ",
+                     " moves ",
+                     "go depth 5",
+                     "go infinite",
+                     "bestmove",
+                     " score mate 2 ",
+                     UCI_SCRIPT,
+                     ""};
+
+const std::vector<Exchange> XBOARD_SCRIPT = {
+    {"new\nforce\nusermove e2e5\nusermove e2\nfoo bar\nsetboard 8/8/8 w - -\ngo\nusermove e2e4\n"
+     "e2e4\nanalyze",
+     "Illegal move: e2e5\nIllegal move: e2\nError (unknown command): foo\n"
+     "tellusererror Illegal position\nError (no legal position): go\n"
+     "Error (no legal position): usermove\nError (no legal position): e2e4\n"
+     "Error (no legal position): analyze"},
+    {"option Strength=Fast\noption Colour=1\noption Strength\nlevel 40 x 0",
+     "Error (bad value): option Strength=Fast\nError (unknown option): Colour\n"
+     "Error (bad value): option Strength\nError (bad time control): level 40 x 0"},
+    {"setboard 4k3/P7/8/8/8/8/8/4K3 w - - 0 1\nusermove a7a8k\nfoo\x01\xff",
+     "Illegal move: a7a8k\nError (unknown command): foo\\x01\\xff"},
+    // A promotion needs its letter; CR LF line ends are read like LF; a finished game takes
+    // no more moves.
+    {"setboard 4k3/1P6/8/8/8/8/8/4K3 w - - 0 1\r\nusermove b7b8\r\nusermove b7b8n\r\nping 4\r\n"
+     "result 1/2-1/2 {agreed}\nusermove e8d7",
+     "Illegal move: b7b8\npong 4\nIllegal move (the game is over): e8d7"},
+    // Mated by the move, and analysed at once; mated in one, the engine resigns.
+    {"new\nsetboard 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\nusermove a1a8\npost\nanalyze\nexit",
+     "1-0 {White mates}\n0\t-100000\t0\t0\t1-0 {White mates}"},
+    {"force\nsetboard 6k1/8/8/8/8/1r6/r7/7K w - - 0 1\ngo", "resign"}};
+
+const Dialect XBOARD = {"xboard",
+                        "xboard\nprotover 2",
+                        "feature done=1",
+                        "feature option=\"Strength -combo *Classic /// Full\"",
+                        false,
+                        "exit\noption Strength=full\nping 1",
+                        "pong 1",
+                        "force\nsetboard ",
+                        "\nusermove ",
+                        "post\nanalyze",
+                        "post\nanalyze",
+                        "move",
+                        "\t100002\t",
+                        XBOARD_SCRIPT,
+                        "[FEN \"4k3/1P6/8/8/8/8/8/4K3 w - - 0 1\"]\nb7b8=N  1/2-1/2\n"
+                        "[FEN \"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\"]\nRa1a8  1-0\n"};
 
 void PrintTo(const Dialect& dialect, std::ostream* out) { *out << dialect.mode; }
 
@@ -122,7 +201,8 @@ TEST_P(BothProtocols, RefusalsAndFinishedGamesInProtocolForm) {
   engine.Greet(dialect.hello, dialect.helloEnd);
   for (const auto& [sent, answers] : dialect.script) {
     engine.session.Send(sent);
-    for (const std::string& answer : answers) {
+    std::istringstream lines(answers);
+    for (std::string answer; std::getline(lines, answer);) {
       std::string line = engine.session.ReadLine();
       while (IsReport(line) && !IsReport(answer)) line = engine.session.ReadLine();
       if (answer.ends_with('*'))
@@ -133,12 +213,14 @@ TEST_P(BothProtocols, RefusalsAndFinishedGamesInProtocolForm) {
   }
   // The engine goes on: a legal position gets its move.
   const std::string start = WriteFen(Board());
-  engine.session.Send(dialect.position(start, "e2e4") + "\ngo");
+  engine.session.Send(dialect.Position(start, "e2e4") + "\ngo");
   EXPECT_TRUE(MoveIsLegal(engine.Until(dialect.moveWord),
                           "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq -"));
   EXPECT_EQ(engine.Quit(), 0);
   const std::string log = engine.directory.Read("games.pgn");
-  for (const std::string& text : dialect.log) EXPECT_NE(log.find(text), std::string::npos) << log;
+  std::istringstream fragments(dialect.log);
+  for (std::string text; std::getline(fragments, text);)
+    EXPECT_NE(log.find(text), std::string::npos) << log;
   EXPECT_EQ(log.empty(), dialect.log.empty()) << log;
 }
 
@@ -150,13 +232,12 @@ TEST_P(BothProtocols, TheStrengthOptionChoosesTheSearch) {
   const std::vector<std::string> greeting = engine.Greet(dialect.hello, dialect.helloEnd);
   EXPECT_NE(std::find(greeting.begin(), greeting.end(), dialect.strength), greeting.end());
   const std::string fen = "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3";
-  const bool fullFirst = dialect.byDefault == std::string(EngineSession::STRENGTH_FULL);
-  for (const bool full : {fullFirst, !fullFirst}) {
-    if (full != fullFirst) {
+  for (const bool full : {dialect.fullByDefault, !dialect.fullByDefault}) {
+    if (full != dialect.fullByDefault) {
       engine.session.Send(dialect.switchTo);
       engine.Until(dialect.pong);
     }
-    engine.session.Send(dialect.position(fen, "f1b5") + "\n" + dialect.search);
+    engine.session.Send(dialect.Position(fen, "f1b5") + "\n" + dialect.search);
     // The last report of depth 5: UCI counts the nodes of the whole search, xboard the
     // iteration's.
     std::string report;
@@ -181,7 +262,7 @@ TEST_P(BothProtocols, AnAnalysisGoesOnAfterAMateUntilTheFrontEndLeaves) {
   const Dialect& dialect = GetParam();
   EngineProcess engine(dialect.mode);
   engine.Greet(dialect.hello, dialect.helloEnd);
-  engine.session.Send(dialect.position("1k6/8/2K5/8/8/8/8/7R b - - 0 1", "b8a8") + "\n" +
+  engine.session.Send(dialect.Position("1k6/8/2K5/8/8/8/8/7R b - - 0 1", "b8a8") + "\n" +
                       dialect.analyse);
   std::string line;
   do line = engine.session.ReadLine();
