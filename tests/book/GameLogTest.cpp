@@ -2,7 +2,6 @@
 // not at all), and its export as standard PGN.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -18,44 +17,30 @@
 
 namespace {
 
-// Moves played leave no castling path behind; take-backs restore the positions and the
-// result; the record written has the moves and the result decided outside the board.
-TEST(GameRecord, MovesTakeBacksAndTheRecordWritten) {
+// Moves played leave no castling path behind; take-backs restore the positions, the result and
+// the plies at which a position last stood.
+TEST(GameRecord, MovesAndTakeBacks) {
   GameRecord record;
   const Board start = FromFen("r3k3/8/8/8/8/8/8/4K2R w K - 0 1");
   record.Restart(start);
   record.Play(GeneratedMove(record.Position(), "e1g1"));
-  EXPECT_EQ(record.Position().castlePath[WHITE], 0u);
   EXPECT_EQ(record.Position().bitboards[WK], MaskOf(At("g1")));
   const Board castled = record.Position();
   record.Play(GeneratedMove(record.Position(), "a8a1"));
-  const std::vector<int> plies = {record.LastPlyAt(start), record.LastPlyAt(castled),
-                                  record.LastPlyAt(record.Position())};
-  EXPECT_EQ(plies, (std::vector<int>{0, 1, -1}));
-
   record.SetResult("0-1");
-  PGNWriter writer;
-  record.WriteInto(writer);
-  const std::string text = writer.GameText(writer.resultText);
-  EXPECT_NE(text.find("  1.  Ke1g1  Ra8a1  0-1\n"), std::string::npos) << text;
-
+  EXPECT_EQ(std::tuple(record.LastPlyAt(start), record.LastPlyAt(castled),
+                       record.LastPlyAt(record.Position())),
+            std::tuple(0, 1, -1));
   EXPECT_FALSE(record.TakeBack(3));
-  EXPECT_EQ(record.Plies(), 2);
   ASSERT_TRUE(record.TakeBack(1));
   EXPECT_TRUE(SamePosition(record.Position(), castled));
   EXPECT_EQ(record.Result(), "*");
   ASSERT_TRUE(record.TakeBack(1));
   EXPECT_TRUE(SamePosition(record.Position(), start));
-  EXPECT_TRUE(record.Moves().empty());
 }
 
 Move MoveOf(int piece, const char* from, const char* to, int flags = MOVE_NORMAL) {
   return Move{piece, NO_PIECE, At(from), At(to), flags};
-}
-
-std::string ReadAll(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST(PGNWriterTest, WritesTheWholeGameAtTheEndAndAppendsTheNextOne) {
@@ -72,13 +57,13 @@ TEST(PGNWriterTest, WritesTheWholeGameAtTheEndAndAppendsTheNextOne) {
                            MoveOf(BN, "b8", "c6"), MoveOf(WB, "f1", "c4"), MoveOf(BN, "g8", "f6"),
                            MoveOf(WQ, "h5", "f7", MOVE_CHECKMATE)})
     writer.AddMove(move);
-  EXPECT_EQ(ReadAll(file), "");  // nothing is written before the game ends
+  EXPECT_EQ(directory.Read("games.pgn"), "");  // nothing is written before the game ends
   EXPECT_TRUE(writer.Finish());
   const std::string first =
       "[Event \" Casual Game\" ]\n[Site \" \" ]\n[Date \" 2010.03.07\" ]\n"
       "[Round \"  3\" ]\n[White \" Whity\" ]\n[Black \" Blacky\" ]\n[Result \" 1-0\" ]\n\n"
       "  1.  e2e4  e7e5   2.  Qd1h5  Nb8c6   3.  Bf1c4  Ng8f6   4.  Qh5f7  1-0\n\n";
-  EXPECT_EQ(ReadAll(file), first);
+  EXPECT_EQ(directory.Read("games.pgn"), first);
   // The log is closed once the game is written.
   EXPECT_FALSE(writer.IsOpen());
   EXPECT_FALSE(writer.Finish());
@@ -94,7 +79,7 @@ TEST(PGNWriterTest, WritesTheWholeGameAtTheEndAndAppendsTheNextOne) {
   next.AddMove(MoveOf(BK, "e8", "e8", MOVE_RESIGN));
   ASSERT_TRUE(next.Finish());
   EXPECT_EQ(
-      ReadAll(file),
+      directory.Read("games.pgn"),
       first +
           "[Event \" Casual Game\" ]\n[Site \" \" ]\n[Date \" 987.01.02\" ]\n[Round \"  21\" ]\n"
           "[White \" White Player\" ]\n[Black \" Black Player\" ]\n[Result \" 1-0\" ]\n\n"
@@ -113,120 +98,45 @@ TEST(PGNWriterTest, WritesTheWholeGameAtTheEndAndAppendsTheNextOne) {
   EXPECT_EQ(none.LogFileName(), "");
 }
 
-// The last of `plies` records has the kind given; an odd count makes it White's. White mated
-// and Black resigned in the games above.
-TEST(PGNWriterTest, ResultFollowsTheFinalRecordAndTheSideThatMadeIt) {
-  for (const auto& [plies, kind, result] : {std::tuple{2, MOVE_CHECKMATE, "0-1"},
-                                            {1, MOVE_RESIGN, "0-1"},
-                                            {2, MOVE_STALEMATE, "1/2-1/2"},
-                                            {3, MOVE_CAPTURE | PROMOTE_QUEEN, "*"}}) {
-    PGNWriter writer;
-    for (int ply = 1; ply < plies; ++ply) writer.AddMove(MoveOf(WP, "a2", "a3"));
-    writer.AddMove(MoveOf(WP, "b7", "a8", kind));
-    EXPECT_EQ(writer.resultText, result) << plies << " plies, last of kind " << kind;
-    EXPECT_EQ(writer.roundTag, plies / 2);
-  }
-}
-
-// A record that starts from a set-up position names it in the standard tags, numbers the moves
-// from the position's move number and gives the result to the side that really won.
-TEST(PGNWriterTest, ARecordFromASetUpPositionTakeBackAndAnOutsideResult) {
-  TemporaryDirectory directory;
-  const std::string file = (directory.Path() / "games.pgn").string();
-  const std::string tags =
-      "[Event \" Casual Game\" ]\n[Site \" \" ]\n[Date \" 2010.03.07\" ]\n[Round \"  %\" ]\n"
-      "[White \" White Player\" ]\n[Black \" Black Player\" ]\n[Result \" ";
-  const auto expected = [&](const char* round, const std::string& rest) {
-    std::string text = tags;
-    text.replace(text.find('%'), 1, round);
-    return text + rest;
-  };
-
-  const char* fool = "rnbqkbnr/pppp1ppp/8/4p3/6P1/5P2/PPPPP2P/RNBQKBNR b KQkq - 0 2";
-  PGNWriter writer;
-  writer.date = Date{2010, 3, 7};
-  ASSERT_TRUE(writer.Open(file));
-  writer.AddMove(MoveOf(WP, "e2", "e4"));  // the record restarts below
-  writer.StartFrom(FromFen(fool));
-  EXPECT_EQ(writer.MoveCount(), 0);
-  EXPECT_FALSE(writer.RemoveLastMove());
-  writer.AddMove(MoveOf(BQ, "d8", "h4", MOVE_CHECKMATE));
-  EXPECT_EQ(writer.resultText, "0-1");
-  // Taken back, the game goes on; White's reply is numbered 3.
-  EXPECT_TRUE(writer.RemoveLastMove());
-  EXPECT_EQ(writer.resultText, "*");
-  writer.AddMove(MoveOf(BQ, "d8", "e7"));
-  writer.AddMove(MoveOf(WK, "e1", "f2", MOVE_RESIGN));
-  EXPECT_EQ(writer.MoveCount(), 2);
-  EXPECT_EQ(writer.resultText, "0-1");
-  ASSERT_TRUE(writer.Finish());
-  const std::string first = expected("1", std::string("0-1\" ]\n[SetUp \"1\"]\n[FEN \"") + fool +
-                                              "\"]\n\n  2. ...  Qd8e7   3.    0-1\n\n");
-  EXPECT_EQ(ReadAll(file), first);
-
-  // Back at the initial position the record is the plain one; a result can come from outside.
-  PGNWriter next;
-  next.date = Date{2010, 3, 7};
-  ASSERT_TRUE(next.Open(file));
-  next.StartFrom(FromFen("4k3/8/8/8/8/8/8/4K3 w - - 0 1"));
-  next.StartFrom(Board());
-  next.AddMove(MoveOf(WP, "e2", "e4"));
-  next.SetResult("1/2-1/2");
-  ASSERT_TRUE(next.Finish());
-  EXPECT_EQ(ReadAll(file), first + expected("0", "1/2-1/2\" ]\n\n  1.  e2e4  1/2-1/2\n\n"));
-}
-
-struct LoggedGame {
-  const char* fen;  // empty: the initial position
-  std::vector<const char*> moves;
-  int takeBack = 0;  // plies taken back after the moves
-  std::vector<const char*> thenMoves;
-};
-
 // Every move kind, a take-back, a set-up game, a resignation and a mate by promotion, logged
 // by the program's own writer, come back move for move from the export, which any PGN reader
 // (here the program's own) reads; createbook reads the log itself.
 TEST(PgnExport, TheLogRoundTripsThroughStandardPgn) {
-  const std::vector<LoggedGame> games = {
-      {"", {"e2e4", "g8f6", "e4e5", "d7d5", "e5d6", "e7d6", "g1f3", "f8e7", "f1e2", "e8g8"}, 0, {}},
-      {"",
-       {"d2d4", "d7d5", "b1c3", "b8c6", "c1f4", "c8f5", "d1d2", "d8d7", "e1c1", "e8c8", "a2a3"},
-       0,
-       {}},
-      {"8/P6k/8/8/8/8/6K1/8 w - - 0 40", {"a7a8n", "h7g6"}, 0, {}},
-      {"", {"e2e4", "e7e5", "g1f3", "b8c6"}, 2, {"f1c4", "f8c5"}},
-      {"k7/2P5/1K6/8/8/8/8/8 w - - 0 1", {"c7c8q"}, 0, {}},
-  };
+  // A game as played: coordinate moves, "-" a ply taken back; a game that goes on is resigned.
+  const std::pair<const char*, const char*> games[] = {
+      {"", "e2e4 g8f6 e4e5 d7d5 e5d6 e7d6 g1f3 f8e7 f1e2 e8g8"},
+      {"", "d2d4 d7d5 b1c3 b8c6 c1f4 c8f5 d1d2 d8d7 e1c1 e8c8 a2a3"},
+      {"8/P6k/8/8/8/8/6K1/8 w - - 0 40", "a7a8n h7g6"},
+      {"", "e2e4 e7e5 g1f3 b8c6 - - f1c4 f8c5"},
+      {"k7/2P5/1K6/8/8/8/8/8 w - - 0 1", "c7c8q"}};
   TemporaryDirectory directory;
-  const std::string log = (directory.Path() / "games.pgn").string();
   std::vector<std::vector<std::string>> expected;
-  for (const LoggedGame& game : games) {
+  for (const auto& [fen, moves] : games) {
     GameRecord record;
-    record.Restart(*game.fen ? FromFen(game.fen) : Board());
+    record.Restart(*fen ? FromFen(fen) : Board());
     std::vector<std::string> played;
-    const auto play = [&](const char* text) {
+    std::istringstream words(moves);
+    for (std::string text; words >> text;) {
+      if (text == "-") {
+        record.TakeBack(1);
+        played.pop_back();
+        continue;
+      }
       Move move;
       ASSERT_TRUE(FindCoordinateMove(record.Position(), text, move)) << text;
+      Board after = record.Position();
+      PlayMove(after, move);
       // The computer's mating move is recorded as the end of the game.
-      if (StandingOf([&] {
-            Board after = record.Position();
-            PlayMove(after, move);
-            return after;
-          }()) == Standing::CHECKMATE)
-        move.flags = MOVE_CHECKMATE | move.Promotion();
+      if (StandingOf(after) == Standing::CHECKMATE) move.flags = MOVE_CHECKMATE | move.Promotion();
       record.Play(move);
       played.push_back(text);
-    };
-    for (const char* text : game.moves) play(text);
-    record.TakeBack(game.takeBack);
-    played.resize(played.size() - static_cast<std::size_t>(game.takeBack));
-    for (const char* text : game.thenMoves) play(text);
+    }
     Move resign;
     resign.piece = WK + record.Position().sideToMove;
     resign.flags = MOVE_RESIGN;
     if (StandingOf(record.Position()) == Standing::PLAY_ON) record.Play(resign);
     PGNWriter writer;
-    ASSERT_TRUE(writer.Open(log));
+    ASSERT_TRUE(writer.Open((directory.Path() / "games.pgn").string()));
     record.WriteInto(writer);
     ASSERT_TRUE(writer.Finish());
     expected.push_back(played);
@@ -234,13 +144,10 @@ TEST(PgnExport, TheLogRoundTripsThroughStandardPgn) {
 
   const ProgramRun run = RunProgram(directory, {VELMORA_BINARY, "pgn", "games.pgn"});
   ASSERT_EQ(run.status, 0) << run.output;
-  EXPECT_NE(run.output.find("[White \"White Player\"]\n"), std::string::npos) << run.output;
-  EXPECT_NE(run.output.find("5. Be2 O-O 0-1\n"), std::string::npos) << run.output;
-  EXPECT_NE(run.output.find("5. O-O-O O-O-O 6. a3 1-0\n"), std::string::npos) << run.output;
-  EXPECT_NE(run.output.find("[SetUp \"1\"]\n[FEN \"8/P6k/8/8/8/8/6K1/8 w - - 0 40\"]\n\n40. a8=N"),
-            std::string::npos)
-      << run.output;
-  EXPECT_NE(run.output.find("1. c8=Q# 1-0\n"), std::string::npos) << run.output;
+  for (const char* text :
+       {"[White \"White Player\"]\n", "5. Be2 O-O 0-1\n", "5. O-O-O O-O-O 6. a3 1-0\n",
+        "1. c8=Q# 1-0\n", "[SetUp \"1\"]\n[FEN \"8/P6k/8/8/8/8/6K1/8 w - - 0 40\"]\n\n40. a8=N"})
+    EXPECT_NE(run.output.find(text), std::string::npos) << text << "\n" << run.output;
   std::istringstream exported(run.output);
   PGNParser reader(exported);
   for (const std::vector<std::string>& moves : expected) {
@@ -268,13 +175,10 @@ TEST(PgnExport, AnUnreadableGameIsNamedAndTheOthersWritten) {
   const ProgramRun run = RunProgram(directory, {VELMORA_BINARY, "pgn", "mixed.pgn", "missing.pgn"},
                                     "", ChildProcess::Errors::WITH_OUTPUT);
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.output.find("velmora pgn: mixed.pgn, game 1, ply 3 cannot be read: "),
-            std::string::npos)
-      << run.output;
-  EXPECT_NE(run.output.find("[Event \"b\"]"), std::string::npos);
-  EXPECT_NE(run.output.find("1. d4 d5 *\n"), std::string::npos);
-  EXPECT_NE(run.output.find("velmora pgn: mixed.pgn, game 3: bad FEN: "), std::string::npos);
-  EXPECT_NE(run.output.find("velmora pgn: can't open missing.pgn"), std::string::npos);
+  for (const char* text :
+       {"velmora pgn: mixed.pgn, game 1, ply 3 cannot be read: ", "[Event \"b\"]", "1. d4 d5 *\n",
+        "velmora pgn: mixed.pgn, game 3: bad FEN: ", "velmora pgn: can't open missing.pgn"})
+    EXPECT_NE(run.output.find(text), std::string::npos) << text << "\n" << run.output;
 }
 
 }  // namespace

@@ -90,10 +90,9 @@ TEST(OpeningBook, OutcomesAreCountedPerMoveAndLostGamesLeaveNoTrace) {
   for (int i = 0; i < 20; ++i) EXPECT_EQ(CoordinateText(*foreign.Probe(start).move), "d2d4");
 }
 
-// The bytes of a record, every field distinct: what is read is written again byte for byte,
-// and positions of both signs of key and both sides answer as before. The report of a probe
-// names the place of the chosen candidate: the second of three is 2/3.
-TEST(OpeningBook, RecordsRoundTripAndTheReportOfTheChosenCandidate) {
+// The bytes of an empty book and of a record whose every field is distinct: what is read is
+// written again byte for byte.
+TEST(OpeningBook, RecordsRoundTrip) {
   TemporaryDirectory directory;
   ConsoleCapture console;
   const std::string file = (directory.Path() / "book.bin").string();
@@ -109,42 +108,11 @@ TEST(OpeningBook, RecordsRoundTripAndTheReportOfTheChosenCandidate) {
   OpeningBook book;
   for (int outcome : {OUTCOME_GOOD, OUTCOME_GOOD, OUTCOME_NEUTRAL, OUTCOME_NEUTRAL})
     book.AddMove(move, 5, 0x0A0B0C0D, outcome, BLACK);
-  const auto moves = {"e2e4", "e7e5", "g1f3", "b8c6", "f1b5", "a7a6", "b5a4", "g8f6"};
-  Board board;
-  int negative = 0;
-  for (const char* text : moves) {
-    Enter(book, board, text, OUTCOME_NEUTRAL);
-    negative += board.HashKey() < 0;
-    Play(board, {text});
-  }
-  EXPECT_GT(negative, 0);
   ASSERT_TRUE(book.Save(file, error));
   const std::string image = directory.Read("book.bin");
-  EXPECT_EQ(image.size(), 2052u + 9 * 45);
-  EXPECT_NE(image.find(Record(2, 2, 0x0A0B0C0D, move)), std::string::npos);
+  EXPECT_EQ(image, Image({}, {{5, Record(2, 2, 0x0A0B0C0D, move)}}));
   ASSERT_TRUE(ReadOpeningBook(file)->Save(file, error));  // read, then written again
   EXPECT_EQ(directory.Read("book.bin"), image);
-  board = Board();
-  for (const char* text : moves) {
-    const BookChoice answer = ReadOpeningBook(file)->Probe(board);
-    ASSERT_TRUE(answer.move) << text;
-    EXPECT_EQ(*answer.move, GeneratedMove(board, text));
-    Play(board, {text});
-  }
-
-  OpeningBook three;
-  const char* candidates[] = {"e2e4", "d2d4", "g1f3"};
-  for (const char* text : candidates) Enter(three, Board(), text, OUTCOME_NEUTRAL);
-  std::srand(7);
-  int secondChosen = 0;
-  for (int i = 0; i < 60; ++i) {
-    const BookChoice probe = three.Probe(Board());
-    const std::string chosen = CoordinateText(*probe.move);
-    const int place = chosen == candidates[0] ? 1 : chosen == candidates[1] ? 2 : 3;
-    EXPECT_EQ(Summary(probe), std::tuple(true, place, 3));
-    secondChosen += place == 2;
-  }
-  EXPECT_GT(secondChosen, 0);
 }
 
 // A file cut short, with a table of another size, with records whose move fields lie outside

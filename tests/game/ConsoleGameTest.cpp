@@ -4,8 +4,10 @@
 
 #include <filesystem>
 #include <tuple>
+#include <vector>
 
 #include "support/ChildProcess.h"
+#include "support/ConsoleCapture.h"
 
 namespace {
 
@@ -81,67 +83,62 @@ TEST(ConsoleGame, ResigningAtOnceLogsNothing) {
   EXPECT_NE(log.find("[White \" Whity\" ]\n[Black \" Blacky\" ]\n"), std::string::npos);
 }
 
-TEST(ConsoleGame, StartsFromATextBoardWithBlackToMove) {
+// The modes of the program, run from a folder with two position files: what they say (the
+// fragments, '@' between them, as in ExpectFragments) and their exit status. A first argument
+// that names no mode is refused before the program starts anything: a mistyped engine mode
+// must not become a console game waiting for moves.
+TEST(ConsoleGame, TheModes) {
+  const std::string unknown =
+      "'; the modes are: black load pgn xboard uci createbook --help -h --version (none: a "
+      "console game as White)\n";
+  const struct {
+    std::vector<std::string> arguments;
+    std::string typed, said;
+    int status;
+  } runs[] = {
+      // Black mates at once from the text position.
+      {{"load", "fool.txt"},
+       "",
+       "\nLoaded Board from file \"fool.txt\".\nMaxSearchNodes@NEXT MOVE( 1 ): BLACK\n@"
+       "Blacky selects move: BQ - d8h4\nCHECKMATE - Player wins.\n",
+       0},
+      // Without a file name the game starts from the initial position.
+      {{"load"}, "quit\n", "8 BR | BN | BB | BQ | BK | BB | BN | BR 8", 0},
+      // White's move is answered at once by the computer's mate; nothing else needs thinking.
+      {{"load", "start.txt"}, "back\nsave g1\ng2g4\n", "Nervous ? Tired ?? Stupid ???\n", 0},
+      {{"--help"}, "", "Usage: velmora [MODE]@velmora uci ", 0},
+      {{"-h"}, "", "Usage: velmora [MODE]@velmora uci ", 0},
+      {{"--version"}, "", "Velmora 1.", 0},
+      {{"xbaord"}, "e2e4\n", "velmora: unknown mode 'xbaord" + unknown, 2},
+      {{"Xboard"}, "e2e4\n", "velmora: unknown mode 'Xboard" + unknown, 2},
+      {{"white"}, "e2e4\n", "velmora: unknown mode 'white" + unknown, 2},
+      {{""}, "e2e4\n", "velmora: unknown mode '" + unknown, 2},
+  };
   TemporaryDirectory directory;
-  directory.Write(
-      "fool.txt",
-      "# Black mates at once\nwk e1\nwq d1\nwb f1\nwp e2\nwp f3\nwp g4\nwp h2\nwp d2\nwn g1\n"
-      "bk e8\nbq d8\nbp e5\n?b\n");
-  const ProgramRun run = RunProgram(directory, {VELMORA_BINARY, "load", "fool.txt"});
-  EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.output.find("\nLoaded Board from file \"fool.txt\".\nMaxSearchNodes"),
-            std::string::npos)
-      << run.output;
-  EXPECT_NE(run.output.find("NEXT MOVE( 1 ): BLACK\n"), std::string::npos);
-  EXPECT_NE(run.output.find("Blacky selects move: BQ - d8h4\nCHECKMATE - Player wins.\n"),
-            std::string::npos);
-
-  // Without a file name the game starts from the initial position.
-  const ProgramRun plain = RunProgram(directory, {VELMORA_BINARY, "load"}, "quit\n");
-  EXPECT_EQ(plain.status, 0);
-  EXPECT_NE(plain.output.find("8 BR | BN | BB | BQ | BK | BB | BN | BR 8"), std::string::npos);
-}
-
-TEST(ConsoleGame, TakeBackAndSaveThroughTheRealProgram) {
-  TemporaryDirectory directory;
-  // White's move is answered at once by the computer's mate; nothing else needs thinking.
-  directory.Write(
-      "start.txt",
-      "wk e1\nwq d1\nwb f1\nwp e2\nwp f3\nwp h2\nwp d2\nwp g2\nwn g1\nbk e8\nbq d8\nbp e5\n?w\n");
-  const ProgramRun run =
-      RunProgram(directory, {VELMORA_BINARY, "load", "start.txt"}, "back\nsave g1\ng2g4\n");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.output.find("Nervous ? Tired ?? Stupid ???\n"), std::string::npos);
+  directory.Write("fool.txt",
+                  "# Black mates at once\nwk e1\nwq d1\nwb f1\nwp e2\nwp f3\nwp g4\nwp h2\nwp d2\n"
+                  "wn g1\nbk e8\nbq d8\nbp e5\n?b\n");
+  directory.Write("start.txt",
+                  "wk e1\nwq d1\nwb f1\nwp e2\nwp f3\nwp h2\nwp d2\nwp g2\nwn g1\nbk e8\nbq d8\n"
+                  "bp e5\n?w\n");
+  for (const auto& [arguments, typed, said, status] : runs) {
+    std::vector<std::string> command = {VELMORA_BINARY};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    TemporaryDirectory empty;
+    const bool refused = status == 2;
+    const ProgramRun run =
+        RunProgram(refused ? empty : directory, command, typed, ChildProcess::Errors::WITH_OUTPUT);
+    EXPECT_EQ(run.status, status) << command[1];
+    ExpectFragments(run.output, said);
+    // A refusal says nothing else, and not even a file is written.
+    EXPECT_TRUE(!refused || (run.output == said && std::filesystem::is_empty(empty.Path())))
+        << run.output;
+  }
   EXPECT_EQ(std::filesystem::file_size(directory.Path() / "g1"), 180u);
   EXPECT_EQ(std::filesystem::file_size(directory.Path() / "LastMove.bin"), 180u);
   EXPECT_NE(directory.Read("games.pgn").find("  1.  g2g4  Qd8h4  0-1\n\n"), std::string::npos);
-}
 
-// A first argument that names no mode is refused with the list of modes, before the program
-// starts anything: a mistyped engine mode must not become a console game waiting for moves.
-TEST(ConsoleGame, AnUnknownModeIsRefused) {
-  for (const char* mode : {"xbaord", "Xboard", "white", "-x", ""}) {
-    TemporaryDirectory directory;
-    const ProgramRun run =
-        RunProgram(directory, {VELMORA_BINARY, mode}, "e2e4\n", ChildProcess::Errors::WITH_OUTPUT);
-    EXPECT_EQ(run.status, 2) << mode;
-    EXPECT_EQ(run.output, "velmora: unknown mode '" + std::string(mode) +
-                              "'; the modes are: black load pgn xboard uci createbook --help -h "
-                              "--version (none: a console game as White)\n");
-    EXPECT_TRUE(std::filesystem::is_empty(directory.Path())) << mode;
-  }
-}
-
-// The usage and the version, and the book of an installed program found from any folder.
-TEST(ConsoleGame, HelpVersionAndTheInstalledBook) {
-  TemporaryDirectory directory;
-  const ProgramRun help = RunProgram(directory, {VELMORA_BINARY, "--help"});
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.output.find("velmora uci "), std::string::npos);
-  EXPECT_EQ(RunProgram(directory, {VELMORA_BINARY, "-h"}).output, help.output);
-  const ProgramRun version = RunProgram(directory, {VELMORA_BINARY, "--version"});
-  EXPECT_TRUE(version.output.starts_with("Velmora ")) << version.output;
-
+  // The book of an installed program is found from any folder.
   std::filesystem::create_directories(directory.Path() / "bin");
   std::filesystem::create_directories(directory.Path() / "share/velmora");
   std::filesystem::copy_file(VELMORA_BINARY, directory.Path() / "bin/velmora");

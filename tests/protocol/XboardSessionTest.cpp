@@ -9,6 +9,7 @@
 
 #include "board/Fen.h"
 #include "board/MoveList.h"
+#include "book/PGNParser.h"
 #include "protocol/EngineProcess.h"
 #include "protocol/XboardSession.h"
 
@@ -38,18 +39,8 @@ struct Xboard : EngineProcess {
     session.Send("new\nlevel 40 0:10 0\npost\nhard\nping 1\nforce");
     EXPECT_EQ(session.ReadLine(), "pong 1");
   }
-  // The engine's move or resignation; the thinking lines before it are kept.
-  std::string NextMove() { return Until(IsMoveOrResign); }
-  static bool IsMoveOrResign(const std::string& line) {
-    return line.starts_with("move ") || line == "resign";
-  }
-  std::string Until(bool (*wanted)(const std::string&)) {
-    std::string line = session.ReadLine();
-    for (; !wanted(line) && line != "<timeout>" && line != "<end>"; line = session.ReadLine())
-      if (IsReport(line)) reports.push_back(line);
-    return line;
-  }
-  using EngineProcess::Until;
+  // The engine's move; the thinking lines before it are kept.
+  std::string NextMove() { return Until("move "); }
   // Quits; the game log.
   std::string Log() {
     EXPECT_EQ(Quit(), 0);
@@ -193,14 +184,15 @@ TEST(XboardSession, ThinkingLineLayout) {
 // log holds exactly the moves played, never the guess.
 TEST(XboardSession, PonderingOnTheExpectedReplyAndOnAnyOther) {
   Xboard engine;
-  TemporaryDirectory directory;
-  EngineSession replay((directory.Path() / "games.pgn").string());  // the game as played
+  EngineSession replay("");  // the game as played
   std::string error;
   replay.SetUp(MIDDLEGAME, error);
-  const auto play = [&replay](const std::string& text) {
+  std::vector<std::string> played;
+  const auto play = [&](const std::string& text) {
     Move move;
     ASSERT_TRUE(replay.FindMove(text, move)) << text;
     replay.Play(move);
+    played.push_back(text);
   };
   // A legal move other than any of `others`.
   const auto moveOtherThan = [&replay](const std::vector<std::string>& others) {
@@ -209,7 +201,6 @@ TEST(XboardSession, PonderingOnTheExpectedReplyAndOnAnyOther) {
         return CoordinateText(move);
     return std::string();
   };
-  engine.session.Send("new\nhard\npost\nlevel 40 0:10 0\nsetboard " + MIDDLEGAME);
   // The front end's move as xboard sends it, and the engine's answer.
   const auto exchange = [&](const std::string& reply) {
     play(reply);
@@ -218,25 +209,21 @@ TEST(XboardSession, PonderingOnTheExpectedReplyAndOnAnyOther) {
     ASSERT_TRUE(move.starts_with("move ")) << move;
     play(move.substr(5));
   };
+  engine.session.Send("new\nhard\npost\nlevel 40 0:10 0\nsetboard " + MIDDLEGAME);
   exchange("a2a3");
   const std::vector<std::string> expected = Variation(engine.reports.back());
   ASSERT_GE(expected.size(), 2u) << engine.reports.back();
   // Pondering shows its thinking before the reply comes; the reply arrives at depth 3.
-  std::vector<std::string> thinking = {engine.session.ReadLine()};
-  while (IsReport(thinking.back()) && std::stoi(Field(thinking.back(), 0)) < 3)
-    thinking.push_back(engine.session.ReadLine());
-  ASSERT_TRUE(IsReport(thinking.back())) << thinking.back();
   engine.reports.clear();
+  while (engine.reports.empty() || ReportDepth(engine.reports.back()) < 3) engine.Until("");
+  ASSERT_TRUE(IsReport(engine.reports.back())) << engine.reports.back();
   exchange(expected[1]);
-  thinking.insert(thinking.end(), engine.reports.begin(), engine.reports.end());
-  for (std::size_t i = 1; i < thinking.size(); ++i)
-    EXPECT_LE(std::stoi(Field(thinking[i - 1], 0)), std::stoi(Field(thinking[i], 0)))
-        << thinking[i];
-
-  // Another reply than any the variations expected.
   std::vector<std::string> guesses;
-  for (const std::string& line : thinking)
-    if (Variation(line).size() > 1) guesses.push_back(Variation(line)[1]);
+  for (std::size_t i = 0; i < engine.reports.size(); ++i) {
+    EXPECT_LE(ReportDepth(engine.reports[i > 0 ? i - 1 : 0]), ReportDepth(engine.reports[i]));
+    if (Variation(engine.reports[i]).size() > 1) guesses.push_back(Variation(engine.reports[i])[1]);
+  }
+  // Another reply than any the variations expected.
   EXPECT_TRUE(IsReport(engine.session.ReadLine()));
   exchange(moveOtherThan(guesses));
   // Pondering ends with "easy": after the next move nothing more is thought.
@@ -248,13 +235,13 @@ TEST(XboardSession, PonderingOnTheExpectedReplyAndOnAnyOther) {
   engine.session.Send("hard");
   exchange(moveOtherThan({}));
   EXPECT_TRUE(IsReport(engine.session.ReadLine()));
-  const std::string log = engine.Log();
-  replay.whiteName = "Winboard - Human";
-  replay.blackName = "Velmora";
-  replay.WriteRecord();
-  const std::string expectedLog = directory.Read("games.pgn");
-  ASSERT_NE(log.find("[FEN"), std::string::npos) << log;
-  EXPECT_EQ(log.substr(log.find("[FEN")), expectedLog.substr(expectedLog.find("[FEN")));
+  std::istringstream log(engine.Log());
+  PGNParser reader(log);
+  ASSERT_TRUE(reader.getNextMatch());
+  std::vector<std::string> logged;
+  const Move* move = nullptr;
+  for (int outcome = 0; reader.getNextMove(move, outcome);) logged.push_back(CoordinateText(*move));
+  EXPECT_EQ(logged, played);
 }
 
 // After a move that repeats a position for the third time the engine, when it plays a side,

@@ -23,8 +23,6 @@ class ChildProcess {
   // Where the program's standard error goes: into the file stderr.txt of its directory, or
   // into its standard output.
   enum class Errors { TO_FILE, WITH_OUTPUT };
-  // What Wait answers for a program that has not ended a minute after its output did.
-  static constexpr int NOT_ENDED = -1000;
 
   // Runs arguments[0] with the rest as its arguments. The files it writes cannot grow beyond
   // `fileSizeLimit` bytes: a write beyond fails, and SIGXFSZ ends a program that does not guard
@@ -88,7 +86,7 @@ class ChildProcess {
   void Signal(int signal) const { kill(pid_, signal); }
 
   // The output up to and including the first `text` not read yet; without it, all that comes
-  // until the output ends or nothing more comes for a minute.
+  // until the output ends or nothing more comes for a minute (all of it, once Wait is done).
   std::string ReadThrough(const std::string& text) {
     std::size_t at;
     while ((at = buffer_.find(text)) == std::string::npos)
@@ -96,11 +94,6 @@ class ChildProcess {
     std::string head = buffer_.substr(0, at + text.size());
     buffer_.erase(0, at + text.size());
     return head;
-  }
-  std::string ReadAll() {
-    while (Fill()) {
-    }
-    return std::exchange(buffer_, std::string());
   }
   // The next line, without its end; "<end>" at the end of the output, "<timeout>" after a
   // minute without a line.
@@ -112,23 +105,16 @@ class ChildProcess {
       return out_ < 0 ? "<end>" : "<timeout>";
     return line;
   }
-  // Reads lines until one starts with `prefix`; that line, or "<timeout>" / "<end>".
-  std::string ReadUntil(const std::string& prefix) {
-    std::string line = ReadLine();
-    while (!line.starts_with(prefix) && line != "<timeout>" && line != "<end>") line = ReadLine();
-    return line;
-  }
-
   // How the program ended, once its output has (its input is closed first unless asked to
-  // stay open): the exit status, -N when signal N ended it, or NOT_ENDED.
+  // stay open): the exit status, -N when signal N ended it, or -1000 when it has not ended a
+  // minute after its output (which stays to be read).
   int Wait(bool closeInput = true) {
     if (closeInput) CloseInput();
     while (Fill()) {
     }
-    if (out_ >= 0) return NOT_ENDED;  // the output goes on
     int status = 0;
     for (int waited = 0; waitpid(pid_, &status, WNOHANG) != pid_; waited += 10) {
-      if (waited > 60000) return NOT_ENDED;
+      if (out_ >= 0 || waited > 60000) return -1000;  // it has not ended
       usleep(10000);
     }
     ended_ = true;
@@ -171,9 +157,6 @@ inline ProgramRun RunProgram(const TemporaryDirectory& directory,
                              rlim_t fileSizeLimit = RLIM_INFINITY) {
   ChildProcess child(directory.Path(), std::move(arguments), errors, fileSizeLimit);
   child.Write(input);
-  child.CloseInput();
-  ProgramRun run;
-  run.output = child.ReadAll();
-  run.status = child.Wait();
-  return run;
+  const int status = child.Wait();
+  return {child.ReadThrough(std::string(1, '\0')), status};
 }
