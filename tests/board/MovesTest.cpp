@@ -6,13 +6,10 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <string>
 #include <tuple>
 #include <utility>
-#include <vector>
 
 #include "board/Attacks.h"
-#include "board/Rules.h"
 #include "support/TestBoards.h"
 
 namespace {

@@ -2,14 +2,10 @@
 // and the console's text of a move, and standard algebraic notation.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <tuple>
-#include <utility>
-#include <vector>
 
 #include "board/Coordinates.h"
 #include "board/Move.h"
-#include "board/Rules.h"
 #include "board/San.h"
 #include "support/ConsoleCapture.h"
 #include "support/TestBoards.h"

@@ -4,13 +4,9 @@
 #include <algorithm>
 #include <cstring>
 #include <iostream>
-#include <string>
 #include <tuple>
-#include <vector>
 
-#include "board/Board.h"
 #include "board/BoardText.h"
-#include "board/Fen.h"
 #include "console/Console.h"
 #include "support/ConsoleCapture.h"
 #include "support/TemporaryDirectory.h"

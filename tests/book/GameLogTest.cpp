@@ -3,16 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
-#include <string>
 #include <tuple>
-#include <vector>
 
-#include "board/Rules.h"
 #include "book/GameRecord.h"
 #include "book/PGNParser.h"
 #include "book/PGNWriter.h"
 #include "support/ChildProcess.h"
-#include "support/TemporaryDirectory.h"
 #include "support/TestBoards.h"
 
 namespace {

@@ -1,13 +1,20 @@
-// The real program, run in a fresh directory with scripted standard input.
+// The real program as a person runs it at the console, in a fresh directory with scripted
+// standard input: its modes, signals, and its files, which it writes whole or leaves as they were
+// and reads only when they are regular files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <filesystem>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <tuple>
-#include <vector>
 
 #include "support/ChildProcess.h"
 #include "support/ConsoleCapture.h"
+#include "support/TestBoards.h"
 
 namespace {
 
@@ -146,6 +153,215 @@ TEST(ConsoleGame, TheModes) {
                              directory.Path() / "share/velmora/openingbook.bin");
   const ProgramRun run = RunProgram(directory, {directory.Path() / "bin/velmora"}, "quit\n");
   EXPECT_NE(run.output.find("\nOpeningsBook = "), std::string::npos) << run.output;
+}
+
+// A log that holds one game already, which must survive every failed append byte for byte.
+const std::string OLD_LOG =
+    "[Event \" Casual Game\" ]\n[Site \" \" ]\n[Date \" 2010.03.07\" ]\n[Round \"  1\" ]\n"
+    "[White \" Whity\" ]\n[Black \" Blacky\" ]\n[Result \" 0-1\" ]\n\n"
+    "  1.  e2e4  e7e5   2.    0-1\n\n";
+
+// The console game run in the directory with `input` on standard input and the size of the
+// files it writes limited to `limit` bytes: SIGXFSZ ends it if it does not guard its writes.
+// Standard output and standard error.
+ProgramRun RunWithFileSizeLimit(const TemporaryDirectory& directory, const std::string& input,
+                                rlim_t limit) {
+  return RunProgram(directory, {VELMORA_BINARY}, input, ChildProcess::Errors::WITH_OUTPUT, limit);
+}
+
+// A FIFO that nobody writes into: a program that opened it for reading would wait for a writer
+// for ever. While the guard lives, a thread opens and closes the FIFO from both ends again and
+// again, so that such a program meets an empty file (or a reader that is gone) and ends; the
+// test then fails by what the program says, instead of hanging. A program that leaves the FIFO
+// alone never notices the guard. `readersMet` counts the times someone had it open for reading.
+class FifoGuard {
+ public:
+  explicit FifoGuard(const std::filesystem::path& fifo)
+      : name_(fifo.string()), thread_([this] {
+          while (!stop_) {
+            if (const int reader = open(name_.c_str(), O_RDONLY | O_NONBLOCK); reader >= 0)
+              close(reader);
+            if (const int writer = open(name_.c_str(), O_WRONLY | O_NONBLOCK); writer >= 0) {
+              close(writer);
+              ++readersMet;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+          }
+        }) {}
+  ~FifoGuard() {
+    stop_ = true;
+    thread_.join();
+  }
+  FifoGuard(const FifoGuard&) = delete;
+  FifoGuard& operator=(const FifoGuard&) = delete;
+
+  std::atomic<int> readersMet{0};
+
+ private:
+  std::string name_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+// A record that does not fit under a file-size limit leaves the log as it was, byte for byte;
+// the console game says so on the console and on standard error and claims no success, and an
+// engine says so on standard error. Without the limit the same game is appended whole.
+TEST(Files, ARecordThatCannotBeWrittenWholeLeavesTheLogAsItWas) {
+  TemporaryDirectory directory;
+  // Old games enough that the engine's other files stay below the limit.
+  std::string old;
+  for (int game = 0; game < 60; ++game) old += OLD_LOG;
+  directory.Write("games.pgn", old);
+  const ProgramRun limited = RunWithFileSizeLimit(directory, "e2e4\nquit\n", old.size() + 60);
+  EXPECT_EQ(limited.status, 0) << limited.output;
+  const std::string error =
+      "Can't write the game to logfile 'games.pgn' (File too large)! The log is left as it was.\n";
+  const auto first = limited.output.find(error);
+  ASSERT_NE(first, std::string::npos) << limited.output;
+  EXPECT_NE(limited.output.find(error, first + 1), std::string::npos) << limited.output;
+  EXPECT_EQ(limited.output.find("Game-Log written"), std::string::npos);
+  EXPECT_EQ(directory.Read("games.pgn"), old);
+  const ProgramRun engine = RunProgram(directory, {VELMORA_BINARY, "xboard"},
+                                       "xboard\nnew\nforce\nusermove e2e4\nusermove e7e5\nquit\n",
+                                       ChildProcess::Errors::TO_FILE, old.size() + 60);
+  EXPECT_EQ(engine.status, 0);
+  EXPECT_EQ(directory.Read("stderr.txt"), error);
+  EXPECT_TRUE(directory.Read("VelmoraConsole.txt").ends_with(error));
+  EXPECT_EQ(directory.Read("games.pgn"), old);
+
+  const ProgramRun run = RunProgram(directory, {VELMORA_BINARY}, "e2e4\nquit\n");
+  EXPECT_TRUE(
+      run.output.ends_with("GAME OVER.  Thanks for playing!\n"
+                           "Game-Log written to games.pgn!\n"))
+      << run.output;
+  const std::string log = directory.Read("games.pgn");
+  EXPECT_TRUE(log.starts_with(old + "[Event \" Casual Game\" ]\n")) << log;
+  EXPECT_TRUE(log.ends_with(" 0-1\n\n")) << log;
+}
+
+// A save takes the place of the old file only when it is complete, with the old file's
+// permissions; a failed one leaves the old file and no temporary file.
+TEST(Files, ASaveReplacesTheOldFileOnlyWhenComplete) {
+  TemporaryDirectory directory;
+  const std::string old = "an old file, not a position";
+  directory.Write("g1", old);
+  namespace fs = std::filesystem;
+  fs::permissions(directory.Path() / "g1",
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const auto others = [&] {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(directory.Path()))
+      count += entry.path().filename().string().starts_with("g1.") ? 1 : 0;
+    return count;
+  };
+  // Too little room for a position file (180 bytes).
+  const ProgramRun limited = RunWithFileSizeLimit(directory, "save g1\nyes\nsave g2\nquit\n", 100);
+  EXPECT_NE(limited.output.find("already exists. Overwrite  ? ( yes / no ) Couldn't write 'g1'!\n" +
+                                PROMPT + "Couldn't write 'g2'!\n"),
+            std::string::npos)
+      << limited.output;
+  EXPECT_EQ(directory.Read("g1"), old);
+  EXPECT_FALSE(fs::exists(directory.Path() / "g2"));
+  EXPECT_EQ(others(), 0);
+
+  const ProgramRun run = RunProgram(directory, {VELMORA_BINARY}, "save g1\nyes\nload g1\nquit\n");
+  EXPECT_NE(run.output.find("\nRestored board:\n"), std::string::npos) << run.output;
+  EXPECT_EQ(fs::file_size(directory.Path() / "g1"), 180u);
+  EXPECT_EQ(fs::status(directory.Path() / "g1").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(others(), 0);
+}
+
+// A FIFO, a directory or a missing file named to `velmora load`, to `load` or to `save` is
+// answered at once with the usual message; the FIFO is never opened. A position that cannot
+// come from a game (the side that has just moved in check, a missing king) ends the program
+// unplayed too.
+TEST(Files, OnlyRegularFilesAndPlayablePositionsAreLoaded) {
+  TemporaryDirectory directory;
+  ASSERT_EQ(mkfifo((directory.Path() / "fifo").c_str(), 0600), 0);
+  std::filesystem::create_directory(directory.Path() / "dir");
+  directory.Write("check.txt", "wk e1\nbk e8\nwr e5\n?w\n");
+  directory.Write("king.txt", "bk e8\n\nbq\n");
+  FifoGuard guard(directory.Path() / "fifo");
+  const std::string missing = "'! File doesn't exist ?\n";
+  for (const auto& [name, status, end] :
+       {std::tuple{"fifo", 1, "Couldn't open 'fifo" + missing},
+        {"dir", 1, "Couldn't open 'dir" + missing},
+        {"missing", 1, "Couldn't open 'missing" + missing},
+        {"check.txt", 1,
+         std::string("Board::Load() check.txt: the side not to move is in check!\n")},
+        {"king.txt", 255,
+         std::string("Board::Load() 1 errors occured while reading king.txt!\n"
+                     "Board::Load() Der weisse Koenig fehlt!!!\n")}}) {
+    const ProgramRun run = RunProgram(directory, {VELMORA_BINARY, "load", name}, "quit\n");
+    EXPECT_EQ(run.status, status) << name;
+    EXPECT_TRUE(run.output.ends_with(end)) << run.output;
+  }
+  EXPECT_EQ(directory.Read("games.pgn"), "");
+
+  const ProgramRun run =
+      RunProgram(directory, {VELMORA_BINARY}, "load fifo\nsave fifo\nload dir\nsave dir\nquit\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.output.find(PROMPT + "Couldn't open 'fifo'! File doesn't exist ?\n" + PROMPT +
+                            "Couldn't write 'fifo'!\n" + PROMPT +
+                            "Couldn't open 'dir'! File doesn't exist ?\n" + PROMPT +
+                            "Couldn't write 'dir'!\n" + PROMPT),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(guard.readersMet, 0);
+  EXPECT_TRUE(std::filesystem::is_fifo(directory.Path() / "fifo"));
+}
+
+// Two console games in one folder share the take-back file: each takes back its own moves, and
+// a game reads the file back only while it holds what the game itself wrote.
+TEST(Files, TwoGamesInOneFolderTakeBackTheirOwnMoves) {
+  TemporaryDirectory directory;
+  std::filesystem::copy_file(VELMORA_DEFAULT_BOOK, directory.Path() / "openingbook.bin");
+  // The other game: White mates at once, from a position of its own it keeps for taking back,
+  // and the computer resigns.
+  directory.Write("mate.txt", "wk g1\nwr a1\nbk g8\nbp f7\nbp g7\nbp h7\n?w\n");
+  const auto otherGame = [&] {
+    const ProgramRun other = RunProgram(directory, {VELMORA_BINARY, "load", "mate.txt"}, "a1a8\n");
+    EXPECT_NE(other.output.find("Whity selects move: WR - a1a8\n"), std::string::npos)
+        << other.output;
+  };
+  const std::string initialPosition = "2 WP | WP | WP | WP | WP | WP | WP | WP 2";
+  const std::string otherPosition = "1    |    |    |    |    |    | WK |    1";
+  const std::string changed =
+      "The take-back file 'LastMove.bin' was changed by another game; it is not used.\n";
+
+  ChildProcess game(directory.Path(), {VELMORA_BINARY});
+  // Types a line; what the program says in answer, up to its next question.
+  const auto type = [&game](const std::string& line) {
+    game.Send(line);
+    return game.ReadThrough(PROMPT);
+  };
+  ASSERT_TRUE(game.ReadThrough(PROMPT).ends_with(PROMPT));
+  // From the game's own record, whatever the other game wrote.
+  EXPECT_NE(type("e2e4").find("Blacky selects move: "), std::string::npos);
+  otherGame();
+  std::string text = type("back");
+  EXPECT_NE(text.find("Restored board:"), std::string::npos) << text;
+  EXPECT_NE(text.find(initialPosition), std::string::npos) << text;
+  EXPECT_EQ(text.find(changed), std::string::npos) << text;
+
+  // After a load the record is empty: the take-back file the game wrote itself serves.
+  type("e2e4");
+  type("save a1");
+  EXPECT_NE(type("load a1").find("Restored board:"), std::string::npos);
+  text = type("back");
+  EXPECT_NE(text.find(initialPosition), std::string::npos) << text;
+  EXPECT_EQ(text.find(changed), std::string::npos) << text;
+
+  // Written by the other game since, it is refused, and the empty record has nothing to give.
+  type("e2e4");
+  type("save a2");
+  type("load a2");
+  otherGame();
+  text = type("back");
+  EXPECT_EQ(text, changed + "Nervous ? Tired ?? Stupid ???\n" + PROMPT);
+  EXPECT_EQ(text.find(otherPosition), std::string::npos);
+  EXPECT_EQ(game.Wait(), 0);
 }
 
 }  // namespace

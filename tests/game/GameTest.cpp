@@ -5,10 +5,7 @@
 
 #include <algorithm>
 #include <new>
-#include <sstream>
-#include <vector>
 
-#include "board/Rules.h"
 #include "game/ComputerPlayer.h"
 #include "game/ConsoleInput.h"
 #include "game/Game.h"

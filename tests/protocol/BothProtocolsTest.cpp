@@ -4,12 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
-#include <string>
 #include <utility>
-#include <vector>
 
-#include "board/Fen.h"
 #include "protocol/EngineProcess.h"
 #include "support/TestBoards.h"
 
@@ -94,7 +90,8 @@ struct Dialect {
   const char* helloEnd;   // up to this line
   const char* strength;   // the option Strength in that list, its default marked
   bool fullByDefault;     // the strength a session starts with: Full or Classic
-  const char* switchTo;   // the command that names the other one (any case), and a ping
+  const char* switchTo;   // names the other one (any case; UCI also resizes and clears its
+                          // tables, which changes nothing), then a ping
   const char* pong;       // the ping's answer
   const char* setUp;      // a position: these words, its FEN,
   const char* moves;      // then these words and moves from it
@@ -141,7 +138,8 @@ const Dialect UCI = {"uci",
                      "uciok",
                      "option name Strength type combo default Full var Classic var Full",
                      true,
-                     "setoption name strength value SPECIFIED\nucinewgame\nisready",
+                     "setoption name strength value SPECIFIED\nsetoption name Hash value 64\n"
+                     "setoption name hash value 21\nsetoption name Clear Hash\nucinewgame\nisready",
                      "readyok",
                      "position fen ",
                      " moves ",
@@ -172,7 +170,13 @@ const std::vector<Exchange> XBOARD_SCRIPT = {
     // Mated by the move, and analysed at once; mated in one, the engine resigns.
     {"new\nsetboard 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\nusermove a1a8\npost\nanalyze\nexit",
      "1-0 {White mates}\n0\t-100000\t0\t0\t1-0 {White mates}"},
-    {"force\nsetboard 6k1/8/8/8/8/1r6/r7/7K w - - 0 1\ngo", "resign"}};
+    {"force\nsetboard 6k1/8/8/8/8/1r6/r7/7K w - - 0 1\ngo", "resign"},
+    // The move that repeats a position for the third time is claimed as a draw while the
+    // engine plays a side; in force mode the second time passes without a word.
+    {"new\nforce\nsetboard 4k1n1/4p3/8/8/8/8/4P3/4K1N1 w - - 0 1\nusermove g1f3\nusermove g8f6\n"
+     "usermove f3g1\nusermove f6g8\nusermove g1f3\nusermove g8f6\nusermove f3g1\nplayother\n"
+     "usermove f6g8\nping 1\nresult 1/2-1/2 {3-fold repetition}\nping 2",
+     "1/2-1/2 {3-fold repetition}\npong 1\npong 2"}};
 
 const Dialect XBOARD = {"xboard",
                         "xboard\nprotover 2",
@@ -189,7 +193,8 @@ const Dialect XBOARD = {"xboard",
                         "\t100002\t",
                         XBOARD_SCRIPT,
                         "[FEN \"4k3/1P6/8/8/8/8/8/4K3 w - - 0 1\"]\nb7b8=N  1/2-1/2\n"
-                        "[FEN \"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\"]\nRa1a8  1-0\n"};
+                        "[FEN \"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\"]\nRa1a8  1-0\n"
+                        "Ng8f6   4.  Nf3g1  Nf6g8  1/2-1/2\n"};
 
 void PrintTo(const Dialect& dialect, std::ostream* out) { *out << dialect.mode; }
 

@@ -4,8 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
-#include <vector>
+#include <tuple>
 
 #include "board/Fen.h"
 #include "board/MoveList.h"
@@ -166,12 +165,8 @@ TEST(XboardSession, AnalysisFollowsTheMovesAndLeavesOutExcludedOnes) {
 // and the variation. Mates count moves from 100000, whatever the score.
 TEST(XboardSession, ThinkingLineLayout) {
   IterationReport report;
-  report.depth = 3;
-  report.score = 47;
-  report.iterationNodes = 151;
-  report.nodes = 200;
-  report.elapsedMs = 1234;
-  report.variation = "d1d8";
+  std::tie(report.depth, report.score, report.iterationNodes, report.nodes, report.elapsedMs,
+           report.variation) = std::tuple(3, 47, 151, 200, 1234, "d1d8");
   EXPECT_EQ(ThinkingLine(report), "3\t47\t123\t151\td1d8");
   report.mateMoves = 2;
   EXPECT_EQ(ThinkingLine(report), "3\t100002\t123\t151\td1d8");
@@ -242,21 +237,6 @@ TEST(XboardSession, PonderingOnTheExpectedReplyAndOnAnyOther) {
   const Move* move = nullptr;
   for (int outcome = 0; reader.getNextMove(move, outcome);) logged.push_back(CoordinateText(*move));
   EXPECT_EQ(logged, played);
-}
-
-// After a move that repeats a position for the third time the engine, when it plays a side,
-// claims the draw; in force mode the second time passes without a word.
-TEST(XboardSession, ARepetitionIsClaimed) {
-  Xboard engine;
-  engine.session.Send("new\nforce\nsetboard 4k1n1/4p3/8/8/8/8/4P3/4K1N1 w - - 0 1");
-  engine.session.Send("usermove g1f3\nusermove g8f6\nusermove f3g1\nusermove f6g8");
-  engine.session.Send("usermove g1f3\nusermove g8f6\nusermove f3g1\nplayother\nusermove f6g8");
-  engine.session.Send("ping 1");
-  EXPECT_EQ(engine.session.ReadLine(), "1/2-1/2 {3-fold repetition}");
-  EXPECT_EQ(engine.session.ReadLine(), "pong 1");
-  engine.session.Send("result 1/2-1/2 {3-fold repetition}\nping 2");
-  EXPECT_EQ(engine.session.ReadLine(), "pong 2");
-  EXPECT_NE(engine.Log().find("Ng8f6   4.  Nf3g1  Nf6g8  1/2-1/2"), std::string::npos);
 }
 
 // A pipe closed by the front end ends the game, which is logged; standard output carries only

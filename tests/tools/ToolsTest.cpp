@@ -2,9 +2,6 @@
 // is the search's signature) and the ladder's table of match folders.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
-
 #include "support/ChildProcess.h"
 #include "support/TestBoards.h"
 
