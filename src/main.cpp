@@ -47,6 +47,21 @@ void PrintBanner() {
               << "    ~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~" << std::endl;
 }
 
+// The first arguments the program knows; without one it starts a console game as White.
+constexpr const char* MODES[] = {"black",      "load",   "pgn", "xboard",   "uci",
+                                 "createbook", "--help", "-h",  "--version"};
+
+// Anything else is refused rather than taken for a console game: "velmora xbaord" would
+// otherwise wait for a person's moves under a front end.
+bool RefuseUnknownMode(const std::string& mode) {
+  for (const char* known : MODES)
+    if (mode == known) return false;
+  std::cerr << "velmora: unknown mode '" << mode << "'; the modes are:";
+  for (const char* known : MODES) std::cerr << ' ' << known;
+  std::cerr << " (none: a console game as White)" << std::endl;
+  return true;
+}
+
 void PrintUsage() {
   std::cout << "Usage: velmora [MODE]\n"
                "\n"
@@ -252,6 +267,7 @@ int main(int argc, char** argv) {
   InstallOutOfMemoryHandler(OutOfMemoryHandler);
   ConsoleOut = &std::cout;
   const std::string mode = argc > 1 ? argv[1] : "";
+  if (argc > 1 && RefuseUnknownMode(mode)) return 2;
   if (mode == "--help" || mode == "-h") {
     PrintUsage();
     return 0;

@@ -80,7 +80,7 @@ bool EngineSession::SetStrength(const std::string& name) {
              std::tolower(static_cast<unsigned char>(b));
     });
   };
-  if (!named(STRENGTH_SPECIFIED) && !named(STRENGTH_FULL)) return false;
+  if (!named(STRENGTH_CLASSIC) && !named("Specified") && !named(STRENGTH_FULL)) return false;
   fullStrength_ = named(STRENGTH_FULL);
   return true;
 }

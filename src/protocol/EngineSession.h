@@ -59,10 +59,10 @@ class EngineSession {
   IterativeSearch& Engine() {
     return fullStrength_ ? static_cast<IterativeSearch&>(*strong_) : *classic_;
   }
-  // The engine option "Strength": the search as the console game has it ("Specified", the
-  // default) or the full-strength search ("Full"). SetStrength takes either name in any case
-  // and answers false for any other text.
-  static constexpr const char* STRENGTH_SPECIFIED = "Specified";
+  // The engine option "Strength": the search as the console game has it ("Classic", the
+  // default of a session) or the full-strength search ("Full"). SetStrength takes either name,
+  // and the older "Specified" for Classic, in any case; it answers false for any other text.
+  static constexpr const char* STRENGTH_CLASSIC = "Classic";
   static constexpr const char* STRENGTH_FULL = "Full";
   bool SetStrength(const std::string& name);
   bool FullStrength() const { return fullStrength_; }

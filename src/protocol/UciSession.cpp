@@ -41,7 +41,10 @@ std::string ScoreText(int score, int mateMoves) {
 }  // namespace
 
 UciSession::UciSession(ProtocolChannel& channel, std::string bookFile)
-    : channel_(channel), game_(""), bookFile_(std::move(bookFile)) {}
+    : channel_(channel), game_(""), bookFile_(std::move(bookFile)) {
+  // A UCI front end gets the full-strength search unless it asks for the console game's.
+  game_.SetStrength(EngineSession::STRENGTH_FULL);
+}
 
 UciSession::~UciSession() = default;
 
@@ -86,7 +89,7 @@ void UciSession::Dispatch(const std::string& line) {
     channel_.Send("option name MultiPV type spin default 1 min 1 max 8");
     channel_.Send("option name Ponder type check default false");
     channel_.Send(std::string("option name Strength type combo default ") +
-                  EngineSession::STRENGTH_SPECIFIED + " var " + EngineSession::STRENGTH_SPECIFIED +
+                  EngineSession::STRENGTH_FULL + " var " + EngineSession::STRENGTH_CLASSIC +
                   " var " + EngineSession::STRENGTH_FULL);
     channel_.Send("uciok");
   } else if (word == "isready") {
@@ -193,7 +196,7 @@ void UciSession::OnSetOption(const std::string& arguments) {
     if (value != "true" && value != "false") Report("Ponder is true or false");
   } else if (key == "strength") {
     if (!game_.SetStrength(value))
-      Report(std::string("Strength is ") + EngineSession::STRENGTH_SPECIFIED + " or " +
+      Report(std::string("Strength is ") + EngineSession::STRENGTH_CLASSIC + " or " +
              EngineSession::STRENGTH_FULL);
   } else {
     Report("no option " + name);

@@ -45,7 +45,7 @@ void XboardConnection::SendFeatures() {
       " ping=1 setboard=1 playother=1 san=0 usermove=1 time=1 draw=0 sigint=0 sigterm=0 reuse=0 "
       "analyze=1 memory=1 exclude=1"
       " myname=\"Velmora\" variants=\"normal\" color=0 ics=0 name=0 pause=0",
-      std::string(" option=\"Strength -combo *") + EngineSession::STRENGTH_SPECIFIED + " /// " +
+      std::string(" option=\"Strength -combo *") + EngineSession::STRENGTH_CLASSIC + " /// " +
           EngineSession::STRENGTH_FULL + "\"",
       " done=1"};
   for (const std::string& features : lines) {

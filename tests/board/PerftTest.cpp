@@ -1,11 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <string>
-#include <vector>
 
-#include "board/MoveList.h"
-#include "board/Perft.h"
 #include "support/TestBoards.h"
 
 namespace {

@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <iostream>
-#include <sstream>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "book/PGNParser.h"
 #include "console/Console.h"

@@ -1,54 +1,37 @@
-// The real program, run in a fresh directory with scripted standard input.
+// The real program as a person runs it at the console, in a fresh directory with scripted
+// standard input: its modes, signals, and its files, which it writes whole or leaves as they were
+// and reads only when they are regular files.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <tuple>
 
-#include "support/RunProgram.h"
+#include "support/ChildProcess.h"
+#include "support/ConsoleCapture.h"
+#include "support/TestBoards.h"
 
 namespace {
 
-// Starts the console game in the directory, types `typed`, waits until the program asks for
-// White's move for the `prompts`th time, sends `signal` and returns the exit status.
-int InterruptedGame(const TemporaryDirectory& directory, const std::string& typed, int prompts,
-                    int signal) {
-  int in = -1, out = -1;
-  const pid_t child = StartConsoleGame(directory, in, out);
-  if (child < 0) return -1;
-  if (write(in, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) return -1;
-  const std::string prompt = "Your move, Whity ( e.g. e2e4 ) ?  ";
-  std::string text;
-  int seen = 0;
-  char buffer[4096];
-  for (ssize_t n; seen < prompts && (n = read(out, buffer, sizeof buffer)) > 0;) {
-    text.append(buffer, static_cast<std::size_t>(n));
-    for (std::size_t at = 0; (at = text.find(prompt)) != std::string::npos; ++seen)
-      text.erase(0, at + prompt.size());
-  }
-  kill(child, signal);
-  while (read(out, buffer, sizeof buffer) > 0) {
-  }
-  close(in);
-  close(out);
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+const std::string PROMPT = "Your move, Whity ( e.g. e2e4 ) ?  ";
 
 // Ctrl-C, SIGTERM and SIGHUP end the program, and the game so far is kept in the log as
 // unfinished; a game without a move leaves nothing.
 TEST(ConsoleGame, InterruptingSignalsKeepTheGameSoFar) {
-  for (const auto& [signal, status, typed, prompts] : {std::tuple{SIGINT, 130, "e2e4\n", 2},
-                                                       {SIGTERM, 143, "e2e4\n", 2},
-                                                       {SIGHUP, 129, "e2e4\n", 2},
-                                                       {SIGINT, 130, "", 1}}) {
+  for (const auto& [signal, typed, prompts] : {std::tuple{SIGINT, "e2e4\n", 2},
+                                               {SIGTERM, "e2e4\n", 2},
+                                               {SIGHUP, "e2e4\n", 2},
+                                               {SIGINT, "", 1}}) {
     TemporaryDirectory directory;
     // The book answers at once.
     std::filesystem::copy_file(VELMORA_DEFAULT_BOOK, directory.Path() / "openingbook.bin");
-    EXPECT_EQ(InterruptedGame(directory, typed, prompts, signal), status) << signal;
+    ChildProcess game(directory.Path(), {VELMORA_BINARY});
+    game.Write(typed);
+    for (int prompt = 0; prompt < prompts; ++prompt)
+      ASSERT_TRUE(game.ReadThrough(PROMPT).ends_with(PROMPT));
+    game.Signal(signal);
+    EXPECT_EQ(game.Wait(), 128 + signal) << signal;
     const std::string log = directory.Read("games.pgn");
     if (prompts == 1) {
       EXPECT_EQ(log, "");
@@ -67,7 +50,7 @@ TEST(ConsoleGame, InterruptingSignalsKeepTheGameSoFar) {
 // A game in which no move was made leaves nothing in the log; every other game is appended.
 TEST(ConsoleGame, ResigningAtOnceLogsNothing) {
   TemporaryDirectory directory;
-  const ProgramRun first = RunIn(directory, VELMORA_BINARY, "", "e2e\ne7e5\nexit\n");
+  const ProgramRun first = RunProgram(directory, {VELMORA_BINARY}, "e2e\ne7e5\nexit\n");
   EXPECT_EQ(first.status, 0);
   // From a folder without a book the program reads the one beside it.
   EXPECT_TRUE(first.output.starts_with(
@@ -94,8 +77,8 @@ TEST(ConsoleGame, ResigningAtOnceLogsNothing) {
   EXPECT_EQ(std::filesystem::file_size(directory.Path() / "NegaScout.log"), 0u);
 
   // The end of input resigns as well; the second game starts on a line of its own.
-  EXPECT_EQ(RunIn(directory, VELMORA_BINARY, "", "e2e4\n").status, 0);
-  EXPECT_EQ(RunIn(directory, VELMORA_BINARY, "Xboard", "e2e4\n").status, 0);
+  EXPECT_EQ(RunProgram(directory, {VELMORA_BINARY}, "e2e4\n").status, 0);
+  EXPECT_EQ(RunProgram(directory, {VELMORA_BINARY, "black"}, "quit\n").status, 0);
   const std::string log = directory.Read("games.pgn");
   const auto second = log.find("[Event \" Casual Game\" ]", 1);
   ASSERT_NE(second, std::string::npos);
@@ -103,58 +86,239 @@ TEST(ConsoleGame, ResigningAtOnceLogsNothing) {
   EXPECT_NE(log.find("[White \" Whity\" ]\n[Black \" Blacky\" ]\n"), std::string::npos);
 }
 
-TEST(ConsoleGame, StartsFromATextBoardWithBlackToMove) {
+// The modes of the program, run from a folder with two position files: what they say (the
+// fragments, '@' between them, as in ExpectFragments) and their exit status. A first argument
+// that names no mode is refused before the program starts anything: a mistyped engine mode
+// must not become a console game waiting for moves.
+TEST(ConsoleGame, TheModes) {
+  const std::string unknown =
+      "'; the modes are: black load pgn xboard uci createbook --help -h --version (none: a "
+      "console game as White)\n";
+  const struct {
+    std::vector<std::string> arguments;
+    std::string typed, said;
+    int status;
+  } runs[] = {
+      // Black mates at once from the text position.
+      {{"load", "fool.txt"},
+       "",
+       "\nLoaded Board from file \"fool.txt\".\nMaxSearchNodes@NEXT MOVE( 1 ): BLACK\n@"
+       "Blacky selects move: BQ - d8h4\nCHECKMATE - Player wins.\n",
+       0},
+      // Without a file name the game starts from the initial position.
+      {{"load"}, "quit\n", "8 BR | BN | BB | BQ | BK | BB | BN | BR 8", 0},
+      // White's move is answered at once by the computer's mate; nothing else needs thinking.
+      {{"load", "start.txt"}, "back\nsave g1\ng2g4\n", "Nervous ? Tired ?? Stupid ???\n", 0},
+      {{"--help"}, "", "Usage: velmora [MODE]@velmora uci ", 0},
+      {{"-h"}, "", "Usage: velmora [MODE]@velmora uci ", 0},
+      {{"--version"}, "", "Velmora 1.", 0},
+      {{"xbaord"}, "e2e4\n", "velmora: unknown mode 'xbaord" + unknown, 2},
+      {{"Xboard"}, "e2e4\n", "velmora: unknown mode 'Xboard" + unknown, 2},
+      {{"white"}, "e2e4\n", "velmora: unknown mode 'white" + unknown, 2},
+      {{""}, "e2e4\n", "velmora: unknown mode '" + unknown, 2},
+  };
   TemporaryDirectory directory;
-  directory.Write(
-      "fool.txt",
-      "# Black mates at once\nwk e1\nwq d1\nwb f1\nwp e2\nwp f3\nwp g4\nwp h2\nwp d2\nwn g1\n"
-      "bk e8\nbq d8\nbp e5\n?b\n");
-  const ProgramRun run = RunIn(directory, VELMORA_BINARY, "load fool.txt", "");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.output.find("\nLoaded Board from file \"fool.txt\".\nMaxSearchNodes"),
-            std::string::npos)
-      << run.output;
-  EXPECT_NE(run.output.find("NEXT MOVE( 1 ): BLACK\n"), std::string::npos);
-  EXPECT_NE(run.output.find("Blacky selects move: BQ - d8h4\nCHECKMATE - Player wins.\n"),
-            std::string::npos);
-
-  // Without a file name the game starts from the initial position.
-  const ProgramRun plain = RunIn(directory, VELMORA_BINARY, "load", "quit\n");
-  EXPECT_EQ(plain.status, 0);
-  EXPECT_NE(plain.output.find("8 BR | BN | BB | BQ | BK | BB | BN | BR 8"), std::string::npos);
-}
-
-TEST(ConsoleGame, TakeBackAndSaveThroughTheRealProgram) {
-  TemporaryDirectory directory;
-  // White's move is answered at once by the computer's mate; nothing else needs thinking.
-  directory.Write(
-      "start.txt",
-      "wk e1\nwq d1\nwb f1\nwp e2\nwp f3\nwp h2\nwp d2\nwp g2\nwn g1\nbk e8\nbq d8\nbp e5\n?w\n");
-  const ProgramRun run =
-      RunIn(directory, VELMORA_BINARY, "load start.txt", "back\nsave g1\ng2g4\n");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.output.find("Nervous ? Tired ?? Stupid ???\n"), std::string::npos);
+  directory.Write("fool.txt",
+                  "# Black mates at once\nwk e1\nwq d1\nwb f1\nwp e2\nwp f3\nwp g4\nwp h2\nwp d2\n"
+                  "wn g1\nbk e8\nbq d8\nbp e5\n?b\n");
+  directory.Write("start.txt",
+                  "wk e1\nwq d1\nwb f1\nwp e2\nwp f3\nwp h2\nwp d2\nwp g2\nwn g1\nbk e8\nbq d8\n"
+                  "bp e5\n?w\n");
+  for (const auto& [arguments, typed, said, status] : runs) {
+    std::vector<std::string> command = {VELMORA_BINARY};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    TemporaryDirectory empty;
+    const bool refused = status == 2;
+    const ProgramRun run =
+        RunProgram(refused ? empty : directory, command, typed, ChildProcess::Errors::WITH_OUTPUT);
+    EXPECT_EQ(run.status, status) << command[1];
+    ExpectFragments(run.output, said);
+    // A refusal says nothing else, and not even a file is written.
+    EXPECT_TRUE(!refused || (run.output == said && std::filesystem::is_empty(empty.Path())))
+        << run.output;
+  }
   EXPECT_EQ(std::filesystem::file_size(directory.Path() / "g1"), 180u);
   EXPECT_EQ(std::filesystem::file_size(directory.Path() / "LastMove.bin"), 180u);
   EXPECT_NE(directory.Read("games.pgn").find("  1.  g2g4  Qd8h4  0-1\n\n"), std::string::npos);
-}
 
-// The usage and the version, and the book of an installed program found from any folder.
-TEST(ConsoleGame, HelpVersionAndTheInstalledBook) {
-  TemporaryDirectory directory;
-  const ProgramRun help = RunIn(directory, VELMORA_BINARY, "--help");
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.output.find("velmora uci "), std::string::npos);
-  const ProgramRun version = RunIn(directory, VELMORA_BINARY, "--version");
-  EXPECT_TRUE(version.output.starts_with("Velmora ")) << version.output;
-
+  // The book of an installed program is found from any folder.
   std::filesystem::create_directories(directory.Path() / "bin");
   std::filesystem::create_directories(directory.Path() / "share/velmora");
   std::filesystem::copy_file(VELMORA_BINARY, directory.Path() / "bin/velmora");
   std::filesystem::copy_file(VELMORA_DEFAULT_BOOK,
                              directory.Path() / "share/velmora/openingbook.bin");
-  const ProgramRun run = RunIn(directory, (directory.Path() / "bin/velmora").c_str(), "", "quit\n");
+  const ProgramRun run = RunProgram(directory, {directory.Path() / "bin/velmora"}, "quit\n");
   EXPECT_NE(run.output.find("\nOpeningsBook = "), std::string::npos) << run.output;
+}
+
+// A log that holds one game already, which must survive every failed append byte for byte.
+const std::string OLD_LOG =
+    "[Event \" Casual Game\" ]\n[Site \" \" ]\n[Date \" 2010.03.07\" ]\n[Round \"  1\" ]\n"
+    "[White \" Whity\" ]\n[Black \" Blacky\" ]\n[Result \" 0-1\" ]\n\n"
+    "  1.  e2e4  e7e5   2.    0-1\n\n";
+
+// A record that does not fit under a file-size limit leaves the log as it was, byte for byte;
+// the console game says so on the console and on standard error and claims no success, and an
+// engine says so on standard error. Without the limit the same game is appended whole.
+TEST(Files, ARecordThatCannotBeWrittenWholeLeavesTheLogAsItWas) {
+  TemporaryDirectory directory;
+  // Old games enough that the engine's other files stay below the limit.
+  std::string old;
+  for (int game = 0; game < 60; ++game) old += OLD_LOG;
+  directory.Write("games.pgn", old);
+  const ProgramRun limited = RunProgram(directory, {VELMORA_BINARY}, "e2e4\nquit\n",
+                                        ChildProcess::Errors::WITH_OUTPUT, old.size() + 60);
+  EXPECT_EQ(limited.status, 0) << limited.output;
+  const std::string error =
+      "Can't write the game to logfile 'games.pgn' (File too large)! The log is left as it was.\n";
+  const auto first = limited.output.find(error);
+  ASSERT_NE(first, std::string::npos) << limited.output;
+  EXPECT_NE(limited.output.find(error, first + 1), std::string::npos) << limited.output;
+  EXPECT_EQ(limited.output.find("Game-Log written"), std::string::npos);
+  EXPECT_EQ(directory.Read("games.pgn"), old);
+  const ProgramRun engine = RunProgram(directory, {VELMORA_BINARY, "xboard"},
+                                       "xboard\nnew\nforce\nusermove e2e4\nusermove e7e5\nquit\n",
+                                       ChildProcess::Errors::TO_FILE, old.size() + 60);
+  EXPECT_EQ(engine.status, 0);
+  EXPECT_EQ(directory.Read("stderr.txt"), error);
+  EXPECT_TRUE(directory.Read("VelmoraConsole.txt").ends_with(error));
+  EXPECT_EQ(directory.Read("games.pgn"), old);
+
+  const ProgramRun run = RunProgram(directory, {VELMORA_BINARY}, "e2e4\nquit\n");
+  EXPECT_TRUE(
+      run.output.ends_with("GAME OVER.  Thanks for playing!\n"
+                           "Game-Log written to games.pgn!\n"))
+      << run.output;
+  const std::string log = directory.Read("games.pgn");
+  EXPECT_TRUE(log.starts_with(old + "[Event \" Casual Game\" ]\n")) << log;
+  EXPECT_TRUE(log.ends_with(" 0-1\n\n")) << log;
+}
+
+// A save takes the place of the old file only when it is complete, with the old file's
+// permissions; a failed one leaves the old file and no temporary file.
+TEST(Files, ASaveReplacesTheOldFileOnlyWhenComplete) {
+  TemporaryDirectory directory;
+  const std::string old = "an old file, not a position";
+  directory.Write("g1", old);
+  namespace fs = std::filesystem;
+  fs::permissions(directory.Path() / "g1",
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const auto others = [&] {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(directory.Path()))
+      count += entry.path().filename().string().starts_with("g1.") ? 1 : 0;
+    return count;
+  };
+  // Too little room for a position file (180 bytes); SIGXFSZ would end a program that does not
+  // guard its writes.
+  const ProgramRun limited =
+      RunProgram(directory, {VELMORA_BINARY}, "save g1\nyes\nsave g2\nquit\n",
+                 ChildProcess::Errors::WITH_OUTPUT, 100);
+  EXPECT_NE(limited.output.find("already exists. Overwrite  ? ( yes / no ) Couldn't write 'g1'!\n" +
+                                PROMPT + "Couldn't write 'g2'!\n"),
+            std::string::npos)
+      << limited.output;
+  EXPECT_EQ(directory.Read("g1"), old);
+  EXPECT_FALSE(fs::exists(directory.Path() / "g2"));
+  EXPECT_EQ(others(), 0);
+
+  const ProgramRun run = RunProgram(directory, {VELMORA_BINARY}, "save g1\nyes\nload g1\nquit\n");
+  EXPECT_NE(run.output.find("\nRestored board:\n"), std::string::npos) << run.output;
+  EXPECT_EQ(fs::file_size(directory.Path() / "g1"), 180u);
+  EXPECT_EQ(fs::status(directory.Path() / "g1").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(others(), 0);
+}
+
+// A FIFO, a directory or a missing file named to `velmora load`, to `load` or to `save` is
+// answered at once with the usual message: a FIFO opened for reading would hold the program
+// until some writer came (the test would fail by its timeout). A position that cannot
+// come from a game (the side that has just moved in check, a missing king) ends the program
+// unplayed too.
+TEST(Files, OnlyRegularFilesAndPlayablePositionsAreLoaded) {
+  TemporaryDirectory directory;
+  ASSERT_EQ(mkfifo((directory.Path() / "fifo").c_str(), 0600), 0);
+  std::filesystem::create_directory(directory.Path() / "dir");
+  directory.Write("check.txt", "wk e1\nbk e8\nwr e5\n?w\n");
+  directory.Write("king.txt", "bk e8\n\nbq\n");
+  const std::string missing = "'! File doesn't exist ?\n";
+  for (const auto& [name, status, end] :
+       {std::tuple{"fifo", 1, "Couldn't open 'fifo" + missing},
+        {"dir", 1, "Couldn't open 'dir" + missing},
+        {"missing", 1, "Couldn't open 'missing" + missing},
+        {"check.txt", 1,
+         std::string("Board::Load() check.txt: the side not to move is in check!\n")},
+        {"king.txt", 255,
+         std::string("Board::Load() 1 errors occured while reading king.txt!\n"
+                     "Board::Load() Der weisse Koenig fehlt!!!\n")}}) {
+    const ProgramRun run = RunProgram(directory, {VELMORA_BINARY, "load", name}, "quit\n");
+    EXPECT_EQ(run.status, status) << name;
+    EXPECT_TRUE(run.output.ends_with(end)) << run.output;
+  }
+  EXPECT_EQ(directory.Read("games.pgn"), "");
+
+  const ProgramRun run =
+      RunProgram(directory, {VELMORA_BINARY}, "load fifo\nsave fifo\nload dir\nsave dir\nquit\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.output.find(PROMPT + "Couldn't open 'fifo'! File doesn't exist ?\n" + PROMPT +
+                            "Couldn't write 'fifo'!\n" + PROMPT +
+                            "Couldn't open 'dir'! File doesn't exist ?\n" + PROMPT +
+                            "Couldn't write 'dir'!\n" + PROMPT),
+            std::string::npos)
+      << run.output;
+  EXPECT_TRUE(std::filesystem::is_fifo(directory.Path() / "fifo"));
+}
+
+// Two console games in one folder share the take-back file: each takes back its own moves, and
+// a game reads the file back only while it holds what the game itself wrote.
+TEST(Files, TwoGamesInOneFolderTakeBackTheirOwnMoves) {
+  TemporaryDirectory directory;
+  std::filesystem::copy_file(VELMORA_DEFAULT_BOOK, directory.Path() / "openingbook.bin");
+  // The other game: White mates at once, from a position of its own it keeps for taking back,
+  // and the computer resigns.
+  directory.Write("mate.txt", "wk g1\nwr a1\nbk g8\nbp f7\nbp g7\nbp h7\n?w\n");
+  const auto otherGame = [&] {
+    const ProgramRun other = RunProgram(directory, {VELMORA_BINARY, "load", "mate.txt"}, "a1a8\n");
+    EXPECT_NE(other.output.find("Whity selects move: WR - a1a8\n"), std::string::npos)
+        << other.output;
+  };
+  const std::string initialPosition = "2 WP | WP | WP | WP | WP | WP | WP | WP 2";
+  const std::string otherPosition = "1    |    |    |    |    |    | WK |    1";
+  const std::string changed =
+      "The take-back file 'LastMove.bin' was changed by another game; it is not used.\n";
+
+  ChildProcess game(directory.Path(), {VELMORA_BINARY});
+  // Types a line; what the program says in answer, up to its next question.
+  const auto type = [&game](const std::string& line) {
+    game.Send(line);
+    return game.ReadThrough(PROMPT);
+  };
+  ASSERT_TRUE(game.ReadThrough(PROMPT).ends_with(PROMPT));
+  // From the game's own record, whatever the other game wrote.
+  EXPECT_NE(type("e2e4").find("Blacky selects move: "), std::string::npos);
+  otherGame();
+  std::string text = type("back");
+  EXPECT_NE(text.find("Restored board:"), std::string::npos) << text;
+  EXPECT_NE(text.find(initialPosition), std::string::npos) << text;
+  EXPECT_EQ(text.find(changed), std::string::npos) << text;
+
+  // After a load the record is empty: the take-back file the game wrote itself serves.
+  type("e2e4");
+  type("save a1");
+  EXPECT_NE(type("load a1").find("Restored board:"), std::string::npos);
+  text = type("back");
+  EXPECT_NE(text.find(initialPosition), std::string::npos) << text;
+  EXPECT_EQ(text.find(changed), std::string::npos) << text;
+
+  // Written by the other game since, it is refused, and the empty record has nothing to give.
+  type("e2e4");
+  type("save a2");
+  type("load a2");
+  otherGame();
+  text = type("back");
+  EXPECT_EQ(text, changed + "Nervous ? Tired ?? Stupid ???\n" + PROMPT);
+  EXPECT_EQ(text.find(otherPosition), std::string::npos);
+  EXPECT_EQ(game.Wait(), 0);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
-// Collects the console text, or what a standard stream receives, while it lives.
+// Collects the console text, or what a standard stream receives, while it lives; judges text
+// by its fragments.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <ostream>
 #include <sstream>
@@ -29,3 +32,15 @@ class StreamCapture {
   std::stringbuf text_;
   std::streambuf* saved_;
 };
+
+// Expects each of the fragments (separated by '@') in the text, or, for one that starts with
+// '!', not.
+inline void ExpectFragments(const std::string& text, const std::string& fragments) {
+  std::istringstream parts(fragments);
+  for (std::string part; std::getline(parts, part, '@');) {
+    if (part.starts_with('!'))
+      EXPECT_EQ(text.find(part.substr(1)), std::string::npos) << part << "\n" << text;
+    else
+      EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+  }
+}

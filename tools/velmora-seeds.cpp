@@ -1,9 +1,9 @@
-// Writes the seeds of the fuzz corpora that hold whole games: random legal games of hundreds of
-// moves, played out until the rules end them, in the forms each target reads (PGN and the log's
-// own dialect, the console's typed moves, xboard and UCI sessions with clocks, analysis and
-// pondering, the clock target's long games, FEN positions deep in a game). The games are the
-// same on every run. Built with the fuzz targets, and run by hand from the source folder:
-//   cmake --build build-fuzz --target fuzz-seed-writer && build-fuzz/fuzz-seed-writer
+// velmora-seeds: writes the seeds of the fuzz corpora (tests/fuzz/corpus) that hold whole games:
+// random legal games of hundreds of moves, played out until the rules end them, in the forms each
+// target reads (PGN and the log's own dialect, the console's typed moves, xboard and UCI sessions
+// with clocks, analysis and pondering, the clock target's long games, FEN positions deep in a
+// game). The games are the same on every run. Run by hand from the source folder when the forms
+// change: build/velmora-seeds
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
