@@ -46,8 +46,9 @@ TEST(PerftTool, RefusesBadArgumentsWithAMessage) {
             "velmora-perft: invalid FEN: the placement must have eight ranks of eight squares\n");
 }
 
-// The node total is the signature of the console game's search: any change to move order, evaluation, table
-// rules or limits changes it. A deliberate change of behaviour updates the number here.
+// The node total is the signature of the console game's search: any change to move order,
+// evaluation, table rules or limits changes it. A deliberate change of behaviour updates the number
+// here.
 TEST(BenchTool, TheNodeSignatureAndTheReportLayout) {
   TemporaryDirectory directory;
   const ProgramRun run = RunProgram(directory, {VELMORA_BENCH_BINARY, "3"});
