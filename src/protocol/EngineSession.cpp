@@ -62,6 +62,7 @@ bool EngineSession::TakeBack(int plies) {
 SearchAnswer EngineSession::Think(SearchRequest request) {
   request.budget.maxNodes = std::min(request.budget.maxNodes, nodeCap_);
   request.console = [](const std::string& line) { *ConsoleOut << line << std::flush; };
+  if (request.level > 0) request.random = &random_;
   return ChooseMove(Engine(), Position(), std::move(request));
 }
 
@@ -82,6 +83,12 @@ bool EngineSession::SetStrength(const std::string& name) {
   };
   if (!named(STRENGTH_CLASSIC) && !named("Specified") && !named(STRENGTH_FULL)) return false;
   fullStrength_ = named(STRENGTH_FULL);
+  return true;
+}
+
+bool EngineSession::SetElo(int elo) {
+  if (elo < LEVEL_MIN || elo > LEVEL_MAX) return false;
+  elo_ = elo;
   return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <random>
 #include <string>
 
 #include "board/Board.h"
@@ -12,6 +13,7 @@
 #include "board/Rules.h"
 #include "book/GameRecord.h"
 #include "search/IterativeSearch.h"
+#include "search/Level.h"
 #include "search/NegaScout.h"
 #include "search/SearchControl.h"
 #include "search/SearchDriver.h"
@@ -46,7 +48,8 @@ class EngineSession {
   bool TakeBack(int plies);
   Standing Outcome() const { return StandingOf(Position()); }
 
-  // The engine's move for the side to move, through the search driver.
+  // The engine's move for the side to move, through the search driver. A request for a game
+  // move at a level sets request.level to Level(): analysis is never weakened.
   SearchAnswer Think(SearchRequest request);
   // The search options of this game: its draw rules and the positions played so far. The
   // protocols add their own (lines, root moves, reports) to them.
@@ -55,10 +58,18 @@ class EngineSession {
   // "1/2-1/2 {3-fold repetition}", "{50-move rule}" or "{insufficient material}"; empty
   // when there is none.
   std::string DrawClaim() const;
-  // The engine of the chosen strength.
+  // The engine of the chosen strength (a level plays the strong search).
   IterativeSearch& Engine() {
-    return fullStrength_ ? static_cast<IterativeSearch&>(*strong_) : *classic_;
+    return fullStrength_ || Level() > 0 ? static_cast<IterativeSearch&>(*strong_) : *classic_;
   }
+  // The options that limit the engine's strength (UCI_LimitStrength and UCI_Elo, "Limit
+  // strength" and "Elo" under xboard): whether the limit is on, and the level it keeps to
+  // (search/Level.h). SetElo answers false, and keeps the level, for a value off the scale.
+  void LimitStrength(bool on) { limitStrength_ = on; }
+  bool SetElo(int elo);
+  static constexpr int DEFAULT_ELO = 1500;
+  // The level the engine plays at, 0 for none.
+  int Level() const { return limitStrength_ ? elo_ : 0; }
   // The engine option "Strength": the search as the console game has it ("Classic", the
   // default of a session) or the full-strength search ("Full"). SetStrength takes either name,
   // and the older "Specified" for Classic, in any case; it answers false for any other text.
@@ -103,6 +114,9 @@ class EngineSession {
   int tableEntries_ = TT_SIZE;
   int hashCap_ = TT_MAX_MEGABYTES;
   bool fullStrength_ = false;
+  bool limitStrength_ = false;
+  int elo_ = DEFAULT_ELO;
+  std::mt19937_64 random_{std::random_device{}()};  // a level's chance
 };
 
 // The text of a result for the front end: "1-0 {White mates}" and the like; empty while the

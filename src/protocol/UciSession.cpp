@@ -91,6 +91,10 @@ void UciSession::Dispatch(const std::string& line) {
     channel_.Send(std::string("option name Strength type combo default ") +
                   EngineSession::STRENGTH_FULL + " var " + EngineSession::STRENGTH_CLASSIC +
                   " var " + EngineSession::STRENGTH_FULL);
+    channel_.Send("option name UCI_LimitStrength type check default false");
+    channel_.Send("option name UCI_Elo type spin default " +
+                  std::to_string(EngineSession::DEFAULT_ELO) + " min " + std::to_string(LEVEL_MIN) +
+                  " max " + std::to_string(LEVEL_MAX));
     channel_.Send("uciok");
   } else if (word == "isready") {
     channel_.Send("readyok");
@@ -194,6 +198,17 @@ void UciSession::OnSetOption(const std::string& arguments) {
     game_.Engine().ClearTables();
   } else if (key == "ponder") {
     if (value != "true" && value != "false") Report("Ponder is true or false");
+  } else if (key == "uci_limitstrength") {
+    if (value != "true" && value != "false") {
+      Report("UCI_LimitStrength is true or false");
+      return;
+    }
+    game_.LimitStrength(value == "true");
+  } else if (key == "uci_elo") {
+    int number = 0;
+    if (!ParseNumber(value, number) || !game_.SetElo(number))
+      Report("UCI_Elo is a number from " + std::to_string(LEVEL_MIN) + " to " +
+             std::to_string(LEVEL_MAX));
   } else if (key == "strength") {
     if (!game_.SetStrength(value))
       Report(std::string("Strength is ") + EngineSession::STRENGTH_CLASSIC + " or " +
@@ -282,6 +297,7 @@ void UciSession::OnGo(const std::string& arguments) {
   request.options.rootMoves = std::move(rootMoves);
   request.options.progress = [this](const SearchProgress& progress) { SendProgress(progress); };
   request.book = analysis ? nullptr : Book();  // read when first asked
+  if (!analysis) request.level = game_.Level();
   request.stop = &stop_;
   request.listen = [this] { Poll(); };
   request.onIteration = [this](const IterationReport& report) { SendInfo(report); };

@@ -47,6 +47,9 @@ void XboardConnection::SendFeatures() {
       " myname=\"Velmora\" variants=\"normal\" color=0 ics=0 name=0 pause=0",
       std::string(" option=\"Strength -combo *") + EngineSession::STRENGTH_CLASSIC + " /// " +
           EngineSession::STRENGTH_FULL + "\"",
+      " option=\"Limit strength -check 0\"",
+      " option=\"Elo -spin " + std::to_string(EngineSession::DEFAULT_ELO) + " " +
+          std::to_string(LEVEL_MIN) + " " + std::to_string(LEVEL_MAX) + "\"",
       " done=1"};
   for (const std::string& features : lines) {
     out_ << "feature" << features << '\n';

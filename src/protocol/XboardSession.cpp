@@ -205,10 +205,19 @@ void XboardSession::Dispatch(const std::string& line) {
     // option NAME=VALUE, for the options the features named.
     const std::size_t equals = rest.find('=');
     const std::string name = rest.substr(0, equals);
-    if (name != "Strength")
+    const std::string value = equals == std::string::npos ? "" : rest.substr(equals + 1);
+    int number = 0;
+    if (name == "Strength") {
+      if (equals == std::string::npos || !game_.SetStrength(value))
+        connection_.Send("Error (bad value): " + line);
+    } else if (name == "Limit strength" || name == "Elo") {
+      const bool taken = name == "Elo" ? ParseNumber(value, number) && game_.SetElo(number)
+                                       : value == "0" || value == "1";
+      if (name == "Limit strength" && taken) game_.LimitStrength(value == "1");
+      if (!taken) connection_.Send("Error (bad value): " + line);
+    } else {
       connection_.Send("Error (unknown option): " + name);
-    else if (equals == std::string::npos || !game_.SetStrength(rest.substr(equals + 1)))
-      connection_.Send("Error (bad value): " + line);
+    }
   } else if (word == "exclude" || word == "include") {
     OnExclude(word == "exclude", rest);
   } else if (word == "post") {
@@ -444,6 +453,7 @@ void XboardSession::EngineMove() {
 bool XboardSession::SearchMove(SearchAnswer& answer) {
   SearchRequest request = RequestFor(ClockOrder());
   request.book = book_;
+  request.level = game_.Level();
   std::atomic<bool> stopRequested = false;
   std::string stop;
   request.stop = &stopRequested;

@@ -80,6 +80,24 @@ TEST(EngineSession, StrengthNames) {
   }
 }
 
+// The limit of strength plays the strong search at the level asked, only while it is on; a
+// level off the scale is refused and the level stays.
+TEST(EngineSession, TheLimitOfStrengthChoosesTheLevel) {
+  EngineSession game("");
+  EXPECT_EQ(game.Level(), 0);
+  EXPECT_TRUE(game.SetElo(1700));
+  EXPECT_EQ(game.Level(), 0);
+  game.LimitStrength(true);
+  EXPECT_EQ(game.Level(), 1700);
+  EXPECT_NE(dynamic_cast<StrongSearch*>(&game.Engine()), nullptr);
+  EXPECT_FALSE(game.SetElo(LEVEL_MIN - 1));
+  EXPECT_FALSE(game.SetElo(LEVEL_MAX + 1));
+  EXPECT_EQ(game.Level(), 1700);
+  game.LimitStrength(false);
+  EXPECT_EQ(game.Level(), 0);
+  EXPECT_EQ(dynamic_cast<StrongSearch*>(&game.Engine()), nullptr);
+}
+
 // Lines the front end sends, and the engine's answers, a line each: in order, search reports
 // aside (unless a report is expected); an answer ending in '*' is a prefix.
 using Exchange = std::pair<std::string, std::string>;
@@ -114,10 +132,13 @@ const std::vector<Exchange> UCI_SCRIPT = {
      "info string no legal position: go\nbestmove 0000\ninfo string no legal position: go\n"
      "bestmove 0000"},
     {"setoption name Hash value 0\nsetoption name OwnBook value maybe\nsetoption name Colour\n"
-     "setoption name Strength value Fast\nsetoption name Strength",
+     "setoption name Strength value Fast\nsetoption name Strength\n"
+     "setoption name UCI_Elo value 999\nsetoption name UCI_LimitStrength value yes",
      "info string Hash is a number from 1 to 4096\ninfo string OwnBook is true or false\n"
      "info string no option Colour\ninfo string Strength is Classic or Full\n"
-     "info string Strength is Classic or Full"},
+     "info string Strength is Classic or Full\n"
+     "info string UCI_Elo is a number from 1000 to 2000\n"
+     "info string UCI_LimitStrength is true or false"},
     {"position fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8k\nfoo\x01\xff",
      "info string illegal move a7a8k: the moves from it on are left out\n"
      "info string unknown command: foo\\x01\\xff"},
@@ -157,9 +178,11 @@ const std::vector<Exchange> XBOARD_SCRIPT = {
      "tellusererror Illegal position\nError (no legal position): go\n"
      "Error (no legal position): usermove\nError (no legal position): e2e4\n"
      "Error (no legal position): analyze"},
-    {"option Strength=Fast\noption Colour=1\noption Strength\nlevel 40 x 0",
+    {"option Strength=Fast\noption Colour=1\noption Strength\nlevel 40 x 0\noption Elo=2001\n"
+     "option Limit strength=yes",
      "Error (bad value): option Strength=Fast\nError (unknown option): Colour\n"
-     "Error (bad value): option Strength\nError (bad time control): level 40 x 0"},
+     "Error (bad value): option Strength\nError (bad time control): level 40 x 0\n"
+     "Error (bad value): option Elo=2001\nError (bad value): option Limit strength=yes"},
     {"setboard 4k3/P7/8/8/8/8/8/4K3 w - - 0 1\nusermove a7a8k\nfoo\x01\xff",
      "Illegal move: a7a8k\nError (unknown command): foo\\x01\\xff"},
     // A promotion needs its letter; CR LF line ends are read like LF; a finished game takes

@@ -14,7 +14,7 @@ const std::string START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -"
 TEST(UciSession, HandshakeAndTheBook) {
   EngineProcess engine("uci");
   const std::vector<std::string> greeting = engine.Greet("uci", "uciok");
-  ASSERT_EQ(greeting.size(), 10u);
+  ASSERT_EQ(greeting.size(), 12u);
   EXPECT_EQ(greeting[0], "id name Velmora");
   EXPECT_TRUE(greeting[1].starts_with("id author "));
   EXPECT_EQ(greeting[2], "option name OwnBook type check default true");
@@ -23,6 +23,8 @@ TEST(UciSession, HandshakeAndTheBook) {
   EXPECT_EQ(greeting[5], "option name Clear Hash type button");
   EXPECT_EQ(greeting[6], "option name MultiPV type spin default 1 min 1 max 8");
   EXPECT_EQ(greeting[7], "option name Ponder type check default false");
+  EXPECT_EQ(greeting[9], "option name UCI_LimitStrength type check default false");
+  EXPECT_EQ(greeting[10], "option name UCI_Elo type spin default 1500 min 1000 max 2000");
   // With the book, the opening reply of a game comes from it at once: no search, only the
   // book's word. An analysis (a depth, nodes, a time, without end) is searched all the same.
   engine.session.Send("isready\nucinewgame\nposition startpos moves e2e4\ngo");

@@ -19,7 +19,9 @@ const std::vector<std::string> FEATURES = {
     "feature ping=1 setboard=1 playother=1 san=0 usermove=1 time=1 draw=0 sigint=0 sigterm=0 "
     "reuse=0 analyze=1 memory=1 exclude=1 myname=\"Velmora\" variants=\"normal\" color=0 ics=0 "
     "name=0 pause=0",
-    "feature option=\"Strength -combo *Classic /// Full\"", "feature done=1"};
+    "feature option=\"Strength -combo *Classic /// Full\"",
+    "feature option=\"Limit strength -check 0\"", "feature option=\"Elo -spin 1500 1000 2000\"",
+    "feature done=1"};
 
 const std::string MIDDLEGAME = "r2q1rk1/pp2bppp/2n1bn2/3p4/3P4/2NBBN2/PP3PPP/R2Q1RK1 w - - 0 10";
 
@@ -256,6 +258,7 @@ TEST(XboardSession, TheStartAndTheEndOfTheConnection) {
     EXPECT_TRUE(engine.directory.Read("ConnTrace.txt")
                     .starts_with("Trace started...\n\nIn: xboard\nIn: protover 2\nOut: " +
                                  FEATURES[0] + "\nOut: " + FEATURES[1] + "\nOut: " + FEATURES[2] +
+                                 "\nOut: " + FEATURES[3] + "\nOut: " + FEATURES[4] +
                                  "\nIn: usermove e2e4\n"));
   }
   EngineProcess wrong("xboard");
