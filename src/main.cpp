@@ -3,9 +3,11 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -21,6 +23,7 @@
 #include "game/Game.h"
 #include "game/HumanPlayer.h"
 #include "game/OutOfMemory.h"
+#include "protocol/ProtocolChannel.h"
 #include "protocol/ProtocolInput.h"
 #include "protocol/UciSession.h"
 #include "protocol/XboardConnection.h"
@@ -62,24 +65,24 @@ bool RefuseUnknownMode(const std::string& mode) {
   return true;
 }
 
-void PrintUsage() {
-  std::cout << "Usage: velmora [MODE]\n"
-               "\n"
-               "  velmora                         a console game: you play White\n"
-               "  velmora black                   a console game: you play Black\n"
-               "  velmora load FILE               a console game from a text position file\n"
-               "  velmora pgn FILE...             the games of PGN files as standard PGN\n"
-               "  velmora xboard                  the engine of a front end (xboard protocol)\n"
-               "  velmora uci                     the engine of a front end (UCI)\n"
-               "  velmora createbook [--polyglot] BOOK DEPTH PGN...\n"
-               "                                  builds an opening book from PGN files, in the\n"
-               "                                  polyglot format with --polyglot; an existing\n"
-               "                                  BOOK is replaced only by a complete new one\n"
-               "  velmora --help | --version\n"
-               "\n"
-               "The program works in its current folder: it writes games.pgn and its trace\n"
-               "files there. It reads openingbook.bin from there, else the book beside the\n"
-               "program, else the installed one; a book in the polyglot format is read too.\n";
+void PrintUsage(std::ostream& out) {
+  out << "Usage: velmora [MODE]\n"
+         "\n"
+         "  velmora                         a console game: you play White\n"
+         "  velmora black                   a console game: you play Black\n"
+         "  velmora load FILE               a console game from a text position file\n"
+         "  velmora pgn FILE...             the games of PGN files as standard PGN\n"
+         "  velmora xboard                  the engine of a front end (xboard protocol)\n"
+         "  velmora uci                     the engine of a front end (UCI)\n"
+         "  velmora createbook [--polyglot] BOOK DEPTH PGN...\n"
+         "                                  builds an opening book from PGN files, in the\n"
+         "                                  polyglot format with --polyglot; an existing\n"
+         "                                  BOOK is replaced only by a complete new one\n"
+         "  velmora --help | --version\n"
+         "\n"
+         "The program works in its current folder: it writes games.pgn and its trace\n"
+         "files there. It reads openingbook.bin from there, else the book beside the\n"
+         "program, else the installed one; a book in the polyglot format is read too.\n";
 }
 
 // The engine under a front end: standard output carries only the protocol, the console text
@@ -169,7 +172,8 @@ int ReadSources(Book& book, const std::vector<std::string>& sources) {
 // in the polyglot format. The book is written beside the destination and takes its place
 // only when complete: when the arguments are too few, no game could be read, a source holds a
 // move that cannot be resolved, the build is interrupted or the book cannot be written, an
-// existing book stays as it was; 1 then, unless a signal ended the build.
+// existing book stays as it was; 1 then, unless a signal ended the build. The depth is a whole
+// number of plies, at least 1.
 int CreateBook(int argc, char** argv) {
   const bool polyglot = argc > 2 && std::string(argv[2]) == "--polyglot";
   const int first = polyglot ? 3 : 2;  // the destination's argument
@@ -182,6 +186,15 @@ int CreateBook(int argc, char** argv) {
     return 1;
   }
   const std::string destinationName = argv[first];
+  // Looked at before the destination is touched.
+  const std::string depthText = argv[first + 1];
+  std::int32_t depth = 0;
+  if (!ParseNumber(depthText, depth) || depth < 1) {
+    std::cerr << "The depth \"" << depthText << "\" is no whole number of plies from 1 to "
+              << std::numeric_limits<std::int32_t>::max() << ": the book ( " << destinationName
+              << " ) is not written!" << std::endl;
+    return 1;
+  }
   BookFileReplacement destination;
   if (std::string error; !destination.Begin(destinationName, error)) {
     std::cerr << error << std::endl;
@@ -190,7 +203,7 @@ int CreateBook(int argc, char** argv) {
   const std::vector<std::string> sources(argv + first + 2, argv + argc);
   OpeningBook book;
   PolyglotBook polyglotBook;
-  book.maxDepth = polyglotBook.maxDepth = std::atoi(argv[first + 1]);
+  book.maxDepth = polyglotBook.maxDepth = depth;
   const int total = polyglot ? ReadSources(polyglotBook, sources) : ReadSources(book, sources);
   if (total < 0) return 1;
   if (total == 0) {
@@ -269,12 +282,19 @@ int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (argc > 1 && RefuseUnknownMode(mode)) return 2;
   if (mode == "--help" || mode == "-h") {
-    PrintUsage();
+    PrintUsage(std::cout);
     return 0;
   }
   if (mode == "--version") {
     std::cout << "Velmora " << VELMORA_VERSION << std::endl;
     return 0;
+  }
+  // A console game takes no argument but the position file of "load", which it needs.
+  if ((mode == "load" && argc != 3) || (mode == "black" && argc != 2)) {
+    std::cerr << "velmora " << mode
+              << (mode == "load" ? " takes one position file" : " takes no argument") << "\n\n";
+    PrintUsage(std::cerr);
+    return 2;
   }
   // Standard output carries only the games.
   if (mode == "pgn") return ExportPgn(argc, argv);
@@ -286,10 +306,9 @@ int main(int argc, char** argv) {
   if (mode == "createbook") return CreateBook(argc, argv);
 
   Game game(FindOpeningBook(BOOK_FILE), GAME_LOG_FILE);
-  // Without a file name the game starts from the initial position. A file that cannot be read
-  // or a position that cannot be played ends the program unplayed: nothing of the game is
-  // written.
-  if (mode == "load" && argc > 2) {
+  // A file that cannot be read or a position that cannot be played ends the program unplayed:
+  // nothing of the game is written.
+  if (mode == "load") {
     switch (game.LoadAtStart(argv[2])) {
       case TextPositionStatus::NO_KING:
         std::exit(-1);

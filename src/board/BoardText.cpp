@@ -8,6 +8,7 @@
 #include "board/Castling.h"
 #include "board/Coordinates.h"
 #include "board/Rules.h"
+#include "board/SquareMask.h"
 #include "console/Files.h"
 
 namespace {
@@ -20,9 +21,9 @@ constexpr const char* EMPTY_ROW = "|    |    |    |    |    |    |    |    |";
 
 char LowerCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Reads one line of a position file into the board; false for a bad line, which is skipped.
-// A bad square's message is added to `messages`.
-bool LoadLine(Board& board, const std::string& line, std::string& messages) {
+// Reads line `number` of a position file into the board; false for a bad line, which is skipped.
+// The message of a bad square or of a pawn where no pawn can stand is added to `messages`.
+bool LoadLine(Board& board, const std::string& line, int number, std::string& messages) {
   switch (line[0]) {
     case '#':
     case ' ':
@@ -47,6 +48,11 @@ bool LoadLine(Board& board, const std::string& line, std::string& messages) {
       const Square square =
           CoordToSquare(line.size() > 3 ? line.substr(3) : std::string(), messages);
       if (square < 0) return false;
+      if (kind == KIND_PAWN && (MaskOf(square) & (RANK_1 | RANK_8)) != 0) {
+        messages += "Board::Load() line " + std::to_string(number) + " ( " + line +
+                    " ): a pawn cannot stand on the first or the last rank!\n";
+        return false;
+      }
       if (board.WhitePieceAt(square) != NO_PIECE || board.BlackPieceAt(square) != NO_PIECE) {
         return false;
       }
@@ -127,16 +133,18 @@ TextPositionStatus ReadTextPosition(const std::string& fileName, Board& board,
   for (char& c : text) c = LowerCase(c);
 
   int lines = 0;
+  int number = 0;  // of the line, counting blank ones
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
     std::string line = text.substr(start, end - start);
     start = end + 1;
+    ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty()) continue;
     ++lines;
-    if (!LoadLine(board, line, messages)) ++errors;
+    if (!LoadLine(board, line, number, messages)) ++errors;
   }
   if (lines == 0) ++errors;
 

@@ -19,8 +19,9 @@ enum class TextPositionStatus {
 };
 
 // Reads a hand-written position file ("wk e1", "?b", "# comment") into `board`. `messages` gets
-// the lines the console shows about it: each bad square, the count of bad lines and, for the
-// last two statuses, why the position cannot be played. A file that cannot be opened gives no
+// the lines the console shows about it: each bad square, each pawn on the first or the last rank
+// (with its line), the count of bad lines and, for the last two statuses, why the position
+// cannot be played. A file that cannot be opened gives no
 // message.
 TextPositionStatus ReadTextPosition(const std::string& fileName, Board& board,
                                     std::string& messages);

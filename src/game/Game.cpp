@@ -168,7 +168,7 @@ void Game::Run() {
 
 bool Game::PlayOneGame() {
   RestartRecord();
-  newGameRequested = false;
+  earlyEnd = EarlyEnd::NONE;
   Move move;
   for (;;) {
     DiscardTypedAhead();
@@ -177,9 +177,9 @@ bool Game::PlayOneGame() {
                 << std::noshowpos << std::endl;
 
     players[board.sideToMove]->GetMove(board, move);
-    if (newGameRequested) {
+    if (earlyEnd != EarlyEnd::NONE) {
       AppendToLog();  // unfinished
-      return true;
+      return earlyEnd == EarlyEnd::NEW_GAME;
     }
     // The player may have loaded another position: the side to move is read again.
     *ConsoleOut << players[board.sideToMove]->name << " selects move: " << move.Line()
@@ -265,6 +265,8 @@ bool Game::SaveToFile(const std::string& name) {
 
 bool Game::LoadFromFile(const std::string& name) {
   if (!RestorePosition(name)) return false;
+  // The game so far ends unfinished, as with "new"; its record does not depend on the board.
+  AppendToLog();
   RestartRecord();
   return true;
 }

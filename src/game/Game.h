@@ -21,8 +21,9 @@ class Game {
   Game(const Game&) = delete;
   Game& operator=(const Game&) = delete;
 
-  // Plays the game to its end: a resignation, a stalemate, a checkmate or a draw by rule; a
-  // new game from the initial position follows when the person asks for one.
+  // Plays the game to its end: a resignation, a stalemate, a checkmate, a draw by rule or the
+  // end of the console's input; a new game from the initial position follows when the person
+  // asks for one.
   void Run();
 
   // Stores the board and both players' states. The file is written beside `name` and renamed
@@ -30,8 +31,9 @@ class Game {
   // `name` as it was. Asks before overwriting any file but the take-back file, and refuses a
   // name that is something other than a regular file (a directory, a FIFO, a device).
   bool SaveToFile(const std::string& name);
-  // Restores a position file written by SaveToFile; the game record starts again from there.
-  // Only regular files are read.
+  // Restores a position file written by SaveToFile. The game so far is appended to the log as
+  // unfinished (as by a new game), and a new record starts from the restored position. Only
+  // regular files are read.
   bool LoadFromFile(const std::string& name);
   // Takes back the person's latest move and the reply to it, from the game's own record: each
   // call goes one move pair further back. Without two moves in the record, back to the position
@@ -41,7 +43,10 @@ class Game {
   // have written it since, and then the record alone serves.
   bool TakeBack();
   // Ends the running game at once, unfinished, for a new one from the initial position.
-  void RequestNewGame() { newGameRequested = true; }
+  void RequestNewGame() { earlyEnd = EarlyEnd::NEW_GAME; }
+  // Ends the running game at once, unfinished, and the run with it: the person has gone (the
+  // console's input ended, as it does when the terminal is closed) without resigning.
+  void PersonLeft() { earlyEnd = EarlyEnd::PERSON_LEFT; }
   // Starts from a hand-written text position file, after showing what its reading found (for a
   // file that cannot be opened, "Couldn't open 'NAME'! File doesn't exist ?"). Every status but
   // READ ends the program: the position asked for cannot be played.
@@ -82,7 +87,9 @@ class Game {
   // completely is said on the console and on standard error.
   void AppendToLog();
 
-  bool newGameRequested = false;
+  // How a person ended the running game before its end on the board, if so.
+  enum class EarlyEnd { NONE, NEW_GAME, PERSON_LEFT };
+  EarlyEnd earlyEnd = EarlyEnd::NONE;
   bool logged = false;     // whether a game was appended to the log
   bool logFailed = false;  // whether a game could not be appended
   // What this game last wrote into the take-back file; empty when it wrote none.

@@ -59,9 +59,10 @@ bool HumanPlayer::ReadInput(const Board& board, Move& move, int& promotion) {
     *ConsoleOut << "Your move, " << name << " ( e.g. e2e4 ) ?  " << std::flush;
     promotion = -1;
     std::string typed;
-    if (!ReadConsoleLine(typed)) {  // the end of input: the player has left the game
+    if (!ReadConsoleLine(typed)) {  // the end of input: the player has left, not resigned
       *ConsoleOut << std::endl;
-      Resign(move);
+      CurrentGame->PersonLeft();
+      Resign(move);  // ends the turn; the game does not record it
       return true;
     }
     typed = WithoutOuterBlanks(typed);
@@ -165,7 +166,8 @@ void HumanPlayer::GetMove(Board& board, Move& move) {
     if (!Classify(board, move)) continue;
     const bool promotes = (move.piece == WP && move.to < 8) || (move.piece == BP && move.to > 55);
     if (promotes && !AskPromotion(promotion, move)) {
-      Resign(move);
+      CurrentGame->PersonLeft();
+      Resign(move);  // ends the turn; the game does not record it
       return;
     }
 

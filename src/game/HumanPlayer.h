@@ -12,8 +12,10 @@ class HumanPlayer : public Player {
 
   // Reads one console line for `board`: performs a console command (and reads again), or sets
   // the move's squares from move text in coordinates or standard notation, or marks the move as
-  // a resignation. False when the line must be asked for again. `promotion` gets the piece
-  // letter a move text names (the fifth character of five-character coordinate text), else -1.
+  // a resignation, which ends the turn (after "new" or at the end of input the game is told that
+  // it ends unfinished instead). False when the line must be asked for again. `promotion` gets
+  // the piece letter a move text names (the fifth character of five-character coordinate text),
+  // else -1.
   virtual bool ReadInput(const Board& board, Move& move, int& promotion);
 
  protected:

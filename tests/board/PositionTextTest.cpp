@@ -129,18 +129,23 @@ TEST(BoardTextTest, LoadsPositionFilesAndCountsBadLines) {
   EXPECT_EQ(board.sideToMove, WHITE);
 
   const auto bad = directory.Write(
-      "bad.txt", "wx e4\nwk e1\nbk e8\nwq e1\nwp e9\nwp e22\nwk\nw\n?x\n?\nzz\nwp e4\n");
+      "bad.txt",
+      "wx e4\nwk e1\nbk e8\nwq e1\nwp e9\nwp e22\nwk\nw\n?x\n?\nzz\nwp e4\n\nWP A8\nbp h1\n");
   ASSERT_TRUE(Load(board, bad.string()));
-  // A bad piece letter is refused before its square is looked at.
+  // A bad piece letter is refused before its square is looked at. A pawn where no pawn can
+  // stand is named with its line, blank lines counted.
   EXPECT_EQ(console.Take(),
             "Board::CoordToSquare() coord[ 1 ] of \"e9\" is not a valid rank!\n"
             "Board::CoordToSquare() coord = e22 is not 2 characters long!\n"
             "Board::CoordToSquare() coord =  is not 2 characters long!\n"
-            "Board::Load() 9 errors occured while reading " +
+            "Board::Load() line 14 ( wp a8 ): a pawn cannot stand on the first or the last rank!\n"
+            "Board::Load() line 15 ( bp h1 ): a pawn cannot stand on the first or the last rank!\n"
+            "Board::Load() 11 errors occured while reading " +
                 bad.string() + "!\n");
   EXPECT_EQ(board.WhitePieceAt(60), WK);  // the first piece on e1 stays
   EXPECT_EQ(board.bitboards[WQ], 0u);
   EXPECT_EQ(board.bitboards[WP], MaskOf(36));
+  EXPECT_EQ(board.bitboards[BP], 0u);
 
   board.moveNumber = 5;
   EXPECT_FALSE(Load(board, bad.string() + ".missing"));

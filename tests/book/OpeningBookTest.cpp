@@ -479,9 +479,9 @@ TEST(CreateBook, ReadsEverySourceAndCountsTheGames) {
   // source too.
   ASSERT_EQ(CreateBook(directory, "two.bin 2 -", directory.Read("e4.pgn")).status, 0);
   EXPECT_EQ(Entries(directory.Read("two.bin")), "W e2e4 2/1 B c7c5 0/1 ");
-  run = CreateBook(directory, "empty.bin 0 e4.pgn");
-  EXPECT_EQ(run.output,
-            WELCOME + e4 + "0\n>> Maxcollisions: 0\n>> Size ( kb ):     0\n\nMatches: 3\n");
+  // Games that give no entry (White's first move in a lost game) still make a book, empty.
+  directory.Write("lost.pgn", Game("0-1", "1. f3 e5 2. g4 Qh4#"));
+  ASSERT_EQ(CreateBook(directory, "empty.bin 1 lost.pgn").status, 0);
   EXPECT_EQ(directory.Read("empty.bin").size(), 2052u);
 }
 
@@ -522,6 +522,14 @@ TEST(CreateBook, AFailedBuildKeepsTheOldBook) {
       {"folder 16 good.pgn", "Can't write OpeningBook file folder (Is a directory)!\n"},
       {"nowhere/keep.bin 16 good.pgn",
        "Can't write OpeningBook file nowhere/keep.bin (No such file or directory)!\n"},
+      {"keep.bin abc good.pgn",
+       "The depth \"abc\" is no whole number of plies from 1 to 2147483647: "
+       "the book ( keep.bin ) is not written!\n"},
+      {"keep.bin 0 good.pgn", "The depth \"0\" is no whole number"},
+      {"keep.bin -5 good.pgn", "The depth \"-5\" is no whole number"},
+      {"keep.bin 4x good.pgn", "The depth \"4x\" is no whole number"},
+      {"keep.bin 99999999999 good.pgn", "The depth \"99999999999\" is no whole number"},
+      {"--polyglot keep.bin 0 good.pgn", "The depth \"0\" is no whole number"},
   };
   for (const auto& [arguments, message] : cases) {
     const ProgramRun run = CreateBook(directory, arguments);

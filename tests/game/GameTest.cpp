@@ -56,6 +56,7 @@ class GameTest : public ::testing::Test {
   std::string Play(const std::string& fen, const std::string& typed) {
     if (!fen.empty()) game->board = FromFen(fen);
     input.str(typed);
+    input.clear();  // from the end of an earlier game's input
     game->Run();
     return console.Take();
   }
@@ -175,8 +176,8 @@ TEST_F(GameTest, TheFiftyMoveRuleCountsFromAHandWrittenPosition) {
 }
 
 // Save asks before it overwrites and wants a name; taken back ("last" is "back"), moves leave
-// the record, and a load starts it again from the loaded position; without the take-back file
-// nothing is taken back.
+// the record; a load logs the game so far unfinished, as "new" does, and starts the record
+// again from the loaded position; without the take-back file nothing is taken back.
 TEST_F(GameTest, SaveLoadAndTakeBack) {
   game->board = FromFen("7k/8/8/8/8/8/8/R3K3 w - - 0 1");
   ASSERT_TRUE(game->SaveToFile(File("rook")));
@@ -189,12 +190,29 @@ TEST_F(GameTest, SaveLoadAndTakeBack) {
           "' already exists. Overwrite  ? ( yes / no ) Your move@"
           "\nRestored board:\n--A--@Please enter a valid filename ( e.g.: 'save mygame' ) !\n@"
           "Please enter a valid filename ( e.g.: 'load mygame' ) !\n");
-  ExpectFragments(Log(), "!b1c3@!g1f3@[FEN \"7k/8/8/8/8/8/8/R3K3 w - - 0 1\"]\n\n  1.  Ra1a2 ");
+  ExpectFragments(Log(),
+                  "!b1c3@[Result \" *\" ]\n\n  1.  Ng1f3  Nb8c6  *\n@"
+                  "[FEN \"7k/8/8/8/8/8/8/R3K3 w - - 0 1\"]\n\n  1.  Ra1a2 ");
   NewGame();
   game->board = FromFen("4k3/8/8/8/8/8/8/4K3 w - - 0 5");
   std::filesystem::remove(LastMoveFile);
   EXPECT_FALSE(game->TakeBack());
   ExpectFragments(console.Take(), "Couldn't open '" + LastMoveFile + "'! File doesn't exist ?\n");
+}
+
+// The end of input, at the prompt or at the promotion question, leaves the game unfinished: the
+// person has gone (a closed terminal ends the input), but has not resigned.
+TEST_F(GameTest, TheEndOfInputLeavesTheGameUnfinished) {
+  for (const auto& [fen, typed] : std::vector<std::pair<std::string, std::string>>{
+           {"", "e2e4\n"}, {"7k/P7/8/8/8/8/8/K7 w - - 0 1", "Ka1b1\na7a8"}}) {
+    std::filesystem::remove(File("games.pgn"));
+    NewGame();
+    const std::string text = Play(fen, typed);
+    EXPECT_EQ(text.find("RESIGNATION"), std::string::npos) << text;
+    EXPECT_TRUE(text.ends_with("GAME OVER.  Thanks for playing!\n")) << text;
+    EXPECT_TRUE(Log().ends_with("  *\n\n")) << Log();
+    EXPECT_EQ(Log().find("[Event", 1), std::string::npos) << Log();
+  }
 }
 
 // Position files and text positions: a read that fails is a file that cannot be opened, only
