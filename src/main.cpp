@@ -28,6 +28,7 @@
 #include "protocol/UciSession.h"
 #include "protocol/XboardConnection.h"
 #include "protocol/XboardSession.h"
+#include "search/Level.h"
 #include "search/NegaScout.h"
 #include "search/SearchTrace.h"
 
@@ -80,9 +81,19 @@ void PrintUsage(std::ostream& out) {
          "                                  BOOK is replaced only by a complete new one\n"
          "  velmora --help | --version\n"
          "\n"
-         "The program works in its current folder: it writes games.pgn and its trace\n"
-         "files there. It reads openingbook.bin from there, else the book beside the\n"
-         "program, else the installed one; a book in the polyglot format is read too.\n";
+         "A console game takes these options after its mode (or alone):\n"
+         "  --level N|full|classic        the computer's level: N from " +
+             std::to_string(LEVEL_MIN) + " to " + std::to_string(LEVEL_MAX) +
+             "\n"
+             "                                (classic, the console game's own search, by "
+             "default)\n"
+             "  --time SECONDS                the computer's time per move\n"
+             "  --clock MINUTES[+SECONDS]     a game clock for both sides, with an increment\n"
+             "  --compact                     a compact board, seen from the person's side\n"
+             "\n"
+             "The program works in its current folder: it writes games.pgn and its trace\n"
+             "files there. It reads openingbook.bin from there, else the book beside the\n"
+             "program, else the installed one; a book in the polyglot format is read too.\n";
 }
 
 // The engine under a front end: standard output carries only the protocol, the console text
@@ -271,6 +282,47 @@ int ExportPgn(int argc, char** argv) {
 
 }  // namespace
 
+// The console game's start options and their values: "--level 1500", "--time 5", "--clock 5+3",
+// "--compact". Taken out of `arguments` wherever they stand; false, after saying why, for an
+// unknown option or one without its value.
+bool TakeConsoleOptions(std::vector<std::string>& arguments,
+                        std::vector<std::pair<std::string, std::string>>& options) {
+  std::vector<std::string> rest;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument.rfind("--", 0) != 0) {
+      rest.push_back(argument);
+      continue;
+    }
+    if (argument == "--compact") {
+      options.emplace_back(argument, "");
+      continue;
+    }
+    if (argument != "--level" && argument != "--time" && argument != "--clock") {
+      std::cerr << "velmora: unknown option '" << argument << "'\n\n";
+      return false;
+    }
+    if (i + 1 == arguments.size()) {
+      std::cerr << "velmora: " << argument << " wants its value\n\n";
+      return false;
+    }
+    const std::string& value = arguments[++i];
+    PlayingStrength strength;
+    std::string error;
+    std::int64_t ms = 0, increment = 0;
+    if (argument == "--level"  ? !ReadStrength(value, strength, error)
+        : argument == "--time" ? !ReadMoveTime(value, ms)
+                               : !ReadGameClock(value, ms, increment)) {
+      std::cerr << "velmora: " << argument << " " << value << ": "
+                << (error.empty() ? "not a time" : error) << "\n\n";
+      return false;
+    }
+    options.emplace_back(argument, value);
+  }
+  arguments = rest;
+  return true;
+}
+
 int main(int argc, char** argv) {
   // The opening book's random choice draws from this generator.
   std::srand(MillisecondTicks());
@@ -279,8 +331,19 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
   InstallOutOfMemoryHandler(OutOfMemoryHandler);
   ConsoleOut = &std::cout;
-  const std::string mode = argc > 1 ? argv[1] : "";
-  if (argc > 1 && RefuseUnknownMode(mode)) return 2;
+  // A console game (no mode, black or load) may have start options anywhere after its mode.
+  std::vector<std::string> console(argv + 1, argv + argc);
+  std::vector<std::pair<std::string, std::string>> consoleOptions;
+  const std::string first = console.empty() ? "" : console[0];
+  if (first.empty() || first == "black" || first == "load" || first == "--level" ||
+      first == "--time" || first == "--clock" || first == "--compact") {
+    if (!TakeConsoleOptions(console, consoleOptions)) {
+      PrintUsage(std::cerr);
+      return 2;
+    }
+  }
+  const std::string mode = console.empty() ? "" : console[0];
+  if (!console.empty() && RefuseUnknownMode(mode)) return 2;
   if (mode == "--help" || mode == "-h") {
     PrintUsage(std::cout);
     return 0;
@@ -290,7 +353,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   // A console game takes no argument but the position file of "load", which it needs.
-  if ((mode == "load" && argc != 3) || (mode == "black" && argc != 2)) {
+  if ((mode == "load" && console.size() != 2) || (mode == "black" && console.size() != 1)) {
     std::cerr << "velmora " << mode
               << (mode == "load" ? " takes one position file" : " takes no argument") << "\n\n";
     PrintUsage(std::cerr);
@@ -309,7 +372,7 @@ int main(int argc, char** argv) {
   // A file that cannot be read or a position that cannot be played ends the program unplayed:
   // nothing of the game is written.
   if (mode == "load") {
-    switch (game.LoadAtStart(argv[2])) {
+    switch (game.LoadAtStart(console[1])) {
       case TextPositionStatus::NO_KING:
         std::exit(-1);
       case TextPositionStatus::SIDE_NOT_TO_MOVE_IN_CHECK:
@@ -327,6 +390,13 @@ int main(int argc, char** argv) {
       std::make_unique<ComputerPlayer>(1 - person, std::make_unique<NegaScout>(), game.book.get());
   game.players[WHITE]->name = "Whity";
   game.players[BLACK]->name = "Blacky";
+  for (const auto& [option, value] : consoleOptions) {
+    const bool set = option == "--compact" ? (game.compactBoard = true)
+                     : option == "--level" ? game.SetStrength(value)
+                     : option == "--time"  ? game.SetMoveTime(value)
+                                           : game.SetGameClock(value);
+    if (!set) return 2;
+  }
   AppendGameOnInterrupt();
   if (game.gameLog) {
     game.gameLog->whiteName = game.players[WHITE]->name;

@@ -7,6 +7,7 @@
 
 #include "board/Castling.h"
 #include "board/Coordinates.h"
+#include "board/Fen.h"
 #include "board/Rules.h"
 #include "board/SquareMask.h"
 #include "console/Files.h"
@@ -101,6 +102,34 @@ std::string BoardPicture(const Board& board) {
   text += '\n';
   text += "NEXT MOVE( " + std::to_string(board.moveNumber) +
           " ): " + (board.sideToMove == WHITE ? "WHITE" : "BLACK") + '\n';
+  return text;
+}
+
+std::string CompactBoardPicture(const Board& board, Color side) {
+  // The placement as FEN has it, rank 8 first, each rank spelt out square by square.
+  const std::string fen = WriteFen(board);
+  std::string ranks[8];
+  int rank = 0;
+  for (char c : fen.substr(0, fen.find(' '))) {
+    if (c == '/')
+      ++rank;
+    else if (c >= '1' && c <= '8')
+      ranks[rank].append(static_cast<std::size_t>(c - '0'), '.');
+    else
+      ranks[rank] += c;
+  }
+  std::string text;
+  for (int row = 0; row < 8; ++row) {
+    const int shown = side == WHITE ? row : 7 - row;  // index into ranks, 0 for rank 8
+    text += std::to_string(8 - shown) + ' ';
+    for (int column = 0; column < 8; ++column) {
+      text += ' ';
+      text += ranks[shown][static_cast<std::size_t>(side == WHITE ? column : 7 - column)];
+    }
+    text += '\n';
+  }
+  text += side == WHITE ? "   a b c d e f g h\n" : "   h g f e d c b a\n";
+  text += std::string(board.sideToMove == WHITE ? "White" : "Black") + " to move\n";
   return text;
 }
 

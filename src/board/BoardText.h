@@ -8,6 +8,10 @@
 // The board picture: eight ranks between file rulers, then "NEXT MOVE( n ): WHITE"; every line
 // with its line end. Right after castling the squares a king crossed show as empty.
 std::string BoardPicture(const Board& board);
+// The compact board: eight ranks of FEN letters (White's in capitals, "." for an empty square)
+// seen from `side`'s end of the board, the files' letters below, then the side to move; every
+// line with its line end. Ten lines in all, for a terminal of 24.
+std::string CompactBoardPicture(const Board& board, Color side);
 
 // How reading a text position file ended.
 enum class TextPositionStatus {

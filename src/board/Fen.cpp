@@ -146,7 +146,7 @@ bool ReadFen(const std::string& fen, Board& board, std::string& error) {
   return true;
 }
 
-std::string WriteFen(const Board& position) {
+std::string WriteFen(const Board& position, int halfMoveClock) {
   // Right after castling the king's set still holds the squares it crossed.
   Board board = position;
   board.RemoveCastlePaths();
@@ -181,6 +181,6 @@ std::string WriteFen(const Board& position) {
     fen += '-';
   }
   const int fullMoves = (board.moveNumber - 1 - board.sideToMove) / 2 + 1;
-  fen += " 0 " + std::to_string(fullMoves < 1 ? 1 : fullMoves);
+  fen += ' ' + std::to_string(halfMoveClock) + ' ' + std::to_string(fullMoves < 1 ? 1 : fullMoves);
   return fen;
 }

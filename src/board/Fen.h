@@ -9,6 +9,7 @@
 // On malformed or impossible input the board is left as it was and `error` says why.
 bool ReadFen(const std::string& fen, Board& board, std::string& error);
 
-// The six-field FEN of `board`. The board keeps no half-move clock, so that field is 0; the move
-// number follows from the board's half-move counter.
-std::string WriteFen(const Board& board);
+// The six-field FEN of `board`. The board keeps no half-move clock: that field is
+// `halfMoveClock`, which the caller may know from the game; the move number follows from the
+// board's half-move counter.
+std::string WriteFen(const Board& board, int halfMoveClock = 0);

@@ -17,6 +17,17 @@ void GameRecord::Play(const Move& move) {
   PlayMove(position_, move);
 }
 
+std::vector<Move> GameRecord::BoardMoves() const {
+  std::vector<Move> played;
+  for (std::size_t ply = 0; ply < moves_.size(); ++ply) {
+    const Move& move = moves_[ply];
+    for (const Move& legal : LegalMoves(before_[ply]))
+      if (legal.from == move.from && legal.to == move.to && legal.Promotion() == move.Promotion())
+        played.push_back(legal);
+  }
+  return played;
+}
+
 bool GameRecord::TakeBack(int plies) {
   if (plies < 1 || plies > Plies()) return false;
   const std::size_t kept = moves_.size() - static_cast<std::size_t>(plies);

@@ -23,6 +23,9 @@ class GameRecord {
   const Board& StartPosition() const { return start_; }
   const std::vector<Move>& Moves() const { return moves_; }
   int Plies() const { return static_cast<int>(moves_.size()); }
+  // The moves made on the board, as legal moves of their positions: without a resignation or a
+  // stalemate's mark, a mating move as the plain move it was.
+  std::vector<Move> BoardMoves() const;
 
   // Plays the move (see PlayMove) and records it; the moves that end a game (resignation,
   // stalemate, checkmate) are recorded too and decide the result.

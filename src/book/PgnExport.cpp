@@ -22,6 +22,35 @@ std::string Quoted(const std::string& value) {
   return quoted + '"';
 }
 
+// The move numbers and the moves in standard algebraic notation.
+std::vector<std::string> MoveTokens(const Board& start, const std::vector<Move>& moves) {
+  std::vector<std::string> tokens;
+  Board position = start;
+  int number = (position.moveNumber - 1 - position.sideToMove) / 2 + 1;
+  if (position.sideToMove == BLACK && !moves.empty())
+    tokens.push_back(std::to_string(number) + "...");
+  for (const Move& move : moves) {
+    if (position.sideToMove == WHITE) tokens.push_back(std::to_string(number) + ".");
+    tokens.push_back(SanText(position, move));
+    PlayMove(position, move);
+    if (position.sideToMove == WHITE) ++number;
+  }
+  return tokens;
+}
+
+// Tokens one blank apart, a line break before a token that would pass 79 characters.
+std::string Lines(const std::vector<std::string>& tokens) {
+  std::string text, line;
+  for (const std::string& token : tokens) {
+    if (!line.empty() && line.size() + 1 + token.size() > 79) {
+      text += line + '\n';
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + token;
+  }
+  return text + line + '\n';
+}
+
 }  // namespace
 
 std::string ExportGame(const PgnTags& tags, const Board& start, const std::vector<Move>& moves) {
@@ -41,24 +70,11 @@ std::string ExportGame(const PgnTags& tags, const Board& start, const std::vecto
   if (fen != WriteFen(Board())) text += "[SetUp \"1\"]\n[FEN " + Quoted(fen) + "]\n";
   text += '\n';
 
-  // The move text: tokens one blank apart, a line break before a token that would pass 79.
-  std::string line;
-  const auto add = [&](const std::string& token) {
-    if (!line.empty() && line.size() + 1 + token.size() > 79) {
-      text += line + '\n';
-      line.clear();
-    }
-    line += (line.empty() ? "" : " ") + token;
-  };
-  Board position = start;
-  int number = (position.moveNumber - 1 - position.sideToMove) / 2 + 1;
-  if (position.sideToMove == BLACK && !moves.empty()) add(std::to_string(number) + "...");
-  for (const Move& move : moves) {
-    if (position.sideToMove == WHITE) add(std::to_string(number) + ".");
-    add(SanText(position, move));
-    PlayMove(position, move);
-    if (position.sideToMove == WHITE) ++number;
-  }
-  add(result);
-  return text + line + '\n';
+  std::vector<std::string> tokens = MoveTokens(start, moves);
+  tokens.push_back(result);
+  return text + Lines(tokens);
+}
+
+std::string MoveText(const Board& start, const std::vector<Move>& moves) {
+  return moves.empty() ? std::string() : Lines(MoveTokens(start, moves));
 }

@@ -16,3 +16,8 @@ using PgnTags = std::vector<std::pair<std::string, std::string>>;
 // then the moves in standard algebraic notation with check marks and move numbers, in lines of
 // at most 79 characters, and the result. `moves` are legal moves played from `start`.
 std::string ExportGame(const PgnTags& tags, const Board& start, const std::vector<Move>& moves);
+
+// The moves alone, as ExportGame writes them: standard algebraic notation with check marks and
+// move numbers ("1. e4 e5 2. Nf3", "12... Kg8" from a position with Black to move), in lines of
+// at most 79 characters, each with its line end; empty without moves.
+std::string MoveText(const Board& start, const std::vector<Move>& moves);

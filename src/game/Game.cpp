@@ -8,23 +8,30 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <iostream>
 #include <sstream>
 #include <system_error>
 #include <vector>
 
 #include "board/BoardImage.h"
+#include "board/Fen.h"
 #include "board/Rules.h"
 #include "board/San.h"
+#include "book/PgnExport.h"
 #include "console/Console.h"
 #include "console/Files.h"
 #include "game/ConsoleInput.h"
 #include "game/HumanPlayer.h"
 #include "search/Evaluate.h"
+#include "search/Level.h"
 #include "search/NegaScout.h"
 #include "search/SearchDriver.h"
 
@@ -50,6 +57,32 @@ const char* DrawLine(GameRecord::Draw draw) {
     default:
       return nullptr;
   }
+}
+
+// A positive number of seconds up to `most` ("5", "0.5"); false for any other text.
+bool ReadSeconds(const std::string& text, double most, double& seconds) {
+  if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos) return false;
+  char* end = nullptr;
+  seconds = std::strtod(text.c_str(), &end);
+  return end == text.c_str() + text.size() && std::isfinite(seconds) && seconds > 0 &&
+         seconds <= most;
+}
+
+// A time on a clock: "4:58.2", "0:00.0".
+std::string ClockText(std::int64_t ms) {
+  ms = std::max<std::int64_t>(ms, 0);
+  std::ostringstream text;
+  text << ms / 60000 << ':' << std::setw(2) << std::setfill('0') << ms / 1000 % 60 << '.'
+       << ms / 100 % 10;
+  return text.str();
+}
+
+// The standard notation of a move made on `board`, with its check or mate mark.
+std::string SanOfPlayed(const Board& board, const Move& move) {
+  for (const Move& legal : LegalMoves(board))
+    if (legal.from == move.from && legal.to == move.to && legal.Promotion() == move.Promotion())
+      return SanText(board, legal);
+  return CoordinateText(move);
 }
 
 // How many bytes a player's state takes in a position file.
@@ -129,6 +162,11 @@ Game::Game(const std::string& bookFileName, const std::string& gameLogFileName) 
   else
     std::cerr << error << std::endl;
   board.Reset();
+  now = [] {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+  };
   gameLog = std::make_unique<PGNWriter>();
   if (!gameLog->Open(gameLogFileName)) {
     std::cerr << "Can't create logfile '" << gameLogFileName << "'! Logging canceled!";
@@ -159,7 +197,7 @@ void Game::RecordChanged() {
 }
 
 void Game::Run() {
-  while (PlayOneGame()) {
+  while (PlayOneGame() || OfferAnotherGame()) {
     *ConsoleOut << "A new game begins." << std::endl;
     board.Reset();
   }
@@ -169,25 +207,68 @@ void Game::Run() {
 bool Game::PlayOneGame() {
   RestartRecord();
   earlyEnd = EarlyEnd::NONE;
+  remainingMs[WHITE] = remainingMs[BLACK] = clockBaseMs;
   Move move;
   for (;;) {
     DiscardTypedAhead();
-    *ConsoleOut << BoardPicture(board) << std::flush;
+    *ConsoleOut << (compactBoard ? CompactBoardPicture(board, PersonSide()) : BoardPicture(board))
+                << std::flush;
     *ConsoleOut << "SCORE from perspective white " << std::showpos << ScoreForWhite(board)
                 << std::noshowpos << std::endl;
+    // A position set up already mated ends the game before anybody is asked for a move.
+    if (record.Plies() == 0 && StandingOf(board) == Standing::CHECKMATE) {
+      Move mate;
+      mate.flags = MOVE_CHECKMATE;
+      *ConsoleOut << GameEndLine(mate) << std::endl;
+      record.SetResult(board.sideToMove == WHITE ? "0-1" : "1-0");
+      break;
+    }
 
+    const Color mover = board.sideToMove;
+    if (Player* player = players[mover].get();
+        auto* computer = dynamic_cast<ComputerPlayer*>(player)) {
+      GameClock clock;
+      if (moveTimeMs >= 0) clock.fixedMoveMs = moveTimeMs;
+      if (clockBaseMs >= 0) {
+        clock.remainingMs = remainingMs[mover];
+        clock.incrementMs = clockIncrementMs;
+      }
+      computer->SetClock(clock);
+    }
+    const std::int64_t started = now();
     players[board.sideToMove]->GetMove(board, move);
+    const std::int64_t thought = now() - started;
     if (earlyEnd != EarlyEnd::NONE) {
       AppendToLog();  // unfinished
       return earlyEnd == EarlyEnd::NEW_GAME;
     }
     // The player may have loaded another position: the side to move is read again.
-    *ConsoleOut << players[board.sideToMove]->name << " selects move: " << move.Line()
-                << std::flush;
+    const Color side = board.sideToMove;
+    const std::string& name = players[side]->name;
+    *ConsoleOut << name << " selects move: " << move.Line() << std::flush;
+    const bool onBoard = move.Kind() != MOVE_RESIGN && move.Kind() != MOVE_STALEMATE;
+    // A move made after the side's time ran out does not count: the side has lost on time.
+    if (clockBaseMs >= 0 && onBoard) {
+      remainingMs[side] -= thought;
+      if (remainingMs[side] < 0) {
+        *ConsoleOut << name << "'s time is up - " << players[1 - side]->name << " wins."
+                    << std::endl;
+        record.SetResult(side == WHITE ? "0-1" : "1-0");
+        break;
+      }
+      remainingMs[side] += clockIncrementMs;
+    }
+    if (onBoard && dynamic_cast<ComputerPlayer*>(players[side].get()))
+      *ConsoleOut << name << " plays " << SanOfPlayed(board, move) << std::endl;
     if (!EndsGame(move) && board.sideToMove == WHITE) SaveToFile(LastMoveFile);
     record.Play(move);
     if (const char* line = GameEndLine(move)) *ConsoleOut << line << std::endl;
     if (EndsGame(move)) break;
+    if (InCheck(board)) *ConsoleOut << "Check!" << std::endl;
+    if (clockBaseMs >= 0) *ConsoleOut << ClockLine() << std::flush;
+    if (moveTimeMs >= 0 && dynamic_cast<ComputerPlayer*>(players[side].get()))
+      *ConsoleOut << name << "'s time: " << ClockText(thought) << " of " << ClockText(moveTimeMs)
+                  << " a move" << std::endl;
     if (const char* draw = DrawLine(record.DrawByRule())) {
       *ConsoleOut << draw << std::endl;
       record.SetResult("1/2-1/2");
@@ -197,6 +278,141 @@ bool Game::PlayOneGame() {
   }
   AppendToLog();
   return false;
+}
+
+std::vector<ComputerPlayer*> Game::Computers() const {
+  std::vector<ComputerPlayer*> computers;
+  for (const auto& player : players)
+    if (auto* computer = dynamic_cast<ComputerPlayer*>(player.get())) computers.push_back(computer);
+  return computers;
+}
+
+Color Game::PersonSide() const {
+  return dynamic_cast<HumanPlayer*>(players[BLACK].get()) &&
+                 !dynamic_cast<HumanPlayer*>(players[WHITE].get())
+             ? BLACK
+             : WHITE;
+}
+
+bool Game::OfferAnotherGame() {
+  const bool person = dynamic_cast<HumanPlayer*>(players[WHITE].get()) ||
+                      dynamic_cast<HumanPlayer*>(players[BLACK].get());
+  if (!person || leaving || earlyEnd == EarlyEnd::PERSON_LEFT) return false;
+  *ConsoleOut << "Another game ? ( yes / no ) " << std::flush;
+  const std::string answer = ReadConsoleWord();
+  return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+}
+
+std::string Game::ClockLine() const {
+  return "Clock: " + players[WHITE]->name + " " + ClockText(remainingMs[WHITE]) + "  " +
+         players[BLACK]->name + " " + ClockText(remainingMs[BLACK]) + "\n";
+}
+
+bool Game::SetStrength(const std::string& text) {
+  PlayingStrength strength;
+  std::string error;
+  if (!ReadStrength(text, strength, error)) {
+    *ConsoleOut << error << std::endl;
+    return false;
+  }
+  for (ComputerPlayer* computer : Computers()) computer->SetStrength(strength);
+  ShowStrength();
+  return true;
+}
+
+void Game::ShowStrength() {
+  const std::vector<ComputerPlayer*> computers = Computers();
+  *ConsoleOut << "Level: "
+              << (computers.empty() ? "no computer plays" : StrengthText(computers[0]->Strength()))
+              << ". ( level " << LEVEL_MIN << " .. " << LEVEL_MAX << ", level full, level classic )"
+              << std::endl;
+}
+
+bool ReadMoveTime(const std::string& text, std::int64_t& ms) {
+  double seconds = 0;
+  if (text == "off") {
+    ms = -1;
+    return true;
+  }
+  if (!ReadSeconds(text, 86400, seconds)) return false;
+  ms = std::max<std::int64_t>(1, std::llround(seconds * 1000));
+  return true;
+}
+
+bool ReadGameClock(const std::string& text, std::int64_t& baseMs, std::int64_t& incrementMs) {
+  if (text == "off") {
+    baseMs = -1;
+    incrementMs = 0;
+    return true;
+  }
+  const auto split = text.find_first_of(" +");
+  const auto incrementStart =
+      split == std::string::npos ? split : text.find_first_not_of(" +", split);
+  const std::string incrementText =
+      incrementStart == std::string::npos ? "" : text.substr(incrementStart);
+  double minutes = 0, increment = 0;
+  if (!ReadSeconds(text.substr(0, split), 24 * 60, minutes) ||
+      (split != std::string::npos && incrementText != "0" &&
+       !ReadSeconds(incrementText, 3600, increment)))
+    return false;
+  baseMs = std::llround(minutes * 60000);
+  incrementMs = std::llround(increment * 1000);
+  return true;
+}
+
+bool Game::SetMoveTime(const std::string& text) {
+  std::int64_t ms = -1;
+  if (!ReadMoveTime(text, ms)) {
+    *ConsoleOut << "A time per move is a number of seconds ( e.g. 'time 5' ) or off, not \"" << text
+                << "\"." << std::endl;
+    return false;
+  }
+  moveTimeMs = ms;
+  if (ms >= 0) clockBaseMs = remainingMs[WHITE] = remainingMs[BLACK] = -1;
+  ShowTime();
+  return true;
+}
+
+bool Game::SetGameClock(const std::string& text) {
+  std::int64_t base = -1, increment = 0;
+  if (!ReadGameClock(text, base, increment)) {
+    *ConsoleOut << "A game clock is minutes and an increment in seconds ( e.g. 'clock 5' or "
+                   "'clock 5+3' ) or off, not \""
+                << text << "\"." << std::endl;
+    return false;
+  }
+  clockBaseMs = remainingMs[WHITE] = remainingMs[BLACK] = base;
+  clockIncrementMs = increment;
+  if (base >= 0) moveTimeMs = -1;
+  ShowTime();
+  return true;
+}
+
+void Game::ShowTime() {
+  if (clockBaseMs >= 0) {
+    *ConsoleOut << "Game clock: " << ClockText(clockBaseMs) << " + "
+                << static_cast<double>(clockIncrementMs) / 1000.0 << " s a move for each side."
+                << std::endl
+                << ClockLine() << std::flush;
+  } else if (moveTimeMs >= 0) {
+    *ConsoleOut << "The computer thinks at most " << static_cast<double>(moveTimeMs) / 1000.0
+                << " s a move." << std::endl;
+  } else {
+    *ConsoleOut << "The computer thinks as the console game always has ( at most "
+                << SearchLimits().maxTimeMs / 1000 << " s a move ). ( time SECONDS, clock "
+                << "MINUTES[+SECONDS], time off, clock off )" << std::endl;
+  }
+}
+
+void Game::ShowMoves() {
+  const std::string text = MoveText(record.StartPosition(), record.BoardMoves());
+  *ConsoleOut << (text.empty() ? std::string("No moves yet.\n") : text) << std::flush;
+}
+
+void Game::ShowFen() { *ConsoleOut << WriteFen(board, record.ReversiblePlies()) << std::endl; }
+
+void Game::ShowCompactBoard() {
+  *ConsoleOut << CompactBoardPicture(board, PersonSide()) << std::flush;
 }
 
 void Game::AppendToLog() {
@@ -369,6 +585,8 @@ void Game::ShowHint() {
   NegaScout engine;
   SearchRequest request;
   request.book = book.get();
+  // A hint takes no longer than the computer's own move.
+  if (moveTimeMs >= 0) request.limits.maxTimeMs = std::min(request.limits.maxTimeMs, moveTimeMs);
   Move hint = ChooseMove(engine, board, std::move(request)).move;
   // An engine that would resign still names a move: any legal one.
   if ((hint.Kind() == MOVE_RESIGN || hint.Kind() == MOVE_STALEMATE) &&

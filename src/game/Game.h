@@ -1,6 +1,8 @@
 // One game between two players on one board, with its game log and position files.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "book/GameRecord.h"
 #include "book/OpeningBook.h"
 #include "book/PGNWriter.h"
+#include "game/ComputerPlayer.h"
 #include "game/Player.h"
 
 class Game {
@@ -54,6 +57,30 @@ class Game {
   // Shows the move the computer would play for the side to move, in both notations, without
   // playing it. A fresh engine finds it, so that the computer's own search state is untouched.
   void ShowHint();
+  // The console's settings of the computer, from a command or a start option; each says what
+  // it set, or why it refuses the text (and then keeps what was set). A level is a number of
+  // the scale, "full" or "classic" (the default); a time per move is in seconds, "off" for the
+  // console game's own limits; a game clock is minutes, with an increment in seconds after a
+  // blank or a "+" ("5", "5 3", "5+3"), "off" for none. The clock runs for both sides; a side
+  // whose time is up loses. A time per move and a game clock replace each other.
+  bool SetStrength(const std::string& text);
+  bool SetMoveTime(const std::string& text);
+  bool SetGameClock(const std::string& text);
+  // "level", "time", "clock" alone: what is set.
+  void ShowStrength();
+  void ShowTime();
+  // The game in standard notation ("moves"), the position as FEN ("fen") and the compact
+  // board seen from the person's side ("board").
+  void ShowMoves();
+  void ShowFen();
+  void ShowCompactBoard();
+  // The compact board instead of the large one after every move.
+  bool compactBoard = false;
+  // The time in milliseconds the game clock reads (a test's fake clock, else steady time).
+  std::function<std::int64_t()> now;
+  // The person typed quit or exit: after this game the program ends without asking for another.
+  void Leave() { leaving = true; }
+
   // Puts `player` in for `color`. The player it replaces may be the one whose turn is running,
   // so it is kept until the game ends.
   void ReplacePlayer(Color color, std::unique_ptr<Player> player);
@@ -87,6 +114,22 @@ class Game {
   // completely is said on the console and on standard error.
   void AppendToLog();
 
+  // The computers of the game (either seat may be one).
+  std::vector<ComputerPlayer*> Computers() const;
+  // The side whose end of the board the compact board is seen from: the person's.
+  Color PersonSide() const;
+  // Asks, after a game that ended on the board or by a resignation, whether another follows.
+  bool OfferAnotherGame();
+  // The line of both clocks, with its line end ("Clock: Whity 4:58.2  Blacky 5:00.0").
+  std::string ClockLine() const;
+
+  // The computer's time: per move, or a game clock of both sides (-1: none).
+  std::int64_t moveTimeMs = -1;
+  std::int64_t clockBaseMs = -1;
+  std::int64_t clockIncrementMs = 0;
+  std::int64_t remainingMs[2] = {-1, -1};
+  bool leaving = false;
+
   // How a person ended the running game before its end on the board, if so.
   enum class EarlyEnd { NONE, NEW_GAME, PERSON_LEFT };
   EarlyEnd earlyEnd = EarlyEnd::NONE;
@@ -97,6 +140,12 @@ class Game {
 
   std::vector<std::unique_ptr<Player>> replacedPlayers;
 };
+
+// The console's readings of a time per move in seconds ("5", "0.5"; "off" gives -1) and of a
+// game clock in minutes with an increment in seconds ("5", "5 3", "5+3"; "off" gives -1); false
+// for any other text.
+bool ReadMoveTime(const std::string& text, std::int64_t& ms);
+bool ReadGameClock(const std::string& text, std::int64_t& baseMs, std::int64_t& incrementMs);
 
 // The game of this run, for the console commands that act on it from inside a turn.
 extern Game* CurrentGame;

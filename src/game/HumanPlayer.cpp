@@ -76,6 +76,27 @@ bool HumanPlayer::ReadInput(const Board& board, Move& move, int& promotion) {
       CurrentGame->ShowHint();
       continue;
     }
+    // The commands of the game's settings and views, by their first word.
+    const std::string word = line.substr(0, line.find(' '));
+    const std::string argument = Argument(line);
+    if (word == "level" || word == "time" || word == "clock") {
+      if (word == "level")
+        argument.empty() ? CurrentGame->ShowStrength()
+                         : static_cast<void>(CurrentGame->SetStrength(argument));
+      if (word == "time")
+        argument.empty() ? CurrentGame->ShowTime()
+                         : static_cast<void>(CurrentGame->SetMoveTime(argument));
+      if (word == "clock")
+        argument.empty() ? CurrentGame->ShowTime()
+                         : static_cast<void>(CurrentGame->SetGameClock(argument));
+      continue;
+    }
+    if (line == "moves" || line == "fen" || line == "board") {
+      if (line == "moves") CurrentGame->ShowMoves();
+      if (line == "fen") CurrentGame->ShowFen();
+      if (line == "board") CurrentGame->ShowCompactBoard();
+      continue;
+    }
     if (line == "new") {
       CurrentGame->RequestNewGame();
       Resign(move);  // ends the turn; the game does not record it
@@ -126,6 +147,7 @@ bool HumanPlayer::ReadInput(const Board& board, Move& move, int& promotion) {
     } else if (command == "last" || command == "back") {
       CurrentGame->TakeBack();
     } else if (command == "resi" || command == "quit" || command == "exit") {
+      if (command != "resi") CurrentGame->Leave();  // no other game is offered
       Resign(move);
       return true;
     } else {

@@ -103,7 +103,7 @@ TEST(ConsoleGame, TheModes) {
       {{"load", "fool.txt"},
        "",
        "\nLoaded Board from file \"fool.txt\".\nMaxSearchNodes@NEXT MOVE( 1 ): BLACK\n@"
-       "Blacky selects move: BQ - d8h4\nCHECKMATE - Player wins.\n",
+       "Blacky selects move: BQ - d8h4\nBlacky plays Qh4#\nCHECKMATE - Player wins.\n",
        0},
       // Without its one file, or with more arguments to a console game, the program refuses
       // with its usage and starts nothing.
@@ -112,6 +112,17 @@ TEST(ConsoleGame, TheModes) {
       {{"black", "white"}, "", "velmora black takes no argument\n\nUsage: velmora [MODE]", 2},
       // White's move is answered at once by the computer's mate; nothing else needs thinking.
       {{"load", "start.txt"}, "back\nsave g1\ng2g4\n", "Nervous ? Tired ?? Stupid ???\n", 0},
+      // Start options of a console game, anywhere after its mode; refused when unknown or
+      // without a readable value.
+      {{"--level", "1500", "black", "--compact", "--clock", "1+1"},
+       "quit\n",
+       "Level: 1500.@Game clock: 1:00.0 + 1 s@Whity plays @Clock: Whity @"
+       "1  R N B K Q B N R\n",
+       0},
+      {{"--level", "99"}, "", "velmora: --level 99: A level is a number from@Usage:", 2},
+      {{"black", "--time", "-1"}, "", "velmora: --time -1: not a time@Usage:", 2},
+      {{"--clock"}, "", "velmora: --clock wants its value@Usage:", 2},
+      {{"black", "--bogus"}, "", "velmora: unknown option '--bogus'@Usage:", 2},
       {{"--help"}, "", "Usage: velmora [MODE]@velmora uci ", 0},
       {{"-h"}, "", "Usage: velmora [MODE]@velmora uci ", 0},
       {{"--version"}, "", "Velmora 1.", 0},

@@ -144,6 +144,21 @@ TEST_F(GameTest, ScriptedGames) {
       {"hc", "nn2k3/8/8/8/8/8/4r3/4K3 w - - 0 1", "Kxe2\nexit\n", "!Game is a draw", "!1/2-1/2"},
       {"hc", "4k3/8/8/3b4/8/8/4r3/B3K3 w - - 0 1", "Kxe2\nexit\n", "!Game is a draw", "!1/2-1/2"},
       {"hc", "4k3/8/8/8/8/8/4r2p/4K3 w - - 0 1", "Kxe2\nexit\n", "!Game is a draw", "!1/2-1/2"},
+      // The computer's move in standard notation, a check announced, the game so far and the
+      // position; "moves" is no coordinate text, "fen" no short one.
+      {"hc", "4k3/8/8/8/8/8/8/R3K3 w - - 0 1", "Ra8\nmoves\nfen\nexit\n",
+       "Whity selects move: WR - a1a8\nCheck!\n@Blacky plays K@\n@1. Ra8+ K@"
+       "/8/8/8/8/8/4K3 w - - 2 2\n",
+       ""},
+      {"hc", "4k3/8/8/8/8/8/8/R3K3 w - - 0 7", "moves\nexit\n", "No moves yet.\n", ""},
+      // A position set up already mated ends at once, with nothing to log.
+      {"hc", "8/8/8/8/8/5k2/6q1/7K w - - 0 1", "e4\n",
+       "CHECKMATE - Player wins.\n@!Your move@!Whity selects", "!Kh1"},
+      // After a resignation another game may follow; quit and exit end the program.
+      {"hh", "", "e4\nresign\nyes\nd4\nquit\n",
+       "Another game ? ( yes / no ) A new game begins.\n@!Another game ? ( yes / no ) GAME OVER",
+       "1.  e2e4    1-0\n@1.  d2d4    1-0\n"},
+      {"hh", "", "e4\nresign\nno\nd4\n", "Another game ? ( yes / no ) GAME OVER", "!d2d4"},
   };
   for (const auto& [seats, fen, typed, said, logged] : games) {
     NewGame(seats);
@@ -151,6 +166,44 @@ TEST_F(GameTest, ScriptedGames) {
     ExpectFragments(Play(fen, typed), said);
     ExpectFragments(Log(), logged);
   }
+}
+
+// The settings at the console: a level, a time per move and a game clock, each shown and each
+// refusing what it cannot read; the compact board seen from the person's side.
+TEST_F(GameTest, LevelsClocksAndTheCompactBoard) {
+  NewGame("ch");
+  ExpectFragments(
+      Play("4k3/8/8/8/8/8/8/R3K3 b - - 0 1",
+           "level\nlevel 1500\nlevel 99\nlevel abc\nlevel\nlevel FULL\nlevel classic\ntime\n"
+           "time 2.5\ntime 0\ntime -1\ntime\nclock 5+3\nclock 5 x\nclock 0\nclock off\ntime off\n"
+           "board\nexit\n"),
+      "Level: classic (the console game's own search).@Level: 1500.@"
+      "A level is a number from@, not \"99\".@not \"abc\".@Level: 1500.@Level: full@"
+      "Level: classic@at most 10 s a move@at most 2.5 s a move.@"
+      "not \"0\".@not \"-1\".@at most 2.5 s a move.@"
+      "Game clock: 5:00.0 + 3 s a move for each side.\nClock: Whity 5:00.0  Blacky 5:00.0\n@"
+      "not \"5 x\".@not \"0\".@as the console game always has@as the console game always has@"
+      // Black's view: rank 1 on top, the h-file on the left.
+      "1  . . . K . . . R\n2  . . . . . . . .\n@8  . . . k . . . .\n   h g f e d c b a\n"
+      "Black to move\n");
+
+  // A game clock: every turn takes 25 s of the fake clock; White's third move comes too late.
+  NewGame("hc");
+  std::int64_t time = 0;
+  game->now = [&time] { return time += 25000; };
+  ASSERT_TRUE(game->SetGameClock("1+5"));
+  const std::string text = Play("", "e4\nd4\nc4\n");
+  ExpectFragments(text,
+                  "Clock: Whity 0:40.0  Blacky 1:00.0\n@Clock: Whity 0:40.0  Blacky 0:40.0\n@"
+                  "Clock: Whity 0:20.0  Blacky 0:40.0\n@"
+                  "Whity's time is up - Blacky wins.\n@!Whity plays");
+  ExpectFragments(Log(), "[Result \" 0-1\" ]@  1.  e2e4 @  2.  d2d4 @!c2c4");
+
+  // A time per move: said with every move of the computer, and the hint keeps to it too.
+  NewGame("hc");
+  game->now = [&time] { return time += 500; };
+  ASSERT_TRUE(game->SetMoveTime("3"));
+  ExpectFragments(Play("", "e4\nhint\nexit\n"), "Blacky's time: 0:00.5 of 0:03.0 a move\n@Hint: ");
 }
 
 // 100 plies of piece moves that never capture or repeat a position, from a hand-written
