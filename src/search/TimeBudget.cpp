@@ -4,8 +4,6 @@
 
 namespace {
 
-// Time the messages between engine and front end may take, kept back on every move.
-constexpr std::int64_t LAG_MS = 100;
 // For a game without a move count: the moves still to come are assumed to be this many.
 constexpr int MOVES_EXPECTED = 25;
 
@@ -15,14 +13,14 @@ SearchControl BudgetFor(const GameClock& clock) {
   SearchControl control;
   if (clock.fixedMoveMs >= 0) {
     // A short fixed time keeps back a tenth of itself rather than the whole reserve.
-    const std::int64_t lag = std::min(LAG_MS, clock.fixedMoveMs / 10);
+    const std::int64_t lag = std::min(clock.overheadMs, clock.fixedMoveMs / 10);
     const std::int64_t usable = std::max<std::int64_t>(clock.fixedMoveMs - lag, 10);
     control.hardMs = usable;
     control.softMs = usable / 2;
     return control;
   }
   if (clock.remainingMs < 0) return control;
-  const std::int64_t usable = std::max<std::int64_t>(clock.remainingMs - LAG_MS, 0);
+  const std::int64_t usable = std::max<std::int64_t>(clock.remainingMs - clock.overheadMs, 0);
   const int moves = clock.movesToGo > 0 ? clock.movesToGo + 1 : MOVES_EXPECTED;
   const std::int64_t share = usable / moves + clock.incrementMs * 3 / 4;
   // An iteration takes a few times longer than the one before: none is begun after half the

@@ -10,6 +10,9 @@ struct GameClock {
   std::int64_t incrementMs = 0;   // added after every move
   int movesToGo = 0;              // moves until the next time control; 0: the rest of the game
   std::int64_t fixedMoveMs = -1;  // exactly this long per move instead, when not -1
+  // Kept back on every move for the pipe and the front end (UCI "Move Overhead").
+  std::int64_t overheadMs = DEFAULT_OVERHEAD_MS;
+  static constexpr std::int64_t DEFAULT_OVERHEAD_MS = 100;
 };
 
 // The soft limit (no new iteration after it) and the hard one (the running iteration is given
