@@ -104,7 +104,7 @@ bool ReadCounter(const std::string& field, int minimum, int maximum, int& value)
 
 }  // namespace
 
-bool ReadFen(const std::string& fen, Board& board, std::string& error) {
+bool ReadFen(const std::string& fen, Board& board, std::string& error, int* halfMoveClock) {
   std::istringstream in(fen);
   std::vector<std::string> fields;
   for (std::string field; in >> field;) fields.push_back(field);
@@ -143,6 +143,7 @@ bool ReadFen(const std::string& fen, Board& board, std::string& error) {
   }
   position.RefreshHashes();
   board = position;
+  if (halfMoveClock) *halfMoveClock = halfMoves;
   return true;
 }
 

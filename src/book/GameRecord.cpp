@@ -1,10 +1,13 @@
 #include "book/GameRecord.h"
 
+#include <algorithm>
+
 #include "board/BoardImage.h"
 #include "board/Rules.h"
 
-void GameRecord::Restart(const Board& start) {
+void GameRecord::Restart(const Board& start, int reversiblePlies) {
   start_ = start;
+  startReversiblePlies_ = std::max(reversiblePlies, 0);
   position_ = start;
   moves_.clear();
   before_.clear();
@@ -45,21 +48,26 @@ int GameRecord::LastPlyAt(const Board& position) const {
   return -1;
 }
 
-int GameRecord::ReversiblePlies() const {
+int GameRecord::FirstReversiblePly() const {
   std::size_t since = moves_.size();
   while (since > 0 && !IsIrreversible(moves_[since - 1])) --since;
-  return static_cast<int>(moves_.size() - since);
+  return static_cast<int>(since);
+}
+
+int GameRecord::ReversiblePlies() const {
+  const int since = FirstReversiblePly();
+  return Plies() - since + (since == 0 ? startReversiblePlies_ : 0);
 }
 
 GameRecord::Draw GameRecord::DrawByRule() const {
   if (IsDeadPosition(position_)) return Draw::DEAD_POSITION;
   // Only the positions since the last capture or pawn move can repeat.
-  const std::size_t since = moves_.size() - static_cast<std::size_t>(ReversiblePlies());
+  const auto since = static_cast<std::size_t>(FirstReversiblePly());
   int occurrences = 1;
   for (std::size_t ply = since; ply < before_.size(); ++ply)
     if (SameForRepetition(before_[ply], position_)) ++occurrences;
   if (occurrences >= 3) return Draw::REPETITION;
-  if (moves_.size() - since >= 100) return Draw::FIFTY_MOVES;
+  if (ReversiblePlies() >= 100) return Draw::FIFTY_MOVES;
   return Draw::NONE;
 }
 

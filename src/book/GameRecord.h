@@ -14,8 +14,9 @@ class GameRecord {
  public:
   GameRecord() { Restart(Board()); }
 
-  // The record starts again from `start`: no moves, result "*".
-  void Restart(const Board& start);
+  // The record starts again from `start`: no moves, result "*". `reversiblePlies` are the
+  // moves played before `start` since the last capture or pawn move (a FEN's half-move clock).
+  void Restart(const Board& start, int reversiblePlies = 0);
 
   // The position now. The console game changes it directly only to restart or take back.
   Board& Position() { return position_; }
@@ -36,14 +37,17 @@ class GameRecord {
   // images), counting only positions before a recorded move; -1 when there is none.
   int LastPlyAt(const Board& position) const;
 
-  // The moves played since the last capture or pawn move, or since the record's start.
+  // The moves played since the last capture or pawn move: those of the record, and before its
+  // start the ones Restart was told of when the record has none.
   int ReversiblePlies() const;
+  // The first ply of the record since its last capture or pawn move (0: its start).
+  int FirstReversiblePly() const;
   // The position before the move of the given ply (0: the first move), for ply < Plies().
   const Board& PositionBefore(int ply) const { return before_[static_cast<std::size_t>(ply)]; }
 
   // The draw rule that ends the game in the position now, if any: the third occurrence of the
-  // position (see SameForRepetition), 100 plies since the record's start or its last capture or
-  // pawn move, or a dead position. The record's start counts as a capture.
+  // position (see SameForRepetition), 100 reversible plies (ReversiblePlies), or a dead
+  // position. Positions before the record's start are not known to repeat.
   enum class Draw { NONE, REPETITION, FIFTY_MOVES, DEAD_POSITION };
   Draw DrawByRule() const;
 
@@ -61,4 +65,5 @@ class GameRecord {
   std::vector<Move> moves_;
   std::vector<Board> before_;  // the position before each move
   std::string result_ = "*";
+  int startReversiblePlies_ = 0;
 };

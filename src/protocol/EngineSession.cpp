@@ -25,7 +25,7 @@ EngineSession::EngineSession(std::string logFileName) : logFileName_(std::move(l
   Restart(Board(), false);
 }
 
-void EngineSession::Restart(const Board& start, bool sameEngine) {
+void EngineSession::Restart(const Board& start, bool sameEngine, int reversiblePlies) {
   WriteRecord();
   if (!sameEngine || !classic_) {
     classic_ = std::make_unique<NegaScout>();
@@ -35,7 +35,7 @@ void EngineSession::Restart(const Board& start, bool sameEngine) {
       strong_->ResizeTables(tableEntries_);
     }
   }
-  record_.Restart(start);
+  record_.Restart(start, reversiblePlies);
   written_ = false;
 }
 
@@ -43,8 +43,9 @@ void EngineSession::NewGame(bool sameEngine) { Restart(Board(), sameEngine); }
 
 bool EngineSession::SetUp(const std::string& fen, std::string& error, bool sameEngine) {
   Board position;
-  if (!ReadFen(fen, position, error)) return false;
-  Restart(position, sameEngine);
+  int halfMoveClock = 0;
+  if (!ReadFen(fen, position, error, &halfMoveClock)) return false;
+  Restart(position, sameEngine, halfMoveClock);
   return true;
 }
 
@@ -96,7 +97,7 @@ SearchOptions EngineSession::GameOptions() const {
   SearchOptions options;
   options.gameRules = true;
   options.reversiblePlies = record_.ReversiblePlies();
-  for (int ply = record_.Plies() - options.reversiblePlies; ply < record_.Plies(); ++ply)
+  for (int ply = record_.FirstReversiblePly(); ply < record_.Plies(); ++ply)
     options.earlierPositions.push_back(RepetitionKey(record_.PositionBefore(ply)));
   return options;
 }

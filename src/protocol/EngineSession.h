@@ -99,7 +99,7 @@ class EngineSession {
   bool Logged() const { return logged_ && !logFailed_; }
 
  private:
-  void Restart(const Board& start, bool sameEngine);
+  void Restart(const Board& start, bool sameEngine, int reversiblePlies = 0);
 
   std::string logFileName_;
   // The console game's search and the strong search: the option chooses between them. Their

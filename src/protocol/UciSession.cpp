@@ -274,16 +274,18 @@ void UciSession::OnGo(const std::string& arguments) {
     channel_.Send("bestmove 0000");
     return;
   }
-  // A finished game answers at once: mated (mate 0) or stalemated (a draw).
-  if (const Standing standing = game_.Outcome(); standing != Standing::PLAY_ON) {
-    channel_.Send(std::string("info depth 0 score ") +
-                  (standing == Standing::CHECKMATE ? "mate 0" : "cp 0"));
-    channel_.Send("bestmove 0000");
-    return;
-  }
   // Pondering searches without end until the front end says whether its guess was played:
   // then the clock of the order counts from that moment.
   pondering_ = ponder;
+  // A finished game has nothing to search: mated (mate 0) or stalemated (a draw). A search
+  // without end still waits for the word that ends it.
+  if (const Standing standing = game_.Outcome(); standing != Standing::PLAY_ON) {
+    channel_.Send(std::string("info depth 0 score ") +
+                  (standing == Standing::CHECKMATE ? "mate 0" : "cp 0"));
+    AwaitEnd(order.infinite && !ponder);
+    channel_.Send("bestmove 0000");
+    return;
+  }
   ponderClock_ = order.clock;
   const bool clocked = order.clock.remainingMs >= 0 || order.clock.fixedMoveMs >= 0;
   SearchRequest request;
@@ -308,7 +310,16 @@ void UciSession::OnGo(const std::string& arguments) {
            std::to_string(answer.book.candidates) + ")");
   }
   // A search without end that ended by itself waits for "stop"; pondering for "ponderhit".
-  const bool untilStopped = order.infinite && !ponder;
+  AwaitEnd(order.infinite && !ponder);
+  std::string best = BestMoveText(move);
+  // The reply the engine expects, for the front end to ponder on.
+  const std::vector<Move>& line = answer.variation;
+  if (line.size() >= 2 && best == CoordinateText(line[0]))
+    best += " ponder " + CoordinateText(line[1]);
+  channel_.Send("bestmove " + best);
+}
+
+void UciSession::AwaitEnd(bool untilStopped) {
   while (!stop_ && !quit_ && (untilStopped || pondering_)) {
     std::string line;
     if (channel_.ReadLine(line))
@@ -317,12 +328,6 @@ void UciSession::OnGo(const std::string& arguments) {
       quit_ = true;
   }
   pondering_ = false;
-  std::string best = BestMoveText(move);
-  // The reply the engine expects, for the front end to ponder on.
-  const std::vector<Move>& line = answer.variation;
-  if (line.size() >= 2 && best == CoordinateText(line[0]))
-    best += " ponder " + CoordinateText(line[1]);
-  channel_.Send("bestmove " + best);
 }
 
 std::vector<Move> UciSession::ReadSearchMoves(const std::vector<std::string>& words,

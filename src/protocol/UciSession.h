@@ -37,6 +37,9 @@ class UciSession {
   // A line that arrives while the engine thinks: "isready" is answered, "stop" and "quit"
   // are noted, the rest waits until the search is over.
   void WhileSearching(std::string line);
+  // Reads on after a search until "stop" when `untilStopped`, and while pondering until
+  // "ponderhit"; the end of input ends the session.
+  void AwaitEnd(bool untilStopped);
   // Takes the lines that have arrived; sets the stop request when the search is to stop.
   void Poll();
   void SendInfo(const IterationReport& report);

@@ -35,14 +35,15 @@ void IterativeSearch::AnswerWithoutSearch() { Begin(); }
 
 void IterativeSearch::Think(const Board& board, Move* out) {
   Begin();
+  // What the engine forgets between searches counts on the clock.
+  const std::int64_t start = clock_();
+  searchStart_ = start;
   Board root = board;
   engineColour_ = root.sideToMove;
   BeginSearch(root);
   totalNodes_ = 0;
   int score = 0;
-  int depth = 1;
-  const std::int64_t start = clock_();
-  searchStart_ = start;
+  int depth = std::clamp(limits_.firstDepth, 1, MAX_SEARCH_DEPTH) - 1;
   lastReportMs_ = start;
   pollCountdown_ = POLL_INTERVAL;
   ply_ = 0;
@@ -107,10 +108,13 @@ void IterativeSearch::Think(const Board& board, Move* out) {
       }
     }
 
-    // The clock of a game and the front end may end the search before its usual depth.
+    // The clock of a game and the front end may end the search before its usual depth. A
+    // forced move is answered after a short look, long enough for its score to say what
+    // the position holds.
     if (control_.softMs != SearchControl::NO_LIMIT &&
-        ((options_.adaptTime && rootChoices == 1) ||
-         clock_() - start >= SoftLimit(bestChanged, scoreDrop)))
+        clock_() - start >= (options_.adaptTime && rootChoices == 1
+                                 ? control_.softMs / FORCED_MOVE_SHARE
+                                 : SoftLimit(bestChanged, scoreDrop)))
       break;
     if (totalNodes_ >= control_.maxNodes || (control_.interrupted && control_.interrupted())) {
       stopped_ = true;
@@ -173,7 +177,17 @@ int IterativeSearch::SearchLines(Board& board, int depth, Move* out, int previou
     foundLines_ += 1;
   }
   excluded_.clear();
-  return score;
+  // The lines come best first, whatever order they were found in; the first is the answer.
+  const auto lines = rootLines_.begin();
+  std::stable_sort(lines, lines + foundLines_,
+                   [](const RootLine& a, const RootLine& b) { return a.score > b.score; });
+  rootBest_ = rootLines_[0].move;
+  const int kind = out->Kind();
+  if (foundLines_ > 1 && kind != MOVE_RESIGN && kind != MOVE_STALEMATE) {
+    *out = rootLines_[0].move;
+    out->score = rootLines_[0].score;
+  }
+  return foundLines_ > 1 ? rootLines_[0].score : score;
 }
 
 bool IterativeSearch::RootMayTry(const Move& move) const {
@@ -198,6 +212,32 @@ std::vector<Move> IterativeSearch::RootVariation(const Board& root, const Move& 
   std::vector<Move> moves(row.begin(), row.begin() + variationLength_[0]);
   // A root whose every move failed low has no variation of its own: its move starts one.
   if (moves.empty() || !(moves[0] == best)) moves.assign(1, best);
+  moves = LegalPrefix(root, moves, nullptr);
+  // Where the search knew only a bound the variation stops short: the moves the tables know
+  // carry it on, as deep as the iteration went, short of a repetition.
+  Board walk = root;
+  std::vector<std::uint64_t> seen{RepetitionKey(walk)};
+  for (const Move& move : moves) {
+    PlayMove(walk, move);
+    seen.push_back(RepetitionKey(walk));
+  }
+  int from = -1, to = -1;
+  while (static_cast<int>(moves.size()) < iterationDepth_ && TableMove(walk, from, to)) {
+    Move next;
+    bool found = false;
+    for (const Move& legal : LegalMoves(walk)) {
+      // A promotion the table names by its squares alone is the queen's.
+      if (legal.from != from || legal.to != to) continue;
+      if (!found || (legal.flags & PROMOTE_QUEEN)) next = legal;
+      found = true;
+    }
+    if (!found) break;
+    PlayMove(walk, next);
+    const std::uint64_t key = RepetitionKey(walk);
+    if (std::find(seen.begin(), seen.end(), key) != seen.end()) break;
+    seen.push_back(key);
+    moves.push_back(next);
+  }
   return LegalPrefix(root, moves, mateMoves);
 }
 
@@ -289,8 +329,11 @@ void IterativeSearch::Poll() {
   pollCountdown_ = POLL_INTERVAL;
   const std::int64_t nodes =
       totalNodes_ + std::int64_t{stats_.regularNodes} + stats_.quiescenceNodes;
-  if (nodes >= control_.maxNodes ||
-      (control_.hardMs != SearchControl::NO_LIMIT && clock_() - searchStart_ >= control_.hardMs))
+  // The first iteration always finishes, so that every search answers with a searched move:
+  // only a stop request ends it.
+  if (completedDepth_ > 0 &&
+      (nodes >= control_.maxNodes ||
+       (control_.hardMs != SearchControl::NO_LIMIT && clock_() - searchStart_ >= control_.hardMs)))
     stopped_ = true;
   else if (control_.interrupted && control_.interrupted())
     stopped_ = true;

@@ -170,6 +170,9 @@ class IterativeSearch : public SearchEngine {
   virtual void BeginSearch(const Board& root) = 0;
   // Whether a mate score found by an iteration of `depth` ends the search.
   virtual bool MateEndsSearch(int score, int depth) const;
+  // The best move the tables know for `board`, as its from and to squares; false when they
+  // know none (a search whose tables cannot tell positions apart knows none).
+  virtual bool TableMove(const Board& /*board*/, int& /*from*/, int& /*to*/) const { return false; }
 
   // The moves of a root: those generated, and those it may try (searchmoves, and not the moves
   // of lines already found).
@@ -191,6 +194,8 @@ class IterativeSearch : public SearchEngine {
   // Every few thousand nodes: asks the control whether to stop.
   void Poll();
   static constexpr int POLL_INTERVAL = 2048;
+  // A forced move is searched for this share of the soft limit of time.
+  static constexpr int FORCED_MOVE_SHARE = 10;
   // Principal variations of the running iteration, one row per ply: a node's best line is its
   // move and the line of the child below it.
   static constexpr int MAX_PLY = MAX_SEARCH_DEPTH + 2;

@@ -133,8 +133,9 @@ int NegaScout::Search(Board& board, int depth, Move* out, int alpha, int beta) {
   if (options_.gameRules) {
     const std::uint64_t key = RepetitionKey(board);
     // Only a lawful position is drawn (a move into check stays refused), and the fiftieth
-    // move may still mate.
-    if (DrawnByRule(key) && !KingCanBeTaken(board) && (!InCheck(board) || HasLegalMove(board)))
+    // move may still mate. A position where no mate is possible is drawn too.
+    if ((DrawnByRule(key) || IsDeadPosition(board)) && !KingCanBeTaken(board) &&
+        (!InCheck(board) || HasLegalMove(board)))
       return 0;
     pathKeys_[static_cast<std::size_t>(ply_)] = key;
     variationNode = beta - alpha > 1;
@@ -207,6 +208,7 @@ int NegaScout::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   if (ply_ - qdepth > selectiveDepth_) selectiveDepth_ = ply_ - qdepth;
   if (--pollCountdown_ == 0) Poll();
   if (stopped_) return 0;
+  if (options_.gameRules && IsDeadPosition(board) && !KingCanBeTaken(board)) return 0;
   std::uint32_t lock;
   const TableSlot slot = SlotOf(board, lock);
   const TTEntry& entry = slot.Entry();

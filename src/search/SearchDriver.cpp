@@ -74,7 +74,7 @@ SearchAnswer ChooseMove(IterativeSearch& engine, const Board& board, SearchReque
 
 void ApplyOrder(const SearchOrder& order, SearchRequest& request) {
   const int maxDepth =
-      order.depth > 0 ? std::clamp(order.depth, 2, MAX_SEARCH_DEPTH) : MAX_SEARCH_DEPTH;
+      order.depth > 0 ? std::clamp(order.depth, 1, MAX_SEARCH_DEPTH) : MAX_SEARCH_DEPTH;
   const bool clocked = order.clock.fixedMoveMs >= 0 || order.clock.remainingMs >= 0;
   request.budget = order.infinite ? SearchControl() : BudgetFor(order.clock);
   request.budget.maxNodes = order.nodes;
@@ -94,6 +94,9 @@ void ApplyOrder(const SearchOrder& order, SearchRequest& request) {
       request.limits.minDepth = std::min(request.limits.minDepth, request.limits.maxDepth);
     }
   }
+  // A front end's search begins at one ply: "depth 1" is searched as asked, and a search cut
+  // short at once still answers with a searched move.
+  request.limits.firstDepth = 1;
 }
 
 std::string IterationLine(const IterationReport& report) {

@@ -14,6 +14,7 @@ struct SearchLimits {
   // A mate found ends the search. An analysis without end goes on deepening after one, as
   // the front ends that wait for its deeper lines expect.
   bool endAtMate = true;
+  int firstDepth = 2;  // the first iteration's depth
 
   static constexpr int DEFAULT_MIN_DEPTH = 4;
   static constexpr int DEFAULT_MAX_DEPTH = 25;
@@ -24,6 +25,6 @@ struct SearchLimits {
     constexpr auto unlimited = std::numeric_limits<std::int64_t>::max();
     return SearchLimits{unlimited, unlimited, unlimited, minDepth, maxDepth};
   }
-  // Exactly `depth` iterations deep (from 2), whatever the nodes and the time.
+  // Exactly `depth` iterations deep (from firstDepth), whatever the nodes and the time.
   static SearchLimits FixedDepth(int depth) { return Unlimited(depth, depth); }
 };

@@ -137,6 +137,16 @@ void StrongSearch::BeginSearch(const Board& /*root*/) {
   for (auto& killers : killers_) killers = {};
 }
 
+bool StrongSearch::TableMove(const Board& board, int& from, int& to) const {
+  const PositionKey position = FullPositionKey(board);
+  const TranspositionTable& table = *tables_[board.sideToMove];
+  const TTEntry& entry = table.SlotAt(position.key);
+  if (!entry.Answers(position.lock) || entry.from < 0) return false;
+  from = entry.from;
+  to = entry.to;
+  return true;
+}
+
 bool StrongSearch::MateEndsSearch(int score, int depth) const {
   return SCORE_WINDOW - score <= depth;
 }
@@ -424,8 +434,8 @@ int StrongSearch::Search(Board& board, int depth, Move* out, int alpha, int beta
   // when the table knows its result.
   const std::uint64_t repetitionKey = RepetitionKey(board);
   // Only a lawful position is drawn (a move into check stays refused), and the fiftieth move
-  // may still mate.
-  if (DrawnByRule(repetitionKey) && !KingCanBeTaken(board) &&
+  // may still mate. A position where no mate is possible is drawn whatever the material.
+  if ((DrawnByRule(repetitionKey) || IsDeadPosition(board)) && !KingCanBeTaken(board) &&
       (!InCheck(board) || HasLegalMove(board)))
     return 0;
   pathKeys_[static_cast<std::size_t>(ply_)] = repetitionKey;
@@ -521,6 +531,7 @@ int StrongSearch::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   // A move that left its own king in check is refused here as it is a ply above, and a side
   // in check has to get out of it.
   if (KingCanBeTaken(board)) return SCORE_ILLEGAL;
+  if (IsDeadPosition(board)) return 0;
   if (InCheck(board)) return Evade(board, alpha, beta, qdepth);
   std::uint32_t lock;
   const TableSlot slot = SlotOf(board, lock);

@@ -39,6 +39,7 @@ class StrongSearch : public IterativeSearch {
   // A mate ends the search only once the iteration was deep enough to have seen any quicker
   // one.
   bool MateEndsSearch(int score, int depth) const override;
+  bool TableMove(const Board& board, int& from, int& to) const override;
 
  private:
   struct Killer {

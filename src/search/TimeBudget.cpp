@@ -12,11 +12,12 @@ constexpr int MOVES_EXPECTED = 25;
 SearchControl BudgetFor(const GameClock& clock) {
   SearchControl control;
   if (clock.fixedMoveMs >= 0) {
-    // A short fixed time keeps back a tenth of itself rather than the whole reserve.
+    // The time asked for is used, up to the reserve; a short one keeps back a tenth of itself
+    // rather than the whole reserve.
     const std::int64_t lag = std::min(clock.overheadMs, clock.fixedMoveMs / 10);
-    const std::int64_t usable = std::max<std::int64_t>(clock.fixedMoveMs - lag, 10);
+    const std::int64_t usable = std::max<std::int64_t>(clock.fixedMoveMs - lag, 1);
     control.hardMs = usable;
-    control.softMs = usable / 2;
+    control.softMs = usable;
     return control;
   }
   if (clock.remainingMs < 0) return control;

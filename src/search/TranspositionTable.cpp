@@ -49,7 +49,9 @@ TranspositionTable::TranspositionTable(int colour, int size)
 TranspositionTable::~TranspositionTable() { Release(); }
 
 void TranspositionTable::Allocate() {
-  marks_ = std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(size_));
+  marks_ = std::make_unique<Mark[]>(static_cast<std::size_t>(size_));
+  age_ = 0;
+  scrubbed_ = 0;
   const std::size_t bytes = static_cast<std::size_t>(size_) * sizeof(TTEntry);
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   // Fresh anonymous memory reads as zero bytes, which is an empty table: nothing is written
@@ -88,14 +90,19 @@ void TranspositionTable::Release() {
 
 void TranspositionTable::Clear() {
   if (!entries_) return;
-  std::memset(static_cast<void*>(entries_), 0, sizeof(TTEntry) * std::size_t(size_));
-  std::fill_n(marks_.get(), static_cast<std::size_t>(size_), std::uint8_t{0});
+  age_ = static_cast<std::uint8_t>(age_ + 1);
+  // An age comes round again after 256 clears. Each clear empties one share of the entries
+  // for good, all of them within SCRUB_SHARE clears, so that no entry is ever that old.
+  const auto begin = static_cast<int>(std::int64_t{size_} * scrubbed_ / SCRUB_SHARE);
+  const auto end = static_cast<int>(std::int64_t{size_} * (scrubbed_ + 1) / SCRUB_SHARE);
+  for (int index = begin; index < end; ++index) Refresh(index);
+  scrubbed_ = (scrubbed_ + 1) % SCRUB_SHARE;
 }
 
 int TableEntriesFor(int megabytes) {
   if (megabytes == TT_DEFAULT_MEGABYTES) return TT_SIZE;
   const std::int64_t bytes = std::int64_t{std::clamp(megabytes, 1, TT_MAX_MEGABYTES)} << 20;
-  return static_cast<int>(bytes / (2 * (sizeof(TTEntry) + 1)));
+  return static_cast<int>(bytes / (2 * (sizeof(TTEntry) + sizeof(std::uint8_t[2]))));
 }
 
 void TranspositionTable::Resize(int size) {
@@ -118,7 +125,8 @@ int TranspositionTable::WriteStatistics(std::ostream& out) const {
   Histogram byPly{};
   std::int64_t occupied = 0;
   int corrupted = 0;
-  for (const TTEntry* entry = entries_; entries_ && entry != entries_ + size_; ++entry) {
+  for (int index = 0; entries_ && index < size_; ++index) {
+    const TTEntry* entry = &EntryAt(index);
     if (entry->type == TT_EMPTY) continue;
     ++occupied;
     // Every depth an entry can hold fits the histogram; only the ply can be out of range.

@@ -16,7 +16,7 @@ inline constexpr int TT_SIZE = 655360;  // entries per table (0xA0000)
 // The tables' memory as front ends set it, in megabytes: the usual size counts as this many.
 inline constexpr int TT_DEFAULT_MEGABYTES = 21;
 inline constexpr int TT_MAX_MEGABYTES = 4096;
-// Entries per table for a size in megabytes (both tables and their marks together).
+// Entries per table for a size in megabytes (both tables, their marks and ages together).
 int TableEntriesFor(int megabytes);
 
 // Kinds of entry (TTEntry::type). An entry of all zero bytes is empty, so that fresh zeroed
@@ -74,8 +74,9 @@ struct TTEntry {
 static_assert(sizeof(TTEntry) == 16 && std::is_trivially_copyable_v<TTEntry>);
 
 // Where a position's result is kept: its entry, and the entry's mark. The marks, a byte per
-// entry, are a sixteenth of the entries' size: a search that finds its position's mark empty or
-// naming another lock knows what the entry holds without waiting for it to come from memory.
+// entry beside its age, are an eighth of the entries' size: a search that finds its position's
+// mark empty or naming another lock knows what the entry holds without waiting for it to come
+// from memory.
 // A mark is 0 exactly while the entry is empty; a store writes the mark of the stored lock, and
 // an entry handed out for writing directly gets the mark that stands for any lock.
 class TableSlot {
@@ -119,12 +120,17 @@ class TranspositionTable {
   int Colour() const { return colour_; }
   int Size() const { return size_; }
 
-  // Empties every entry (nothing to do before the entries exist).
+  // Empties every entry (nothing to do before the entries exist). It costs next to nothing
+  // whatever the size: each entry carries the age of the table it was written in, and one of
+  // an older age is emptied when it is next asked for, so that a search sees exactly what it
+  // would see in a table emptied byte by byte.
   void Clear();
   // Gives the table `size` entries (at least one), all empty, allocated when first needed.
   void Resize(int size);
   // The entry at an index below Size(), to sample the table's use; empty before allocation.
-  const TTEntry& EntryAt(int index) const { return entries_ ? entries_[index] : EMPTY_ENTRY; }
+  const TTEntry& EntryAt(int index) const {
+    return entries_ && Current(index) ? entries_[index] : EMPTY_ENTRY;
+  }
   // Whether the entries have been allocated.
   bool Allocated() const { return entries_ != nullptr; }
 
@@ -134,18 +140,16 @@ class TranspositionTable {
   const TTEntry& Slot(const Board& board) const { return SlotAt(board.HashKey()); }
   TTEntry& SlotAt(std::int64_t hashKey) {
     const int index = IndexAllocating(hashKey);
-    marks_[index] = TableSlot::ANY_LOCK;
+    marks_[index].lock = TableSlot::ANY_LOCK;
     return entries_[index];
   }
   // The searches' access: the entry with its mark, marked when the search stores.
   TableSlot PlaceAt(std::int64_t hashKey) {
     const int index = IndexAllocating(hashKey);
-    return TableSlot(entries_ + index, marks_.get() + index);
+    return TableSlot(entries_ + index, &marks_[index].lock);
   }
   // A table not yet allocated answers with an empty entry.
-  const TTEntry& SlotAt(std::int64_t hashKey) const {
-    return entries_ ? entries_[Index(hashKey)] : EMPTY_ENTRY;
-  }
+  const TTEntry& SlotAt(std::int64_t hashKey) const { return EntryAt(Index(hashKey)); }
 
   // Asks the processor to fetch the key's entry and its mark, when the entries exist.
   void Prefetch(std::int64_t hashKey) const {
@@ -164,6 +168,21 @@ class TranspositionTable {
 
  private:
   static constexpr TTEntry EMPTY_ENTRY{};
+  // An entry's mark (see TableSlot) and the age of the table it was written in.
+  struct Mark {
+    std::uint8_t lock;
+    std::uint8_t age;
+  };
+  // Each Clear empties this share of the entries for good (see Clear).
+  static constexpr int SCRUB_SHARE = 128;
+
+  bool Current(int index) const { return marks_[index].age == age_; }
+  // An entry of an older table is emptied, and belongs to this one from now on.
+  void Refresh(int index) {
+    if (Current(index)) return;
+    entries_[index] = TTEntry{};
+    marks_[index] = Mark{0, age_};
+  }
 
   // SlotIndex, quicker for the keys of Board::HashKey in a table of the usual size.
   int Index(std::int64_t hashKey) const {
@@ -175,14 +194,18 @@ class TranspositionTable {
   }
   int IndexAllocating(std::int64_t hashKey) {
     if (!entries_) Allocate();
-    return Index(hashKey);
+    const int index = Index(hashKey);
+    Refresh(index);
+    return index;
   }
   void Allocate();
   void Release();
 
   TTEntry* entries_ = nullptr;
-  std::unique_ptr<std::uint8_t[]> marks_;  // one per entry, see TableSlot
-  void* mapping_ = nullptr;                // what the system mapped for the entries, when it did
+  std::unique_ptr<Mark[]> marks_;  // one per entry
+  std::uint8_t age_ = 0;           // the age of the entries written now
+  int scrubbed_ = 0;               // the share Clear empties next
+  void* mapping_ = nullptr;        // what the system mapped for the entries, when it did
   std::size_t mappedBytes_ = 0;
   int size_;
   int colour_;

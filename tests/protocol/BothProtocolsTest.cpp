@@ -61,6 +61,22 @@ TEST(EngineSession, DrawClaims) {
   std::string error;
   ASSERT_TRUE(game.SetUp("8/8/4k3/8/8/3BK3/8/8 w - - 0 1", error));
   EXPECT_EQ(game.DrawClaim(), "1/2-1/2 {insufficient material}");
+
+  // The half-move clock of a FEN counts: two plies more end the game, and both searches
+  // see it, as they see a dead position; from a clock at 0 the queen wins.
+  for (const char* strength : {EngineSession::STRENGTH_CLASSIC, EngineSession::STRENGTH_FULL}) {
+    ASSERT_TRUE(game.SetStrength(strength));
+    for (const auto& [fen, drawn] : {std::pair{"8/k7/8/8/8/8/3Q2K1/8 w - - 98 50", true},
+                                     {"8/8/4k3/8/8/3KN3/8/8 w - - 0 1", true},
+                                     {"8/k7/8/8/8/8/3Q2K1/8 w - - 0 50", false}}) {
+      ASSERT_TRUE(game.SetUp(fen, error)) << error;
+      const int score = Think(game, 8).move.score;
+      EXPECT_TRUE(drawn ? score == 0 : score > 500) << strength << " " << fen << " " << score;
+    }
+    ASSERT_TRUE(game.SetUp("8/k7/8/8/8/8/3Q2K1/8 w - - 99 50", error));
+    PlayMove(game, "g2g3");
+    EXPECT_EQ(game.DrawClaim(), "1/2-1/2 {50-move rule}");
+  }
 }
 
 // "Strength" names the console game's search (Classic, the default, or Specified, its older
@@ -147,7 +163,7 @@ const std::vector<Exchange> UCI_SCRIPT = {
      "go depth x movetime -5 searchmoves zz",
      "info string go: depth needs a number\ninfo string go: x is not understood\n"
      "info string go: movetime needs a number\ninfo string go: -5 is not understood\n"
-     "info string go: searchmoves: zz is no legal move\ninfo depth 2 *\nbestmove *"},
+     "info string go: searchmoves: zz is no legal move\ninfo depth 1 *\nbestmove *"},
     // Mated and stalemated sides have no move to give.
     {"position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1 moves a1a8\ngo",
      "info depth 0 score mate 0\nbestmove 0000"},

@@ -33,7 +33,7 @@ TEST(UciSession, HandshakeAndTheBook) {
   ASSERT_TRUE(bookLine.starts_with("info string book move ")) << bookLine;
   EXPECT_EQ(engine.session.ReadLine(), "bestmove " + bookLine.substr(22, 4));
   engine.session.Send("go depth 3");
-  EXPECT_TRUE(engine.session.ReadLine().starts_with("info depth 2 "));
+  EXPECT_TRUE(engine.session.ReadLine().starts_with("info depth 1 "));
   EXPECT_TRUE(engine.Until("bestmove").starts_with("bestmove "));
 
   EXPECT_EQ(engine.Quit(), 0);
@@ -67,7 +67,7 @@ TEST(UciSession, WhatEndsASearch) {
   engine.session.Send(
       "setoption name OwnBook value true\nsetoption name BookFile value fifo.bin\n"
       "position startpos moves e2e4 c7c5 g1f3\ngo wtime -5 btime -5 winc 0 binc 0");
-  EXPECT_TRUE(engine.session.ReadLine().starts_with("info depth 2 "));
+  EXPECT_TRUE(engine.session.ReadLine().starts_with("info depth 1 "));
   EXPECT_TRUE(MoveIsLegal(engine.Until("bestmove"),
                           "rnbqkbnr/pp1ppppp/8/2p5/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq -"));
   EXPECT_EQ(engine.directory.Read("stderr.txt"), "Can't load OpeningBook!\n");
@@ -118,7 +118,7 @@ TEST(UciSession, Pondering) {
   engine.session.Send(
       "setoption name Strength value Classic\nsetoption name Ponder value true\n"
       "position startpos moves e2e4 e7e5\ngo ponder wtime 2000 btime 2000");
-  EXPECT_TRUE(engine.session.ReadLine().starts_with("info depth 2 ")) << "searched, no book";
+  EXPECT_TRUE(engine.session.ReadLine().starts_with("info depth 1 ")) << "searched, no book";
   engine.Until("info depth 3");
   engine.session.Send("ponderhit");
   const std::string best = engine.Until("bestmove");

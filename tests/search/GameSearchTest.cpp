@@ -70,10 +70,55 @@ TEST(GameSearch, TheClockDecides) {
   fixed.clock.fixedMoveMs = 200;
   EXPECT_LE(Search(MIDDLE_GAME, fixed, 10).answer.elapsedMs, 200);
 
-  // A single legal move (the king out of check) is played after the first iteration.
+  // A single legal move (the king out of check) is played after a short look, deep enough for
+  // its score to say what the position holds.
   const Searched forced = Search("7k/8/8/8/8/8/6q1/K7 w - - 0 1", clocked, step);
-  ASSERT_EQ(forced.reports.size(), 1u);
+  EXPECT_GT(forced.reports.size(), 1u);
+  EXPECT_LT(forced.answer.elapsedMs, request.budget.softMs / 4);
   EXPECT_EQ(CoordinateText(forced.answer.move), "a1b1");
+
+  // The time of a fixed time per move is used, to within its reserve.
+  fixed.clock.fixedMoveMs = 3000;
+  const Searched exact = Search(MIDDLE_GAME, fixed, 10);
+  EXPECT_GE(exact.answer.elapsedMs, 2800);
+  EXPECT_LE(exact.answer.elapsedMs, 3000);
+}
+
+// A front end's search looks at one ply first: "depth 1" is one ply, and a search cut short at
+// once (no nodes, no time) still answers with a searched move: the first iteration always
+// finishes. In Kiwipete the first move generated, Qf3-g4, loses the queen to Nxg4.
+TEST(GameSearch, EverySearchAnswersWithAFinishedIteration) {
+  const char* kiwipete = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
+  SearchOrder one;
+  one.depth = 1;
+  const Searched shallow = Search(kiwipete, one);
+  ASSERT_EQ(shallow.reports.size(), 1u);
+  EXPECT_EQ(shallow.reports[0].depth, 1);
+  SearchOrder budget;
+  SearchOrder hurried;
+  hurried.clock.remainingMs = 20;
+  for (const std::int64_t nodes : {0, 50, 100000}) {
+    budget.nodes = nodes;
+    const Searched searched = Search(kiwipete, budget);
+    ASSERT_FALSE(searched.reports.empty()) << nodes;
+    EXPECT_NE(CoordinateText(searched.answer.move), "f3g4") << nodes;
+    hurried.clock.fixedMoveMs = nodes == 0 ? -1 : nodes / 10;
+    const Searched quick = Search(kiwipete, hurried, 100);  // each look at the clock: 0.1 s
+    ASSERT_FALSE(quick.reports.empty()) << nodes;
+    EXPECT_NE(CoordinateText(quick.answer.move), "f3g4") << nodes;
+  }
+}
+
+// Under a front end's game a position where no mate is possible is a draw, whatever the
+// material says, and so is one the fifty-move rule will end before anything changes.
+TEST(GameSearch, DeadPositionsAreDraws) {
+  SearchOrder order;
+  order.depth = 6;
+  for (const char* dead : {"8/8/4k3/8/8/3KN3/8/8 w - - 0 1", "8/8/4k3/8/8/3KB3/8/8 b - - 0 1",
+                           "8/8/4kb2/8/8/3KB3/8/8 w - - 0 1"}) {
+    EXPECT_EQ(Search(dead, order).reports.back().score, 0) << dead;
+  }
+  EXPECT_GT(Search("8/8/4k3/8/8/3KN3/4P3/8 w - - 0 1", order).reports.back().score, 100);
 }
 
 // The variation holds the real promotion piece and ends at the mate; mates count in moves,

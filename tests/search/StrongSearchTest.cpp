@@ -197,17 +197,27 @@ TEST(StrongSearch, TheRootsFirstMoveKeepsToTheRootMovesAndLines) {
   ASSERT_FALSE(reports.empty());
   for (const IterationReport& report : reports) EXPECT_TRUE(report.best == other);
 
-  // Three lines, three different moves in every iteration.
+  // Three lines, three different moves in every iteration, best first, the first of them the
+  // answer; from the start position too, where the lines' scores lie close together. Past the
+  // first plies every line is a variation, not a lone move.
   SearchOptions three = Options();
   three.lines = 3;
-  reports.clear();
-  engine.SetOptions(three);
-  engine.Think(board, &played);
-  ASSERT_EQ(reports.size() % 3, 0U);
-  for (std::size_t at = 0; at < reports.size(); at += 3) {
-    EXPECT_FALSE(reports[at].best == reports[at + 1].best);
-    EXPECT_FALSE(reports[at].best == reports[at + 2].best);
-    EXPECT_FALSE(reports[at + 1].best == reports[at + 2].best);
+  for (const Board& start : {board, Board()}) {
+    reports.clear();
+    engine.SetLimits(SearchLimits::FixedDepth(8));
+    engine.SetOptions(three);
+    engine.Think(start, &played);
+    ASSERT_EQ(reports.size() % 3, 0U);
+    for (std::size_t at = 0; at < reports.size(); at += 3) {
+      EXPECT_FALSE(reports[at].best == reports[at + 1].best);
+      EXPECT_FALSE(reports[at].best == reports[at + 2].best);
+      EXPECT_FALSE(reports[at + 1].best == reports[at + 2].best);
+      EXPECT_GE(reports[at].score, reports[at + 1].score) << reports[at].depth;
+      EXPECT_GE(reports[at + 1].score, reports[at + 2].score) << reports[at].depth;
+      for (std::size_t line = at; line < at + 3 && reports[at].depth >= 4; ++line)
+        EXPECT_GE(reports[line].moves.size(), 3U) << reports[line].depth << " " << line;
+    }
+    EXPECT_TRUE(played == reports[reports.size() - 3].best);
   }
 }
 

@@ -46,4 +46,23 @@ TEST(TimeBudget, NeverOverstepsTheClock) {
   EXPECT_EQ(BudgetFor(GameClock()).softMs, SearchControl::NO_LIMIT);
 }
 
+// A fixed time is used to within its reserve (the front end's Move Overhead); the moves to go
+// share the time left: no move may take much more than its share.
+TEST(TimeBudget, UsesAFixedTimeAndSharesTheMovesToGo) {
+  GameClock fixed;
+  fixed.fixedMoveMs = 3000;
+  EXPECT_EQ(BudgetFor(fixed).softMs, BudgetFor(fixed).hardMs);
+  EXPECT_EQ(BudgetFor(fixed).hardMs, 2900);
+  fixed.overheadMs = 30;
+  EXPECT_EQ(BudgetFor(fixed).hardMs, 2970);
+  for (const int movesToGo : {1, 2, 5, 23, 40}) {
+    for (const std::int64_t left : {500, 16100, 60000}) {
+      GameClock clock;
+      clock.remainingMs = left;
+      clock.movesToGo = movesToGo;
+      EXPECT_LE(BudgetFor(clock).hardMs, 3 * left / movesToGo) << movesToGo << " " << left;
+    }
+  }
+}
+
 }  // namespace

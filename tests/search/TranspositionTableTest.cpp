@@ -171,6 +171,24 @@ TEST(TranspositionTable, ReportCountsEntriesByDepthAndPlyAndClearEmptiesEveryEnt
 
 namespace {
 
+// A clear costs next to nothing whatever the size, yet no entry outlives it, however many
+// clears follow (the entries' ages come round again after 256), and an entry stored after a
+// clear is kept.
+TEST(TranspositionTable, NoEntryOutlivesAClear) {
+  TranspositionTable table(WHITE, 1000);
+  const TranspositionTable& reader = table;
+  for (int slot = 0; slot < 1000; ++slot)
+    table.PlaceAt(slot).Store(TT_EXACT, 5, 1, 7, 1, -1, -1, 0);
+  for (int clears = 1; clears <= 600; ++clears) {
+    table.Clear();
+    table.PlaceAt(0).Store(TT_LOWER, clears, 2, 9, 1, -1, -1, 0);
+    ASSERT_TRUE(reader.SlotAt(0).Answers(9));
+    if (clears % 50 != 0 && (clears < 254 || clears > 258)) continue;
+    for (int slot = 1; slot < 1000; ++slot) ASSERT_EQ(reader.SlotAt(slot).type, TT_EMPTY) << clears;
+  }
+  for (int slot = 1; slot < 1000; ++slot) EXPECT_FALSE(table.PlaceAt(slot).MayBeUsed());
+}
+
 // An entry stored at half-move 10 with depth 3, an upper bound, for the position with lock 7.
 TTEntry Stored(int type = TT_UPPER) {
   TTEntry entry;
