@@ -24,6 +24,7 @@
 #include "game/Game.h"
 #include "game/HumanPlayer.h"
 #include "game/OutOfMemory.h"
+#include "protocol/ProgramVersion.h"
 #include "protocol/ProtocolChannel.h"
 #include "protocol/ProtocolInput.h"
 #include "protocol/UciSession.h"
@@ -32,10 +33,6 @@
 #include "search/Level.h"
 #include "search/NegaScout.h"
 #include "search/SearchTrace.h"
-
-#ifndef VELMORA_VERSION
-#define VELMORA_VERSION "0"
-#endif
 
 namespace {
 
@@ -373,7 +370,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (mode == "--version") {
-    std::cout << "Velmora " << VELMORA_VERSION << std::endl;
+    std::cout << "Velmora " << ProgramVersion() << std::endl;
     return 0;
   }
   // A console game takes no argument but the position file of "load", which it needs.
