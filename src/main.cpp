@@ -20,9 +20,11 @@
 #include "book/PolyglotBook.h"
 #include "console/Console.h"
 #include "game/ComputerPlayer.h"
+#include "game/ConsoleInput.h"
 #include "game/Game.h"
 #include "game/HumanPlayer.h"
 #include "game/OutOfMemory.h"
+#include "protocol/ProgramVersion.h"
 #include "protocol/ProtocolChannel.h"
 #include "protocol/ProtocolInput.h"
 #include "protocol/UciSession.h"
@@ -31,10 +33,6 @@
 #include "search/Level.h"
 #include "search/NegaScout.h"
 #include "search/SearchTrace.h"
-
-#ifndef VELMORA_VERSION
-#define VELMORA_VERSION "0"
-#endif
 
 namespace {
 
@@ -73,8 +71,8 @@ void PrintUsage(std::ostream& out) {
          "  velmora black                   a console game: you play Black\n"
          "  velmora load FILE               a console game from a text position file\n"
          "  velmora pgn FILE...             the games of PGN files as standard PGN\n"
-         "  velmora xboard                  the engine of a front end (xboard protocol)\n"
-         "  velmora uci                     the engine of a front end (UCI)\n"
+         "  velmora xboard [--trace]        the engine of a front end (xboard protocol)\n"
+         "  velmora uci [--trace]           the engine of a front end (UCI)\n"
          "  velmora createbook [--polyglot] BOOK DEPTH PGN...\n"
          "                                  builds an opening book from PGN files, in the\n"
          "                                  polyglot format with --polyglot; an existing\n"
@@ -91,51 +89,74 @@ void PrintUsage(std::ostream& out) {
              "  --clock MINUTES[+SECONDS]     a game clock for both sides, with an increment\n"
              "  --compact                     a compact board, seen from the person's side\n"
              "\n"
+             "Started without an argument from a pipe, it is the engine its first line asks\n"
+             "for (uci, xboard), else the console game. An engine writes its trace files only\n"
+             "with --trace: ConnTrace.txt (the protocol), VelmoraConsole.txt (its console\n"
+             "text) and NegaScout.log (the search's).\n"
+             "\n"
              "The program works in its current folder: it writes games.pgn and its trace\n"
              "files there. It reads openingbook.bin from there, else the book beside the\n"
              "program, else the installed one; a book in the polyglot format is read too.\n";
 }
 
-// The engine under a front end: standard output carries only the protocol, the console text
-// goes to a file.
-int PlayUnderFrontEnd() {
-  std::ofstream consoleLog("VelmoraConsole.txt", std::ios::out | std::ios::trunc);
-  ConsoleOut = &consoleLog;
+// How an engine mode starts: whether it traces (its console text, the protocol and the search
+// each into a file), and what was read of its input before it knew it was an engine.
+struct EngineStart {
+  bool trace = false;
+  std::string readAhead;
+};
+
+// Where an engine's console text goes while it lives: a file when it traces, else nowhere.
+class EngineConsole {
+ public:
+  explicit EngineConsole(bool trace) {
+    if (trace) {
+      OpenSearchTrace();
+      file_.open("VelmoraConsole.txt", std::ios::out | std::ios::trunc);
+    }
+    ConsoleOut = trace ? static_cast<std::ostream*>(&file_) : &NoConsole();
+  }
+  ~EngineConsole() { ConsoleOut = &std::cout; }
+  EngineConsole(const EngineConsole&) = delete;
+  EngineConsole& operator=(const EngineConsole&) = delete;
+
+ private:
+  std::ofstream file_;
+};
+
+const char* TraceFile(const EngineStart& start) { return start.trace ? CONNECTION_TRACE_FILE : ""; }
+
+// The engine under a front end: standard output carries only the protocol.
+int PlayUnderFrontEnd(const EngineStart& start) {
+  EngineConsole console(start.trace);
   PrintBanner();
-  ProtocolInput input(STDIN_FILENO);
-  XboardConnection connection(input, std::cout);
+  ProtocolInput input(STDIN_FILENO, start.readAhead);
+  XboardConnection connection(input, std::cout, TraceFile(start));
   if (std::string error; !connection.Handshake(error)) {
     std::cerr << error << std::flush;
-    ConsoleOut = &std::cout;
     return 1;
   }
-  {
-    OpeningBook book;
-    if (std::string error; book.Load(FindOpeningBook(BOOK_FILE), error))
-      *ConsoleOut << book.EntriesLine() << std::flush;
-    else
-      std::cerr << error << std::endl;
-    *ConsoleOut << NegaScout::ParametersReport() << std::flush;
-    XboardSession session(connection, &book, GAME_LOG_FILE);
-    session.Run();
-    if (session.Logged())
-      *ConsoleOut << "Game-Log written to " << GAME_LOG_FILE << "!" << std::endl;
-  }
-  ConsoleOut = &std::cout;
+  OpeningBook book;
+  if (std::string error; book.Load(FindOpeningBook(BOOK_FILE), error))
+    *ConsoleOut << book.EntriesLine() << std::flush;
+  else
+    std::cerr << error << std::endl;
+  *ConsoleOut << NegaScout::ParametersReport() << std::flush;
+  XboardSession session(connection, &book, GAME_LOG_FILE);
+  session.Run();
+  if (session.Logged()) *ConsoleOut << "Game-Log written to " << GAME_LOG_FILE << "!" << std::endl;
   return 0;
 }
 
 // The engine under a UCI front end: standard output carries only protocol lines.
-int PlayUciEngine() {
-  std::ofstream consoleLog("VelmoraConsole.txt", std::ios::out | std::ios::trunc);
-  ConsoleOut = &consoleLog;
+int PlayUciEngine(const EngineStart& start) {
+  EngineConsole console(start.trace);
   PrintBanner();
   *ConsoleOut << NegaScout::ParametersReport() << std::flush;
-  ProtocolInput input(STDIN_FILENO);
-  ProtocolChannel channel(input, std::cout);
+  ProtocolInput input(STDIN_FILENO, start.readAhead);
+  ProtocolChannel channel(input, std::cout, TraceFile(start));
   UciSession session(channel, FindOpeningBook(BOOK_FILE));
   session.Run();
-  ConsoleOut = &std::cout;
   return 0;
 }
 
@@ -349,7 +370,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (mode == "--version") {
-    std::cout << "Velmora " << VELMORA_VERSION << std::endl;
+    std::cout << "Velmora " << ProgramVersion() << std::endl;
     return 0;
   }
   // A console game takes no argument but the position file of "load", which it needs.
@@ -361,9 +382,30 @@ int main(int argc, char** argv) {
   }
   // Standard output carries only the games.
   if (mode == "pgn") return ExportPgn(argc, argv);
+  EngineStart engine;
+  if (mode == "uci" || mode == "xboard") {
+    // An engine's one start option.
+    for (std::size_t i = 1; i < console.size(); ++i) {
+      if (console[i] != "--trace") {
+        std::cerr << "velmora " << mode << ": unknown option '" << console[i] << "'\n\n";
+        PrintUsage(std::cerr);
+        return 2;
+      }
+      engine.trace = true;
+    }
+    return mode == "uci" ? PlayUciEngine(engine) : PlayUnderFrontEnd(engine);
+  }
+  // Started without an argument by a front end or a match manager, the program is told by the
+  // first line which engine to be; anything else is the console game's first input. Nothing is
+  // written before that line is read.
+  if (argc == 1 && !isatty(STDIN_FILENO)) {
+    FrontEndGreeting greeting = ReadGreeting(STDIN_FILENO);
+    engine.readAhead = greeting.bytes;
+    if (greeting.protocol == FrontEndGreeting::Protocol::UCI) return PlayUciEngine(engine);
+    if (greeting.protocol == FrontEndGreeting::Protocol::XBOARD) return PlayUnderFrontEnd(engine);
+    PrependConsoleInput(std::move(greeting.bytes));
+  }
   OpenSearchTrace();
-  if (mode == "uci") return PlayUciEngine();
-  if (mode == "xboard") return PlayUnderFrontEnd();
   PrintBanner();
 
   if (mode == "createbook") return CreateBook(argc, argv);

@@ -1,11 +1,15 @@
 // The console stream: all console text goes through it. It is standard output, except under
-// a graphical front end, where the protocol owns standard output and console text goes to a file.
+// a graphical front end, where the protocol owns standard output and console text goes to a file
+// when the engine traces, else nowhere.
 #pragma once
 
 #include <csignal>
 #include <ostream>
 
 extern std::ostream* ConsoleOut;
+
+// A stream that keeps nothing written to it: the console of an engine that does not trace.
+std::ostream& NoConsole();
 
 // The signals that interrupt the program as Ctrl-C does: whoever has something to keep or to
 // clean up when interrupted (the running game, a book file being written) handles these.

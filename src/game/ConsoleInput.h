@@ -8,6 +8,10 @@
 // The stream read; standard input unless a test says otherwise.
 extern std::istream* ConsoleIn;
 
+// The console reads `bytes` first, then the rest of its stream: what the program took from
+// standard input before it knew it would play at the console.
+void PrependConsoleInput(std::string bytes);
+
 // One line without its line end (and without a carriage return before it). False at the end
 // of input when nothing was read.
 bool ReadConsoleLine(std::string& line);

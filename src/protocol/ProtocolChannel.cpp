@@ -1,8 +1,11 @@
 #include "protocol/ProtocolChannel.h"
 
 #include <cctype>
+#include <filesystem>
+#include <system_error>
 
 #include "console/Console.h"
+#include "console/Files.h"
 
 void SplitCommand(const std::string& line, std::string& word, std::string& rest) {
   const auto begin = line.find_first_not_of(" \t");
@@ -16,9 +19,34 @@ void SplitCommand(const std::string& line, std::string& word, std::string& rest)
 
 ProtocolChannel::ProtocolChannel(ProtocolInput& in, std::ostream& out,
                                  const std::string& traceFileName)
-    : out_(out), in_(in) {
-  trace_.open(traceFileName, std::ios::out | std::ios::trunc);
-  trace_ << "Trace started...\n\n";
+    : out_(out), in_(in), startTrace_(traceFileName) {
+  std::string ignored;
+  TraceInto(traceFileName, ignored);
+}
+
+bool ProtocolChannel::TraceInto(const std::string& fileName, std::string& error) {
+  const std::string& file = fileName.empty() ? startTrace_ : fileName;
+  if (trace_.is_open() && file == traceFile_) return true;
+  trace_.close();
+  traceFile_.clear();
+  if (file.empty()) return true;
+  // Only a regular file, or a new one: a FIFO would hold the engine until some reader came.
+  std::error_code ignored;
+  if (std::filesystem::exists(file, ignored) && !IsRegularFile(file)) {
+    error = file + " is no regular file";
+    return false;
+  }
+  // Back in the trace of the start, after one elsewhere: it goes on where it stopped.
+  const bool resumed = fileName.empty() && startTraceBegun_;
+  trace_.open(file, std::ios::out | (resumed ? std::ios::app : std::ios::trunc));
+  if (!trace_.is_open()) {
+    error = "can't write " + file;
+    return false;
+  }
+  traceFile_ = file;
+  startTraceBegun_ = startTraceBegun_ || file == startTrace_;
+  if (!resumed) trace_ << "Trace started...\n\n" << std::flush;
+  return true;
 }
 
 namespace {

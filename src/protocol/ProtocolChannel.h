@@ -1,5 +1,6 @@
 // The line transport of an engine protocol: command lines from the front end, the engine's
-// messages, and a trace of both directions in "ConnTrace.txt".
+// messages, and, when asked, a trace of both directions ("ConnTrace.txt" with the start option
+// --trace).
 #pragma once
 
 #include <charconv>
@@ -14,8 +15,8 @@ inline constexpr const char* CONNECTION_TRACE_FILE = "ConnTrace.txt";
 
 class ProtocolChannel {
  public:
-  ProtocolChannel(ProtocolInput& in, std::ostream& out,
-                  const std::string& traceFileName = CONNECTION_TRACE_FILE);
+  // `traceFileName`: the trace's file, emptied first; none without a name.
+  ProtocolChannel(ProtocolInput& in, std::ostream& out, const std::string& traceFileName = "");
   virtual ~ProtocolChannel() = default;
   ProtocolChannel(const ProtocolChannel&) = delete;
   ProtocolChannel& operator=(const ProtocolChannel&) = delete;
@@ -33,6 +34,10 @@ class ProtocolChannel {
   // printable ASCII are shown as \xNN. When the front end's end of the pipe is closed nothing
   // more is sent, and the next ReadLine reports the end of input.
   void Send(const std::string& text);
+  // The trace goes on in `fileName` (emptied first), or, for an empty name, back where it went
+  // from the start (appended) or nowhere. False, with the reason and no trace, for a file that
+  // cannot be written.
+  bool TraceInto(const std::string& fileName, std::string& error);
 
  protected:
   std::ostream& out_;
@@ -41,6 +46,9 @@ class ProtocolChannel {
  private:
   bool outputClosed_ = false;
   ProtocolInput& in_;
+  std::string startTrace_;  // the trace's file from the start
+  std::string traceFile_;   // the one it goes to now
+  bool startTraceBegun_ = false;
 };
 
 // The first word of a command line, lowercased, and the rest after the blanks behind it.

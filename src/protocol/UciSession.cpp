@@ -11,6 +11,8 @@
 #include "board/Fen.h"
 #include "book/OpeningBook.h"
 #include "console/Console.h"
+#include "protocol/ProgramVersion.h"
+#include "protocol/WinDrawLoss.h"
 #include "search/TimeBudget.h"
 
 namespace {
@@ -38,6 +40,18 @@ std::string ScoreText(int score, int mateMoves) {
   return mateMoves != 0 ? "mate " + std::to_string(mateMoves) : "cp " + std::to_string(score);
 }
 
+// The words that follow the score for a front end that wants the chances of the result.
+std::string WdlText(int score, int mateMoves) {
+  const WinDrawLoss chances = WinDrawLossOf(score, mateMoves);
+  return " wdl " + std::to_string(chances.win) + " " + std::to_string(chances.draw) + " " +
+         std::to_string(chances.loss);
+}
+
+// The value of a string option: "<empty>", as some front ends show an empty one, is empty.
+std::string StringValue(const std::string& value) { return value == "<empty>" ? "" : value; }
+
+constexpr int MAX_MOVE_OVERHEAD_MS = 5000;
+
 }  // namespace
 
 UciSession::UciSession(ProtocolChannel& channel, std::string bookFile)
@@ -50,13 +64,20 @@ UciSession::~UciSession() = default;
 
 const OpeningBook* UciSession::Book() {
   if (!ownBook_ || bookFile_.empty()) return nullptr;
-  if (book_) return book_.get();
-  book_ = std::make_unique<OpeningBook>();
-  if (std::string error; book_->Load(bookFile_, error))
-    *ConsoleOut << book_->EntriesLine() << std::flush;
-  else
-    std::cerr << error << std::endl;
+  // A book that cannot be read is none: it is not read again until the file is named anew.
+  if (!book_) LoadBook();
   return book_.get();
+}
+
+bool UciSession::LoadBook() {
+  book_ = std::make_unique<OpeningBook>();
+  if (std::string error; !book_->Load(bookFile_, error)) {
+    std::cerr << error << std::endl;
+    Report("BookFile " + bookFile_ + ": " + error);
+    return false;
+  }
+  *ConsoleOut << book_->EntriesLine() << std::flush;
+  return true;
 }
 
 void UciSession::Run() {
@@ -79,7 +100,7 @@ void UciSession::Dispatch(const std::string& line) {
       word == "register")
     return;
   if (word == "uci") {
-    channel_.Send("id name Velmora");
+    channel_.Send(std::string("id name Velmora ") + ProgramVersion());
     channel_.Send("id author the Velmora developers");
     channel_.Send("option name OwnBook type check default true");
     channel_.Send("option name BookFile type string default " + bookFile_);
@@ -95,6 +116,12 @@ void UciSession::Dispatch(const std::string& line) {
     channel_.Send("option name UCI_Elo type spin default " +
                   std::to_string(EngineSession::DEFAULT_ELO) + " min " + std::to_string(LEVEL_MIN) +
                   " max " + std::to_string(LEVEL_MAX));
+    channel_.Send("option name Move Overhead type spin default " +
+                  std::to_string(GameClock::DEFAULT_OVERHEAD_MS) + " min 0 max " +
+                  std::to_string(MAX_MOVE_OVERHEAD_MS));
+    channel_.Send("option name UCI_AnalyseMode type check default false");
+    channel_.Send("option name UCI_ShowWDL type check default false");
+    channel_.Send("option name Debug Log File type string default");
     channel_.Send("uciok");
   } else if (word == "isready") {
     channel_.Send("readyok");
@@ -174,15 +201,36 @@ void UciSession::OnSetOption(const std::string& arguments) {
     Report("setoption needs a name");
     return;
   }
-  if (key == "ownbook") {
+  // A check option: true or false, else it stays as it was.
+  const auto readCheck = [&](const char* option, bool& flag) {
     if (value != "true" && value != "false") {
-      Report("OwnBook is true or false");
-      return;
+      Report(std::string(option) + " is true or false");
+      return false;
     }
-    ownBook_ = value == "true";
+    flag = value == "true";
+    return true;
+  };
+  if (key == "ownbook") {
+    readCheck("OwnBook", ownBook_);
   } else if (key == "bookfile") {
-    bookFile_ = value;
+    // Read at once, so that a file that cannot be read is reported now; it is read again at the
+    // next game move, as the file may be mended meanwhile.
+    bookFile_ = StringValue(value);
     book_.reset();
+    if (!bookFile_.empty() && !LoadBook()) book_.reset();
+  } else if (key == "uci_analysemode") {
+    readCheck("UCI_AnalyseMode", analyseMode_);
+  } else if (key == "uci_showwdl") {
+    readCheck("UCI_ShowWDL", showWdl_);
+  } else if (key == "debug log file") {
+    if (std::string error; !channel_.TraceInto(StringValue(value), error))
+      Report("Debug Log File: " + error);
+  } else if (key == "move overhead") {
+    std::int64_t number = 0;
+    if (!ParseNumber(value, number) || number < 0 || number > MAX_MOVE_OVERHEAD_MS)
+      Report("Move Overhead is a number from 0 to " + std::to_string(MAX_MOVE_OVERHEAD_MS));
+    else
+      moveOverheadMs_ = number;
   } else if (key == "hash" || key == "multipv") {
     int number = 0;
     const int most = key == "hash" ? TT_MAX_MEGABYTES : 8;
@@ -197,13 +245,10 @@ void UciSession::OnSetOption(const std::string& arguments) {
   } else if (key == "clear hash") {
     game_.Engine().ClearTables();
   } else if (key == "ponder") {
-    if (value != "true" && value != "false") Report("Ponder is true or false");
+    bool ignored = false;
+    readCheck("Ponder", ignored);
   } else if (key == "uci_limitstrength") {
-    if (value != "true" && value != "false") {
-      Report("UCI_LimitStrength is true or false");
-      return;
-    }
-    game_.LimitStrength(value == "true");
+    if (bool limit = false; readCheck("UCI_LimitStrength", limit)) game_.LimitStrength(limit);
   } else if (key == "uci_elo") {
     int number = 0;
     if (!ParseNumber(value, number) || !game_.SetElo(number))
@@ -222,11 +267,12 @@ void UciSession::OnGo(const std::string& arguments) {
   const std::vector<std::string> words = Words(arguments);
   const bool white = game_.Position().sideToMove == WHITE;
   SearchOrder order;
+  order.clock.overheadMs = moveOverheadMs_;
   bool ponder = false;
   std::vector<Move> rootMoves;
-  // A search given by depth, nodes, time, moves or without end analyses: the book does not
-  // answer it.
-  bool analysis = false;
+  // A search given by depth, nodes, time, moves or without end analyses, as does every search
+  // in the front end's analysis mode: the book does not answer it.
+  bool analysis = analyseMode_;
   for (std::size_t i = 0; i < words.size(); ++i) {
     const std::string& word = words[i];
     if (word == "infinite" || word == "ponder") {
@@ -374,9 +420,11 @@ void UciSession::SendInfo(const IterationReport& report) {
   line << "info depth " << report.depth << " seldepth " << report.selectiveDepth;
   if (lines_ > 1) line << " multipv " << report.line;
   const std::int64_t time = report.elapsedMs;
-  line << " score " << ScoreText(report.score, report.mateMoves) << " nodes " << report.nodes
-       << " nps " << report.nodes * 1000 / std::max<std::int64_t>(time, 1) << " hashfull "
-       << report.hashFull << " time " << time;
+  line << " score " << ScoreText(report.score, report.mateMoves);
+  if (showWdl_) line << WdlText(report.score, report.mateMoves);
+  line << " nodes " << report.nodes << " nps "
+       << report.nodes * 1000 / std::max<std::int64_t>(time, 1) << " hashfull " << report.hashFull
+       << " time " << time;
   if (!report.variation.empty()) line << " pv " << report.variation;
   channel_.Send(line.str());
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
@@ -49,7 +50,10 @@ class UciSession {
   // The move to announce: the engine's, or a legal one when it gave up; "0000" when the game
   // is over.
   std::string BestMoveText(const Move& move);
+  // The book for a game move: read when first asked, after every change of the file.
   const OpeningBook* Book();
+  // Reads the book file; says why when it cannot (on standard error and to the front end).
+  bool LoadBook();
   void Report(const std::string& text) { channel_.Send("info string " + text); }
 
   ProtocolChannel& channel_;
@@ -57,7 +61,10 @@ class UciSession {
   std::string bookFile_;
   std::unique_ptr<OpeningBook> book_;
   bool ownBook_ = true;
-  int lines_ = 1;  // MultiPV
+  int lines_ = 1;             // MultiPV
+  bool analyseMode_ = false;  // UCI_AnalyseMode: every search is an analysis
+  bool showWdl_ = false;      // UCI_ShowWDL
+  std::int64_t moveOverheadMs_ = GameClock::DEFAULT_OVERHEAD_MS;
   // While "go ponder" searches: the clock that counts once the front end says "ponderhit".
   bool pondering_ = false;
   GameClock ponderClock_;

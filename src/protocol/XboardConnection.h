@@ -9,8 +9,7 @@
 
 class XboardConnection : public ProtocolChannel {
  public:
-  XboardConnection(ProtocolInput& in, std::ostream& out,
-                   const std::string& traceFileName = CONNECTION_TRACE_FILE);
+  XboardConnection(ProtocolInput& in, std::ostream& out, const std::string& traceFileName = "");
 
   // The handshake: the front end's first line must begin with xboard. A second line protover
   // is answered with the features; any other second line is held for the session, as a front

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <chrono>
 #include <cstdlib>
+#include <iostream>
 #include <sstream>
 #include <string_view>
 #include <utility>
@@ -334,6 +335,8 @@ void XboardSession::OnSetBoard(const std::string& fen) {
   NameThePlayers();
   std::string error;
   if (!game_.SetUp(fen, error)) {
+    // The front end hears only that the position is illegal; why is said where a person sees it.
+    std::cerr << "setboard " << fen << ": " << error << std::endl;
     *ConsoleOut << "setboard " << fen << ": " << error << std::endl;
     connection_.Send("tellusererror Illegal position");
     noPosition_ = true;

@@ -17,12 +17,13 @@ namespace {
 const std::string PROMPT = "Your move, Whity ( e.g. e2e4 ) ?  ";
 
 // Ctrl-C, SIGTERM and SIGHUP end the program, and the game so far is kept in the log as
-// unfinished; a game without a move leaves nothing.
+// unfinished; a game without a move leaves nothing. (From a pipe the program says nothing
+// before it has read a first line.)
 TEST(ConsoleGame, InterruptingSignalsKeepTheGameSoFar) {
   for (const auto& [signal, typed, prompts] : {std::tuple{SIGINT, "e2e4\n", 2},
                                                {SIGTERM, "e2e4\n", 2},
                                                {SIGHUP, "e2e4\n", 2},
-                                               {SIGINT, "", 1}}) {
+                                               {SIGINT, "fen\n", 1}}) {
     TemporaryDirectory directory;
     // The book answers at once.
     std::filesystem::copy_file(VELMORA_DEFAULT_BOOK, directory.Path() / "openingbook.bin");
@@ -44,6 +45,31 @@ TEST(ConsoleGame, InterruptingSignalsKeepTheGameSoFar) {
         << log;
     EXPECT_TRUE(log.ends_with("  *\n\n")) << log;
     EXPECT_EQ(log.find("[Event", 1), std::string::npos) << log;
+  }
+}
+
+// Started without an argument from a pipe, the program reads a first line before it says
+// anything. A greeting ("uci", "xboard", in any case, blanks around it) makes it that engine;
+// any other line, however close, is the console game's first input, answered as if typed
+// after another, and so is the end of input.
+TEST(ConsoleGame, AFirstLineFromAPipe) {
+  TemporaryDirectory directory;
+  const auto output = [&directory](const std::string& typed) {
+    return RunProgram(directory, {VELMORA_BINARY}, typed).output;
+  };
+  const std::string unreadable = PROMPT + "Sorry, no legal syntax !\n";
+  for (const char* typed : {"uc\nquit\n", "ucinewgame\n", "uci x\n", "  xboardx\nquit\n", "xboar\n",
+                            "\tuci\r\r\n", "u ci\n", "uci\rx\n", ""}) {
+    std::string after = output(std::string("zz\n") + typed);
+    ASSERT_NE(after.find(unreadable), std::string::npos) << after;
+    EXPECT_EQ(output(typed), after.erase(after.find(unreadable), unreadable.size())) << typed;
+  }
+  for (const auto& [typed, said] :
+       {std::pair{" UCI \r\nisready\n", "id name Velmora@uciok\nreadyok\n"},
+        {"uci", "id name Velmora@uciok\n"},
+        {"\txBoard\nprotover 2\nping 3\n", "feature done=1\npong 3\n"}}) {
+    const std::string answers = output(typed);
+    ExpectFragments(answers, std::string(said) + "@!Welcome");
   }
 }
 
@@ -123,7 +149,10 @@ TEST(ConsoleGame, TheModes) {
       {{"black", "--time", "-1"}, "", "velmora: --time -1: not a time@Usage:", 2},
       {{"--clock"}, "", "velmora: --clock wants its value@Usage:", 2},
       {{"black", "--bogus"}, "", "velmora: unknown option '--bogus'@Usage:", 2},
-      {{"--help"}, "", "Usage: velmora [MODE]@velmora uci ", 0},
+      // An engine takes one start option.
+      {{"uci", "--bogus"}, "", "velmora uci: unknown option '--bogus'@Usage:", 2},
+      {{"xboard", "--trace", "x"}, "", "velmora xboard: unknown option 'x'@Usage:", 2},
+      {{"--help"}, "", "Usage: velmora [MODE]@velmora uci [--trace]@with --trace", 0},
       {{"-h"}, "", "Usage: velmora [MODE]@velmora uci ", 0},
       {{"--version"}, "", "Velmora 1.", 0},
       {{"xbaord"}, "e2e4\n", "velmora: unknown mode 'xbaord" + unknown, 2},
@@ -191,7 +220,7 @@ TEST(Files, ARecordThatCannotBeWrittenWholeLeavesTheLogAsItWas) {
   EXPECT_NE(limited.output.find(error, first + 1), std::string::npos) << limited.output;
   EXPECT_EQ(limited.output.find("Game-Log written"), std::string::npos);
   EXPECT_EQ(directory.Read("games.pgn"), old);
-  const ProgramRun engine = RunProgram(directory, {VELMORA_BINARY, "xboard"},
+  const ProgramRun engine = RunProgram(directory, {VELMORA_BINARY, "xboard", "--trace"},
                                        "xboard\nnew\nforce\nusermove e2e4\nusermove e7e5\nquit\n",
                                        ChildProcess::Errors::TO_FILE, old.size() + 60);
   EXPECT_EQ(engine.status, 0);
@@ -308,9 +337,11 @@ TEST(Files, TwoGamesInOneFolderTakeBackTheirOwnMoves) {
     game.Send(line);
     return game.ReadThrough(PROMPT);
   };
+  // From a pipe the program says nothing before it has read a first line.
+  game.Send("e2e4");
   ASSERT_TRUE(game.ReadThrough(PROMPT).ends_with(PROMPT));
   // From the game's own record, whatever the other game wrote.
-  EXPECT_NE(type("e2e4").find("Blacky selects move: "), std::string::npos);
+  EXPECT_NE(game.ReadThrough(PROMPT).find("Blacky selects move: "), std::string::npos);
   otherGame();
   std::string text = type("back");
   EXPECT_NE(text.find("Restored board:"), std::string::npos) << text;

@@ -301,10 +301,11 @@ TEST_P(BothProtocols, TheStrengthOptionChoosesTheSearch) {
 
 // An analysis goes on deepening after it has found a mate, as a front end may wait for a
 // depth. A front end that then stops reading ends the session as the end of input does: the
-// engine exits normally, and the game is logged where the protocol logs games.
+// engine exits normally, and the game is logged where the protocol logs games. With --trace the
+// engine keeps its console text and the traces of the protocol and of the search.
 TEST_P(BothProtocols, AnAnalysisGoesOnAfterAMateUntilTheFrontEndLeaves) {
   const Dialect& dialect = GetParam();
-  EngineProcess engine(dialect.mode);
+  EngineProcess engine({dialect.mode, "--trace"});
   engine.Greet(dialect.hello, dialect.helloEnd);
   engine.session.Send(dialect.Position("1k6/8/2K5/8/8/8/8/7R b - - 0 1", "b8a8") + "\n" +
                       dialect.analyse);
@@ -316,6 +317,8 @@ TEST_P(BothProtocols, AnAnalysisGoesOnAfterAMateUntilTheFrontEndLeaves) {
   EXPECT_EQ(engine.session.Wait(false), 0);
   EXPECT_NE(engine.directory.Read("ConnTrace.txt").find("(the front end no longer reads)"),
             std::string::npos);
+  EXPECT_TRUE(engine.directory.Read("VelmoraConsole.txt").starts_with("            Welcome"));
+  EXPECT_TRUE(std::filesystem::exists(engine.directory.Path() / "NegaScout.log"));
   EXPECT_EQ(engine.directory.Read("games.pgn").find("Kb8a8") != std::string::npos,
             !dialect.log.empty());
 }

@@ -1,11 +1,14 @@
 // The engine as a front end runs it, and what the tests of both protocols judge its answers by.
 #pragma once
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
 #include <initializer_list>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "protocol/EngineSession.h"
@@ -35,10 +38,12 @@ inline std::string Field(const std::string& line, int index) {
   return field;
 }
 
-// The program in mode "uci" or "xboard" in a fresh folder; its standard error goes to
-// stderr.txt there.
+// The program in mode "uci" or "xboard" (or with other arguments, or none) in a fresh folder;
+// its standard error goes to stderr.txt there.
 struct EngineProcess {
-  explicit EngineProcess(const char* mode) : session(directory.Path(), {VELMORA_BINARY, mode}) {}
+  explicit EngineProcess(const char* mode) : EngineProcess(std::vector<std::string>{mode}) {}
+  explicit EngineProcess(std::vector<std::string> arguments)
+      : session(directory.Path(), WithProgram(std::move(arguments))) {}
   // Reads up to the first line that starts with `prefix` and returns it ("<end>" or "<timeout>"
   // when none comes); the search reports on the way are kept.
   std::string Until(const std::string& prefix) {
@@ -60,9 +65,23 @@ struct EngineProcess {
     session.Send("quit");
     return session.Wait();
   }
+  // The names of the files in its folder, sorted.
+  std::vector<std::string> Files() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory.Path()))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
   TemporaryDirectory directory;
   ChildProcess session;
   std::vector<std::string> reports;
+
+ private:
+  static std::vector<std::string> WithProgram(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), VELMORA_BINARY);
+    return arguments;
+  }
 };
 
 // Whether the engine's move ("bestmove X ..." or "move X") is legal in the FEN's position.

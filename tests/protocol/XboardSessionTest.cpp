@@ -25,9 +25,9 @@ const std::vector<std::string> FEATURES = {
 
 const std::string MIDDLEGAME = "r2q1rk1/pp2bppp/2n1bn2/3p4/3P4/2NBBN2/PP3PPP/R2Q1RK1 w - - 0 10";
 
-// The engine through the handshake.
+// The engine through the handshake, with its trace files.
 struct Xboard : EngineProcess {
-  Xboard() : EngineProcess("xboard") {
+  Xboard() : EngineProcess({"xboard", "--trace"}) {
     EXPECT_EQ(Greet("xboard\nprotover 2", "feature done=1"), FEATURES);
   }
   // What xboard 4.9.1 sent when it started the engine for a match game (from its debug log):
@@ -266,13 +266,28 @@ TEST(XboardSession, TheStartAndTheEndOfTheConnection) {
   EXPECT_EQ(wrong.session.Wait(), 1);
   EXPECT_EQ(wrong.directory.Read("stderr.txt"), "'xboard' command expected");
 
-  EngineProcess gnome("xboard");
+  EngineProcess gnome({"xboard", "--trace"});
   gnome.session.Send("xboard\nrandom\nnew\ne2e4");
   EXPECT_TRUE(gnome.Until("move").starts_with("move "));
   gnome.session.Send("g1f3");  // legal after any first move of Black
   EXPECT_TRUE(gnome.Until("move").starts_with("move "));
   EXPECT_EQ(gnome.Quit(), 0);
   EXPECT_EQ(gnome.directory.Read("ConnTrace.txt").find("feature"), std::string::npos);
+
+  // Started without an argument, as python-chess (SimpleEngine.popen_xboard) starts an engine,
+  // the program is the xboard engine: these are the lines it sent for a game move. Without
+  // --trace the engine writes only its game.
+  EngineProcess plain(std::vector<std::string>{});
+  EXPECT_EQ(plain.Greet("xboard\nprotover 2", "feature done=1"), FEATURES);
+  plain.session.Send(
+      "rejected reuse\nrejected sigterm\naccepted memory\nnew\nforce\nst 0.3\nnopost\neasy\n"
+      "go");
+  EXPECT_TRUE(MoveIsLegal(plain.Until("move"), WriteFen(Board())));
+  plain.session.Send("ping 57360");
+  EXPECT_EQ(plain.session.ReadLine(), "pong 57360");
+  EXPECT_EQ(plain.Quit(), 0);
+  EXPECT_EQ(plain.directory.Read("stderr.txt"), "");
+  EXPECT_EQ(plain.Files(), (std::vector<std::string>{"games.pgn", "stderr.txt"}));
 }
 
 }  // namespace
