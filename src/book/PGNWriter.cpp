@@ -38,6 +38,16 @@ namespace {
 // The result of a game that goes on.
 const std::string UNDECIDED = "*";
 
+// A name as a tag's value: quotes and backslashes escaped, control bytes as blanks.
+std::string TagValue(const std::string& name) {
+  std::string value;
+  for (const char c : name) {
+    if (c == '"' || c == '\\') value += '\\';
+    value += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? ' ' : c;
+  }
+  return value;
+}
+
 std::string WriteError(const std::string& fileName, int number) {
   return "Can't write the game to logfile '" + fileName + "' (" + std::strerror(number) +
          ")! The log is left as it was.";
@@ -117,8 +127,8 @@ std::string PGNWriter::TagText(const std::string& result) const {
   Append(text, "[Site \" %s\" ]\n", site.c_str());
   Append(text, "[Date \" %s\" ]\n", date.ToText(".").c_str());
   Append(text, "[Round \" % i\" ]\n", roundTag);
-  Append(text, "[White \" %s\" ]\n", whiteName.c_str());
-  Append(text, "[Black \" %s\" ]\n", blackName.c_str());
+  Append(text, "[White \" %s\" ]\n", TagValue(whiteName).c_str());
+  Append(text, "[Black \" %s\" ]\n", TagValue(blackName).c_str());
   Append(text, "[Result \" %s\" ]\n", result.c_str());
   if (!startFen.empty()) Append(text, "[SetUp \"1\"]\n[FEN \"%s\"]\n", startFen.c_str());
   return text + "\n";

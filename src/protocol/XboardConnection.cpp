@@ -44,12 +44,14 @@ void XboardConnection::SendFeatures() {
   const std::string lines[] = {
       " ping=1 setboard=1 playother=1 san=0 usermove=1 time=1 draw=0 sigint=0 sigterm=0 reuse=0 "
       "analyze=1 memory=1 exclude=1"
-      " myname=\"Velmora\" variants=\"normal\" color=0 ics=0 name=0 pause=0",
+      " myname=\"Velmora\" variants=\"normal\" color=0 ics=0 name=1 pause=0 nps=1",
       std::string(" option=\"Strength -combo *") + EngineSession::STRENGTH_CLASSIC + " /// " +
           EngineSession::STRENGTH_FULL + "\"",
       " option=\"Limit strength -check 0\"",
       " option=\"Elo -spin " + std::to_string(EngineSession::DEFAULT_ELO) + " " +
           std::to_string(LEVEL_MIN) + " " + std::to_string(LEVEL_MAX) + "\"",
+      " option=\"OwnBook -check 1\"",
+      " option=\"MultiPV -spin 1 1 " + std::to_string(MOST_LINES) + "\"",
       " done=1"};
   for (const std::string& features : lines) {
     out_ << "feature" << features << '\n';

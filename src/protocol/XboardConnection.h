@@ -20,6 +20,8 @@ class XboardConnection : public ProtocolChannel {
   bool TakeHeldLine(std::string& line);
 
   void SendFeatures();
+  // The greatest value of the option MultiPV: the search finds at most eight best lines.
+  static constexpr int MOST_LINES = 8;
 
  private:
   std::string heldLine_;

@@ -26,9 +26,9 @@ constexpr std::array<std::string_view, 10> PLAY_ON = {
     "go", "usermove", "new", "force", "playother", "setboard", "undo", "remove", "analyze", "exit"};
 
 // Commands that need no answer in this engine.
-constexpr std::array<std::string_view, 14> SILENT = {
+constexpr std::array<std::string_view, 13> SILENT = {
     "xboard", "protover", "accepted", "rejected", "random", "computer", "rating",
-    "ics",    "draw",     "hint",     "bk",       "otim",   ".",        "?"};
+    "ics",    "draw",     "hint",     "bk",       "otim",   "?"};
 
 template <std::size_t N>
 bool OneOf(const std::array<std::string_view, N>& words, const std::string& word) {
@@ -55,23 +55,6 @@ bool LooksLikeMove(const std::string& word) {
   return (word.size() == 4 || word.size() == 5) && word[0] >= 'a' && word[0] <= 'h' &&
          word[1] >= '1' && word[1] <= '8' && word[2] >= 'a' && word[2] <= 'h' && word[3] >= '1' &&
          word[3] <= '8';
-}
-
-// A thinking line for the root's new best move in the middle of an iteration.
-IterationReport NewBestReport(const SearchProgress& progress, const Board& root,
-                              const IterativeSearch& engine) {
-  IterationReport report;
-  report.depth = progress.depth;
-  report.score = progress.score;
-  report.iterationNodes = progress.nodes;
-  report.nodes = progress.nodes;
-  report.elapsedMs = progress.elapsedMs;
-  report.moves = IterativeSearch::LegalPrefix(root, progress.variation, &report.mateMoves);
-  if (report.mateMoves == 0)
-    report.mateMoves = engine.MateFromScore(progress.score, progress.depth);
-  for (const Move& move : report.moves)
-    report.variation += (report.variation.empty() ? "" : " ") + CoordinateText(move);
-  return report;
 }
 
 std::int64_t Milliseconds() {
@@ -125,6 +108,11 @@ void XboardSession::Dispatch(const std::string& line) {
   std::string word, rest;
   SplitCommand(line, word, rest);
   if (analyzing_ && word != ".") needAnalysis_ = true;
+  if (word == ".") {
+    // A status while the engine analyses a position; a running search answers it itself.
+    if (analyzing_ && !noPosition_) SendStatus();
+    return;
+  }
   if (word.empty() || OneOf(SILENT, word)) return;
   // After a refused setboard the front end's position is unknown: nothing is played or
   // analysed until a position is set.
@@ -203,22 +191,9 @@ void XboardSession::Dispatch(const std::string& line) {
       connection_.Send("Error (bad memory size): " + line);
     }
   } else if (word == "option") {
-    // option NAME=VALUE, for the options the features named.
-    const std::size_t equals = rest.find('=');
-    const std::string name = rest.substr(0, equals);
-    const std::string value = equals == std::string::npos ? "" : rest.substr(equals + 1);
-    int number = 0;
-    if (name == "Strength") {
-      if (equals == std::string::npos || !game_.SetStrength(value))
-        connection_.Send("Error (bad value): " + line);
-    } else if (name == "Limit strength" || name == "Elo") {
-      const bool taken = name == "Elo" ? ParseNumber(value, number) && game_.SetElo(number)
-                                       : value == "0" || value == "1";
-      if (name == "Limit strength" && taken) game_.LimitStrength(value == "1");
-      if (!taken) connection_.Send("Error (bad value): " + line);
-    } else {
-      connection_.Send("Error (unknown option): " + name);
-    }
+    OnOption(line, rest);
+  } else if (word == "nps") {
+    OnNodeRate(line, rest);
   } else if (word == "exclude" || word == "include") {
     OnExclude(word == "exclude", rest);
   } else if (word == "post") {
@@ -259,6 +234,7 @@ void XboardSession::OnNew() {
   noPosition_ = false;
   firstCommand_ = true;
   depthLimit_ = 0;
+  nodeRate_ = 0;
   remainingMs_ = levelBaseMs_;
   excluded_.clear();
 }
@@ -294,6 +270,45 @@ void XboardSession::OnExclude(bool exclude, const std::string& arguments) {
   const auto listed = std::find(excluded_.begin(), excluded_.end(), move);
   if (exclude && listed == excluded_.end()) excluded_.push_back(move);
   if (!exclude && listed != excluded_.end()) excluded_.erase(listed);
+}
+
+void XboardSession::OnOption(const std::string& line, const std::string& arguments) {
+  // option NAME=VALUE, for the options the features named.
+  const std::size_t equals = arguments.find('=');
+  const std::string name = arguments.substr(0, equals);
+  const std::string value = equals == std::string::npos ? "" : arguments.substr(equals + 1);
+  const bool check = value == "0" || value == "1";
+  int number = 0;
+  bool taken = check;
+  if (name == "Strength") {
+    taken = equals != std::string::npos && game_.SetStrength(value);
+  } else if (name == "Limit strength") {
+    if (check) game_.LimitStrength(value == "1");
+  } else if (name == "OwnBook") {
+    if (check) ownBook_ = value == "1";
+  } else if (name == "Elo") {
+    taken = ParseNumber(value, number) && game_.SetElo(number);
+  } else if (name == "MultiPV") {
+    taken = ParseNumber(value, number) && number >= 1 && number <= XboardConnection::MOST_LINES;
+    if (taken) lines_ = number;
+  } else {
+    connection_.Send("Error (unknown option): " + name);
+    return;
+  }
+  if (!taken) connection_.Send("Error (bad value): " + line);
+}
+
+void XboardSession::OnNodeRate(const std::string& line, const std::string& arguments) {
+  // nps NODES: the engine's time is its nodes at that rate a second; 0 turns it off.
+  std::int64_t rate = 0;
+  if (ParseNumber(arguments, rate) && rate >= 0 && rate <= 1000000000)
+    nodeRate_ = rate;
+  else
+    connection_.Send("Error (bad value): " + line);
+}
+
+std::int64_t XboardSession::NodesFor(std::int64_t ms) const {
+  return std::max<std::int64_t>(ms * nodeRate_ / 1000, 1);
 }
 
 void XboardSession::OnLevel(const std::string& arguments) {
@@ -384,9 +399,48 @@ std::string ThinkingLine(const IterationReport& report) {
   if (report.mateMoves < 0) score = -100000 + report.mateMoves;
   std::ostringstream line;
   // The time since the search began, in centiseconds.
-  line << report.depth << '\t' << score << '\t' << report.elapsedMs / 10 << '\t'
-       << report.iterationNodes << '\t' << report.variation;
+  line << report.depth << '\t' << score << '\t' << report.elapsedMs / 10 << '\t' << report.nodes
+       << '\t' << report.variation;
   return line.str();
+}
+
+std::optional<std::string> NewBestLine(const SearchProgress& progress, const Board& root,
+                                       const IterativeSearch& engine) {
+  IterationReport report;
+  report.depth = progress.depth;
+  report.score = progress.score;
+  report.nodes = progress.nodes;
+  report.elapsedMs = progress.elapsedMs;
+  report.moves = IterativeSearch::LegalPrefix(root, progress.variation, &report.mateMoves);
+  if (report.mateMoves == 0)
+    report.mateMoves = engine.MateFromScore(progress.score, progress.depth);
+  if (report.mateMoves != 0) return std::nullopt;
+  for (const Move& move : report.moves)
+    report.variation += (report.variation.empty() ? "" : " ") + CoordinateText(move);
+  return ThinkingLine(report);
+}
+
+std::string StatusLine(const SearchStatus& status) {
+  std::ostringstream line;
+  line << "stat01: " << status.elapsedMs / 10 << ' ' << status.nodes << ' ' << status.depth << ' '
+       << status.movesLeft << ' ' << status.rootMoves;
+  if (!status.move.empty()) line << ' ' << status.move;
+  return line.str();
+}
+
+void XboardSession::SendStatus() {
+  SearchStatus status = status_;
+  if (analysisRunning_) {
+    status.elapsedMs = Milliseconds() - analysisStartedMs_;
+    // Right after an iteration the engine's counters still hold that iteration, which its
+    // total already counts: the report's total is the count.
+    if (!iterationJustEnded_) {
+      const IterativeSearch& engine = game_.Engine();
+      status.nodes = engine.TotalNodes() + engine.Statistics().regularNodes +
+                     engine.Statistics().quiescenceNodes;
+    }
+  }
+  connection_.Send(StatusLine(status));
 }
 
 GameClock XboardSession::ClockForMove() const {
@@ -421,22 +475,39 @@ bool XboardSession::StopRequested(bool analyzing, std::string* firstStop) {
 
 SearchOrder XboardSession::ClockOrder() const {
   SearchOrder order;
-  order.clock = ClockForMove();
+  // With a node rate the clock's budget is counted in nodes, and the wall clock has no say.
+  if (HasClock() && nodeRate_ > 0)
+    order.nodes = NodesFor(BudgetFor(ClockForMove()).hardMs);
+  else
+    order.clock = ClockForMove();
   order.depth = depthLimit_;
   order.depthIsExact = false;
   return order;
 }
 
-SearchRequest XboardSession::RequestFor(const SearchOrder& order) {
+SearchRequest XboardSession::RequestFor(const SearchOrder& order, int lines) {
   SearchRequest request;
   request.options = game_.GameOptions();
+  request.options.lines = lines;
   ApplyOrder(order, request);
   request.onIteration = [this](const IterationReport& report) {
     SendThinking(ThinkingLine(report));
+    if (!analysisRunning_) return;
+    status_.nodes = report.nodes;
+    status_.depth = report.depth + 1;
+    status_.movesLeft = status_.rootMoves;
+    status_.move.clear();
+    iterationJustEnded_ = true;
   };
-  request.options.progress = [this](const SearchProgress& progress) {
-    if (progress.kind == SearchProgress::Kind::NEW_BEST)
-      SendThinking(ThinkingLine(NewBestReport(progress, game_.Position(), game_.Engine())));
+  request.options.progress = [this, lines](const SearchProgress& progress) {
+    if (progress.kind != SearchProgress::Kind::PERIODIC && analysisRunning_) {
+      status_.depth = progress.depth;
+      status_.movesLeft = std::max(status_.rootMoves - progress.moveNumber, 0);
+      status_.move = CoordinateText(progress.move);
+    }
+    // Several lines are shown as each iteration finds them, best first.
+    if (progress.kind != SearchProgress::Kind::NEW_BEST || lines > 1) return;
+    if (auto line = NewBestLine(progress, game_.Position(), game_.Engine())) SendThinking(*line);
   };
   return request;
 }
@@ -455,11 +526,21 @@ void XboardSession::EngineMove() {
 
 bool XboardSession::SearchMove(SearchAnswer& answer) {
   SearchRequest request = RequestFor(ClockOrder());
-  request.book = book_;
+  request.book = ownBook_ ? book_ : nullptr;
   request.level = game_.Level();
   std::atomic<bool> stopRequested = false;
   std::string stop;
   request.stop = &stopRequested;
+  if (HasClock() && nodeRate_ > 0) {
+    // The clock's soft limit in nodes: no new iteration once the search has used them, nor
+    // after the first with a single legal move.
+    const std::int64_t soft =
+        LegalMoves(game_.Position()).size() == 1 ? 0 : NodesFor(BudgetFor(ClockForMove()).softMs);
+    request.onIteration = [this, soft, &stopRequested](const IterationReport& report) {
+      SendThinking(ThinkingLine(report));
+      if (report.nodes >= soft) stopRequested = true;
+    };
+  }
   request.listen = [this, &stop, &stopRequested] {
     if (StopRequested(false, &stop)) stopRequested = true;
   };
@@ -471,8 +552,11 @@ bool XboardSession::SearchMove(SearchAnswer& answer) {
 bool XboardSession::PlayAnswer(const SearchAnswer& answer, std::int64_t started) {
   const Move& move = answer.move;
   if (connection_.InputEnded()) return false;
-  if (remainingMs_ >= 0)
-    remainingMs_ = std::max<std::int64_t>(remainingMs_ - (Milliseconds() - started), 0);
+  if (remainingMs_ >= 0) {
+    const std::int64_t used =
+        nodeRate_ > 0 ? answer.nodes * 1000 / nodeRate_ : Milliseconds() - started;
+    remainingMs_ = std::max<std::int64_t>(remainingMs_ - used, 0);
+  }
 
   if (answer.book.move) {
     std::ostringstream line;
@@ -530,6 +614,7 @@ bool XboardSession::Ponder(SearchAnswer& answer, std::int64_t& started) {
 
   SearchOrder order = ClockOrder();
   order.infinite = true;
+  order.nodes = SearchControl::NO_LIMIT;
   SearchRequest request = RequestFor(order);
   std::atomic<bool> stopRequested = false;
   std::string stop;
@@ -551,8 +636,9 @@ bool XboardSession::Ponder(SearchAnswer& answer, std::int64_t& started) {
         Dispatch(line);
       } else {
         hit();
-        // Without a clock the reply gets a search of its own, as any other move does.
-        if (HasClock())
+        // Without a clock the reply gets a search of its own, as any other move does; so it
+        // does when the clock counts nodes, whose budget a running search cannot take anew.
+        if (WallClockTimed())
           game_.Engine().RestartClock(BudgetFor(ClockForMove()));
         else
           stopRequested = true;
@@ -581,12 +667,13 @@ bool XboardSession::Ponder(SearchAnswer& answer, std::int64_t& started) {
     game_.TakeBack(1);
     return false;
   }
-  if (!HasClock()) return SearchMove(answer);
+  if (!WallClockTimed()) return SearchMove(answer);
   answer = pondered;
   return !answer.stopped || stop.empty() || stop == "?";
 }
 
 void XboardSession::Analyze() {
+  status_ = SearchStatus();
   // A finished game is analysed at once: one thinking line with its result.
   if (const Standing standing = game_.Outcome(); standing != Standing::PLAY_ON) {
     const bool mated = standing == Standing::CHECKMATE;
@@ -603,13 +690,38 @@ void XboardSession::Analyze() {
   }
   SearchOrder order;
   order.infinite = true;
-  SearchRequest request = RequestFor(order);
+  SearchRequest request = RequestFor(order, lines_);
   request.limits.endAtMate = false;
+  status_.rootMoves =
+      static_cast<int>(rootMoves.empty() ? LegalMoves(game_.Position()).size() : rootMoves.size());
+  status_.movesLeft = status_.rootMoves;
+  status_.depth = 2;  // the depth of the first iteration
   request.options.rootMoves = std::move(rootMoves);
   std::atomic<bool> stopRequested = false;
   request.stop = &stopRequested;
   request.listen = [this, &stopRequested] {
+    // "." is answered at once and the search goes on; any other command ends it. Only the
+    // dots there are now: a front end that sends the next on every answer still lets the
+    // search on between them.
+    std::size_t dots = 0;
+    for (const std::string& line : connection_.Waiting()) {
+      std::string word, rest;
+      SplitCommand(line, word, rest);
+      if (word != ".") break;
+      dots += 1;
+    }
+    for (std::string line; dots > 0 && connection_.ReadLine(line); --dots) SendStatus();
+    iterationJustEnded_ = false;
     if (StopRequested(true, nullptr)) stopRequested = true;
   };
-  game_.Think(std::move(request));
+  analysisStartedMs_ = Milliseconds();
+  analysisRunning_ = true;
+  const SearchAnswer answer = game_.Think(std::move(request));
+  analysisRunning_ = false;
+  // A search that ended by itself (at the greatest depth) has searched every move.
+  status_.elapsedMs = Milliseconds() - analysisStartedMs_;
+  status_.nodes = answer.nodes;
+  status_.depth = game_.Engine().CompletedDepth();
+  status_.movesLeft = 0;
+  status_.move.clear();
 }

@@ -12,6 +12,21 @@
 
 class OpeningBook;
 
+// Where an analysis's search is: the time since it began, its nodes so far, the depth of the
+// running iteration, the root moves the iteration has not begun yet of those it searches, and
+// the move it searches (empty while that is not known).
+struct SearchStatus {
+  std::int64_t elapsedMs = 0;
+  std::int64_t nodes = 0;
+  int depth = 0;
+  int movesLeft = 0;
+  int rootMoves = 0;
+  std::string move;
+};
+// The answer to "." in an analysis: "stat01: TIME NODES DEPTH MOVESLEFT TOTALMOVES MOVE", the
+// time in centiseconds, without MOVE while it is not known.
+std::string StatusLine(const SearchStatus& status);
+
 class XboardSession {
  public:
   XboardSession(XboardConnection& connection, const OpeningBook* book,
@@ -41,6 +56,8 @@ class XboardSession {
   void OnTakeBack(int plies, const std::string& command);
   void OnNew();
   void OnExclude(bool exclude, const std::string& arguments);
+  void OnOption(const std::string& line, const std::string& arguments);
+  void OnNodeRate(const std::string& line, const std::string& arguments);
 
   // The engine's move: searched within the clock, sent and made, and then, with pondering on,
   // the position after the expected reply is searched until the front end's reply comes.
@@ -56,11 +73,18 @@ class XboardSession {
   bool Ponder(SearchAnswer& answer, std::int64_t& started);
   // Searches the position without end until a command arrives.
   void Analyze();
-  // A request with the game's options, the order's limits and the thinking output.
-  SearchRequest RequestFor(const SearchOrder& order);
-  // The order of the engine's own search: the clock and the depth limit.
+  // A request with the game's options, the order's limits and the thinking output of that
+  // many best lines.
+  SearchRequest RequestFor(const SearchOrder& order, int lines = 1);
+  // The order of the engine's own search: the clock (in nodes after "nps") and the depth limit.
   SearchOrder ClockOrder() const;
   bool HasClock() const { return fixedMoveMs_ >= 0 || remainingMs_ >= 0; }
+  // Whether the wall clock times the engine's moves: a clock is set and no node rate.
+  bool WallClockTimed() const { return HasClock() && nodeRate_ == 0; }
+  // Milliseconds of the clock as nodes at the node rate.
+  std::int64_t NodesFor(std::int64_t ms) const;
+  // Answers the front end's "." in an analysis with the search's status (stat01).
+  void SendStatus();
   // Whether a waiting line should stop the running search; `firstStop` gets that line.
   bool StopRequested(bool analyzing, std::string* firstStop);
   // After a move: the game's end on the board, or a draw the engine claims, is announced and
@@ -89,6 +113,15 @@ class XboardSession {
   // Root moves left out of the analysis until the position changes.
   std::vector<Move> excluded_;
   std::string opponentName_ = "Winboard - Human";
+  bool ownBook_ = true;  // the option OwnBook: game moves may come from the book
+  int lines_ = 1;        // the option MultiPV: the best lines an analysis shows
+
+  // Where the analysis's search is, for ".": the status of the last report, and while the
+  // search runs the time it began and whether an iteration has just been reported.
+  SearchStatus status_;
+  std::int64_t analysisStartedMs_ = 0;
+  bool analysisRunning_ = false;
+  bool iterationJustEnded_ = false;
 
   // The clock, as the front end sets it.
   int levelMoves_ = 0;
@@ -97,9 +130,17 @@ class XboardSession {
   std::int64_t fixedMoveMs_ = -1;
   std::int64_t remainingMs_ = -1;
   int depthLimit_ = 0;
+  // "nps": the clock counts this many nodes a second instead of the wall clock's time (0: off).
+  std::int64_t nodeRate_ = 0;
 };
 
 // The thinking line of a finished iteration: "depth\tscore\ttime\tnodes\tvariation", with the
-// time since the search began in centiseconds and the nodes of that iteration. A mate in N
-// moves scores 100000 + N for the side that mates, -100000 - N for the side that is mated.
+// time and the nodes since the search began, the time in centiseconds. A mate in N moves scores
+// 100000 + N for the side that mates, -100000 - N for the side that is mated.
 std::string ThinkingLine(const IterationReport& report);
+// The thinking line for the root's new best move in the middle of an iteration, or none when
+// its score is a mate: xboard has no mark for a bound, and a mate that a move tried first is
+// found to allow, or one a new best move seems to give, is often not the position's. The
+// iteration's own line follows with the exact score.
+std::optional<std::string> NewBestLine(const SearchProgress& progress, const Board& root,
+                                       const IterativeSearch& engine);

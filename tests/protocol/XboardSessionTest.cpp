@@ -4,23 +4,28 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <tuple>
 
 #include "board/Fen.h"
 #include "board/MoveList.h"
+#include "board/Rules.h"
 #include "book/PGNParser.h"
 #include "protocol/EngineProcess.h"
 #include "protocol/XboardSession.h"
 
 namespace {
 
-// The features, the option on a line of its own, as xboard needs it.
+// The features, each option on a line of its own, as xboard needs it.
 const std::vector<std::string> FEATURES = {
     "feature ping=1 setboard=1 playother=1 san=0 usermove=1 time=1 draw=0 sigint=0 sigterm=0 "
     "reuse=0 analyze=1 memory=1 exclude=1 myname=\"Velmora\" variants=\"normal\" color=0 ics=0 "
-    "name=0 pause=0",
+    "name=1 pause=0 nps=1",
     "feature option=\"Strength -combo *Classic /// Full\"",
-    "feature option=\"Limit strength -check 0\"", "feature option=\"Elo -spin 1500 1000 2000\"",
+    "feature option=\"Limit strength -check 0\"",
+    "feature option=\"Elo -spin 1500 1000 2000\"",
+    "feature option=\"OwnBook -check 1\"",
+    "feature option=\"MultiPV -spin 1 1 8\"",
     "feature done=1"};
 
 const std::string MIDDLEGAME = "r2q1rk1/pp2bppp/2n1bn2/3p4/3P4/2NBBN2/PP3PPP/R2Q1RK1 w - - 0 10";
@@ -31,12 +36,16 @@ struct Xboard : EngineProcess {
     EXPECT_EQ(Greet("xboard\nprotover 2", "feature done=1"), FEATURES);
   }
   // What xboard 4.9.1 sent when it started the engine for a match game (from its debug log):
-  // it rejects "color", sets the clock, then waits for the opponent before it says who moves.
+  // it accepts every feature but "color", sets the clock, then waits for the opponent before
+  // it says who moves.
   void StartLikeXboard() {
     for (const char* feature : {"ping", "setboard", "playother", "san", "usermove", "time", "draw",
                                 "sigint", "sigterm", "reuse", "analyze", "myname", "variants"})
       session.Send(std::string("accepted ") + feature);
-    session.Send("rejected color\naccepted ics\naccepted name\naccepted pause\naccepted done");
+    session.Send(
+        "rejected color\naccepted ics\naccepted name\naccepted pause\naccepted nps\n"
+        "accepted option\naccepted option\naccepted option\naccepted option\naccepted option\n"
+        "accepted done");
     session.Send("new\nlevel 40 0:10 0\npost\nhard\nping 1\nforce");
     EXPECT_EQ(session.ReadLine(), "pong 1");
   }
@@ -163,17 +172,175 @@ TEST(XboardSession, AnalysisFollowsTheMovesAndLeavesOutExcludedOnes) {
   EXPECT_EQ(engine.directory.Read("ConnTrace.txt").find("Out: move"), std::string::npos);
 }
 
-// The thinking line: depth, score, centiseconds since the search began, the iteration's nodes
-// and the variation. Mates count moves from 100000, whatever the score.
+// The thinking line: depth, score, centiseconds since the search began, the nodes since then
+// and the variation. Mates count moves from 100000, whatever the score. A new best move in the
+// middle of an iteration is shown only when its score is no mate, and with its legal moves.
 TEST(XboardSession, ThinkingLineLayout) {
   IterationReport report;
   std::tie(report.depth, report.score, report.iterationNodes, report.nodes, report.elapsedMs,
            report.variation) = std::tuple(3, 47, 151, 200, 1234, "d1d8");
-  EXPECT_EQ(ThinkingLine(report), "3\t47\t123\t151\td1d8");
+  EXPECT_EQ(ThinkingLine(report), "3\t47\t123\t200\td1d8");
   report.mateMoves = 2;
-  EXPECT_EQ(ThinkingLine(report), "3\t100002\t123\t151\td1d8");
+  EXPECT_EQ(ThinkingLine(report), "3\t100002\t123\t200\td1d8");
   report.mateMoves = -3;
-  EXPECT_EQ(ThinkingLine(report), "3\t-100003\t123\t151\td1d8");
+  EXPECT_EQ(ThinkingLine(report), "3\t-100003\t123\t200\td1d8");
+
+  EngineSession game("");
+  const std::tuple<int, std::vector<std::string>, std::optional<std::string>> newBest[] = {
+      {35, {"e2e4", "e7e5", "e2e4"}, "5\t35\t150\t9876\te2e4 e7e5"},
+      {-29998, {"e2e4"}, std::nullopt},                      // mated, as far as seen
+      {29997, {"e2e4"}, std::nullopt},                       // mates
+      {0, {"f2f3", "e7e5", "g2g4", "d8h4"}, std::nullopt}};  // the variation ends in mate
+  for (const auto& [score, moves, line] : newBest) {
+    SearchProgress progress;
+    std::tie(progress.kind, progress.depth, progress.score, progress.nodes, progress.elapsedMs) =
+        std::tuple(SearchProgress::Kind::NEW_BEST, 5, score, 9876, 1500);
+    Board walk;
+    for (const std::string& text : moves) {
+      Move move;
+      if (FindCoordinateMove(walk, text, move))
+        PlayMove(walk, move);
+      else
+        FindCoordinateMove(Board(), text, move);  // a move the position does not allow
+      progress.variation.push_back(move);
+    }
+    EXPECT_EQ(NewBestLine(progress, Board(), game.Engine()), line) << score;
+  }
+}
+
+// With name=1 xboard names the opponent before each game (the first lines are from its debug
+// log of a game against Fairy-Max). The log has the name on the opponent's side, whichever
+// colour the engine plays and however the game ends: by the front end's result, by the engine's
+// own claim, or with the front end leaving in the middle of it.
+TEST(XboardSession, TheLogNamesTheOpponentHoweverTheGameEnds) {
+  Xboard engine;
+  engine.StartLikeXboard();
+  engine.session.Send("computer\nname Fairy-Max 5.0b\nblack\ntime 800\notim 800\nwhite\ngo");
+  EXPECT_TRUE(MoveIsLegal(engine.NextMove(), WriteFen(Board())));
+  engine.session.Send("result 0-1 {Fairy-Max wins}");
+  engine.session.Send(
+      "new\nname Human Player\nforce\nsetboard r5k1/8/8/8/8/8/6PP/6K1 w - - 0 40\n"
+      "usermove g1h1\ngo");
+  EXPECT_EQ(engine.NextMove(), "move a8a1");
+  EXPECT_EQ(engine.session.ReadLine(), "0-1 {Black mates}");
+  engine.session.Send("new\nname The \"Quoted\" \\One\nusermove e2e4");
+  EXPECT_TRUE(engine.NextMove().starts_with("move "));
+  const std::string log = engine.Log();
+  std::size_t at = 0;
+  for (const char* tags :
+       {"[White \" Velmora\" ]\n[Black \" Fairy-Max 5.0b\" ]\n[Result \" 0-1\" ]",
+        "[White \" Human Player\" ]\n[Black \" Velmora\" ]\n[Result \" 0-1\" ]",
+        "[White \" The \\\"Quoted\\\" \\\\One\" ]\n[Black \" Velmora\" ]\n"
+        "[Result \" *\" ]"}) {
+    at = log.find(tags, at);
+    EXPECT_NE(at, std::string::npos) << tags << "\n" << log;
+  }
+}
+
+// OwnBook=0 has the engine search its game moves where the book knows the position; OwnBook=1
+// takes the book again. After "nps N" the clock counts nodes at N a second: at a billion a
+// second the 10 ms left (time 1) are a million nodes, far more than 10 ms of the wall clock
+// allow, and never more. "nps 0" and "new" bring back the wall clock.
+TEST(XboardSession, GameMovesByTheBookOptionAndTheNodeRate) {
+  Xboard engine;
+  for (const char* own : {"0", "1"}) {
+    engine.reports.clear();
+    engine.session.Send(std::string("new\noption OwnBook=") + own + "\nsd 3\ngo");
+    EXPECT_TRUE(MoveIsLegal(engine.NextMove(), WriteFen(Board())));
+    ASSERT_FALSE(engine.reports.empty());
+    EXPECT_EQ(engine.reports.front().find("opening: ") != std::string::npos, own[0] == '1')
+        << engine.reports.front();
+  }
+  const std::tuple<const char*, bool> rates[] = {
+      {"new\nnps 1000000000", true}, {"nps 0", false}, {"nps 1000000000\nnew", false}};
+  for (const auto& [rate, inNodes] : rates) {
+    engine.reports.clear();
+    engine.session.Send(std::string(rate) + "\nforce\nsetboard " + MIDDLEGAME +
+                        "\nlevel 40 0:01 0\ntime 1\notim 100\ngo");
+    EXPECT_TRUE(MoveIsLegal(engine.NextMove(), MIDDLEGAME)) << rate;
+    std::int64_t most = 0;
+    for (const std::string& report : engine.reports)
+      most = std::max<std::int64_t>(most, std::stoll(Field(report, 3)));
+    EXPECT_EQ(most > 100000, inNodes) << rate << " " << most;
+    EXPECT_LE(most, 1000000) << rate;
+  }
+}
+
+// An analysis as xboard runs it with MultiPV=3 and its periodic updates (the commands from its
+// debug log): every iteration shows three lines of different moves, one after the other. "."
+// is answered at once with stat01 and the search goes on: time and nodes rise, the total is
+// the number of root moves searched, and once the search has run a while the move it searches
+// is named. Outside an analysis "." needs no answer.
+TEST(XboardSession, AnAnalysisOfThreeLinesAndItsStatus) {
+  Xboard engine;
+  engine.session.Send(
+      "option MultiPV=3\nmemory 68\nnew\nlevel 40 5 0\npost\nhard\nping 1\nforce\n"
+      "analyze");
+  EXPECT_EQ(engine.Until("pong"), "pong 1");
+  for (int depth = 2; depth <= 5; ++depth) {
+    std::vector<std::string> firsts;
+    const std::string first = engine.session.ReadLine();
+    for (const std::string& line : {first, engine.session.ReadLine(), engine.session.ReadLine()}) {
+      EXPECT_EQ(ReportDepth(line), depth) << line;
+      EXPECT_EQ(Field(line, 3), Field(first, 3)) << line;
+      firsts.push_back(Variation(line).at(0));
+    }
+    std::sort(firsts.begin(), firsts.end());
+    EXPECT_EQ(std::unique(firsts.begin(), firsts.end()), firsts.end()) << first;
+  }
+
+  // Fields of a stat01 line: time, nodes, depth, moves left, moves in all, the move.
+  const auto status = [&engine](int rootMoves) {
+    engine.session.Send(".");
+    const std::string line = engine.Until("stat01: ");
+    std::istringstream fields(line.substr(8));
+    std::int64_t time = -1, nodes = -1;
+    int depth = 0, left = -1, total = 0;
+    std::string move;
+    fields >> time >> nodes >> depth >> left >> total >> move;
+    EXPECT_TRUE(time >= 0 && depth >= 2 && left >= 0 && left <= total && total == rootMoves)
+        << line;
+    return std::tuple(time, nodes, move);
+  };
+  auto [time, nodes, move] = status(20);
+  // Once the search has run a second the root moves are reported as they are begun: the
+  // status names one soon after.
+  for (std::string line = engine.Until(""); IsReport(line) && std::stoi(Field(line, 2)) < 100;)
+    line = engine.Until("");
+  for (int tries = 0; move.empty() && tries < 1000; ++tries) {
+    const auto [laterTime, moreNodes, searched] = status(20);
+    EXPECT_GE(laterTime, time);
+    EXPECT_GE(moreNodes,
+              std::max<std::int64_t>(nodes, std::stoll(Field(engine.reports.back(), 3))));
+    std::tie(time, nodes, move) = std::tuple(laterTime, moreNodes, searched);
+  }
+  EXPECT_TRUE(MoveIsLegal("move " + move, WriteFen(Board()))) << move;
+  engine.session.Send("exclude e2e4");
+  status(19);
+  engine.session.Send("exit\n.\nping 2");
+  for (std::string line = engine.session.ReadLine(); line != "pong 2" && line != "<timeout>";
+       line = engine.session.ReadLine())
+    EXPECT_FALSE(line.starts_with("stat01")) << line;
+}
+
+// While an iteration runs, a new best move's score may be only a bound, the more so a mate.
+// Here the move tried first is mated in one, while White is mated in two at best: no line
+// claims a quicker mate, nor one for White, and the nodes never go back within the search. By
+// depth 13 the search has run over a second, long enough to report new best moves.
+TEST(XboardSession, NoThinkingLineClaimsAQuickerMateThanThereIs) {
+  Xboard engine;
+  engine.session.Send("force\nsetboard 8/8/4k3/8/8/4r3/2K4r/8 w - - 0 1\npost\nanalyze");
+  std::int64_t nodes = 0;
+  std::string line;
+  do {
+    line = engine.session.ReadLine();
+    ASSERT_TRUE(IsReport(line)) << line;
+    const int score = std::stoi(Field(line, 1));
+    EXPECT_TRUE(score == -100002 || (score > -30000 && score < 30000)) << line;
+    EXPECT_GE(std::stoll(Field(line, 3)), nodes) << line;
+    nodes = std::stoll(Field(line, 3));
+  } while (ReportDepth(line) < 13);
+  EXPECT_EQ(Field(line, 1), "-100002") << line;
 }
 
 // With "hard" the engine thinks on the reply its variation expects. That reply goes on with the
@@ -255,11 +422,9 @@ TEST(XboardSession, TheStartAndTheEndOfTheConnection) {
     EXPECT_TRUE(console.starts_with("            Welcome to Chess!\n")) << console;
     EXPECT_TRUE(console.ends_with("Game-Log written to games.pgn!\n")) << console;
     EXPECT_NE(engine.directory.Read("games.pgn").find("  1.  e2e4  "), std::string::npos);
-    EXPECT_TRUE(engine.directory.Read("ConnTrace.txt")
-                    .starts_with("Trace started...\n\nIn: xboard\nIn: protover 2\nOut: " +
-                                 FEATURES[0] + "\nOut: " + FEATURES[1] + "\nOut: " + FEATURES[2] +
-                                 "\nOut: " + FEATURES[3] + "\nOut: " + FEATURES[4] +
-                                 "\nIn: usermove e2e4\n"));
+    std::string start = "Trace started...\n\nIn: xboard\nIn: protover 2\n";
+    for (const std::string& feature : FEATURES) start += "Out: " + feature + "\n";
+    EXPECT_TRUE(engine.directory.Read("ConnTrace.txt").starts_with(start + "In: usermove e2e4\n"));
   }
   EngineProcess wrong("xboard");
   wrong.session.Send("protover 2");

@@ -281,7 +281,7 @@ TEST(NegaScout, StateAndStatistics) {
       << report;
 
   // A small real search: the last iteration's counters, both move performances, the thinking
-  // lines with the nodes of each iteration and the variation's moves one blank apart.
+  // lines with the nodes since the search began and the variation's moves one blank apart.
   NegaScout engine3(SearchLimits::FixedDepth(3), SteppingClock(0));
   std::vector<std::string> lines;
   Choose(engine3, FromFen("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3"),
@@ -289,7 +289,7 @@ TEST(NegaScout, StateAndStatistics) {
   console.Take();
   *ConsoleOut << engine3.StatisticsReport(corrupted);
   EXPECT_EQ(lines,
-            (std::vector<std::string>{"2\t-159\t0\t482\tb1c3", "3\t-132\t0\t2137\tf1d3 d8e7"}));
+            (std::vector<std::string>{"2\t-159\t0\t482\tb1c3", "3\t-132\t0\t2619\tf1d3 d8e7"}));
   // The tables' own reports follow (their form is checked in TranspositionTableTest).
   const std::string real = console.Take();
   EXPECT_TRUE(
