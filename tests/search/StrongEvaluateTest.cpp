@@ -17,8 +17,8 @@ namespace {
 // A position and its colour-mirrored twin score alike for their sides to move, through the
 // cache and without it, along random games that reach far advanced pawns, rooks on the
 // seventh, castled and uncastled kings and en passant captures; and the strong search, which
-// never asks which side it plays, finds the same score for both in its first iteration (deeper,
-// the twins' moves come in another generated order, and the pruning may differ).
+// never asks which side it plays, finds the same score for both at one ply (deeper, the twins'
+// moves come in another generated order, and the pruning may differ).
 TEST(StrongEvaluate, APositionAndItsMirrorScoreAlikeForTheSideToMove) {
   PawnCache cache;
   std::mt19937 random(5);
@@ -52,8 +52,10 @@ TEST(StrongEvaluate, APositionAndItsMirrorScoreAlikeForTheSideToMove) {
   for (const char* fen :
        {"r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP2BPPP/R2QKB1R w KQ - 0 9",
         "8/1P3k2/8/3p4/8/8/5K2/8 b - - 0 1", "6k1/1R6/8/8/8/8/r5PP/6K1 w - - 0 1"}) {
-    StrongSearch engine(SearchLimits::FixedDepth(2));
-    StrongSearch twin(SearchLimits::FixedDepth(2));
+    SearchLimits onePly = SearchLimits::FixedDepth(1);
+    onePly.firstDepth = 1;
+    StrongSearch engine(onePly);
+    StrongSearch twin(onePly);
     Move move, mirrored;
     engine.Think(FromFen(fen), &move);
     twin.Think(FromFen(MirroredFen(fen)), &mirrored);
