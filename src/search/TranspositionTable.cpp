@@ -49,7 +49,10 @@ TranspositionTable::TranspositionTable(int colour, int size)
 TranspositionTable::~TranspositionTable() { Release(); }
 
 void TranspositionTable::Allocate() {
-  marks_ = std::make_unique<Mark[]>(static_cast<std::size_t>(size_));
+  // Fresh zeroed memory: every entry empty and of age 0, and nothing written before the search
+  // writes it, so that even the largest tables cost no time to set up.
+  marks_.reset(static_cast<Mark*>(std::calloc(static_cast<std::size_t>(size_), sizeof(Mark))));
+  if (!marks_) throw std::bad_alloc();
   age_ = 0;
   scrubbed_ = 0;
   const std::size_t bytes = static_cast<std::size_t>(size_) * sizeof(TTEntry);

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <ostream>
 #include <type_traits>
@@ -202,7 +203,11 @@ class TranspositionTable {
   void Release();
 
   TTEntry* entries_ = nullptr;
-  std::unique_ptr<Mark[]> marks_;  // one per entry
+  // One per entry, from zeroed memory that the system hands out as it is first touched.
+  struct FreeMarks {
+    void operator()(Mark* marks) const { std::free(marks); }
+  };
+  std::unique_ptr<Mark[], FreeMarks> marks_;
   std::uint8_t age_ = 0;           // the age of the entries written now
   int scrubbed_ = 0;               // the share Clear empties next
   void* mapping_ = nullptr;        // what the system mapped for the entries, when it did
