@@ -326,8 +326,11 @@ void UciSession::OnGo(const std::string& arguments) {
   // A finished game has nothing to search: mated (mate 0) or stalemated (a draw). A search
   // without end still waits for the word that ends it.
   if (const Standing standing = game_.Outcome(); standing != Standing::PLAY_ON) {
-    channel_.Send(std::string("info depth 0 score ") +
-                  (standing == Standing::CHECKMATE ? "mate 0" : "cp 0"));
+    const bool mated = standing == Standing::CHECKMATE;
+    channel_.Send(std::string("info depth 0 score ") + (mated ? "mate 0" : "cp 0") +
+                  (!showWdl_ ? ""
+                   : mated   ? " wdl 0 0 1000"
+                             : " wdl 0 1000 0"));
     AwaitEnd(order.infinite && !ponder);
     channel_.Send("bestmove 0000");
     return;

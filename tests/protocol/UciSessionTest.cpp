@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <functional>
 #include <iostream>
@@ -193,7 +194,15 @@ TEST(UciSession, WhatEndsASearch) {
                           "rnbqkbnr/pp1ppppp/8/2p5/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq -"));
   EXPECT_EQ(engine.directory.Read("stderr.txt"),
             "Can't load OpeningBook!\nCan't load OpeningBook!\n");
-  engine.session.Send("go infinite");
+  // A mated side has nothing to search, yet a search without end waits for "stop".
+  engine.session.Send(
+      "position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1 moves a1a8\ngo infinite\n"
+      "isready");
+  EXPECT_EQ(engine.session.ReadLine(), "info depth 0 score mate 0");
+  EXPECT_EQ(engine.session.ReadLine(), "readyok");
+  engine.session.Send("stop");
+  EXPECT_EQ(engine.session.ReadLine(), "bestmove 0000");
+  engine.session.Send("position startpos\ngo infinite");
   engine.Until("info depth 2");
   EXPECT_EQ(engine.session.Wait(), 0);
 }
@@ -346,7 +355,11 @@ TEST(UciSession, TheChancesOfTheResultFollowTheScore) {
   const Conversation game = Converse(
       "position startpos moves e2e4 e7e5\ngo depth 3\nsetoption name UCI_ShowWDL value true\n"
       "go depth 3\nposition fen 6k1/8/8/8/8/1r6/r7/7K b - - 0 1\ngo depth 3\n"
-      "position fen 6k1/8/8/8/8/1r6/r7/7K w - - 0 1\ngo depth 6");
+      "position fen 6k1/8/8/8/8/1r6/r7/7K w - - 0 1\ngo depth 6\n"
+      "position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1 moves a1a8\ngo depth 3");
+  EXPECT_NE(
+      std::find(game.answers.begin(), game.answers.end(), "info depth 0 score mate 0 wdl 0 0 1000"),
+      game.answers.end());
   const std::regex score(" score (cp|mate) (-?[0-9]+)( wdl ([0-9]+) ([0-9]+) ([0-9]+))? nodes ");
   int shown = 0;
   std::set<std::string> mates;
