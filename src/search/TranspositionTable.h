@@ -208,9 +208,9 @@ class TranspositionTable {
     void operator()(Mark* marks) const { std::free(marks); }
   };
   std::unique_ptr<Mark[], FreeMarks> marks_;
-  std::uint8_t age_ = 0;           // the age of the entries written now
-  int scrubbed_ = 0;               // the share Clear empties next
-  void* mapping_ = nullptr;        // what the system mapped for the entries, when it did
+  std::uint8_t age_ = 0;     // the age of the entries written now
+  int scrubbed_ = 0;         // the share Clear empties next
+  void* mapping_ = nullptr;  // what the system mapped for the entries, when it did
   std::size_t mappedBytes_ = 0;
   int size_;
   int colour_;
