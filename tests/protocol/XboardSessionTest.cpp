@@ -145,7 +145,8 @@ TEST(XboardSession, AnalysisFollowsTheMovesAndLeavesOutExcludedOnes) {
   engine.session.Send("new\npost\nanalyze");
   EXPECT_TRUE(engine.session.ReadLine().starts_with("1\t"));
   engine.session.Send("usermove e2e4");
-  const std::string line = engine.Until("2\t");
+  // The analysis of the new position begins again at one ply.
+  const std::string line = engine.Until("1\t");
   // The variation is now Black's: it starts with a move of a black piece.
   EXPECT_TRUE(Field(line, 4)[1] == '7' || Field(line, 4)[1] == '8') << line;
   engine.session.Send("undo\nexit\nping 5");
