@@ -9,8 +9,8 @@
 #include <climits>
 #include <functional>
 #include <iostream>
-#include <regex>
 #include <set>
+#include <sstream>
 #include <streambuf>
 
 #include "protocol/EngineProcess.h"
@@ -360,23 +360,29 @@ TEST(UciSession, TheChancesOfTheResultFollowTheScore) {
   EXPECT_NE(
       std::find(game.answers.begin(), game.answers.end(), "info depth 0 score mate 0 wdl 0 0 1000"),
       game.answers.end());
-  const std::regex score(" score (cp|mate) (-?[0-9]+)( wdl ([0-9]+) ([0-9]+) ([0-9]+))? nodes ");
   int shown = 0;
   std::set<std::string> mates;
   for (const std::string& report : game.reports) {
-    std::smatch words;
-    ASSERT_TRUE(std::regex_search(report, words, score)) << report;
-    if (!words[3].matched) {
+    // " score KIND VALUE [wdl W D L] nodes "
+    std::istringstream words(report.substr(report.find(" score ") + 7));
+    std::string kind, next;
+    int value = 0;
+    ASSERT_TRUE(words >> kind >> value >> next) << report;
+    ASSERT_TRUE(kind == "cp" || kind == "mate") << report;
+    if (next != "wdl") {
+      EXPECT_EQ(next, "nodes") << report;
       EXPECT_EQ(shown, 0) << report;  // only before the option is set
       continue;
     }
     ++shown;
-    const int value = std::stoi(words[2]);
-    const WinDrawLoss chances =
-        words[1] == "cp" ? WinDrawLossOf(value, 0) : WinDrawLossOf(0, value);
-    EXPECT_EQ((WinDrawLoss{std::stoi(words[4]), std::stoi(words[5]), std::stoi(words[6])}), chances)
-        << report;
-    if (words[1] == "mate") mates.insert(words[2].str() + words[3].str());
+    WinDrawLoss shownChances{};
+    ASSERT_TRUE(words >> shownChances.win >> shownChances.draw >> shownChances.loss >> next);
+    EXPECT_EQ(next, "nodes") << report;
+    const WinDrawLoss chances = kind == "cp" ? WinDrawLossOf(value, 0) : WinDrawLossOf(0, value);
+    EXPECT_EQ(shownChances, chances) << report;
+    if (kind == "mate")
+      mates.insert(std::to_string(value) + " wdl " + std::to_string(shownChances.win) + " " +
+                   std::to_string(shownChances.draw) + " " + std::to_string(shownChances.loss));
   }
   EXPECT_GT(shown, 0);
   EXPECT_EQ(mates, (std::set<std::string>{"1 wdl 1000 0 0", "-1 wdl 0 0 1000"}));
