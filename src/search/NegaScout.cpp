@@ -22,6 +22,17 @@ int NegaScout::SearchRoot(Board& board, int depth, Move* out, int alpha, int bet
   RootMoves root;
   int score;
   if (!OpenRoot(board, root, out, score)) return score;
+  // One ply is too shallow to see a move into check refused (by the king's capture): a search
+  // of one ply, which only a front end asks for, tries the legal moves alone.
+  if (depth == 1) {
+    MoveList legal;
+    for (const Move& move : root.Moves())
+      if (IsLegal(board, move)) legal.Add(move);
+    if (!legal.Empty()) {
+      root.chosen = legal;
+      root.choosing = true;
+    }
+  }
   MoveList& moves = root.Moves();
   Node node{alpha, beta};
   // The first mate found ends the root's moves.

@@ -273,8 +273,10 @@ class ClockedGame {
     } else if (move.Kind() != MOVE_RESIGN && !IsLegalMove(position, move)) {
       std::abort();
     }
-    // The node count of the budget ends the search within a poll or two.
-    if (answer.nodes > nodeLimit + NODE_OVERSHOOT) std::abort();
+    // The node count of the budget ends the search within a poll or two, once the first
+    // iteration, which always finishes, is over.
+    const std::int64_t firstIteration = reports.empty() ? 0 : reports.front().nodes;
+    if (answer.nodes > std::max(nodeLimit + NODE_OVERSHOOT, firstIteration)) std::abort();
     if (reports.empty()) return;
     // The move is that of the last finished iteration, stopped or not, and one of the root
     // moves the order allows.
@@ -297,9 +299,10 @@ class ClockedGame {
       const IterationReport& before = reports[i - 1];
       // Each iteration is deeper than the one before and began later.
       if (report.depth <= before.depth || report.elapsedMs < before.elapsedMs) std::abort();
-      // No iteration begins after the soft limit, nor after the first when there is only
+      // No iteration begins after the soft limit, nor after a tenth of it when there is only
       // one move to choose from, nor after a mate that the order was looking for.
-      if (timed && (before.elapsedMs >= soft || choices == 1)) std::abort();
+      if (timed && (before.elapsedMs >= soft || (choices == 1 && before.elapsedMs >= soft / 10)))
+        std::abort();
       if (order.search.mateMoves > 0 && before.mateMoves > 0 &&
           before.mateMoves <= order.search.mateMoves)
         std::abort();
