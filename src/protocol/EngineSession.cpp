@@ -62,6 +62,7 @@ bool EngineSession::TakeBack(int plies) {
 
 SearchAnswer EngineSession::Think(SearchRequest request) {
   request.budget.maxNodes = std::min(request.budget.maxNodes, nodeCap_);
+  request.budget.nodeCeiling = std::min(request.budget.nodeCeiling, nodeCap_);
   request.console = [](const std::string& line) { *ConsoleOut << line << std::flush; };
   if (request.level > 0) request.random = &random_;
   return ChooseMove(Engine(), Position(), std::move(request));

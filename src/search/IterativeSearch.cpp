@@ -116,7 +116,8 @@ void IterativeSearch::Think(const Board& board, Move* out) {
                                  ? control_.softMs / FORCED_MOVE_SHARE
                                  : SoftLimit(bestChanged, scoreDrop)))
       break;
-    if (totalNodes_ >= control_.maxNodes || (control_.interrupted && control_.interrupted())) {
+    if (totalNodes_ >= std::min(control_.maxNodes, control_.nodeCeiling) ||
+        (control_.interrupted && control_.interrupted())) {
       stopped_ = true;
       break;
     }
@@ -331,9 +332,10 @@ void IterativeSearch::Poll() {
       totalNodes_ + std::int64_t{stats_.regularNodes} + stats_.quiescenceNodes;
   // The first iteration always finishes, so that every search answers with a searched move:
   // only a stop request ends it.
-  if (completedDepth_ > 0 &&
-      (nodes >= control_.maxNodes ||
-       (control_.hardMs != SearchControl::NO_LIMIT && clock_() - searchStart_ >= control_.hardMs)))
+  if (nodes >= control_.nodeCeiling ||
+      (completedDepth_ > 0 &&
+       (nodes >= control_.maxNodes || (control_.hardMs != SearchControl::NO_LIMIT &&
+                                       clock_() - searchStart_ >= control_.hardMs))))
     stopped_ = true;
   else if (control_.interrupted && control_.interrupted())
     stopped_ = true;

@@ -37,6 +37,9 @@ namespace {
 constexpr std::int64_t SEARCH_NODES = 6000;
 constexpr std::int64_t SEARCH_START = 1000;
 constexpr std::int64_t INPUT_WORK = 250000;
+// The first iteration always finishes, but a position full of captures takes the console
+// game's capture search hundreds of thousands of nodes a ply: this ends any search.
+constexpr std::int64_t SEARCH_CEILING = 200000;
 // The entries of each table: small, so that emptying them at every search costs little.
 constexpr int TABLE_ENTRIES = 1 << 15;
 // The node cap is checked every few thousand nodes, and once more at the end of an iteration.
@@ -205,6 +208,7 @@ class ClockedGame {
     ApplyOrder(search, request);
     request.budget.maxNodes = std::min(request.budget.maxNodes, SEARCH_NODES);
     const std::int64_t nodeLimit = request.budget.maxNodes;
+    request.budget.nodeCeiling = SEARCH_CEILING;
     request.options.adaptTime = request.options.adaptTime || (order.ponder && clocked);
     request.options.lines = order.lines;
     request.options.rootMoves = order.rootMoves;
@@ -274,9 +278,11 @@ class ClockedGame {
       std::abort();
     }
     // The node count of the budget ends the search within a poll or two, once the first
-    // iteration, which always finishes, is over.
+    // iteration, which always finishes, is over; the ceiling ends any search.
     const std::int64_t firstIteration = reports.empty() ? 0 : reports.front().nodes;
-    if (answer.nodes > std::max(nodeLimit + NODE_OVERSHOOT, firstIteration)) std::abort();
+    if (answer.nodes > std::min(std::max(nodeLimit + NODE_OVERSHOOT, firstIteration),
+                                SEARCH_CEILING + NODE_OVERSHOOT))
+      std::abort();
     if (reports.empty()) return;
     // The move is that of the last finished iteration, stopped or not, and one of the root
     // moves the order allows.

@@ -42,6 +42,7 @@ inline std::unique_ptr<NegaScout> CappedEngine() {
   auto engine = std::make_unique<NegaScout>(SearchLimits::FixedDepth(2));
   SearchControl control;
   control.maxNodes = SEARCH_NODES;
+  control.nodeCeiling = SEARCH_NODES;
   engine->SetControl(control);
   return engine;
 }

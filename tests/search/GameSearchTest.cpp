@@ -107,6 +107,20 @@ TEST(GameSearch, EverySearchAnswersWithAFinishedIteration) {
     ASSERT_FALSE(quick.reports.empty()) << nodes;
     EXPECT_NE(CoordinateText(quick.answer.move), "f3g4") << nodes;
   }
+
+  // Only a tool's ceiling ends the first iteration, and then a legal move answers: here the
+  // captures take the capture search half a million nodes at one ply.
+  const char* captures = "r3k2r/pqppp1b1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPPPBPB/R3K2R w KQkq - 0 1";
+  NegaScout engine(SearchLimits(), SteppingClock(0));
+  SearchRequest request;
+  ApplyOrder(one, request);
+  request.budget.nodeCeiling = 3000;
+  std::size_t iterations = 0;
+  request.onIteration = [&](const IterationReport&) { iterations += 1; };
+  const SearchAnswer capped = ChooseMove(engine, FromFen(captures), request);
+  EXPECT_EQ(iterations, 0u);
+  EXPECT_LT(capped.nodes, 3000 + 2 * 2048);
+  EXPECT_TRUE(IsLegalMove(FromFen(captures), capped.move));
 }
 
 // Under a front end's game a position where no mate is possible is a draw, whatever the
