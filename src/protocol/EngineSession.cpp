@@ -34,6 +34,7 @@ void EngineSession::Restart(const Board& start, bool sameEngine, int reversibleP
       classic_->ResizeTables(tableEntries_);
       strong_->ResizeTables(tableEntries_);
     }
+    strong_->SetThreads(threads_);
   }
   record_.Restart(start, reversiblePlies);
   written_ = false;
@@ -61,19 +62,24 @@ bool EngineSession::TakeBack(int plies) {
 }
 
 SearchAnswer EngineSession::Think(SearchRequest request) {
-  request.budget.maxNodes = std::min(request.budget.maxNodes, nodeCap_);
-  request.budget.nodeCeiling = std::min(request.budget.nodeCeiling, nodeCap_);
+  request.budget.maxNodes = std::min(request.budget.maxNodes, caps_.nodes);
+  request.budget.nodeCeiling = std::min(request.budget.nodeCeiling, caps_.nodes);
   request.console = [](const std::string& line) { *ConsoleOut << line << std::flush; };
   if (request.level > 0) request.random = &random_;
   return ChooseMove(Engine(), Position(), std::move(request));
 }
 
 void EngineSession::SetHashMegabytes(int megabytes) {
-  const int entries = TableEntriesFor(std::min(megabytes, hashCap_));
+  const int entries = TableEntriesFor(std::min(megabytes, caps_.hashMegabytes));
   if (entries == tableEntries_) return;
   tableEntries_ = entries;
   classic_->ResizeTables(entries);
   strong_->ResizeTables(entries);
+}
+
+void EngineSession::SetThreads(int threads) {
+  strong_->SetThreads(std::min(threads, caps_.threads));
+  threads_ = strong_->Threads();
 }
 
 bool EngineSession::SetStrength(const std::string& name) {

@@ -77,13 +77,20 @@ class EngineSession {
   static constexpr const char* STRENGTH_FULL = "Full";
   bool SetStrength(const std::string& name);
   bool FullStrength() const { return fullStrength_; }
+  // The threads of the full-strength search (1 to StrongSearch::MAX_THREADS, values outside
+  // brought inside), for this and every later engine; the console game's search has one.
+  void SetThreads(int threads);
   // The memory of the engine's tables, in megabytes, for this and every later engine.
   void SetHashMegabytes(int megabytes);
-  // Keeps the tables at most this big, whatever the front end asks (for tools like CapNodes).
-  void CapHashMegabytes(int megabytes) { hashCap_ = megabytes; }
-  // Ends every following search after this many nodes, whatever its limits and clock say. The
-  // program never sets it; tools that drive many sessions keep their searches small with it.
-  void CapNodes(std::int64_t nodes) { nodeCap_ = nodes; }
+  // What the front end may ask for at most. The program never sets them; tools that drive
+  // many sessions keep their searches small with them.
+  struct Caps {
+    // Every following search ends after this many nodes, whatever its limits and clock say.
+    std::int64_t nodes = SearchControl::NO_LIMIT;
+    int hashMegabytes = TT_MAX_MEGABYTES;  // the tables' memory
+    int threads = StrongSearch::MAX_THREADS;
+  };
+  void Cap(const Caps& caps) { caps_ = caps; }
 
   // The result of the game: "1-0", "0-1", "1/2-1/2", or "*" while it is undecided.
   void SetResult(const std::string& result) { record_.SetResult(result); }
@@ -110,9 +117,9 @@ class EngineSession {
   bool written_ = false;
   bool logged_ = false;
   bool logFailed_ = false;
-  std::int64_t nodeCap_ = SearchControl::NO_LIMIT;
+  Caps caps_;
   int tableEntries_ = TT_SIZE;
-  int hashCap_ = TT_MAX_MEGABYTES;
+  int threads_ = 1;
   bool fullStrength_ = false;
   bool limitStrength_ = false;
   int elo_ = DEFAULT_ELO;

@@ -13,6 +13,7 @@
 #include "console/Console.h"
 #include "protocol/ProgramVersion.h"
 #include "protocol/WinDrawLoss.h"
+#include "search/StrongSearch.h"
 #include "search/TimeBudget.h"
 
 namespace {
@@ -107,6 +108,8 @@ void UciSession::Dispatch(const std::string& line) {
     channel_.Send("option name Hash type spin default " + std::to_string(TT_DEFAULT_MEGABYTES) +
                   " min 1 max " + std::to_string(TT_MAX_MEGABYTES));
     channel_.Send("option name Clear Hash type button");
+    channel_.Send("option name Threads type spin default 1 min 1 max " +
+                  std::to_string(StrongSearch::MAX_THREADS));
     channel_.Send("option name MultiPV type spin default 1 min 1 max 8");
     channel_.Send("option name Ponder type check default false");
     channel_.Send(std::string("option name Strength type combo default ") +
@@ -231,15 +234,19 @@ void UciSession::OnSetOption(const std::string& arguments) {
       Report("Move Overhead is a number from 0 to " + std::to_string(MAX_MOVE_OVERHEAD_MS));
     else
       moveOverheadMs_ = number;
-  } else if (key == "hash" || key == "multipv") {
+  } else if (key == "hash" || key == "multipv" || key == "threads") {
     int number = 0;
-    const int most = key == "hash" ? TT_MAX_MEGABYTES : 8;
+    const int most = key == "hash"      ? TT_MAX_MEGABYTES
+                     : key == "threads" ? StrongSearch::MAX_THREADS
+                                        : 8;
     if (!ParseNumber(value, number) || number < 1 || number > most) {
       Report(name + " is a number from 1 to " + std::to_string(most));
       return;
     }
     if (key == "hash")
       game_.SetHashMegabytes(number);
+    else if (key == "threads")
+      game_.SetThreads(number);
     else
       lines_ = number;
   } else if (key == "clear hash") {

@@ -25,10 +25,8 @@ class UciSession {
 
   // Answers the front end until it quits or closes the pipe.
   void Run();
-  // Ends every search after this many nodes (see EngineSession::CapNodes).
-  void CapSearchNodes(std::int64_t nodes) { game_.CapNodes(nodes); }
-  // Keeps the tables at most this big (see EngineSession::CapHashMegabytes).
-  void CapHashMegabytes(int megabytes) { game_.CapHashMegabytes(megabytes); }
+  // Keeps the front end's searches small (see EngineSession::Caps).
+  void Cap(const EngineSession::Caps& caps) { game_.Cap(caps); }
 
  private:
   void Dispatch(const std::string& line);

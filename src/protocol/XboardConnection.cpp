@@ -44,7 +44,7 @@ void XboardConnection::SendFeatures() {
   const std::string lines[] = {
       " ping=1 setboard=1 playother=1 san=0 usermove=1 time=1 draw=0 sigint=0 sigterm=0 reuse=0 "
       "analyze=1 memory=1 exclude=1"
-      " myname=\"Velmora\" variants=\"normal\" color=0 ics=0 name=1 pause=0 nps=1",
+      " myname=\"Velmora\" variants=\"normal\" color=0 ics=0 name=1 pause=0 nps=1 smp=1",
       std::string(" option=\"Strength -combo *") + EngineSession::STRENGTH_CLASSIC + " /// " +
           EngineSession::STRENGTH_FULL + "\"",
       " option=\"Limit strength -check 0\"",

@@ -190,6 +190,13 @@ void XboardSession::Dispatch(const std::string& line) {
     } else {
       connection_.Send("Error (bad memory size): " + line);
     }
+  } else if (word == "cores") {
+    int cores = 0;
+    if (ParseNumber(rest, cores) && cores > 0) {
+      game_.SetThreads(cores);
+    } else {
+      connection_.Send("Error (bad number of cores): " + line);
+    }
   } else if (word == "option") {
     OnOption(line, rest);
   } else if (word == "nps") {

@@ -37,10 +37,8 @@ class XboardSession {
   void Run();
   // Whether a game was written to the log.
   bool Logged() const { return game_.Logged(); }
-  // Ends every search after this many nodes (see EngineSession::CapNodes).
-  void CapSearchNodes(std::int64_t nodes) { game_.CapNodes(nodes); }
-  // Keeps the tables at most this big (see EngineSession::CapHashMegabytes).
-  void CapHashMegabytes(int megabytes) { game_.CapHashMegabytes(megabytes); }
+  // Keeps the front end's searches small (see EngineSession::Caps).
+  void Cap(const EngineSession::Caps& caps) { game_.Cap(caps); }
 
  private:
   // The engine plays neither side.

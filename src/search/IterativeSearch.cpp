@@ -64,7 +64,9 @@ void IterativeSearch::Think(const Board& board, Move* out) {
     iterationDepth_ = depth;
     stats_ = SearchStatistics();
     const std::int64_t iterationStart = clock_();
+    iterating_ = true;
     score = SearchLines(root, depth, out, score);
+    iterating_ = false;
     if (stopped_) {
       // The unfinished iteration proves nothing: the last finished one decides.
       *out = completedDepth_ > 0 ? best : FallbackMove(root);
@@ -94,7 +96,7 @@ void IterativeSearch::Think(const Board& board, Move* out) {
         report.depth = depth;
         report.score = found.score;
         report.iterationNodes = nodes;
-        report.nodes = totalNodes_;
+        report.nodes = totalNodes_ + HelperNodes();
         report.elapsedMs = iterationEnd - start;
         report.best = line == 0 ? *out : found.move;
         report.moves = found.variation;
@@ -116,7 +118,7 @@ void IterativeSearch::Think(const Board& board, Move* out) {
                                  ? control_.softMs / FORCED_MOVE_SHARE
                                  : SoftLimit(bestChanged, scoreDrop)))
       break;
-    if (totalNodes_ >= std::min(control_.maxNodes, control_.nodeCeiling) ||
+    if (totalNodes_ + HelperNodes() >= std::min(control_.maxNodes, control_.nodeCeiling) ||
         (control_.interrupted && control_.interrupted())) {
       stopped_ = true;
       break;
@@ -328,8 +330,7 @@ void IterativeSearch::Report(SearchProgress::Kind kind, const Move* move, int mo
 
 void IterativeSearch::Poll() {
   pollCountdown_ = POLL_INTERVAL;
-  const std::int64_t nodes =
-      totalNodes_ + std::int64_t{stats_.regularNodes} + stats_.quiescenceNodes;
+  const std::int64_t nodes = NodesSoFar();
   // The first iteration always finishes, so that every search answers with a searched move:
   // only a stop request ends it.
   if (nodes >= control_.nodeCeiling ||

@@ -83,8 +83,9 @@ class IterativeSearch : public SearchEngine {
   // Milliseconds the last search took.
   std::int64_t ElapsedMs() const { return elapsedMs_; }
 
-  // Nodes (regular and quiescence) of all iterations of the last search.
-  std::int64_t TotalNodes() const { return totalNodes_; }
+  // Nodes (regular and quiescence) of all iterations of the last search, those of the
+  // threads beside it included.
+  std::int64_t TotalNodes() const { return totalNodes_ + HelperNodes(); }
 
   // One iteration: the root search in the aspiration window around `previous`, and again in the
   // full window when the score falls outside. Sets out's score.
@@ -209,6 +210,15 @@ class IterativeSearch : public SearchEngine {
   bool RootMayTry(const Move& move) const;
   // The best move of the last finished iteration (none before the first).
   const Move& LastBest() const { return rootLines_[0].move; }
+  // The nodes so far of the running search's iterations, finished or not, and of the threads
+  // that search beside it.
+  std::int64_t NodesSoFar() const {
+    const std::int64_t running =
+        iterating_ ? std::int64_t{stats_.regularNodes} + stats_.quiescenceNodes : 0;
+    return totalNodes_ + running + HelperNodes();
+  }
+  // The nodes of threads that search beside this one (none here).
+  virtual std::int64_t HelperNodes() const { return 0; }
 
   SearchLimits limits_;
   SearchOptions options_;
@@ -233,9 +243,6 @@ class IterativeSearch : public SearchEngine {
   Move FallbackMove(Board& board) const;
   // The root's variation, checked move by move, and its mate distance.
   std::vector<Move> RootVariation(const Board& root, const Move& best, int* mateMoves) const;
-  std::int64_t NodesSoFar() const {
-    return totalNodes_ + std::int64_t{stats_.regularNodes} + stats_.quiescenceNodes;
-  }
   // One pass over the root for each wanted line; the lines found go to `lines`.
   struct RootLine {
     Move move;
@@ -249,6 +256,7 @@ class IterativeSearch : public SearchEngine {
   std::int64_t SoftLimit(bool bestChanged, int scoreDrop) const;
 
   int iterationDepth_ = 0;
+  bool iterating_ = false;  // an iteration runs, and its nodes are not yet in totalNodes_
   std::int64_t lastReportMs_ = 0;
   Board rootBoard_;
   int lines_ = 1;

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
 #include <limits>
 #include <memory>
+#include <thread>
 
 #include "board/Exchange.h"
 #include "board/Rules.h"
@@ -127,6 +129,80 @@ PositionKey FullPositionKey(const Board& board) {
     lock ^= file[1];
   }
   return {static_cast<std::int32_t>(key), lock};
+}
+
+struct StrongSearch::Helper {
+  explicit Helper(StrongSearch& main) {
+    search.tables_[WHITE] = main.tables_[WHITE];
+    search.tables_[BLACK] = main.tables_[BLACK];
+  }
+  StrongSearch search;
+  // Its nodes so far, as it last told them (every few thousand nodes).
+  std::atomic<std::int64_t> nodes = 0;
+};
+
+StrongSearch::StrongSearch(SearchLimits limits, Clock clock)
+    : IterativeSearch(limits, std::move(clock)) {}
+
+StrongSearch::~StrongSearch() = default;
+
+void StrongSearch::SetThreads(int threads) {
+  const auto helpers = static_cast<std::size_t>(std::clamp(threads, 1, MAX_THREADS) - 1);
+  helpers_.resize(std::min(helpers, helpers_.size()));
+  while (helpers_.size() < helpers) helpers_.push_back(std::make_unique<Helper>(*this));
+}
+
+std::int64_t StrongSearch::HelperNodes() const {
+  std::int64_t nodes = 0;
+  for (const auto& helper : helpers_) nodes += helper->nodes.load(std::memory_order_relaxed);
+  return nodes;
+}
+
+void StrongSearch::Think(const Board& board, Move* out) {
+  if (helpers_.empty()) {
+    IterativeSearch::Think(board, out);
+    return;
+  }
+  // The helpers search without limits and without reports, one best line each, until this
+  // search ends; every second one begins a ply deeper, so that they spread over the depths.
+  tables_[WHITE]->AllocateNow();
+  tables_[BLACK]->AllocateNow();
+  SearchOptions options = options_;
+  options.lines = 1;
+  options.mateMoves = 0;
+  options.progress = nullptr;
+  SearchLimits limits = SearchLimits::Unlimited(1, MAX_SEARCH_DEPTH);
+  limits.endAtMate = false;
+  std::atomic<bool> ended = false;
+  std::vector<std::thread> threads;
+  // The helpers end with this search, also when it ends by an exception.
+  struct Join {
+    std::atomic<bool>& ended;
+    std::vector<std::thread>& threads;
+    ~Join() {
+      ended = true;
+      for (std::thread& thread : threads) thread.join();
+    }
+  } join{ended, threads};
+  for (std::size_t index = 0; index < helpers_.size(); ++index) {
+    Helper& helper = *helpers_[index];
+    limits.firstDepth = 1 + static_cast<int>(index % 2);
+    helper.search.SetLimits(limits);
+    helper.search.SetOptions(options);
+    SearchControl control;
+    control.interrupted = [&helper, &ended] {
+      helper.nodes.store(helper.search.NodesSoFar(), std::memory_order_relaxed);
+      return ended.load(std::memory_order_relaxed);
+    };
+    helper.search.SetControl(std::move(control));
+    helper.nodes = 0;
+    threads.emplace_back([&helper, &board] {
+      Move move;
+      helper.search.IterativeSearch::Think(board, &move);
+      helper.nodes = helper.search.TotalNodes();
+    });
+  }
+  IterativeSearch::Think(board, out);
 }
 
 void StrongSearch::BeginSearch(const Board& /*root*/) {

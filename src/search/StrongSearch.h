@@ -7,6 +7,8 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "board/Board.h"
 #include "board/Move.h"
@@ -25,8 +27,17 @@ PositionKey FullPositionKey(const Board& board);
 
 class StrongSearch : public IterativeSearch {
  public:
-  explicit StrongSearch(SearchLimits limits = SearchLimits(), Clock clock = nullptr)
-      : IterativeSearch(limits, std::move(clock)) {}
+  explicit StrongSearch(SearchLimits limits = SearchLimits(), Clock clock = nullptr);
+  ~StrongSearch() override;
+
+  // The threads of the following searches, 1 to MAX_THREADS (values outside are brought
+  // inside). The others search the same root beside this one until it ends, each with its
+  // own move order and stack, and share its tables; only this one reports and answers.
+  void SetThreads(int threads);
+  int Threads() const { return static_cast<int>(helpers_.size()) + 1; }
+  static constexpr int MAX_THREADS = 64;
+
+  void Think(const Board& board, Move* out) override;
 
   int SearchRoot(Board& board, int depth, Move* out, int alpha, int beta) override;
   int Search(Board& board, int depth, Move* out, int alpha, int beta);
@@ -40,8 +51,11 @@ class StrongSearch : public IterativeSearch {
   // one.
   bool MateEndsSearch(int score, int depth) const override;
   bool TableMove(const Board& board, int& from, int& to) const override;
+  std::int64_t HelperNodes() const override;
 
  private:
+  // A search of its own thread that shares this one's tables.
+  struct Helper;
   struct Killer {
     int from = -1;
     int to = -1;
@@ -96,4 +110,5 @@ class StrongSearch : public IterativeSearch {
   // By the piece and square of a move, the quiet move that last cut off the reply to it.
   std::array<std::array<Killer, 64>, 12> counterMoves_{};
   PawnCache pawns_;  // the pawn scores of this search's own evaluation
+  std::vector<std::unique_ptr<Helper>> helpers_;
 };

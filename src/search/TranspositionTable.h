@@ -134,6 +134,10 @@ class TranspositionTable {
   }
   // Whether the entries have been allocated.
   bool Allocated() const { return entries_ != nullptr; }
+  // Allocates the entries now, before threads that share the table first ask for them.
+  void AllocateNow() {
+    if (!entries_) Allocate();
+  }
 
   // The entry of the position (by Board::HashKey), to read or write directly. An entry handed
   // out for writing counts as used, by any lock, from then on.

@@ -16,6 +16,7 @@
 
 #include "FrontEnd.h"
 #include "console/Console.h"
+#include "protocol/EngineSession.h"
 #include "protocol/ProtocolInput.h"
 #include "search/NegaScout.h"
 
@@ -34,8 +35,10 @@ inline constexpr const char* BOOK_FILE = "book.bin";
 // The nodes a search may visit: a position full of captures takes millions of quiescence nodes
 // even two plies deep, far too slow under the sanitizers.
 inline constexpr std::int64_t SEARCH_NODES = 3000;
-// The most the engine protocols may give the tables: "Hash" or "memory" may ask for gigabytes.
-inline constexpr int HASH_MEGABYTES = 32;
+// What the engine protocols may ask for at most: "Hash" or "memory" may ask for gigabytes,
+// "Threads" or "cores" for dozens of threads, each searching a few thousand nodes before it
+// hears that the search is over.
+inline constexpr EngineSession::Caps SESSION_CAPS{SEARCH_NODES, 32, 2};
 
 // An engine two plies deep and at most SEARCH_NODES nodes per search.
 inline std::unique_ptr<NegaScout> CappedEngine() {

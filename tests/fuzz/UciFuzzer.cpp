@@ -12,8 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::FromFrontEnd(data, size, [](ProtocolInput& in, std::ostream& out) {
     ProtocolChannel channel(in, out, "ConnTrace.txt");
     UciSession session(channel, fuzz::BOOK_FILE);
-    session.CapSearchNodes(fuzz::SEARCH_NODES);
-    session.CapHashMegabytes(fuzz::HASH_MEGABYTES);
+    session.Cap(fuzz::SESSION_CAPS);
     session.Run();
   });
   return 0;

@@ -20,8 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string error;
     if (!connection.Handshake(error)) return;  // the program ends here with its message
     XboardSession session(connection, book.get(), "games.pgn");
-    session.CapSearchNodes(fuzz::SEARCH_NODES);
-    session.CapHashMegabytes(fuzz::HASH_MEGABYTES);
+    session.Cap(fuzz::SESSION_CAPS);
     session.Run();
   });
   return 0;

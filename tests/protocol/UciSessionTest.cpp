@@ -111,17 +111,18 @@ TEST(UciSession, HandshakeAndTheBook) {
             std::string("Velmora ") + ProgramVersion() + "\n");
   EngineProcess engine("uci");
   const std::vector<std::string> greeting = engine.Greet("uci", "uciok");
-  ASSERT_EQ(greeting.size(), 16u);
+  ASSERT_EQ(greeting.size(), 17u);
   EXPECT_EQ(greeting[0], std::string("id name Velmora ") + ProgramVersion());
   EXPECT_TRUE(greeting[1].starts_with("id author "));
   EXPECT_EQ(greeting[2], "option name OwnBook type check default true");
   EXPECT_TRUE(greeting[3].starts_with("option name BookFile type string default "));
   EXPECT_EQ(greeting[4], "option name Hash type spin default 21 min 1 max 4096");
   EXPECT_EQ(greeting[5], "option name Clear Hash type button");
-  EXPECT_EQ(greeting[6], "option name MultiPV type spin default 1 min 1 max 8");
-  EXPECT_EQ(greeting[7], "option name Ponder type check default false");
-  EXPECT_EQ(greeting[9], "option name UCI_LimitStrength type check default false");
-  EXPECT_EQ(greeting[10], "option name UCI_Elo type spin default 1500 min 1000 max 2000");
+  EXPECT_EQ(greeting[6], "option name Threads type spin default 1 min 1 max 64");
+  EXPECT_EQ(greeting[7], "option name MultiPV type spin default 1 min 1 max 8");
+  EXPECT_EQ(greeting[8], "option name Ponder type check default false");
+  EXPECT_EQ(greeting[10], "option name UCI_LimitStrength type check default false");
+  EXPECT_EQ(greeting[11], "option name UCI_Elo type spin default 1500 min 1000 max 2000");
   // With the book, the opening reply of a game comes from it at once: no search, only the
   // book's word. An analysis (a depth, nodes, a time, without end) is searched all the same.
   engine.session.Send("isready\nucinewgame\nposition startpos moves e2e4\ngo");
@@ -143,7 +144,7 @@ TEST(UciSession, HandshakeAndTheBook) {
 TEST(UciSession, StartedWithoutAnArgumentByAFrontEnd) {
   EngineProcess engine(std::vector<std::string>{});
   const std::vector<std::string> greeting = engine.Greet("uci", "uciok");
-  ASSERT_EQ(greeting.size(), 16u);
+  ASSERT_EQ(greeting.size(), 17u);
   EXPECT_EQ(greeting[0], std::string("id name Velmora ") + ProgramVersion());
   engine.session.Send("ucinewgame\nisready");
   EXPECT_EQ(engine.session.ReadLine(), "readyok");
@@ -278,7 +279,8 @@ TEST(UciSession, TheOptionsAndTheirRefusals) {
   const Conversation uci = Converse(
       "uci\nsetoption name Move Overhead value 5001\nsetoption name move overhead value -1\n"
       "setoption name Move Overhead value 2s\nsetoption name UCI_ShowWDL value yes\n"
-      "setoption name UCI_AnalyseMode value 1\nsetoption name Debug Log File value " +
+      "setoption name UCI_AnalyseMode value 1\nsetoption name Threads value 0\n"
+      "setoption name threads value 65\nsetoption name Debug Log File value " +
       folder + "\nsetoption name Debug Log File value " + folder + "/none/trace.txt");
   const std::vector<std::string> expected = {
       std::string("id name Velmora ") + ProgramVersion(),
@@ -287,6 +289,7 @@ TEST(UciSession, TheOptionsAndTheirRefusals) {
       "option name BookFile type string default ",
       "option name Hash type spin default 21 min 1 max 4096",
       "option name Clear Hash type button",
+      "option name Threads type spin default 1 min 1 max 64",
       "option name MultiPV type spin default 1 min 1 max 8",
       "option name Ponder type check default false",
       "option name Strength type combo default Full var Classic var Full",
@@ -302,6 +305,8 @@ TEST(UciSession, TheOptionsAndTheirRefusals) {
       "info string Move Overhead is a number from 0 to 5000",
       "info string UCI_ShowWDL is true or false",
       "info string UCI_AnalyseMode is true or false",
+      "info string Threads is a number from 1 to 64",
+      "info string threads is a number from 1 to 64",
       "info string Debug Log File: " + folder + " is no regular file",
       "info string Debug Log File: can't write " + folder + "/none/trace.txt"};
   EXPECT_EQ(uci.answers, expected);

@@ -20,7 +20,7 @@ namespace {
 const std::vector<std::string> FEATURES = {
     "feature ping=1 setboard=1 playother=1 san=0 usermove=1 time=1 draw=0 sigint=0 sigterm=0 "
     "reuse=0 analyze=1 memory=1 exclude=1 myname=\"Velmora\" variants=\"normal\" color=0 ics=0 "
-    "name=1 pause=0 nps=1",
+    "name=1 pause=0 nps=1 smp=1",
     "feature option=\"Strength -combo *Classic /// Full\"",
     "feature option=\"Limit strength -check 0\"",
     "feature option=\"Elo -spin 1500 1000 2000\"",
@@ -139,7 +139,8 @@ TEST(XboardSession, CommandsDuringTheSearchAreReadAtOnce) {
 }
 
 // The analysis searches the position, not the book, follows the moves, and leaves out the
-// excluded ones until the position changes; "memory" sizes the tables.
+// excluded ones until the position changes; "memory" sizes the tables, "cores" sets the
+// threads.
 TEST(XboardSession, AnalysisFollowsTheMovesAndLeavesOutExcludedOnes) {
   Xboard engine;
   engine.session.Send("new\npost\nanalyze");
@@ -152,7 +153,10 @@ TEST(XboardSession, AnalysisFollowsTheMovesAndLeavesOutExcludedOnes) {
   engine.session.Send("undo\nexit\nping 5");
   EXPECT_EQ(engine.Until("pong"), "pong 5");
 
-  engine.session.Send("memory 8\nnew\nforce\nsetboard " + MIDDLEGAME);
+  // Two cores search the full strength's analysis, and its excluded moves stay out.
+  engine.session.Send("memory 8\ncores two\ncores 2\noption Strength=Full\nnew\nforce\nsetboard " +
+                      MIDDLEGAME);
+  EXPECT_EQ(engine.Until("Error"), "Error (bad number of cores): cores two");
   engine.session.Send("post\nanalyze\nexclude all\ninclude d1b3\nexclude e2e5\nping 1");
   EXPECT_EQ(engine.Until("Error"), "Error (illegal move): exclude e2e5");
   EXPECT_EQ(engine.Until("pong"), "pong 1");

@@ -249,4 +249,51 @@ TEST(StrongSearch, MoveCountersRiseAndFallWithinTheirBound) {
   EXPECT_EQ(*higher, BOUND);
 }
 
+// Threads beside the search share its tables and say nothing: the reports are those of one
+// search, deepening ply by ply, and it still finds the mate; together they visit more nodes
+// than the search alone. A stop request ends them all.
+TEST(StrongSearch, ThreadsShareTheWorkAndTheSearchSpeaksAlone) {
+  StrongSearch engine;
+  engine.SetThreads(0);
+  EXPECT_EQ(engine.Threads(), 1);
+  engine.SetThreads(1000);
+  EXPECT_EQ(engine.Threads(), StrongSearch::MAX_THREADS);
+  engine.SetThreads(2);
+  EXPECT_EQ(engine.Threads(), 2);
+
+  const Board smothered = FromFen("r6k/6pp/8/6N1/8/1Q6/8/6K1 w - - 0 1");
+  std::vector<IterationReport> reports;
+  engine.SetLimits(SearchLimits::FixedDepth(8));
+  engine.SetOptions(Options());
+  engine.SetIterationOutput(
+      [&reports](const IterationReport& report) { reports.push_back(report); });
+  Move move;
+  engine.Think(smothered, &move);
+  ASSERT_FALSE(reports.empty());
+  for (std::size_t at = 0; at < reports.size(); ++at)
+    EXPECT_EQ(reports[at].depth, static_cast<int>(at) + 2);
+  EXPECT_EQ(CoordinateText(move), "g5f7");
+  EXPECT_EQ(reports.back().mateMoves, 4);
+  EXPECT_LE(reports.back().nodes, engine.TotalNodes());
+
+  // A search without end, stopped after a few thousand nodes of its own.
+  const Board middle =
+      FromFen("r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP2BPPP/R2QKB1R w KQ - 0 9");
+  engine.SetLimits(SearchLimits::Unlimited(1, MAX_SEARCH_DEPTH));
+  engine.SetIterationOutput(nullptr);
+  SearchControl control;
+  int looks = 0;
+  control.interrupted = [&looks] { return ++looks > 50; };
+  engine.SetControl(control);
+  engine.Think(middle, &move);
+  EXPECT_TRUE(engine.Stopped());
+  EXPECT_TRUE(IsLegalMove(middle, move));
+  StrongSearch alone;
+  alone.SetLimits(SearchLimits::Unlimited(1, MAX_SEARCH_DEPTH));
+  looks = 0;
+  alone.SetControl(control);
+  alone.Think(middle, &move);
+  EXPECT_GT(engine.TotalNodes(), alone.TotalNodes());
+}
+
 }  // namespace
