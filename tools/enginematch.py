@@ -14,6 +14,7 @@ games being played and hands on all that are done.
 
 Needs the python-chess library (../shared/peers/python-chess, or PYTHONPATH).
 """
+import argparse
 import asyncio
 import concurrent.futures
 import dataclasses
@@ -81,6 +82,14 @@ class TimeControl:
             raise ValueError(f"not a time control: {text!r} (BASE+INC or MOVES/BASE)")
         moves, base, increment = found.groups()
         return cls(float(base), float(increment or 0), int(moves or 0))
+
+    @classmethod
+    def argument(cls, text):
+        """TimeControl.parse as an argparse type."""
+        try:
+            return cls.parse(text)
+        except ValueError as error:
+            raise argparse.ArgumentTypeError(str(error)) from None
 
     def __str__(self):
         text = f"{self.moves}/{self.base:g}" if self.moves else f"{self.base:g}"
@@ -189,6 +198,8 @@ class Interrupted(Exception):
 def ask_move(engine, board, limit, deadline, stop):
     """The engine's answer in the position, waited for until DEADLINE (time.monotonic()).
     Raises Fault when the engine hangs, Interrupted when STOP is set."""
+    if stop.is_set():
+        raise Interrupted()
     future = asyncio.run_coroutine_threadsafe(engine.protocol.play(board, limit),
                                               engine.protocol.loop)
     while True:
@@ -383,10 +394,12 @@ class Tally:
         if score in (0.0, 1.0):
             bound = elo(0.05 ** (1 / n))
             return f"at least {bound:+.0f}" if score == 1.0 else f"at most {-bound:+.0f}"
+        if self.spread() == 0:
+            return "+0 (all draws)"
         margin = 1.96 * self.spread() / math.sqrt(n)
         low = f"{elo(score - margin):+.0f}" if score - margin > 0 else "-inf"
         high = f"{elo(score + margin):+.0f}" if score + margin < 1 else "+inf"
-        return f"{elo(score):+.0f} ({low} .. {high})"
+        return f"{elo(score) + 0.0:+.0f} ({low} .. {high})"
 
     def sprt(self):
         """(log-likelihood ratio, lower bound, upper bound, verdict) of the test of elo1
