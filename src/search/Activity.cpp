@@ -12,18 +12,8 @@
 
 namespace {
 
-// Middle-game and endgame weights, in centipawns.
-struct Weight {
-  int middle;
-  int end;
-};
-
-// Per square a piece reaches beyond its usual number: squares not held by its own side and
-// not covered by an enemy pawn.
-constexpr Weight KNIGHT_MOBILITY = {4, 4};
-constexpr Weight BISHOP_MOBILITY = {5, 5};
-constexpr Weight ROOK_MOBILITY = {2, 4};
-constexpr Weight QUEEN_MOBILITY = {1, 2};
+// The squares a piece usually reaches: its mobility counts the squares beyond, not held by
+// its own side and not covered by an enemy pawn.
 constexpr int KNIGHT_USUAL = 4;
 constexpr int BISHOP_USUAL = 6;
 constexpr int ROOK_USUAL = 6;
@@ -39,25 +29,13 @@ constexpr int QUEEN_ATTACK = 5;
 constexpr int KING_ATTACK_SCALE = 4;
 constexpr int KING_ATTACK_CAP = 300;
 
-// The shelter of a king on one of its first two ranks, away from the d- and e-files: per file
-// of the king and its neighbours, an own pawn one or two steps in front, or no own pawn at all.
-constexpr int SHELTER_NEAR = 12;
-constexpr int SHELTER_FAR = 6;
-constexpr int SHELTER_OPEN_FILE = -15;
-
-// A passed pawn by its rank counted from its own side (the second rank is 1), on top of the
-// pawn structure's own bonus. In the endgame a pawn whose next square is taken loses a third
-// of it, and from the fourth rank on the kings' distances to that square count.
+// A passed pawn by its rank counted from its own side (the second rank is 1). In the endgame a
+// pawn whose next square is taken loses a third of it, and from the fourth rank on the kings'
+// distances to that square count.
 constexpr std::array<int, 8> PASSED_MIDDLE = {0, 0, 5, 10, 20, 35, 55, 0};
 constexpr std::array<int, 8> PASSED_END = {0, 5, 10, 20, 40, 70, 110, 0};
 constexpr int PASSED_ENEMY_KING = 5;  // per step of the enemy king and rank past the third
 constexpr int PASSED_OWN_KING = 2;    // per step of the own king and rank past the third
-
-constexpr Weight BISHOP_PAIR = {25, 45};
-constexpr int KING_CENTRE = 10;  // endgame, per step nearer the centre
-
-// Minor pieces count 1, rooks 2, queens 4: 24 with every piece on the board.
-constexpr int PHASE_FULL = 24;
 
 // 0 on the four centre squares, 3 on the edge.
 constexpr int CentreDistance(Square square) {
@@ -73,14 +51,7 @@ Square KingOf(const Board& board, Color color) {
   return kings ? LowestSquare(kings) : -1;
 }
 
-struct Score {
-  int middle = 0;
-  int end = 0;
-  void Add(Weight weight, int times = 1) {
-    middle += weight.middle * times;
-    end += weight.end * times;
-  }
-};
+using Features = std::array<int, ACTIVITY_FEATURES>;
 
 // The squares a colour's pieces attack, by kind, those attacked twice, and how many pieces bear
 // on the enemy king's square or its neighbours.
@@ -96,8 +67,8 @@ struct AttackMap {
 };
 
 // The pieces' mobility and their attack on the enemy king.
-void AddPieces(const Board& board, Color color, Square ownKing, Square enemyKing, Score& score,
-               AttackMap& map) {
+void AddPieces(const Board& board, Color color, Square ownKing, Square enemyKing,
+               Features& features, AttackMap& map) {
   const Color enemy = color ^ 1;
   const Bitboard occupied = board.Occupied();
   const Bitboard reachable =
@@ -106,10 +77,10 @@ void AddPieces(const Board& board, Color color, Square ownKing, Square enemyKing
       enemyKing >= 0 ? KingMask[static_cast<std::size_t>(enemyKing)] | MaskOf(enemyKing) : 0;
   int attackers = 0;
   int attack = 0;
-  const auto piece = [&](Bitboard& kind, Bitboard reach, int usual, Weight mobility,
+  const auto piece = [&](Bitboard& kind, Bitboard reach, int usual, int mobility,
                          int attackWeight) {
     map.Add(kind, reach);
-    score.Add(mobility, std::popcount(reach & reachable) - usual);
+    features[static_cast<std::size_t>(mobility)] += std::popcount(reach & reachable) - usual;
     if (const Bitboard near = reach & zone) {
       attackers += 1;
       attack += attackWeight * std::popcount(near);
@@ -133,13 +104,13 @@ void AddPieces(const Board& board, Color color, Square ownKing, Square enemyKing
   }
   map.kingAttackers = attackers;
   if (attackers >= 2 && board.bitboards[WQ + color])
-    score.middle += std::min(attack * attack / KING_ATTACK_SCALE, KING_ATTACK_CAP);
-  if (std::popcount(board.bitboards[WB + color]) >= 2) score.Add(BISHOP_PAIR);
+    features[KING_ATTACK] += std::min(attack * attack / KING_ATTACK_SCALE, KING_ATTACK_CAP);
+  if (std::popcount(board.bitboards[WB + color]) >= 2) features[BISHOP_PAIR] += 1;
 }
 
 // The own king's shelter in the middle game and its place in the endgame.
-void AddKing(const Board& board, Color color, Square king, Score& score) {
-  score.end += KING_CENTRE * (3 - CentreDistance(king));
+void AddKing(const Board& board, Color color, Square king, Features& features) {
+  features[KING_CENTRE] += 3 - CentreDistance(king);
   const int file = FileOf(king);
   if (RankFor(color, king) > 1 || (file >= 3 && file <= 4)) return;
   const Bitboard pawns = board.bitboards[WP + color];
@@ -148,16 +119,16 @@ void AddKing(const Board& board, Color color, Square king, Score& score) {
   const int far = near + forward;
   for (int shelter = std::max(file - 1, 0); shelter <= std::min(file + 1, 7); ++shelter) {
     if (pawns & MaskOf(near * 8 + shelter))
-      score.middle += SHELTER_NEAR;
+      features[SHELTER_NEAR] += 1;
     else if (pawns & MaskOf(far * 8 + shelter))
-      score.middle += SHELTER_FAR;
+      features[SHELTER_FAR] += 1;
     else if (!(pawns & (FILE_A << shelter)))
-      score.middle += SHELTER_OPEN_FILE;
+      features[SHELTER_OPEN_FILE] += 1;
   }
 }
 
 void AddPassedPawns(const Board& board, Color color, Square ownKing, Square enemyKing,
-                    Score& score) {
+                    Features& features) {
   const Bitboard pawns = board.bitboards[WP + color];
   const Bitboard enemyPawns = board.bitboards[WP + (color ^ 1)];
   const Bitboard occupied = board.Occupied();
@@ -168,7 +139,7 @@ void AddPassedPawns(const Board& board, Color color, Square ownKing, Square enem
       continue;
     const int rank = RankFor(color, square);
     if (rank < 1 || rank > 6) continue;
-    score.middle += PASSED_MIDDLE[static_cast<std::size_t>(rank)];
+    features[PASSED_RANKS_MIDDLE] += PASSED_MIDDLE[static_cast<std::size_t>(rank)];
     int end = PASSED_END[static_cast<std::size_t>(rank)];
     const Square next = square + (color == WHITE ? -8 : 8);
     if (occupied & MaskOf(next)) end -= end / 3;
@@ -176,16 +147,17 @@ void AddPassedPawns(const Board& board, Color color, Square ownKing, Square enem
       end += (PASSED_ENEMY_KING * Distance(enemyKing, next) -
               PASSED_OWN_KING * Distance(ownKing, next)) *
              (rank - 2);
-    score.end += end;
+    features[PASSED_RANKS_END] += end;
   }
 }
 
-Score SideScore(const Board& board, Color color, Square ownKing, Square enemyKing, AttackMap& map) {
-  Score score;
-  AddPieces(board, color, ownKing, enemyKing, score, map);
-  if (ownKing >= 0) AddKing(board, color, ownKing, score);
-  AddPassedPawns(board, color, ownKing, enemyKing, score);
-  return score;
+Features SideFeatures(const Board& board, Color color, Square ownKing, Square enemyKing,
+                      AttackMap& map) {
+  Features features{};
+  AddPieces(board, color, ownKing, enemyKing, features, map);
+  if (ownKing >= 0) AddKing(board, color, ownKing, features);
+  AddPassedPawns(board, color, ownKing, enemyKing, features);
+  return features;
 }
 
 // What threatens a colour: its pieces and pawns the enemy attacks and it does not defend, its
@@ -221,34 +193,21 @@ Threats ThreatsTo(const Board& board, Color color, Square king, const AttackMap&
   return threats;
 }
 
-// The weights of the threats, counted once in the full score, as a fit to a strong engine's
-// scores found them: a piece or pawn left hanging (in the endgame, and more when its side is
-// not to move), a piece attacked by a pawn while the enemy is to move, or by a lesser piece;
-// per enemy piece bearing on the king and per square it could check from unopposed, while the
-// enemy has a queen. The side to move gains TEMPO.
-constexpr Weight HANGING = {0, 50};
-constexpr int HANGING_NOT_TO_MOVE = 20;
-constexpr int BY_PAWN_NOT_TO_MOVE = 50;
-constexpr Weight BY_LESSER = {70, 45};
-constexpr int KING_ATTACKER = 35;
-constexpr int SAFE_CHECK = 55;
-constexpr int TEMPO = 25;
-
-Score ThreatScore(const Board& board, Color color, const Threats& threats) {
-  Score score;
-  const bool toMove = board.sideToMove == color;
-  score.Add(HANGING, -threats.hanging);
-  if (!toMove) {
-    score.Add({HANGING_NOT_TO_MOVE, HANGING_NOT_TO_MOVE}, -threats.hanging);
-    score.Add({BY_PAWN_NOT_TO_MOVE, BY_PAWN_NOT_TO_MOVE}, -threats.byPawns);
+void AddThreats(const Board& board, Color color, const Threats& threats, Features& features) {
+  features[HANGING] += threats.hanging;
+  if (board.sideToMove != color) {
+    features[HANGING_NOT_TO_MOVE] += threats.hanging;
+    features[BY_PAWN_NOT_TO_MOVE] += threats.byPawns;
   }
-  score.Add(BY_LESSER, -threats.byLesser);
-  score.middle -= KING_ATTACKER * threats.kingAttackers + SAFE_CHECK * threats.safeChecks;
-  if (toMove) score.Add({TEMPO, TEMPO});
-  return score;
+  features[BY_LESSER] += threats.byLesser;
+  features[KING_ATTACKERS] += threats.kingAttackers;
+  features[SAFE_CHECKS] += threats.safeChecks;
+  if (board.sideToMove == color) features[TEMPO] += 1;
 }
 
-int Phase(const Board& board) {
+}  // namespace
+
+int GamePhase(const Board& board) {
   const Bitboard* sets = board.bitboards;
   return std::min(std::popcount(sets[WN] | sets[BN] | sets[WB] | sets[BB]) +
                       2 * std::popcount(sets[WR] | sets[BR]) +
@@ -256,28 +215,14 @@ int Phase(const Board& board) {
                   PHASE_FULL);
 }
 
-int Blend(const Score& white, const Score& black, int phase) {
-  const int middle = white.middle - black.middle;
-  const int end = white.end - black.end;
-  return (middle * phase + end * (PHASE_FULL - phase)) / PHASE_FULL;
-}
-
-}  // namespace
-
-ActivityAndThreats EvaluateActivityAndThreats(const Board& board) {
-  const int phase = Phase(board);
+std::array<int, ACTIVITY_FEATURES> ActivityFeatures(const Board& board) {
   const Square whiteKing = KingOf(board, WHITE);
   const Square blackKing = KingOf(board, BLACK);
   AttackMap maps[2];
-  const Score white = SideScore(board, WHITE, whiteKing, blackKing, maps[WHITE]);
-  const Score black = SideScore(board, BLACK, blackKing, whiteKing, maps[BLACK]);
-  const Score whiteThreats =
-      ThreatScore(board, WHITE, ThreatsTo(board, WHITE, whiteKing, maps[WHITE], maps[BLACK]));
-  const Score blackThreats =
-      ThreatScore(board, BLACK, ThreatsTo(board, BLACK, blackKing, maps[BLACK], maps[WHITE]));
-  return {Blend(white, black, phase), Blend(whiteThreats, blackThreats, phase)};
+  Features white = SideFeatures(board, WHITE, whiteKing, blackKing, maps[WHITE]);
+  Features black = SideFeatures(board, BLACK, blackKing, whiteKing, maps[BLACK]);
+  AddThreats(board, WHITE, ThreatsTo(board, WHITE, whiteKing, maps[WHITE], maps[BLACK]), white);
+  AddThreats(board, BLACK, ThreatsTo(board, BLACK, blackKing, maps[BLACK], maps[WHITE]), black);
+  for (std::size_t i = 0; i < white.size(); ++i) white[i] -= black[i];
+  return white;
 }
-
-int EvaluateActivity(const Board& board) { return EvaluateActivityAndThreats(board).activity; }
-
-int EvaluateThreats(const Board& board) { return EvaluateActivityAndThreats(board).threats; }

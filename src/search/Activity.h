@@ -1,22 +1,50 @@
 // What the strong search's evaluation knows beyond both sides' terms: how freely the pieces
 // move, how well each king is sheltered and how many pieces bear on it, how far the passed
 // pawns have come and whether the kings can reach them, the bishop pair, and the king's place
-// in the endgame. Each is weighed once for the middle game and once for the endgame, and the
-// two are blended by the pieces still on the board.
+// in the endgame, and the threats to each side: as features, each of which the strong
+// evaluation weighs (StrongEvaluate.h).
 #pragma once
+
+#include <array>
 
 #include "board/Board.h"
 
-// The activity terms and the threats, each White's less Black's, worked out together.
-struct ActivityAndThreats {
-  int activity;
-  int threats;
+// How far the game is from its endgame: minor pieces count 1, rooks 2, queens 4, up to
+// PHASE_FULL with every piece on the board; 0 with none.
+constexpr int PHASE_FULL = 24;
+int GamePhase(const Board& board);
+
+// The features, each White's less Black's. Mobility: per piece the squares it reaches
+// beyond its usual number. The attack on the enemy king by the own pieces (with the own queen
+// on the board). The bishop pair. The king's nearness to the centre (0 on the edge, 3 in the
+// middle). Per file of a king on its first two ranks away from the d- and e-files and of its
+// neighbours: an own pawn one step in front, two steps, or no own pawn on the file. Passed
+// pawns by their rank, once as in the middle game and once as in the endgame (where the kings'
+// distances and a blocked path count). Threats to the own side: pieces and pawns the enemy
+// attacks and it does not defend (again when the enemy is to move), pieces attacked by an
+// enemy pawn while the enemy is to move, pieces attacked by lesser ones, the enemy pieces
+// bearing on the own king and the squares from which they could check it unopposed (both with
+// the enemy queen on the board). And the move in hand.
+enum ActivityFeature : int {
+  KNIGHT_MOBILITY,
+  BISHOP_MOBILITY,
+  ROOK_MOBILITY,
+  QUEEN_MOBILITY,
+  KING_ATTACK,
+  BISHOP_PAIR,
+  KING_CENTRE,
+  SHELTER_NEAR,
+  SHELTER_FAR,
+  SHELTER_OPEN_FILE,
+  PASSED_RANKS_MIDDLE,
+  PASSED_RANKS_END,
+  HANGING,
+  HANGING_NOT_TO_MOVE,
+  BY_PAWN_NOT_TO_MOVE,
+  BY_LESSER,
+  KING_ATTACKERS,
+  SAFE_CHECKS,
+  TEMPO,
+  ACTIVITY_FEATURES
 };
-ActivityAndThreats EvaluateActivityAndThreats(const Board& board);
-
-// The activity terms of White less those of Black, in centipawns.
-int EvaluateActivity(const Board& board);
-
-// The threats of White less those of Black, in centipawns: pieces and pawns left hanging,
-// pieces attacked by lesser ones, the attack on each king, and the move itself.
-int EvaluateThreats(const Board& board);
+std::array<int, ACTIVITY_FEATURES> ActivityFeatures(const Board& board);

@@ -1,30 +1,12 @@
 #include "search/StrongEvaluate.h"
 
+#include <algorithm>
 #include <bit>
 
 #include "board/PawnSpans.h"
-#include "search/Activity.h"
 #include "search/Evaluate.h"
 
 namespace {
-
-// The weights of the terms, in quarters. Measured against a strong engine's scores of
-// positions from the strong search's own games, the development term counts for far less than
-// in the console game's single side's view, and the rooks and the pieces' distances to the
-// enemy king for more. The pawn structure, with both colours' passed pawns weighed alike,
-// counts as in the console game: at twice that, the strong engine's scores said it weighed
-// too much, and a match agreed.
-constexpr int QUARTERS_KNIGHTS = 4;
-constexpr int QUARTERS_DEVELOPMENT = 1;
-constexpr int QUARTERS_KING_PROXIMITY = 12;
-constexpr int QUARTERS_BISHOPS = 4;
-constexpr int QUARTERS_ROOKS = 8;
-constexpr int QUARTERS_STRUCTURE = 4;
-
-// The material, measured the same way: pawns, knights, bishops, rooks and queens by these
-// values, and the console game's share for trading down when ahead at seven tenths.
-constexpr int PIECE_VALUES[5] = {70, 315, 330, 450, 880};
-constexpr int TRADE_TENTHS = 7;
 
 // The own pawns' structure with the passed pawns: the front pawn of a file with no enemy pawn
 // in front of it on its own or a neighbouring file earns the square of its rank counted from
@@ -54,7 +36,7 @@ const PawnScores& CachedPawnScores(PawnCache& cache, const Board& board, Color c
   return entry.scores;
 }
 
-// One colour's terms but the material and activity, unweighed.
+// One colour's terms of the console game's evaluation.
 struct SideTerms {
   int knights, bishops, development, rooks, proximity, structure;
 };
@@ -68,58 +50,153 @@ SideTerms TermsOf(const Board& board, Color color, const PawnScores& pawns) {
           pawns.structure};
 }
 
-int Quarters(const SideTerms& terms) {
-  return QUARTERS_KNIGHTS * terms.knights + QUARTERS_DEVELOPMENT * terms.development +
-         QUARTERS_KING_PROXIMITY * terms.proximity + QUARTERS_BISHOPS * terms.bishops +
-         QUARTERS_ROOKS * terms.rooks + QUARTERS_STRUCTURE * terms.structure;
+// A piece's square seen from its own side, the files folded onto the queen's half.
+int FoldedSquare(Color color, Square square) {
+  const int file = FileOf(square);
+  return RankFor(color, square) * 4 + std::min(file, 7 - file);
 }
 
-// The material term beyond the plain piece values, for White.
-int Trade(const Board& board) {
-  return EvaluateMaterial(board, WHITE) - (board.material[WHITE] - board.material[BLACK]);
+// Hands the features but the pieces' to the sink, White's less Black's: sink(index, value).
+template <class Sink>
+void VisitTerms(const Board& board, const PawnScores& whitePawns, const PawnScores& blackPawns,
+                Sink&& sink) {
+  const SideTerms white = TermsOf(board, WHITE, whitePawns);
+  const SideTerms black = TermsOf(board, BLACK, blackPawns);
+  sink(FEATURE_KNIGHTS, white.knights - black.knights);
+  sink(FEATURE_BISHOPS, white.bishops - black.bishops);
+  sink(FEATURE_DEVELOPMENT, white.development - black.development);
+  sink(FEATURE_ROOKS, white.rooks - black.rooks);
+  sink(FEATURE_PROXIMITY, white.proximity - black.proximity);
+  sink(FEATURE_STRUCTURE, white.structure - black.structure);
+  sink(FEATURE_TRADE,
+       EvaluateMaterial(board, WHITE) - (board.material[WHITE] - board.material[BLACK]));
+  const std::array<int, ACTIVITY_FEATURES> activity = ActivityFeatures(board);
+  for (int i = 0; i < ACTIVITY_FEATURES; ++i)
+    sink(FEATURE_ACTIVITY + i, activity[static_cast<std::size_t>(i)]);
 }
 
-int Material(const Board& board) {
-  int sum = Trade(board) * TRADE_TENTHS / 10;
-  for (int kind = 0; kind < 5; ++kind)
-    sum += PIECE_VALUES[kind] * (std::popcount(board.bitboards[2 * kind + WHITE]) -
-                                 std::popcount(board.bitboards[2 * kind + BLACK]));
-  return sum;
+// Hands every feature of the position to the sink.
+template <class Sink>
+void VisitFeatures(const Board& board, const PawnScores& whitePawns, const PawnScores& blackPawns,
+                   Sink&& sink) {
+  VisitTerms(board, whitePawns, blackPawns, sink);
+  for (int kind = 0; kind < 6; ++kind) {
+    const Bitboard whites = board.bitboards[2 * kind + WHITE];
+    const Bitboard blacks = board.bitboards[2 * kind + BLACK];
+    if (kind < 5) sink(FEATURE_PIECES + kind, std::popcount(whites) - std::popcount(blacks));
+    const int base = FEATURE_SQUARES + 32 * kind;
+    for (Bitboard set = whites; set; set &= set - 1)
+      sink(base + FoldedSquare(WHITE, LowestSquare(set)), 1);
+    for (Bitboard set = blacks; set; set &= set - 1)
+      sink(base + FoldedSquare(BLACK, LowestSquare(set)), -1);
+  }
 }
 
-int ScoreForWhite(const Board& board, const SideTerms& white, const SideTerms& black) {
-  // Rounded toward zero, so that a position and its mirror image score alike.
-  const int positional = (Quarters(white) - Quarters(black)) / 4;
-  // Measured like the weights of the terms above, the activity terms count twice.
-  const ActivityAndThreats more = EvaluateActivityAndThreats(board);
-  return positional + Material(board) + 2 * more.activity + more.threats;
+// The blend of the two sums, in centipawns. Each division rounds toward zero, so that a
+// position and its mirror image score alike.
+int Blend(std::int32_t middle, std::int32_t end, int phase) {
+  return (middle * phase + end * (PHASE_FULL - phase)) / (PHASE_FULL * 16);
 }
+
+constexpr const char* TERM_NAMES[FEATURE_SQUARES] = {"knights",
+                                                     "bishops",
+                                                     "development",
+                                                     "rooks",
+                                                     "proximity",
+                                                     "structure",
+                                                     "trade",
+                                                     "knight mobility",
+                                                     "bishop mobility",
+                                                     "rook mobility",
+                                                     "queen mobility",
+                                                     "king attack",
+                                                     "bishop pair",
+                                                     "king centre",
+                                                     "shelter near",
+                                                     "shelter far",
+                                                     "shelter open file",
+                                                     "passed ranks middle",
+                                                     "passed ranks end",
+                                                     "hanging",
+                                                     "hanging not to move",
+                                                     "by pawn not to move",
+                                                     "by lesser",
+                                                     "king attackers",
+                                                     "safe checks",
+                                                     "tempo",
+                                                     "pawn",
+                                                     "knight",
+                                                     "bishop",
+                                                     "rook",
+                                                     "queen"};
 
 }  // namespace
 
 int EvaluateStrong(const Board& board, PawnCache& cache) {
-  const SideTerms white = TermsOf(board, WHITE, CachedPawnScores(cache, board, WHITE));
-  const SideTerms black = TermsOf(board, BLACK, CachedPawnScores(cache, board, BLACK));
-  const int score = ScoreForWhite(board, white, black);
+  // The pieces' weights by kind and square come from one table, the rest feature by feature.
+  static const auto squares = [] {
+    std::array<std::array<StrongWeight, 64>, 12> table{};
+    for (int piece = WP; piece <= BK; ++piece) {
+      const int kind = piece / 2;
+      const Color color = piece % 2 == 0 ? WHITE : BLACK;
+      for (Square square = 0; square < 64; ++square) {
+        const int at = FEATURE_SQUARES + 32 * kind + FoldedSquare(color, square);
+        StrongWeight weight = STRONG_WEIGHTS[static_cast<std::size_t>(at)];
+        if (kind < 5) {
+          weight.middle += STRONG_WEIGHTS[static_cast<std::size_t>(FEATURE_PIECES + kind)].middle;
+          weight.end += STRONG_WEIGHTS[static_cast<std::size_t>(FEATURE_PIECES + kind)].end;
+        }
+        table[static_cast<std::size_t>(piece)][static_cast<std::size_t>(square)] = weight;
+      }
+    }
+    return table;
+  }();
+  std::int32_t middle = 0, end = 0;
+  VisitTerms(board, CachedPawnScores(cache, board, WHITE), CachedPawnScores(cache, board, BLACK),
+             [&](int index, int value) {
+               const StrongWeight& weight = STRONG_WEIGHTS[static_cast<std::size_t>(index)];
+               middle += weight.middle * value;
+               end += weight.end * value;
+             });
+  for (int piece = WP; piece <= BK; ++piece) {
+    const auto& table = squares[static_cast<std::size_t>(piece)];
+    const int sign = piece % 2 == 0 ? 1 : -1;
+    for (Bitboard set = board.bitboards[piece]; set; set &= set - 1) {
+      const StrongWeight& weight = table[static_cast<std::size_t>(LowestSquare(set))];
+      middle += sign * weight.middle;
+      end += sign * weight.end;
+    }
+  }
+  const int score = Blend(middle, end, GamePhase(board));
   return board.sideToMove == WHITE ? score : -score;
 }
 
-StrongTerms StrongTermsOf(const Board& board) {
+StrongFeatures StrongFeaturesOf(const Board& board) {
   const Bitboard pawns[2] = {board.bitboards[WP], board.bitboards[BP]};
-  const SideTerms white =
-      TermsOf(board, WHITE, StrongPawnScores(pawns[WHITE], pawns[BLACK], WHITE));
-  const SideTerms black =
-      TermsOf(board, BLACK, StrongPawnScores(pawns[BLACK], pawns[WHITE], BLACK));
-  StrongTerms terms;
-  terms.scoreForWhite = ScoreForWhite(board, white, black);
-  terms.trade = Trade(board);
-  terms.knights = white.knights - black.knights;
-  terms.bishops = white.bishops - black.bishops;
-  terms.development = white.development - black.development;
-  terms.rooks = white.rooks - black.rooks;
-  terms.proximity = white.proximity - black.proximity;
-  terms.structure = white.structure - black.structure;
-  terms.activity = EvaluateActivity(board);
-  terms.threats = EvaluateThreats(board);
-  return terms;
+  StrongFeatures features;
+  features.phase = GamePhase(board);
+  VisitFeatures(board, StrongPawnScores(pawns[WHITE], pawns[BLACK], WHITE),
+                StrongPawnScores(pawns[BLACK], pawns[WHITE], BLACK), [&](int index, int value) {
+                  if (value == 0) return;
+                  features.entries[static_cast<std::size_t>(features.count++)] = {
+                      static_cast<std::int16_t>(index), static_cast<std::int16_t>(value)};
+                });
+  return features;
+}
+
+int StrongScoreForWhite(const StrongFeatures& features, const StrongWeights& weights) {
+  std::int32_t middle = 0, end = 0;
+  for (int i = 0; i < features.count; ++i) {
+    const StrongFeatures::Entry& entry = features.entries[static_cast<std::size_t>(i)];
+    const StrongWeight& weight = weights[static_cast<std::size_t>(entry.index)];
+    middle += weight.middle * entry.value;
+    end += weight.end * entry.value;
+  }
+  return Blend(middle, end, features.phase);
+}
+
+const char* StrongFeatureName(int index) {
+  if (index < FEATURE_SQUARES) return TERM_NAMES[index];
+  static constexpr const char* KINDS[6] = {"P", "N", "B", "R", "Q", "K"};
+  return KINDS[(index - FEATURE_SQUARES) / 32];
 }

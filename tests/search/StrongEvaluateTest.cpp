@@ -34,7 +34,7 @@ TEST(StrongEvaluate, APositionAndItsMirrorScoreAlikeForTheSideToMove) {
         const Board mirror = FromFen(MirroredFen(fen));
         const int score = EvaluateStrong(FromFen(fen), cache);
         ASSERT_EQ(score, EvaluateStrong(mirror, cache)) << fen;
-        const int forWhite = StrongTermsOf(FromFen(fen)).scoreForWhite;
+        const int forWhite = StrongScoreForWhite(StrongFeaturesOf(FromFen(fen)), STRONG_WEIGHTS);
         ASSERT_EQ(score, board.sideToMove == WHITE ? forWhite : -forWhite) << fen;
         positions += 1;
         withEnPassant += board.enPassant != 0;
