@@ -89,7 +89,7 @@ class IterativeSearch : public SearchEngine {
 
   // One iteration: the root search in the aspiration window around `previous`, and again in the
   // full window when the score falls outside. Sets out's score.
-  int Iterate(Board& board, int depth, Move* out, int previous);
+  virtual int Iterate(Board& board, int depth, Move* out, int previous);
   // The root of one iteration, in the window; `out` gets the best move, or the resignation or
   // stalemate when no move is acceptable.
   virtual int SearchRoot(Board& board, int depth, Move* out, int alpha, int beta) = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 
+#include "board/Exchange.h"
 #include "board/PawnSpans.h"
 #include "search/Evaluate.h"
 
@@ -50,6 +51,39 @@ SideTerms TermsOf(const Board& board, Color color, const PawnScores& pawns) {
           pawns.structure};
 }
 
+// The pawns' shapes of one colour, counted into shapes[FEATURE_ISOLATED ...] with the sign.
+void AddPawnShapes(const Board& board, Color color, int sign, int* shapes) {
+  const Bitboard own = board.bitboards[WP + color];
+  const Bitboard enemy = board.bitboards[WP + (color ^ 1)];
+  const Bitboard enemyAttacks = PawnAttacks(enemy, color ^ 1);
+  int isolated = 0, doubled = 0, backward = 0, passed[6] = {};
+  for (Bitboard rest = own; rest; rest &= rest - 1) {
+    const Square square = LowestSquare(rest);
+    const int file = FileOf(square);
+    const Bitboard neighbours =
+        (file > 0 ? FileMask(file - 1) : 0) | (file < 7 ? FileMask(file + 1) : 0);
+    const bool ahead = (PAWN_SPANS.ahead[color][square] & own) != 0;
+    doubled += ahead;
+    if (!(own & neighbours)) {
+      isolated += 1;
+    } else if (!(own & neighbours & ~PAWN_SPANS.passed[color][square])) {
+      // Every neighbour is further on: none can come to defend it.
+      const Square front = square + (color == WHITE ? -8 : 8);
+      if (front >= 0 && front < 64 && (enemyAttacks & MaskOf(front))) backward += 1;
+    }
+    const int rank = RankFor(color, square);
+    if (!ahead && rank >= 1 && rank <= 6 && IsPassedPawn(color, square, enemy))
+      passed[rank - 1] += 1;
+  }
+  const Bitboard beside = ((own << 1) & ~FILE_A) | ((own >> 1) & ~FILE_H);
+  shapes[0] += sign * isolated;
+  shapes[1] += sign * doubled;
+  shapes[2] += sign * backward;
+  shapes[3] += sign * std::popcount(own & PawnAttacks(own, color));
+  shapes[4] += sign * std::popcount(own & beside);
+  for (int rank = 0; rank < 6; ++rank) shapes[5 + rank] += sign * passed[rank];
+}
+
 // A piece's square seen from its own side, the files folded onto the queen's half.
 int FoldedSquare(Color color, Square square) {
   const int file = FileOf(square);
@@ -73,6 +107,10 @@ void VisitTerms(const Board& board, const PawnScores& whitePawns, const PawnScor
   const std::array<int, ACTIVITY_FEATURES> activity = ActivityFeatures(board);
   for (int i = 0; i < ACTIVITY_FEATURES; ++i)
     sink(FEATURE_ACTIVITY + i, activity[static_cast<std::size_t>(i)]);
+  int shapes[FEATURE_PIECES - FEATURE_ISOLATED] = {};
+  AddPawnShapes(board, WHITE, 1, shapes);
+  AddPawnShapes(board, BLACK, -1, shapes);
+  for (int i = 0; i < FEATURE_PIECES - FEATURE_ISOLATED; ++i) sink(FEATURE_ISOLATED + i, shapes[i]);
 }
 
 // Hands every feature of the position to the sink.
@@ -124,6 +162,17 @@ constexpr const char* TERM_NAMES[FEATURE_SQUARES] = {"knights",
                                                      "king attackers",
                                                      "safe checks",
                                                      "tempo",
+                                                     "isolated",
+                                                     "doubled",
+                                                     "backward",
+                                                     "defended",
+                                                     "phalanx",
+                                                     "passed 2nd",
+                                                     "passed 3rd",
+                                                     "passed 4th",
+                                                     "passed 5th",
+                                                     "passed 6th",
+                                                     "passed 7th",
                                                      "pawn",
                                                      "knight",
                                                      "bishop",

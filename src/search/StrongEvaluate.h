@@ -2,10 +2,10 @@
 // its colour-mirrored twin scores for its own side to move. It is a sum of features, each
 // White's less Black's: both sides' terms of the console game's evaluation (the rooks' seventh
 // row and the passed pawns seen from each side alike), the activity terms and threats
-// (Activity.h), the pieces by kind, and each piece by its square seen from its own side (the
-// files folded onto the queen's half). Each feature has a middle-game and an endgame weight,
-// fitted to a strong engine's scores of quiet positions (tools/fit-terms), and the two sums are
-// blended by the pieces still on the board.
+// (Activity.h), the pawns' shapes, the pieces by kind, and each piece by its square seen from its
+// own side (the files folded onto the queen's half). Each feature has a middle-game and an endgame
+// weight, fitted to a strong engine's scores of quiet positions (tools/fit-terms), and the two sums
+// are blended by the pieces still on the board.
 #pragma once
 
 #include <array>
@@ -31,7 +31,17 @@ enum StrongFeatureIndex : int {
   FEATURE_STRUCTURE,
   FEATURE_TRADE,     // the material term beyond the plain piece values
   FEATURE_ACTIVITY,  // the activity features and threats (Activity.h)
-  FEATURE_PIECES = FEATURE_ACTIVITY + ACTIVITY_FEATURES,
+  // The pawns' shapes: isolated, doubled (behind another on the file), backward (no pawn
+  // beside or behind on the neighbouring files, and the square in front attacked by an enemy
+  // pawn), defended by a pawn, beside a pawn on the same rank; and passed pawns at the front of
+  // their files by their ranks from the own side's second (1) to its seventh (6).
+  FEATURE_ISOLATED = FEATURE_ACTIVITY + ACTIVITY_FEATURES,
+  FEATURE_DOUBLED,
+  FEATURE_BACKWARD,
+  FEATURE_DEFENDED,
+  FEATURE_PHALANX,
+  FEATURE_PASSED,
+  FEATURE_PIECES = FEATURE_PASSED + 6,
   FEATURE_SQUARES = FEATURE_PIECES + 5,
   STRONG_FEATURES = FEATURE_SQUARES + 6 * 32
 };

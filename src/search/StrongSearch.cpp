@@ -259,6 +259,30 @@ int StrongSearch::SearchRoot(Board& board, int depth, Move* out, int alpha, int 
   return Complete(board, slot, lock, depth, replace, out->from, out->to, moves, node);
 }
 
+int StrongSearch::Iterate(Board& board, int depth, Move* out, int previous) {
+  constexpr int FIRST_WINDOW = 20;
+  constexpr int WIDEST_WINDOW = 640;  // beyond it, the full window
+  int delta = FIRST_WINDOW;
+  int alpha = -SCORE_WINDOW, beta = SCORE_WINDOW;
+  if (depth >= 4 && previous > -SCORE_MATE_FOUND && previous < SCORE_MATE_FOUND) {
+    alpha = previous - delta;
+    beta = previous + delta;
+  }
+  for (;;) {
+    const int score = SearchRoot(board, depth, out, alpha, beta);
+    if (stopped_) return score;
+    delta *= 2;
+    if (score <= alpha && alpha > -SCORE_WINDOW) {
+      alpha = delta > WIDEST_WINDOW ? -SCORE_WINDOW : std::max(score - delta, -SCORE_WINDOW);
+    } else if (score >= beta && beta < SCORE_WINDOW) {
+      beta = delta > WIDEST_WINDOW ? SCORE_WINDOW : std::min(score + delta, SCORE_WINDOW);
+    } else {
+      out->score = score;
+      return score;
+    }
+  }
+}
+
 TableSlot StrongSearch::SlotOf(const Board& board, std::uint32_t& lock) {
   const PositionKey position = FullPositionKey(board);
   lock = position.lock;

@@ -40,6 +40,9 @@ class StrongSearch : public IterativeSearch {
   void Think(const Board& board, Move* out) override;
 
   int SearchRoot(Board& board, int depth, Move* out, int alpha, int beta) override;
+  // The window begins narrow around the score of the iteration before and widens, twice as
+  // far each time, on the side the score falls out of, until the score holds.
+  int Iterate(Board& board, int depth, Move* out, int previous) override;
   int Search(Board& board, int depth, Move* out, int alpha, int beta);
   int Quiesce(Board& board, int alpha, int beta, int qdepth);
 
