@@ -26,6 +26,12 @@ constexpr int FUTILITY_MARGIN[3] = {0, 150, 300};
 constexpr int REVERSE_FUTILITY_MARGIN = 120;
 constexpr int REVERSE_FUTILITY_DEPTH = 3;
 constexpr int DELTA_MARGIN = 200;
+// Near the capture search, outside the principal variation, a move that loses more than this
+// on its square once both sides have taken back is left out: a quiet move by the square of
+// the depth, a capture by the depth.
+constexpr int EXCHANGE_PRUNING_DEPTH = 6;
+constexpr int QUIET_LOSS_MARGIN = 20;
+constexpr int CAPTURE_LOSS_MARGIN = 100;
 // The depth from which a node without a move from the table is searched a ply less.
 constexpr int IIR_DEPTH = 4;
 
@@ -142,7 +148,7 @@ struct StrongSearch::Helper {
 };
 
 StrongSearch::StrongSearch(SearchLimits limits, Clock clock)
-    : IterativeSearch(limits, std::move(clock)) {}
+    : IterativeSearch(limits, std::move(clock)), followUps_(std::make_unique<FollowUpTable>()) {}
 
 StrongSearch::~StrongSearch() = default;
 
@@ -210,6 +216,10 @@ void StrongSearch::BeginSearch(const Board& /*root*/) {
   for (OrderingCounters& side : history_)
     for (auto& row : side)
       for (std::int32_t& counter : row) counter /= 2;
+  for (auto& byPiece : *followUps_)
+    for (FollowUps& rows : byPiece)
+      for (auto& row : rows)
+        for (std::int16_t& counter : row) counter = static_cast<std::int16_t>(counter / 2);
   for (auto& killers : killers_) killers = {};
 }
 
@@ -355,6 +365,17 @@ void StrongSearch::TryMoves(Board& board, MoveList& moves, int hashFrom, int has
     if (depth <= LATE_MOVE_PRUNING_DEPTH && quietAfterFirst && !variationNode &&
         k >= LATE_MOVE_COUNT[depth] && !IsKiller(moves[index]))
       continue;
+    // Near the capture search, outside the principal variation, a move that loses material
+    // on its square is left out once the side has another.
+    const bool capture = (moves[index].flags & (MOVE_CAPTURE | MOVE_EN_PASSANT)) != 0 &&
+                         !(moves[index].flags & PROMOTION_MASK);
+    if (depth <= EXCHANGE_PRUNING_DEPTH && !variationNode && ply_ > 0 && !inCheck && !givesCheck &&
+        (quiet || capture) && index != hashIndex && node.bestScore > -SCORE_WINDOW) {
+      const int loss = quiet ? QUIET_LOSS_MARGIN * depth * depth : CAPTURE_LOSS_MARGIN * depth;
+      const bool mayLose = quiet || PieceValue[static_cast<std::size_t>(moves[index].piece)] >
+                                        VictimValue(moves[index]);
+      if (mayLose && StaticExchange(board, moves[index]) < -loss) continue;
+    }
     played_[static_cast<std::size_t>(ply_)] = moves[index];
     const auto searchChild = [&](int childAlpha, int childBeta, int searchDepth) {
       ply_ += 1;
@@ -444,6 +465,7 @@ void StrongSearch::Prioritise(const Board& board, const MoveList& moves, bool we
   constexpr std::int32_t KILLERS = 1 << 27;
   constexpr std::int32_t LOSSES = -(1 << 28);
   const auto& counters = history_[board.sideToMove];
+  const std::array<FollowUps*, 2> followed = FollowUpRows();
   for (int i = 0; i < moves.Size(); ++i) {
     const Move& move = moves[i];
     const std::size_t mover = static_cast<std::size_t>(move.piece);
@@ -460,9 +482,23 @@ void StrongSearch::Prioritise(const Board& board, const MoveList& moves, bool we
     } else if (IsCounterMove(move)) {
       priorities[i] = KILLERS - 1;
     } else {
-      priorities[i] = std::min(counters[move.from][move.to], KILLERS - 2);
+      std::int32_t counter = counters[move.from][move.to];
+      for (const FollowUps* rows : followed)
+        if (rows) counter += (*rows)[mover][static_cast<std::size_t>(move.to)];
+      priorities[i] = std::min(counter, KILLERS - 2);
     }
   }
+}
+
+std::array<StrongSearch::FollowUps*, 2> StrongSearch::FollowUpRows() const {
+  std::array<FollowUps*, 2> rows{};
+  for (int back = 1; back <= 2 && back <= ply_; ++back) {
+    const Move& before = played_[static_cast<std::size_t>(ply_ - back)];
+    if (IsPieceCode(before.piece))
+      rows[static_cast<std::size_t>(back - 1)] = &(
+          *followUps_)[static_cast<std::size_t>(before.piece)][static_cast<std::size_t>(before.to)];
+  }
+  return rows;
 }
 
 bool StrongSearch::IsKiller(const Move& move) const {
@@ -485,9 +521,17 @@ void StrongSearch::RewardQuietCut(int side, const MoveList& moves, int cut, cons
   // Each change shrinks as the counter nears the bound, which it never passes.
   constexpr int BOUND = 1 << 14;
   const int change = std::min(depth * depth, BOUND);
+  const std::array<FollowUps*, 2> followed = FollowUpRows();
+  const auto gravity = [](int counter, int by) { return by - counter * std::abs(by) / BOUND; };
   const auto update = [&](const Move& move, int by) {
     std::int32_t& counter = history_[side][move.from][move.to];
-    counter += by - counter * std::abs(by) / BOUND;
+    counter += gravity(counter, by);
+    for (FollowUps* rows : followed) {
+      if (!rows) continue;
+      std::int16_t& follow =
+          (*rows)[static_cast<std::size_t>(move.piece)][static_cast<std::size_t>(move.to)];
+      follow = static_cast<std::int16_t>(follow + gravity(follow, by));
+    }
   };
   update(moves[cut], change);
   for (int i = 0; i < triedCount; ++i) update(moves[tried[i]], -change);

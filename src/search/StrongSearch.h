@@ -56,6 +56,13 @@ class StrongSearch : public IterativeSearch {
   bool TableMove(const Board& board, int& from, int& to) const override;
   std::int64_t HelperNodes() const override;
 
+  // By the piece and square of a move one or two plies before, the counters of the quiet
+  // moves (by their piece and square) that followed it, rising and falling as the counters by
+  // the squares alone do.
+  using FollowUps = std::array<std::array<std::int16_t, 64>, 12>;
+  using FollowUpTable = std::array<std::array<FollowUps, 64>, 12>;
+  std::unique_ptr<FollowUpTable> followUps_;
+
  private:
   // A search of its own thread that shares this one's tables.
   struct Helper;
@@ -87,8 +94,9 @@ class StrongSearch : public IterativeSearch {
   bool NullMoveCuts(const Board& board, int depth, int beta, int staticScore, int& score);
   // Each move's place in the order: captures and promotions by the most valuable victim and
   // the least valuable attacker, then the killer moves of the ply, the answer to the move
-  // before, then the rest by their counters. With `weighLosses`, a capture that loses
-  // material once the square's defenders have taken back comes after them all.
+  // before, then the rest by their counters and the counters of the moves they follow. With
+  // `weighLosses`, a capture that loses material once the square's defenders have taken back comes
+  // after them all.
   void Prioritise(const Board& board, const MoveList& moves, bool weighLosses,
                   std::int32_t* priorities) const;
   bool IsKiller(const Move& move) const;
@@ -112,6 +120,8 @@ class StrongSearch : public IterativeSearch {
   std::array<Move, MAX_PLY + 1> played_{};
   // By the piece and square of a move, the quiet move that last cut off the reply to it.
   std::array<std::array<Killer, 64>, 12> counterMoves_{};
+  // The rows of the moves one and two plies before this ply (null where there was none).
+  std::array<FollowUps*, 2> FollowUpRows() const;
   PawnCache pawns_;  // the pawn scores of this search's own evaluation
   std::vector<std::unique_ptr<Helper>> helpers_;
 };

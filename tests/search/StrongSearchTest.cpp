@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "board/Rules.h"
@@ -224,16 +225,25 @@ TEST(StrongSearch, TheRootsFirstMoveKeepsToTheRootMovesAndLines) {
 // The move counters of a game's searches, kept from move to move, gain by the quiet moves that
 // cut nodes off and lose by those tried before them, and stay within their bound however long
 // the engine plays: the second search starts with every counter at the bound (twice the bound,
-// halved as a kept search begins).
+// halved as a kept search begins). So do the counters of the moves that follow a move, which
+// are narrower: at the bound they never wrap round.
 TEST(StrongSearch, MoveCountersRiseAndFallWithinTheirBound) {
+  constexpr std::int32_t BOUND = 1 << 14;
   struct Counters : StrongSearch {
     void SetAll(std::int32_t value) {
       for (auto& side : history_)
         for (auto& row : side)
           for (std::int32_t& counter : row) counter = value;
+      for (auto& byPiece : *followUps_)
+        for (auto& rows : byPiece)
+          for (auto& row : rows) row.fill(static_cast<std::int16_t>(std::min(value, BOUND)));
+    }
+    std::pair<int, int> FollowUpRange() const {
+      const std::int16_t* flat = &(*followUps_)[0][0][0][0];
+      const auto [low, high] = std::minmax_element(flat, flat + sizeof(FollowUpTable) / 2);
+      return {*low, *high};
     }
   };
-  constexpr std::int32_t BOUND = 1 << 14;
   const Board board = FromFen("r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP2BPPP/R2QKB1R w KQ - 0 9");
   Counters engine;
   const std::int32_t* const flat = &engine.History()[0][0][0];
@@ -241,12 +251,17 @@ TEST(StrongSearch, MoveCountersRiseAndFallWithinTheirBound) {
   const auto [lowest, highest] = std::minmax_element(flat, flat + 2 * 64 * 64);
   EXPECT_LT(*lowest, 0);
   EXPECT_GT(*highest, 0);
+  EXPECT_LT(engine.FollowUpRange().first, 0);
+  EXPECT_GT(engine.FollowUpRange().second, 0);
 
   engine.SetAll(2 * BOUND);
   SearchTo(engine, board, 7);
   const auto [lower, higher] = std::minmax_element(flat, flat + 2 * 64 * 64);
   EXPECT_LT(*lower, BOUND);
   EXPECT_EQ(*higher, BOUND);
+  EXPECT_GE(engine.FollowUpRange().first, -BOUND);
+  EXPECT_GE(engine.FollowUpRange().second, BOUND / 2);
+  EXPECT_LE(engine.FollowUpRange().second, BOUND);
 }
 
 // Threads beside the search share its tables and say nothing: the reports are those of one
