@@ -228,15 +228,14 @@ TEST(StrongSearch, TheRootsFirstMoveKeepsToTheRootMovesAndLines) {
 // halved as a kept search begins). So do the counters of the moves that follow a move, which
 // are narrower: at the bound they never wrap round.
 TEST(StrongSearch, MoveCountersRiseAndFallWithinTheirBound) {
-  constexpr std::int32_t BOUND = 1 << 14;
   struct Counters : StrongSearch {
-    void SetAll(std::int32_t value) {
+    void SetAll(std::int32_t value, std::int16_t followUp) {
       for (auto& side : history_)
         for (auto& row : side)
           for (std::int32_t& counter : row) counter = value;
       for (auto& byPiece : *followUps_)
         for (auto& rows : byPiece)
-          for (auto& row : rows) row.fill(static_cast<std::int16_t>(std::min(value, BOUND)));
+          for (auto& row : rows) row.fill(followUp);
     }
     std::pair<int, int> FollowUpRange() const {
       const std::int16_t* flat = &(*followUps_)[0][0][0][0];
@@ -244,6 +243,7 @@ TEST(StrongSearch, MoveCountersRiseAndFallWithinTheirBound) {
       return {*low, *high};
     }
   };
+  constexpr std::int32_t BOUND = 1 << 14;
   const Board board = FromFen("r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP2BPPP/R2QKB1R w KQ - 0 9");
   Counters engine;
   const std::int32_t* const flat = &engine.History()[0][0][0];
@@ -254,7 +254,7 @@ TEST(StrongSearch, MoveCountersRiseAndFallWithinTheirBound) {
   EXPECT_LT(engine.FollowUpRange().first, 0);
   EXPECT_GT(engine.FollowUpRange().second, 0);
 
-  engine.SetAll(2 * BOUND);
+  engine.SetAll(2 * BOUND, BOUND);
   SearchTo(engine, board, 7);
   const auto [lower, higher] = std::minmax_element(flat, flat + 2 * 64 * 64);
   EXPECT_LT(*lower, BOUND);
