@@ -36,6 +36,8 @@ constexpr std::array<int, 8> PASSED_MIDDLE = {0, 0, 5, 10, 20, 35, 55, 0};
 constexpr std::array<int, 8> PASSED_END = {0, 5, 10, 20, 40, 70, 110, 0};
 constexpr int PASSED_ENEMY_KING = 5;  // per step of the enemy king and rank past the third
 constexpr int PASSED_OWN_KING = 2;    // per step of the own king and rank past the third
+// A passed pawn with nothing in its path, by its rank.
+constexpr std::array<int, 8> PASSED_FREE_BY_RANK = {0, 0, 1, 2, 4, 7, 11, 0};
 
 // 0 on the four centre squares, 3 on the edge.
 constexpr int CentreDistance(Square square) {
@@ -80,7 +82,10 @@ void AddPieces(const Board& board, Color color, Square ownKing, Square enemyKing
   const auto piece = [&](Bitboard& kind, Bitboard reach, int usual, int mobility,
                          int attackWeight) {
     map.Add(kind, reach);
-    features[static_cast<std::size_t>(mobility)] += std::popcount(reach & reachable) - usual;
+    const int squares = std::popcount(reach & reachable);
+    features[static_cast<std::size_t>(mobility)] += squares - usual;
+    features[static_cast<std::size_t>(mobility + KNIGHT_CRAMPED - KNIGHT_MOBILITY)] +=
+        std::max(usual - squares, 0);
     if (const Bitboard near = reach & zone) {
       attackers += 1;
       attack += attackWeight * std::popcount(near);
@@ -102,6 +107,21 @@ void AddPieces(const Board& board, Color color, Square ownKing, Square enemyKing
     piece(map.queens, RookAttacks(square, occupied) | BishopAttacks(square, occupied), QUEEN_USUAL,
           QUEEN_MOBILITY, QUEEN_ATTACK);
   }
+  // Outposts: no enemy pawn left on the neighbouring files in front to drive the piece off.
+  const Bitboard defended = PawnAttacks(board.bitboards[WP + color], color);
+  const Bitboard enemyPawns = board.bitboards[WP + enemy];
+  const auto outposts = [&](Bitboard pieces) {
+    int count = 0;
+    for (Bitboard rest = pieces & defended; rest; rest &= rest - 1) {
+      const Square square = LowestSquare(rest);
+      const int rank = RankFor(color, square);
+      const Bitboard drivers = PAWN_SPANS.passed[color][square] & ~PAWN_SPANS.ahead[color][square];
+      if (rank >= 3 && rank <= 5 && !(drivers & enemyPawns)) count += 1;
+    }
+    return count;
+  };
+  features[KNIGHT_OUTPOST] += outposts(board.bitboards[WN + color]);
+  features[BISHOP_OUTPOST] += outposts(board.bitboards[WB + color]);
   map.kingAttackers = attackers;
   if (attackers >= 2 && board.bitboards[WQ + color])
     features[KING_ATTACK] += std::min(attack * attack / KING_ATTACK_SCALE, KING_ATTACK_CAP);
@@ -114,10 +134,16 @@ void AddKing(const Board& board, Color color, Square king, Features& features) {
   const int file = FileOf(king);
   if (RankFor(color, king) > 1 || (file >= 3 && file <= 4)) return;
   const Bitboard pawns = board.bitboards[WP + color];
+  const Bitboard enemyPawns = board.bitboards[WP + (color ^ 1)];
   const int forward = color == WHITE ? -1 : 1;
   const int near = RowOf(king) + forward;
   const int far = near + forward;
   for (int shelter = std::max(file - 1, 0); shelter <= std::min(file + 1, 7); ++shelter) {
+    // An enemy pawn on the own third rank counts twice, on the fourth once.
+    for (Bitboard storm = enemyPawns & (FILE_A << shelter); storm; storm &= storm - 1) {
+      const int rank = RankFor(color, LowestSquare(storm));
+      if (rank == 2 || rank == 3) features[PAWN_STORM] += 4 - rank;
+    }
     if (pawns & MaskOf(near * 8 + shelter))
       features[SHELTER_NEAR] += 1;
     else if (pawns & MaskOf(far * 8 + shelter))
@@ -127,11 +153,27 @@ void AddKing(const Board& board, Color color, Square king, Features& features) {
   }
 }
 
+// Whether the enemy king can no longer catch a passed pawn with a free path: the enemy has no
+// pieces, and the king is outside the pawn's square (a step closer when it is to move).
+bool Unstoppable(const Board& board, Color color, Square square, Square enemyKing) {
+  const Color enemy = color ^ 1;
+  const Bitboard* sets = board.bitboards;
+  if (enemyKing < 0 || (sets[WN + enemy] | sets[WB + enemy] | sets[WR + enemy] | sets[WQ + enemy]))
+    return false;
+  const int rank = RankFor(color, square);
+  const int steps = 7 - rank - (rank == 1 ? 1 : 0);  // the first step may be a double one
+  const Square queening = color == WHITE ? FileOf(square) : 56 + FileOf(square);
+  const int reach = Distance(enemyKing, queening) - (board.sideToMove == enemy ? 1 : 0);
+  return steps < reach;
+}
+
 void AddPassedPawns(const Board& board, Color color, Square ownKing, Square enemyKing,
                     Features& features) {
   const Bitboard pawns = board.bitboards[WP + color];
   const Bitboard enemyPawns = board.bitboards[WP + (color ^ 1)];
   const Bitboard occupied = board.Occupied();
+  const Bitboard defended = PawnAttacks(pawns, color);
+  bool unstoppable = false;
   for (Bitboard rest = pawns; rest; rest &= rest - 1) {
     const Square square = LowestSquare(rest);
     // The front pawn of a file only, and no enemy pawn in its way or beside it.
@@ -148,7 +190,13 @@ void AddPassedPawns(const Board& board, Color color, Square ownKing, Square enem
               PASSED_OWN_KING * Distance(ownKing, next)) *
              (rank - 2);
     features[PASSED_RANKS_END] += end;
+    if (defended & MaskOf(square)) features[PASSED_DEFENDED] += 1;
+    if (!(occupied & PAWN_SPANS.ahead[color][square])) {
+      features[PASSED_FREE] += PASSED_FREE_BY_RANK[static_cast<std::size_t>(rank)];
+      unstoppable = unstoppable || Unstoppable(board, color, square, enemyKing);
+    }
   }
+  if (unstoppable) features[PASSED_UNSTOPPABLE] += 1;
 }
 
 Features SideFeatures(const Board& board, Color color, Square ownKing, Square enemyKing,

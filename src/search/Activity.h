@@ -24,7 +24,12 @@ int GamePhase(const Board& board);
 // attacks and it does not defend (again when the enemy is to move), pieces attacked by an
 // enemy pawn while the enemy is to move, pieces attacked by lesser ones, the enemy pieces
 // bearing on the own king and the squares from which they could check it unopposed (both with
-// the enemy queen on the board). And the move in hand.
+// the enemy queen on the board). And the move in hand. Beyond these: per piece the squares
+// it falls short of its usual number (so that a shut-in piece may cost more than a free one
+// gains); knights and bishops on an outpost (the fourth to sixth rank from the own side,
+// defended by a pawn, and no enemy pawn left that could drive them off); passed pawns by their
+// rank with nothing in their path, and defended by a pawn; a passed pawn the enemy king cannot
+// catch when the enemy has no pieces; and the enemy pawns coming up against a sheltered king.
 enum ActivityFeature : int {
   KNIGHT_MOBILITY,
   BISHOP_MOBILITY,
@@ -45,6 +50,16 @@ enum ActivityFeature : int {
   KING_ATTACKERS,
   SAFE_CHECKS,
   TEMPO,
+  KNIGHT_CRAMPED,
+  BISHOP_CRAMPED,
+  ROOK_CRAMPED,
+  QUEEN_CRAMPED,
+  KNIGHT_OUTPOST,
+  BISHOP_OUTPOST,
+  PASSED_FREE,
+  PASSED_DEFENDED,
+  PASSED_UNSTOPPABLE,
+  PAWN_STORM,
   ACTIVITY_FEATURES
 };
 std::array<int, ACTIVITY_FEATURES> ActivityFeatures(const Board& board);

@@ -725,10 +725,11 @@ int StrongSearch::Quiesce(Board& board, int alpha, int beta, int qdepth) {
   for (int k = 0; k < captures.Size() && bestScore < beta; ++k) {
     const Move& capture = captures[order.Next()];
     // A capture that cannot bring the score up to alpha is left out, and one that loses
-    // material once the square's defenders have taken back.
+    // material once the square's defenders have taken back. Against a mate found already no
+    // material is enough: there only a mate counts, and the capture may be one.
     if (!(capture.flags & PROMOTION_MASK)) {
       const int victim = VictimValue(capture);
-      if (standPat + victim + DELTA_MARGIN <= alpha) continue;
+      if (standPat + victim + DELTA_MARGIN <= alpha && alpha < SCORE_MATE_FOUND) continue;
       if (PieceValue[static_cast<std::size_t>(capture.piece)] > victim &&
           StaticExchange(board, capture) < 0)
         continue;

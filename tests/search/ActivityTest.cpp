@@ -69,4 +69,36 @@ TEST(Activity, SeesFreePiecesSheltersAttacksAndFarPassedPawns) {
   EXPECT_EQ(Feature("4kb2/8/8/8/8/8/8/2B1KB2 w - - 0 1", BISHOP_PAIR), 1);
 }
 
+// The features beyond the plain counts, again by pairs of positions that differ in them alone.
+TEST(Activity, SeesShutInPiecesOutpostsStormsAndPassedPawnsThatRun) {
+  // A knight in the corner falls short of its usual squares; one in the centre does not.
+  EXPECT_EQ(Feature("4k3/8/8/8/8/8/8/N3K3 w - - 0 1", KNIGHT_CRAMPED), 2);
+  EXPECT_EQ(Feature("4k3/8/8/8/3N4/8/8/4K3 w - - 0 1", KNIGHT_CRAMPED), 0);
+  // A knight on e5 defended by a pawn, until an enemy pawn on a neighbouring file can still
+  // drive it off; the same knight on the third rank is no outpost.
+  EXPECT_EQ(Feature("4k3/8/8/4N3/3P4/8/8/4K3 w - - 0 1", KNIGHT_OUTPOST), 1);
+  EXPECT_EQ(Feature("4k3/5p2/8/4N3/3P4/8/8/4K3 w - - 0 1", KNIGHT_OUTPOST), 0);
+  EXPECT_EQ(Feature("4k3/8/8/8/8/4N3/3P4/4K3 w - - 0 1", KNIGHT_OUTPOST), 0);
+  EXPECT_EQ(Feature("4k3/8/8/4B3/3P4/8/8/4K3 w - - 0 1", BISHOP_OUTPOST), 1);
+  // Enemy pawns on the castled king's files: on the own third rank twice, on the fourth once,
+  // further off not at all.
+  EXPECT_EQ(Feature("4k3/8/8/8/6p1/7p/5PPP/6K1 w - - 0 1", PAWN_STORM), 3);
+  EXPECT_EQ(Feature("4k3/8/6p1/7p/8/8/5PPP/6K1 w - - 0 1", PAWN_STORM), 0);
+  // A passed pawn with its path free, blocked, and defended by a pawn.
+  EXPECT_GT(Feature("4k3/8/8/1P6/8/8/8/4K3 w - - 0 1", PASSED_FREE), 0);
+  EXPECT_EQ(Feature("4k3/8/1n6/1P6/8/8/8/4K3 w - - 0 1", PASSED_FREE), 0);
+  EXPECT_EQ(Feature("4k3/8/8/1P6/2P5/8/8/4K3 w - - 0 1", PASSED_DEFENDED), 1);
+}
+
+// The rule of the square: a pawn runs unstopped when the enemy king is outside its square,
+// counting the move in hand and the first double step, and never while the enemy has a piece.
+TEST(Activity, KnowsAPassedPawnTheKingCannotCatch) {
+  EXPECT_EQ(Feature("5k2/8/8/1P6/8/8/8/4K3 w - - 0 1", PASSED_UNSTOPPABLE), 1);
+  EXPECT_EQ(Feature("5k2/8/8/1P6/8/8/8/4K3 b - - 0 1", PASSED_UNSTOPPABLE), 0);
+  EXPECT_EQ(Feature("4k3/8/8/1P6/8/8/8/4K3 w - - 0 1", PASSED_UNSTOPPABLE), 0);
+  EXPECT_EQ(Feature("8/7k/8/8/8/8/1P6/4K3 w - - 0 1", PASSED_UNSTOPPABLE), 1);
+  EXPECT_EQ(Feature("8/6k1/8/8/8/8/1P6/4K3 w - - 0 1", PASSED_UNSTOPPABLE), 0);
+  EXPECT_EQ(Feature("5k2/8/8/1P6/8/8/8/n3K3 w - - 0 1", PASSED_UNSTOPPABLE), 0);
+}
+
 }  // namespace

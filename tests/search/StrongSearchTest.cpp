@@ -95,11 +95,18 @@ TEST(StrongSearch, APinnedDefenderDefendsNothingAtTheLastPly) {
 
 // After Qg3 (or Qc3) every black move allows the queen to take on g7 with mate, and g6 is
 // refused since the pawn is pinned. The shallowest iteration gives the mate to its capture
-// search, where a side in check may not stand pat: it has to get out, and cannot.
+// search, where a side in check may not stand pat: it has to get out, and cannot. Once the
+// first black move is seen to lose to the mate, the others are searched against that mate:
+// the capture search must not leave the mating capture out as winning too little material.
+// The root looks at Qg3 alone, so that it cannot come after a move the score prefers.
 TEST(StrongSearch, AMateGivenInTheCaptureSearchIsAMate) {
+  const Board board = FromFen("7k/6pp/8/3P4/8/3Q4/1B6/1K6 w - - 0 1");
+  SearchOptions queenMoves = Options();
+  for (const Move& move : LegalMoves(board))
+    if (CoordinateText(move) == "d3g3") queenMoves.rootMoves.push_back(move);
+  ASSERT_EQ(queenMoves.rootMoves.size(), 1u);
   StrongSearch engine;
-  const IterationReport report =
-      SearchTo(engine, FromFen("7k/6pp/8/3P4/8/3Q4/1B6/1K6 w - - 0 1"), 2);
+  const IterationReport report = SearchTo(engine, board, 2, queenMoves);
   EXPECT_EQ(report.mateMoves, 2) << report.variation;
   EXPECT_EQ(report.score, SCORE_WINDOW - 3) << report.variation;
 }
