@@ -191,6 +191,9 @@ void AddPassedPawns(const Board& board, Color color, Square ownKing, Square enem
              (rank - 2);
     features[PASSED_RANKS_END] += end;
     if (defended & MaskOf(square)) features[PASSED_DEFENDED] += 1;
+    const Bitboard behind = PAWN_SPANS.ahead[color ^ 1][square];
+    features[ROOK_BEHIND_PASSED] +=
+        std::popcount(RookAttacks(square, occupied) & behind & board.bitboards[WR + color]);
     if (!(occupied & PAWN_SPANS.ahead[color][square])) {
       features[PASSED_FREE] += PASSED_FREE_BY_RANK[static_cast<std::size_t>(rank)];
       unstoppable = unstoppable || Unstoppable(board, color, square, enemyKing);
@@ -217,6 +220,8 @@ struct Threats {
   int byLesser = 0;
   int kingAttackers = 0;
   int safeChecks = 0;
+  int knightChecks = 0, bishopChecks = 0, rookChecks = 0;
+  int weakNearKing = 0;
 };
 
 Threats ThreatsTo(const Board& board, Color color, Square king, const AttackMap& own,
@@ -237,6 +242,12 @@ Threats ThreatsTo(const Board& board, Color color, Square king, const AttackMap&
     const Bitboard straight = RookAttacks(king, occupied) & (enemy.rooks | enemy.queens);
     const Bitboard jump = KnightMask[static_cast<std::size_t>(king)] & enemy.knights;
     threats.safeChecks = std::popcount((diagonal | straight | jump) & safe);
+    threats.knightChecks = std::popcount(jump & safe);
+    threats.bishopChecks = std::popcount(diagonal & enemy.bishops & safe);
+    threats.rookChecks = std::popcount(straight & enemy.rooks & safe);
+    const Bitboard guards = own.pawns | own.knights | own.bishops | own.rooks;
+    threats.weakNearKing =
+        std::popcount(KingMask[static_cast<std::size_t>(king)] & enemy.all & ~guards);
   }
   return threats;
 }
@@ -250,7 +261,35 @@ void AddThreats(const Board& board, Color color, const Threats& threats, Feature
   features[BY_LESSER] += threats.byLesser;
   features[KING_ATTACKERS] += threats.kingAttackers;
   features[SAFE_CHECKS] += threats.safeChecks;
+  features[KNIGHT_CHECKS] += threats.knightChecks;
+  features[BISHOP_CHECKS] += threats.bishopChecks;
+  features[ROOK_CHECKS] += threats.rookChecks;
+  features[KING_ZONE_WEAK] += threats.weakNearKing;
   if (board.sideToMove == color) features[TEMPO] += 1;
+}
+
+// The room behind the own pawns, the pawns' threats and the pieces' worth by the pawns.
+void AddPawnRoom(const Board& board, Color color, const AttackMap& enemy, Features& features) {
+  constexpr Bitboard CENTRE_FILES = FileMask(2) | FileMask(3) | FileMask(4) | FileMask(5);
+  const Bitboard* sets = board.bitboards;
+  const Bitboard pawns = sets[WP + color];
+  const bool white = color == WHITE;
+  const Bitboard ownRanks =
+      white ? RANK_2 | RANK_2 >> 8 | RANK_2 >> 16 : RANK_7 | RANK_7 << 8 | RANK_7 << 16;
+  const Bitboard room = CENTRE_FILES & ownRanks & ~pawns & ~enemy.pawns;
+  Bitboard behind = white ? pawns << 8 : pawns >> 8;
+  behind |= white ? behind << 8 : behind >> 8;
+  behind |= white ? behind << 16 : behind >> 16;
+  features[SPACE] += std::popcount(room) + std::popcount(room & behind);
+  const Bitboard enemyPieces = sets[WN + (color ^ 1)] | sets[WB + (color ^ 1)] |
+                               sets[WR + (color ^ 1)] | sets[WQ + (color ^ 1)];
+  const Bitboard pushed = (white ? pawns >> 8 : pawns << 8) & ~board.Occupied() & ~enemy.pawns;
+  features[PAWN_PUSH_THREATS] += std::popcount(PawnAttacks(pushed, color) & enemyPieces);
+  const int beyondFive = std::popcount(pawns) - 5;
+  features[KNIGHTS_BY_PAWNS] += std::popcount(sets[WN + color]) * beyondFive;
+  features[ROOKS_BY_PAWNS] += std::popcount(sets[WR + color]) * beyondFive;
+  const Bitboard underPawns = white ? pawns << 8 : pawns >> 8;
+  features[MINOR_BEHIND_PAWN] += std::popcount((sets[WN + color] | sets[WB + color]) & underPawns);
 }
 
 }  // namespace
@@ -271,6 +310,8 @@ std::array<int, ACTIVITY_FEATURES> ActivityFeatures(const Board& board) {
   Features black = SideFeatures(board, BLACK, blackKing, whiteKing, maps[BLACK]);
   AddThreats(board, WHITE, ThreatsTo(board, WHITE, whiteKing, maps[WHITE], maps[BLACK]), white);
   AddThreats(board, BLACK, ThreatsTo(board, BLACK, blackKing, maps[BLACK], maps[WHITE]), black);
+  AddPawnRoom(board, WHITE, maps[BLACK], white);
+  AddPawnRoom(board, BLACK, maps[WHITE], black);
   for (std::size_t i = 0; i < white.size(); ++i) white[i] -= black[i];
   return white;
 }

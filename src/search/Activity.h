@@ -30,6 +30,12 @@ int GamePhase(const Board& board);
 // defended by a pawn, and no enemy pawn left that could drive them off); passed pawns by their
 // rank with nothing in their path, and defended by a pawn; a passed pawn the enemy king cannot
 // catch when the enemy has no pieces; and the enemy pawns coming up against a sheltered king.
+// And: the squares a knight, a bishop or a rook could check the own king from unopposed, of
+// the safe checks above (with the enemy queen on the board); the squares next to the own king
+// the enemy attacks and only the king or queen defends (the same); the safe squares of the
+// centre files on the own second to fourth ranks, once more behind an own pawn; the pawns
+// that one safe step forward would attack an enemy piece; knights and rooks by the number of
+// own pawns beyond five; rooks behind a passed pawn; and knights and bishops behind a pawn.
 enum ActivityFeature : int {
   KNIGHT_MOBILITY,
   BISHOP_MOBILITY,
@@ -60,6 +66,16 @@ enum ActivityFeature : int {
   PASSED_DEFENDED,
   PASSED_UNSTOPPABLE,
   PAWN_STORM,
+  KNIGHT_CHECKS,
+  BISHOP_CHECKS,
+  ROOK_CHECKS,
+  KING_ZONE_WEAK,
+  SPACE,
+  PAWN_PUSH_THREATS,
+  KNIGHTS_BY_PAWNS,
+  ROOKS_BY_PAWNS,
+  ROOK_BEHIND_PASSED,
+  MINOR_BEHIND_PAWN,
   ACTIVITY_FEATURES
 };
 std::array<int, ACTIVITY_FEATURES> ActivityFeatures(const Board& board);

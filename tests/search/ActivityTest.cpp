@@ -101,4 +101,27 @@ TEST(Activity, KnowsAPassedPawnTheKingCannotCatch) {
   EXPECT_EQ(Feature("5k2/8/8/1P6/8/8/8/n3K3 w - - 0 1", PASSED_UNSTOPPABLE), 0);
 }
 
+// The king's weak squares and checks by piece, the room behind the pawns, the pawns' threats,
+// and the pieces that go with the pawns.
+TEST(Activity, WeighsChecksByPieceRoomAndThePiecesBesideThePawns) {
+  // A knight that could check from a square nothing of White's covers, until a pawn covers it.
+  EXPECT_EQ(Feature("q3k3/8/8/8/3n4/8/5PPP/6K1 w - - 0 1", KNIGHT_CHECKS), 1);
+  EXPECT_EQ(Feature("q3k3/8/8/8/3n4/8/5PPP/3B2K1 w - - 0 1", KNIGHT_CHECKS), 0);
+  // Black's queen on h3 attacks the squares next to the king, which only the king defends.
+  EXPECT_GT(Feature("4k3/8/8/8/8/7q/5P2/6K1 w - - 0 1", KING_ZONE_WEAK),
+            Feature("4k3/8/8/8/8/7q/5P2/5NK1 w - - 0 1", KING_ZONE_WEAK));
+  // Pawns on d4 and e4 give room behind them; a push that forks two pieces threatens both.
+  EXPECT_GT(Feature("4k3/8/8/8/3PP3/8/8/4K3 w - - 0 1", SPACE),
+            Feature("4k3/8/8/8/8/8/3PP3/4K3 w - - 0 1", SPACE));
+  EXPECT_EQ(Feature("4k3/8/2n1b3/8/3P4/8/8/4K3 w - - 0 1", PAWN_PUSH_THREATS), 2);
+  EXPECT_EQ(Feature("4k3/8/2n1b3/3p4/3P4/8/8/4K3 w - - 0 1", PAWN_PUSH_THREATS), 0);
+  // Knights and rooks count by the own pawns beyond five.
+  EXPECT_EQ(Feature("4k3/8/8/8/8/8/PPPPPPPP/1N2K2R w - - 0 1", KNIGHTS_BY_PAWNS), 3);
+  EXPECT_EQ(Feature("4k3/8/8/8/8/8/PPP5/1N2K2R w - - 0 1", ROOKS_BY_PAWNS), -2);
+  // A rook behind its passed pawn, and one with a piece between them.
+  EXPECT_EQ(Feature("4k3/8/8/1P6/8/8/8/1R2K3 w - - 0 1", ROOK_BEHIND_PASSED), 1);
+  EXPECT_EQ(Feature("4k3/8/8/1P6/1n6/8/8/1R2K3 w - - 0 1", ROOK_BEHIND_PASSED), 0);
+  EXPECT_EQ(Feature("4k3/8/8/8/3P4/3N4/8/4K3 w - - 0 1", MINOR_BEHIND_PAWN), 1);
+}
+
 }  // namespace
