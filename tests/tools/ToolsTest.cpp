@@ -61,7 +61,7 @@ TEST(BenchTool, TheNodeSignatureAndTheReportLayout) {
   // says so.
   const ProgramRun full = RunProgram(directory, {VELMORA_BENCH_BINARY, "--full", "6"});
   EXPECT_EQ(full.status, 0);
-  EXPECT_NE(full.output.find("\nNodes: 281330\n"), std::string::npos) << full.output;
+  EXPECT_NE(full.output.find("\nNodes: 248485\n"), std::string::npos) << full.output;
 
   const ProgramRun bad =
       RunProgram(directory, {VELMORA_BENCH_BINARY, "1"}, "", ChildProcess::Errors::WITH_OUTPUT);
