@@ -59,6 +59,7 @@ void IterativeSearch::Think(const Board& board, Move* out) {
   lines_ = std::clamp(std::min(options_.lines, rootChoices), 1, MAX_LINES);
   Move best;
   int previousScore = 0;
+  int sameBest = 0;
   for (;;) {
     depth += 1;
     iterationDepth_ = depth;
@@ -73,8 +74,11 @@ void IterativeSearch::Think(const Board& board, Move* out) {
       totalNodes_ += std::int64_t{stats_.regularNodes} + stats_.quiescenceNodes;
       break;
     }
-    const bool bestChanged = completedDepth_ > 0 && !(best == *out);
-    const int scoreDrop = completedDepth_ > 0 ? previousScore - score : 0;
+    Settling settling;
+    settling.bestChanged = completedDepth_ > 0 && !(best == *out);
+    settling.scoreDrop = completedDepth_ > 0 ? previousScore - score : 0;
+    sameBest = settling.bestChanged ? 0 : sameBest + 1;
+    settling.sameBest = sameBest;
     previousScore = score;
     best = *out;
     completedDepth_ = depth;
@@ -116,7 +120,7 @@ void IterativeSearch::Think(const Board& board, Move* out) {
     if (control_.softMs != SearchControl::NO_LIMIT &&
         clock_() - start >= (options_.adaptTime && rootChoices == 1
                                  ? control_.softMs / FORCED_MOVE_SHARE
-                                 : SoftLimit(bestChanged, scoreDrop)))
+                                 : SoftLimit(settling)))
       break;
     if (totalNodes_ + HelperNodes() >= std::min(control_.maxNodes, control_.nodeCeiling) ||
         (control_.interrupted && control_.interrupted())) {
@@ -136,13 +140,13 @@ void IterativeSearch::Think(const Board& board, Move* out) {
   elapsedMs_ = clock_() - start;
 }
 
-std::int64_t IterativeSearch::SoftLimit(bool bestChanged, int scoreDrop) const {
+std::int64_t IterativeSearch::SoftLimit(const Settling& settling) const {
   if (!options_.adaptTime) return control_.softMs;
   // An unsettled search gets more of its share, never more than the hard limit allows.
   const std::int64_t soft = control_.softMs;
   std::int64_t stretched = soft;
-  if (bestChanged) stretched += soft * 3 / 5;
-  if (scoreDrop >= 30) stretched += soft / 2;
+  if (settling.bestChanged) stretched += soft * 3 / 5;
+  if (settling.scoreDrop >= 30) stretched += soft / 2;
   return std::min(stretched, std::max(control_.hardMs / 2, soft));
 }
 

@@ -166,6 +166,18 @@ class IterativeSearch : public SearchEngine {
     return -1;
   }
 
+  // How the iterations so far have gone: whether the last one changed the best move, how far
+  // its score fell below the one before, and how many iterations in a row the best move has
+  // stayed the same.
+  struct Settling {
+    bool bestChanged = false;
+    int scoreDrop = 0;
+    int sameBest = 0;
+  };
+  // The soft limit after an iteration of a game on the clock (options_.adaptTime): stretched
+  // when the search is unsettled, never beyond half the hard limit.
+  virtual std::int64_t SoftLimit(const Settling& settling) const;
+
   // What the search keeps and forgets from one search to the next (tables, counters), and the
   // options it always searches with; called at the start of every search.
   virtual void BeginSearch(const Board& root) = 0;
@@ -252,8 +264,6 @@ class IterativeSearch : public SearchEngine {
   };
   static constexpr int MAX_LINES = 8;
   int SearchLines(Board& board, int depth, Move* out, int previous);
-  // The soft limit after an iteration, stretched when the search is unsettled.
-  std::int64_t SoftLimit(bool bestChanged, int scoreDrop) const;
 
   int iterationDepth_ = 0;
   bool iterating_ = false;  // an iteration runs, and its nodes are not yet in totalNodes_

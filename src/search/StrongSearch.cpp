@@ -233,6 +233,17 @@ bool StrongSearch::TableMove(const Board& board, int& from, int& to) const {
   return true;
 }
 
+std::int64_t StrongSearch::SoftLimit(const Settling& settling) const {
+  const std::int64_t soft = Control().softMs;
+  if (!Options().adaptTime) return soft;
+  // In hundredths of the soft limit.
+  int share = settling.sameBest >= 6 ? 75 : settling.sameBest >= 3 ? 95 : 120;
+  if (settling.bestChanged) share = 180;
+  if (settling.scoreDrop >= 30) share += 50;
+  if (settling.scoreDrop >= 80) share += 50;
+  return std::min(soft * share / 100, std::max(Control().hardMs / 2, soft));
+}
+
 bool StrongSearch::MateEndsSearch(int score, int depth) const {
   return SCORE_WINDOW - score <= depth;
 }

@@ -55,6 +55,9 @@ class StrongSearch : public IterativeSearch {
   bool MateEndsSearch(int score, int depth) const override;
   bool TableMove(const Board& board, int& from, int& to) const override;
   std::int64_t HelperNodes() const override;
+  // A best move that has held for several iterations ends the search early; one that has just
+  // changed, or a falling score, makes it go on for longer.
+  std::int64_t SoftLimit(const Settling& settling) const override;
 
   // By the piece and square of a move one or two plies before, the counters of the quiet
   // moves (by their piece and square) that followed it, rising and falling as the counters by

@@ -318,4 +318,54 @@ TEST(StrongSearch, ThreadsShareTheWorkAndTheSearchSpeaksAlone) {
   EXPECT_GT(engine.TotalNodes(), alone.TotalNodes());
 }
 
+// On a game's clock, a best move that has held for several iterations ends the search before
+// its soft limit and one that has just changed, or a falling score, lets it run on; no
+// settling passes half the hard limit (or the soft limit, when that is more). Without a clock
+// to adapt to, the soft limit is what it is.
+TEST(StrongSearch, ASettledBestMoveSavesTimeForAnUnsettledOne) {
+  struct Timed : StrongSearch {
+    std::int64_t Limit(bool changed, int drop, int same) const {
+      Settling settling;
+      settling.bestChanged = changed;
+      settling.scoreDrop = drop;
+      settling.sameBest = same;
+      return SoftLimit(settling);
+    }
+  };
+  Timed engine;
+  SearchControl control;
+  control.softMs = 1000;
+  control.hardMs = 8000;
+  engine.SetControl(control);
+  SearchOptions options = Options();
+  engine.SetOptions(options);
+  EXPECT_EQ(engine.Limit(false, 0, 8), 1000);
+  EXPECT_EQ(engine.Limit(true, 200, 0), 1000);
+
+  options.adaptTime = true;
+  engine.SetOptions(options);
+  const std::int64_t settled = engine.Limit(false, 0, 8);
+  const std::int64_t settling = engine.Limit(false, 0, 3);
+  const std::int64_t young = engine.Limit(false, 0, 1);
+  const std::int64_t changed = engine.Limit(true, 0, 0);
+  const std::int64_t falling = engine.Limit(true, 40, 0);
+  const std::int64_t fallingFar = engine.Limit(true, 200, 0);
+  EXPECT_LT(settled, 1000);
+  EXPECT_LT(settled, settling);
+  EXPECT_LT(settling, young);
+  EXPECT_LT(young, changed);
+  EXPECT_LT(changed, falling);
+  EXPECT_LT(falling, fallingFar);
+  EXPECT_LE(fallingFar, 4000);
+  EXPECT_LT(engine.Limit(false, 40, 8), engine.Limit(false, 40, 1));
+
+  control.hardMs = 4000;
+  engine.SetControl(control);
+  EXPECT_EQ(engine.Limit(true, 200, 0), 2000);
+  control.hardMs = 1200;  // half of it is less than the soft limit
+  engine.SetControl(control);
+  EXPECT_EQ(engine.Limit(true, 200, 0), 1000);
+  EXPECT_LT(engine.Limit(false, 0, 8), 1000);
+}
+
 }  // namespace
